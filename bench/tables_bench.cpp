@@ -1,0 +1,81 @@
+// Filling and walking the document tables: the cost every import, load and generation pays
+// per record.
+#include "app/user_port.h"
+#include "tables/document_tables.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class SilentPort : public UserPort
+{
+public:
+    void info(const QString &, const QString &) override {}
+    void error(const QString &, const QString &) override {}
+    bool question(const QString &, const QString &) override { return true; }
+    std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+    void progressShow(int, int) override {}
+    void progressPosition(int) override {}
+    void progressHide() override {}
+    void setBusy(bool) override {}
+    void processEvents() override {}
+};
+
+void fill(DocumentTables &t, int invoices, int lines)
+{
+    t.suspendViews();
+    for (int i = 0; i < invoices; ++i) {
+        const QString number = QStringLiteral("FV/%1/08/2023").arg(i);
+        t.mt_FAK_.append();
+        t.mt_FAK_.setValue(QStringLiteral("P_2A"), number);
+        t.mt_FAK_.setValue(QStringLiteral("P_3A"), QStringLiteral("Przedsiębiorstwo Handlowe Żuraw Sp. z o.o."));
+        t.mt_FAK_.setValue(QStringLiteral("P_1"), QDate(2023, 8, 1 + i % 28));
+        t.mt_FAK_.setValue(QStringLiteral("P_15"), 123.45 + i);
+        t.mt_FAK_.post();
+        for (int j = 0; j < lines; ++j) {
+            t.mt_POZ_.append();
+            t.mt_POZ_.setValue(QStringLiteral("P_7"), QStringLiteral("Usługa serwisowa"));
+            t.mt_POZ_.setValue(QStringLiteral("P_11"), 10.0 * j);
+            t.mt_POZ_.post();
+        }
+    }
+    t.resumeViews();
+}
+
+void BM_FillTables(benchmark::State &state)
+{
+    const int invoices = int(state.range(0));
+    for (auto _ : state) {
+        SilentPort port;
+        DocumentTables t(&port);
+        fill(t, invoices, 3);
+        benchmark::DoNotOptimize(t.mt_POZ_.storedCount());
+    }
+    state.SetItemsProcessed(state.iterations() * invoices * 4);
+}
+BENCHMARK(BM_FillTables)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_WalkLinkedLines(benchmark::State &state)
+{
+    SilentPort port;
+    DocumentTables t(&port);
+    fill(t, int(state.range(0)), 3);
+    t.PolaczPozycjeZFakturami();
+    const int p11 = t.mt_POZ_.fieldIndex(QStringLiteral("P_11"));
+    for (auto _ : state) {
+        double sum = 0;
+        t.suspendViews();
+        for (t.mt_FAK_.first(); !t.mt_FAK_.atEnd(); t.mt_FAK_.next())
+            for (t.mt_POZ_.first(); !t.mt_POZ_.atEnd(); t.mt_POZ_.next())
+                sum += t.mt_POZ_.floatAt(t.mt_POZ_.bookmark(), p11);
+        t.resumeViews();
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_WalkLinkedLines)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/user_port.h"
+
+#include <QFile>
+#include <QStringList>
+
+// The command line's UserPort: prints every message, answers every question with the
+// chosen answer, takes file names from the steps and appends each message to a JSON-lines
+// record when asked to.
+class ConsolePort : public UserPort
+{
+public:
+    ConsolePort();
+
+    void setAnswer(bool yes) { m_answer = yes; }
+    bool setMessagesFile(const QString &path);
+    // The file the next file dialog returns (a step's argument); none when empty.
+    void setNextFile(const QString &path) { m_nextFile = path; }
+
+    void info(const QString &caption, const QString &text) override;
+    void error(const QString &caption, const QString &text) override;
+    bool question(const QString &caption, const QString &text) override;
+    std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,
+                                          const QString &defaultExt) override;
+    std::optional<QString> chooseSaveFile(const QString &title, const QString &filter,
+                                          const QString &defaultExt) override;
+    void progressShow(int minimum, int maximum) override;
+    void progressPosition(int position) override;
+    void progressHide() override;
+    void setBusy(bool) override {}
+    void processEvents() override {}
+
+    int errorCount() const { return m_errors; }
+
+private:
+    void record(const char *kind, const QString &caption, const QString &text, const char *answer);
+    std::optional<QString> takeFile();
+
+    bool m_answer = false;
+    QString m_nextFile;
+    QFile m_messages;
+    int m_errors = 0;
+    bool m_progressOnTerminal = false;
+    int m_progressMin = 0;
+    int m_progressMax = 0;
+    int m_lastPercent = -1;
+};

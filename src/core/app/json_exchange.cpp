@@ -1,0 +1,232 @@
+#include "app/json_exchange.h"
+
+#include "app/workspace.h"
+
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QSaveFile>
+
+namespace {
+
+const TableKind kKinds[] = {TableKind::FAK, TableKind::POZ, TableKind::ZAM, TableKind::ZPOZ};
+
+void appendJsonString(QByteArray &out, const QString &text)
+{
+    // QJsonDocument escapes exactly as JSON wants; reuse it for one value
+    const QByteArray quoted = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    out.append(quoted.constData() + 1, quoted.size() - 2);
+}
+
+void appendJsonValue(QByteArray &out, const QVariant &value, FieldType type)
+{
+    if (!value.isValid()) {
+        out += "null";
+        return;
+    }
+    switch (type) {
+    case FieldType::String:
+        appendJsonString(out, value.toString());
+        break;
+    case FieldType::Date:
+        out += '"' + value.toDate().toString(Qt::ISODate).toLatin1() + '"';
+        break;
+    case FieldType::Float: {
+        const double d = value.toDouble();
+        out += qIsFinite(d) ? QByteArray::number(d, 'g', QLocale::FloatingPointShortest) : QByteArray("null");
+        break;
+    }
+    case FieldType::Boolean:
+        out += value.toBool() ? "true" : "false";
+        break;
+    case FieldType::Integer:
+        out += QByteArray::number(value.toLongLong());
+        break;
+    }
+}
+
+QVariant jsonToField(const QJsonValue &v, FieldType type, QString *error)
+{
+    if (v.isNull() || v.isUndefined())
+        return QVariant();
+    switch (type) {
+    case FieldType::String:
+        if (v.isString())
+            return v.toString();
+        if (v.isDouble())
+            return QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        break;
+    case FieldType::Date:
+        if (v.isString()) {
+            const QDate d = QDate::fromString(v.toString(), Qt::ISODate);
+            if (d.isValid())
+                return d;
+        }
+        break;
+    case FieldType::Float:
+        if (v.isDouble())
+            return v.toDouble();
+        break;
+    case FieldType::Boolean:
+        if (v.isBool())
+            return v.toBool();
+        break;
+    case FieldType::Integer:
+        if (v.isDouble())
+            return qint64(v.toDouble());
+        break;
+    }
+    *error = QStringLiteral("value %1 does not fit the field's type")
+                 .arg(QString::fromUtf8(QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact)));
+    return QVariant();
+}
+
+// Fills the pending record from one JSON object; idxField (if >= 0) is left to the table's rule.
+QString fillRecord(DocumentTable &table, const QJsonObject &object, int skipField)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const int f = table.fieldIndex(it.key());
+        if (f < 0)
+            return QStringLiteral("%1 has no field \"%2\"").arg(table.name(), it.key());
+        if (f == skipField)
+            continue;
+        QString error;
+        const QVariant value = jsonToField(it.value(), table.fields().at(f).type, &error);
+        if (!error.isEmpty())
+            return QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), error);
+        table.setValue(f, value);
+    }
+    return QString();
+}
+
+} // namespace
+
+namespace JsonExchange {
+
+QString exportFile(Workspace &workspace, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+
+    QByteArray out = "{\"header\":{";
+    bool firstField = true;
+    for (const QString &name : Workspace::headerFieldNames()) {
+        const QString key = Workspace::headerControlKey(name);
+        out += firstField ? "" : ",";
+        firstField = false;
+        appendJsonString(out, name);
+        out += ':';
+        const QVariant v = workspace.controls().value(key);
+        if (v.typeId() == QMetaType::QDate)
+            appendJsonValue(out, v.toDate() == zeroDate() ? QVariant() : v, FieldType::Date);
+        else
+            appendJsonValue(out, v, FieldType::String);
+    }
+    out += '}';
+
+    for (TableKind kind : kKinds) {
+        DocumentTable &table = *workspace.tables().table(kind);
+        out += ",\n\"" + table.name().toLatin1() + "\":[";
+        for (int row = 0; row < table.storedCount(); ++row) {
+            out += row ? ",\n{" : "\n{";
+            for (int f = 0; f < table.fieldCount(); ++f) {
+                const FieldDef &def = table.fields().at(f);
+                if (f)
+                    out += ',';
+                out += '"' + def.name.toLatin1() + "\":";
+                appendJsonValue(out, table.valueAt(row, f), def.type);
+            }
+            out += '}';
+            if (out.size() > (1 << 20)) {
+                file.write(out);
+                out.clear();
+            }
+        }
+        out += ']';
+    }
+    out += "}\n";
+    file.write(out);
+    if (!file.commit())
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    return QString();
+}
+
+QString importFile(Workspace &workspace, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return QStringLiteral("%1: not JSON (%2 at byte %3)").arg(path, parseError.errorString()).arg(parseError.offset);
+    if (!doc.isObject())
+        return QStringLiteral("%1: the file does not hold a JSON object").arg(path);
+    const QJsonObject root = doc.object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (it.key() != u"header" && !workspace.tables().tableByName(it.key()))
+            return QStringLiteral("%1: unknown part \"%2\"").arg(path, it.key());
+        if (it.key() != u"header" && !it.value().isArray())
+            return QStringLiteral("%1: \"%2\" is not a list of records").arg(path, it.key());
+    }
+
+    const QJsonObject header = root.value(QStringLiteral("header")).toObject();
+    for (auto it = header.begin(); it != header.end(); ++it) {
+        const QString key = Workspace::headerControlKey(it.key());
+        if (key.isEmpty())
+            return QStringLiteral("%1: unknown header field \"%2\"").arg(path, it.key());
+        QString error;
+        const QString text = it.value().isNull() ? QString() : it.value().toString();
+        if (!workspace.controls().setFromText(key, text, &error))
+            return QStringLiteral("%1: header field %2: %3").arg(path, it.key(), error);
+    }
+
+    DocumentTables &tables = workspace.tables();
+    tables.suspendViews();
+    QString error;
+    QHash<qint64, int> orderRows;  // the file's idx → the stored row of that order
+    for (TableKind kind : kKinds) {
+        DocumentTable &table = *tables.table(kind);
+        const QJsonArray records = root.value(table.name()).toArray();
+        const int keyField = kind == TableKind::ZAM    ? table.fieldIndex(QStringLiteral("idx"))
+                             : kind == TableKind::ZPOZ ? table.fieldIndex(QStringLiteral("idx_zal"))
+                                                       : -1;
+        for (qsizetype i = 0; i < records.size() && error.isEmpty(); ++i) {
+            if (!records.at(i).isObject()) {
+                error = QStringLiteral("%1: record %2 of %3 is not an object").arg(path).arg(i + 1).arg(table.name());
+                break;
+            }
+            const QJsonObject object = records.at(i).toObject();
+            if (kind == TableKind::ZPOZ) {
+                const QJsonValue owner = object.value(QStringLiteral("idx_zal"));
+                // a line names its order by the file's idx; a line that names none belongs to the last order
+                const qint64 wanted = owner.isDouble() ? qint64(owner.toDouble()) : -1;
+                tables.mt_ZAM_.gotoBookmark(orderRows.value(wanted, tables.mt_ZAM_.storedCount() - 1));
+            }
+            table.append();
+            const QString why = fillRecord(table, object, keyField);
+            if (!why.isEmpty()) {
+                table.cancel();
+                error = QStringLiteral("%1: record %2: %3").arg(path).arg(i + 1).arg(why);
+                break;
+            }
+            table.post();
+            if (kind == TableKind::ZAM) {
+                const QJsonValue own = object.value(QStringLiteral("idx"));
+                if (own.isDouble())
+                    orderRows.insert(qint64(own.toDouble()), table.bookmark());
+            }
+        }
+        if (!error.isEmpty())
+            break;
+    }
+    tables.resumeViews();
+    tables.PolaczPozycjeZFakturami();
+    return error;
+}
+
+} // namespace JsonExchange

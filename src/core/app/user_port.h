@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The one way the core reaches the user: messages, questions, file choice, progress and
+// letting pending events run. The window shows boxes and dialogs, the command line prints
+// and answers from its flags, tests record every text.
+class UserPort
+{
+public:
+    virtual ~UserPort();
+
+    // An information message box with the application's title as caption and an OK button.
+    virtual void info(const QString &caption, const QString &text) = 0;
+    virtual void error(const QString &caption, const QString &text) = 0;
+    // A Yes/No question; anything but Yes counts as No.
+    virtual bool question(const QString &caption, const QString &text) = 0;
+
+    virtual std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,
+                                                  const QString &defaultExt) = 0;
+    virtual std::optional<QString> chooseSaveFile(const QString &title, const QString &filter,
+                                                  const QString &defaultExt) = 0;
+
+    virtual void progressShow(int minimum, int maximum) = 0;
+    virtual void progressPosition(int position) = 0;
+    virtual void progressHide() = 0;
+    virtual void setBusy(bool busy) = 0;
+    virtual void processEvents() = 0;
+};
+
+// The caption of information messages.
+QString applicationTitle();

@@ -1,0 +1,80 @@
+#include "app/workspace.h"
+
+#include "app/user_port.h"
+
+#include <QDir>
+
+Workspace::Workspace(UserPort *port, QObject *parent)
+    : QObject(parent), m_port(port), m_controls(this), m_tables(port, this)
+{
+}
+
+void Workspace::start(const QStringList &args, const QString &homeDir)
+{
+    m_homeDir = homeDir;
+    m_commandLine = CommandLine::parse(args);
+    m_settings.load(QDir(homeDir).filePath(m_commandLine.settingsFileName()));
+
+    if (m_controls.text(QStringLiteral("fn_JPK_Text")).isEmpty())
+        m_controls.setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.XML"));
+
+    m_controls.restore(m_settings, sectionName());
+
+    m_tables.Deleting = false;
+    m_tables.ZamIdx = 0;
+}
+
+void Workspace::storeSettings()
+{
+    const QString section = sectionName();
+    m_settings.setValue(section, QStringLiteral("FormVersion"), QStringLiteral("0"));
+    if (storeWindowPlacement)
+        storeWindowPlacement(m_settings);
+    if (storeGridLayouts)
+        storeGridLayouts(m_settings);
+    m_controls.store(m_settings, section);
+}
+
+bool Workspace::writeSettingsFile()
+{
+    return m_settings.save();
+}
+
+QString Workspace::configLabelText() const
+{
+    if (m_commandLine.cnfGiven)
+        return QStringLiteral("wywołano konfigurację -cnf:") + m_commandLine.cnf;
+    return QStringLiteral("parmater \"-cnf:nn\" - praca wg innej konfiguracji");
+}
+
+QString Workspace::aboutText()
+{
+    return QStringLiteral("Program do generowania pliku JPK_FA4.XML\n"
+                          "do wersji wg schematu: Schemat_JPK_FA(4)_v1-0.xsd\n"
+                          "z danych tekstowych imortowanych z innych aplikacji\n"
+                          "według sposobu określonego przez użytkownika.\n"
+                          "Wersja programu: ")
+           + programVersion();
+}
+
+QStringList Workspace::headerFieldNames()
+{
+    return {QStringLiteral("DataOd"),      QStringLiteral("DataDo"),      QStringLiteral("KodUrzedu"),
+            QStringLiteral("NIP"),         QStringLiteral("PelnaNazwa"),  QStringLiteral("EUPLVATID"),
+            QStringLiteral("IMPLVATID"),   QStringLiteral("KodKraju"),    QStringLiteral("Wojewodztwo"),
+            QStringLiteral("Powiat"),      QStringLiteral("Gmina"),       QStringLiteral("Ulica"),
+            QStringLiteral("NrDomu"),      QStringLiteral("NrLokalu"),    QStringLiteral("Miejscowosc"),
+            QStringLiteral("KodPocztowy"), QStringLiteral("DataWytworzeniaJPK")};
+}
+
+QString Workspace::headerControlKey(const QString &name)
+{
+    for (const QString &field : headerFieldNames()) {
+        if (field.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (field == u"DataOd" || field == u"DataDo")
+            return QStringLiteral("ed_") + field + QStringLiteral("_Date");
+        return QStringLiteral("ed_") + field + QStringLiteral("_Text");
+    }
+    return QString();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/command_line.h"
+#include "app/controls.h"
+#include "app/settings_file.h"
+#include "tables/document_tables.h"
+
+#include <QObject>
+#include <functional>
+
+class UserPort;
+
+// Everything the main window owns for the whole run: the document tables, the options,
+// the header fields, the command line and the settings file held in memory. The window
+// shows it; the command line drives it.
+class Workspace : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Workspace(UserPort *port, QObject *parent = nullptr);
+
+    // The creation of the main window: reads the command line, chooses and reads the
+    // settings file from homeDir, puts the default output name in place and restores
+    // the stored controls.
+    void start(const QStringList &args, const QString &homeDir);
+    // Stores the settings into the in-memory file, as closing the window does.
+    void storeSettings();
+    // Writes the settings file to disk in one piece (never a read-only one); silent on failure.
+    bool writeSettingsFile();
+
+    UserPort *port() const { return m_port; }
+    const CommandLine &commandLine() const { return m_commandLine; }
+    QString Cnf() const { return m_commandLine.cnf; }
+    QString homeDir() const { return m_homeDir; }
+    QString settingsPath() const { return m_settings.path(); }
+    SettingsFile &settings() { return m_settings; }
+    Controls &controls() { return m_controls; }
+    DocumentTables &tables() { return m_tables; }
+
+    QString statusText() const { return m_commandLine.statusText(); }
+    // The label on the general settings page that tells how the configuration was chosen.
+    QString configLabelText() const;
+    static QString aboutText();
+    static QString programVersion() { return QStringLiteral("2023.08.25.1"); }
+    static QString sectionName() { return QStringLiteral("Form_ImportJPK"); }
+
+    // The header fields of page 1 by their JPK names (DataOd, NIP, KodKraju, …).
+    static QStringList headerFieldNames();
+    static QString headerControlKey(const QString &name);  // "ed_NIP_Text", "ed_DataOd_Date"; empty if none
+
+    // Hooks of the window, called while storing: window placement and grid layouts.
+    std::function<void(SettingsFile &)> storeWindowPlacement;
+    std::function<void(SettingsFile &)> storeGridLayouts;
+
+private:
+    UserPort *m_port;
+    QString m_homeDir;
+    CommandLine m_commandLine;
+    SettingsFile m_settings;
+    Controls m_controls;
+    DocumentTables m_tables;
+};

@@ -1,0 +1,208 @@
+#include "tables/document_tables.h"
+
+#include "app/user_port.h"
+
+DocumentTables::DocumentTables(UserPort *port, QObject *parent)
+    : QObject(parent), mt_FAK_(TableKind::FAK), mt_POZ_(TableKind::POZ), mt_ZAM_(TableKind::ZAM),
+      mt_ZPOZ_(TableKind::ZPOZ), m_port(port)
+{
+    for (QString &label : m_labels)
+        label = QStringLiteral("(*)");
+
+    // Orders are numbered from a counter that never goes back, so idx stays unique.
+    mt_ZAM_.onNewRecord = [this](DocumentTable &t) { t.setValue(QStringLiteral("idx"), ++ZamIdx); };
+
+    mt_POZ_.beforePost = [this](DocumentTable &t) {
+        const int f = t.fieldIndex(QStringLiteral("P_2B"));
+        if (t.isNull(f))
+            t.setValue(f, mt_FAK_.value(QStringLiteral("P_2A")));
+        return true;
+    };
+    mt_ZPOZ_.beforePost = [this](DocumentTable &t) {
+        t.setValue(QStringLiteral("idx_zal"), mt_ZAM_.value(QStringLiteral("idx")));
+        return true;
+    };
+
+    mt_FAK_.beforeDelete = [this](DocumentTable &t) { return deleteInvoice(t); };
+    mt_ZAM_.beforeDelete = [this](DocumentTable &t) { return deleteOrder(t); };
+    mt_POZ_.beforeDelete = [this](DocumentTable &t) {
+        if (Deleting)
+            return true;
+        return m_port->question(QStringLiteral("Usunąć pozycję ?"),
+                                QStringLiteral("Usunąć pozycję z Faktury: ") + t.value(QStringLiteral("P_2B")).toString());
+    };
+    mt_ZPOZ_.beforeDelete = [this](DocumentTable &) {
+        if (Deleting)
+            return true;
+        return m_port->question(QStringLiteral("Usunąć pozycję ?"), QStringLiteral("Usunąć pozycję z Zamówienia: ")
+                                                                        + mt_ZAM_.value(QStringLiteral("P_2AZ")).toString());
+    };
+
+    auto invoicesCount = [this](DocumentTable &) { setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount())); };
+    auto linesCount = [this](DocumentTable &) { PokazLiczbePozycji(); };
+    auto ordersCount = [this](DocumentTable &) { setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount())); };
+    auto orderLinesCount = [this](DocumentTable &) { PokazLiczbePozycjiZamowienia(); };
+    mt_FAK_.afterPost = invoicesCount;
+    mt_FAK_.afterDelete = invoicesCount;
+    mt_FAK_.afterScroll = [this](DocumentTable &) {
+        if (lineLinkOn())
+            PokazLiczbePozycji();
+    };
+    mt_POZ_.afterPost = linesCount;
+    mt_POZ_.afterDelete = linesCount;
+    mt_ZAM_.afterPost = ordersCount;
+    mt_ZAM_.afterDelete = ordersCount;
+    mt_ZAM_.afterScroll = orderLinesCount;
+    mt_ZPOZ_.afterPost = orderLinesCount;
+    mt_ZPOZ_.afterDelete = orderLinesCount;
+
+    // Order lines always belong to their order.
+    mt_ZPOZ_.setMaster(&mt_ZAM_, QStringLiteral("idx"), QStringLiteral("idx_zal"));
+}
+
+DocumentTable *DocumentTables::table(TableKind kind)
+{
+    switch (kind) {
+    case TableKind::FAK:
+        return &mt_FAK_;
+    case TableKind::POZ:
+        return &mt_POZ_;
+    case TableKind::ZAM:
+        return &mt_ZAM_;
+    case TableKind::ZPOZ:
+        return &mt_ZPOZ_;
+    }
+    return nullptr;
+}
+
+DocumentTable *DocumentTables::tableByName(const QString &name)
+{
+    for (TableKind kind : {TableKind::FAK, TableKind::POZ, TableKind::ZAM, TableKind::ZPOZ})
+        if (tableName(kind).compare(name, Qt::CaseInsensitive) == 0)
+            return table(kind);
+    return nullptr;
+}
+
+void DocumentTables::setLabel(int which, const QString &text)
+{
+    if (m_labels[which] == text)
+        return;
+    m_labels[which] = text;
+    emit countersChanged();
+}
+
+void DocumentTables::PokazLiczbePozycji()
+{
+    setLabel(1, QStringLiteral("pozycji : %1").arg(mt_POZ_.recordCount()));
+}
+
+void DocumentTables::PokazLiczbePozycjiZamowienia()
+{
+    setLabel(3, QStringLiteral("pozycji : %1").arg(mt_ZPOZ_.recordCount()));
+}
+
+void DocumentTables::PolaczPozycjeZFakturami()
+{
+    if (!lineLinkOn()) {
+        mt_POZ_.setMaster(&mt_FAK_, QStringLiteral("P_2A"), QStringLiteral("P_2B"));
+        emit lineLinkChanged(true);
+    }
+    PokazLiczbePozycji();
+}
+
+void DocumentTables::lineLinkOff()
+{
+    if (lineLinkOn()) {
+        mt_POZ_.clearMaster();
+        emit lineLinkChanged(false);
+    }
+    PokazLiczbePozycji();
+}
+
+void DocumentTables::b_POZ_PolaczClick()
+{
+    if (mt_FAK_.recordCount() == 0) {
+        m_port->info(applicationTitle(), QStringLiteral("Tablica Faktur jest jeszcze pusta"));
+        return;
+    }
+    PolaczPozycjeZFakturami();
+}
+
+void DocumentTables::b_POZ_RozlaczClick()
+{
+    lineLinkOff();
+}
+
+bool DocumentTables::deleteInvoice(DocumentTable &fak)
+{
+    if (!lineLinkOn()) {
+        m_port->info(applicationTitle(), QStringLiteral("Nie można usunąć faktury przy braku połączenia z pozycjami"));
+        return false;
+    }
+    if (!m_port->question(QStringLiteral("Usunąć fakturę z pozycjami ?"),
+                          QStringLiteral("Faktura : ") + fak.value(QStringLiteral("P_2A")).toString()))
+        return false;
+    Deleting = true;
+    bool ok = true;
+    const int key = mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
+    mt_POZ_.first();
+    while (mt_POZ_.recordCount() > 0 && !mt_POZ_.isNull(key)) {
+        if (!mt_POZ_.remove()) {
+            ok = false;
+            break;
+        }
+    }
+    Deleting = false;
+    return ok;
+}
+
+bool DocumentTables::deleteOrder(DocumentTable &zam)
+{
+    if (!m_port->question(QStringLiteral("Usunąć zamówienie z pozycjami ?"),
+                          QStringLiteral("Zamówienie : ") + zam.value(QStringLiteral("P_2AZ")).toString()))
+        return false;
+    Deleting = true;
+    bool ok = true;
+    const int key = mt_ZPOZ_.fieldIndex(QStringLiteral("idx_zal"));
+    mt_ZPOZ_.first();
+    while (mt_ZPOZ_.recordCount() > 0 && !mt_ZPOZ_.isNull(key)) {
+        if (!mt_ZPOZ_.remove()) {
+            ok = false;
+            break;
+        }
+    }
+    Deleting = false;
+    return ok;
+}
+
+void DocumentTables::act_Erase_FAKExecute()
+{
+    if (!m_port->question(QStringLiteral("Usuwanie"), QStringLiteral("Usunąć wszystkie pozycje Faktur ?")))
+        return;
+    mt_POZ_.empty();
+    mt_FAK_.empty();
+    setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount()));
+    PokazLiczbePozycji();
+}
+
+void DocumentTables::act_Erase_ZAMExecute()
+{
+    if (!m_port->question(QStringLiteral("Usuwanie"), QStringLiteral("Usunąć wszystkie pozycje Zamówień ?")))
+        return;
+    mt_ZPOZ_.empty();
+    mt_ZAM_.empty();
+    setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount()));
+    PokazLiczbePozycjiZamowienia();
+}
+
+void DocumentTables::suspendViews()
+{
+    for (TableKind kind : {TableKind::FAK, TableKind::POZ, TableKind::ZAM, TableKind::ZPOZ})
+        table(kind)->suspendViews();
+}
+
+void DocumentTables::resumeViews()
+{
+    for (TableKind kind : {TableKind::FAK, TableKind::POZ, TableKind::ZAM, TableKind::ZPOZ})
+        table(kind)->resumeViews();
+}

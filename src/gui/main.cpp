@@ -1,0 +1,49 @@
+#include "cli_runner.h"
+#include "main_window.h"
+
+#include <QApplication>
+
+namespace {
+
+// Without a display the program runs its command line instead of failing.
+bool haveDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+QString homeOption(QStringList &args, const QString &fallback)
+{
+    const qsizetype at = args.indexOf(QStringLiteral("--home"));
+    if (at < 0 || at + 1 >= args.size())
+        return fallback;
+    const QString home = args.at(at + 1);
+    args.remove(at, 2);
+    return home;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!haveDisplay()) {
+        QCoreApplication app(argc, argv);
+        QStringList args = app.arguments();
+        args.removeFirst();
+        return runCommandLine(args, QCoreApplication::applicationDirPath());
+    }
+    QApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    const QString home = homeOption(args, QCoreApplication::applicationDirPath());
+    int status = 0;
+    {
+        MainWindow window(args, home);
+        window.show();
+        status = app.exec();
+        window.workspace().storeSettings();
+        // the settings file is written once, in one piece, when the program ends
+        window.workspace().writeSettingsFile();
+    }
+    return status;
+}

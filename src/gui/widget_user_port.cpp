@@ -1,0 +1,90 @@
+#include "widget_user_port.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressBar>
+
+// Dialog texts use CR alone for line breaks; Qt's boxes want LF.
+static QString shown(const QString &text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(u'\r', u'\n');
+    return t;
+}
+
+void WidgetUserPort::info(const QString &caption, const QString &text)
+{
+    QMessageBox::information(m_parent, caption, shown(text));
+}
+
+void WidgetUserPort::error(const QString &caption, const QString &text)
+{
+    QMessageBox::critical(m_parent, caption, shown(text));
+}
+
+bool WidgetUserPort::question(const QString &caption, const QString &text)
+{
+    return QMessageBox::question(m_parent, caption, shown(text), QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+std::optional<QString> WidgetUserPort::chooseOpenFile(const QString &title, const QString &filter, const QString &)
+{
+    const QString file = QFileDialog::getOpenFileName(m_parent, title, QString(), filter);
+    if (file.isEmpty())
+        return std::nullopt;
+    return file;
+}
+
+std::optional<QString> WidgetUserPort::chooseSaveFile(const QString &title, const QString &filter,
+                                                      const QString &defaultExt)
+{
+    QFileDialog dialog(m_parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultExt);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void WidgetUserPort::progressShow(int minimum, int maximum)
+{
+    if (!m_gauge)
+        return;
+    m_gauge->setRange(minimum, maximum);
+    m_gauge->setValue(minimum);
+    m_gauge->setVisible(true);
+}
+
+void WidgetUserPort::progressPosition(int position)
+{
+    if (m_gauge)
+        m_gauge->setValue(position);
+}
+
+void WidgetUserPort::progressHide()
+{
+    if (m_gauge)
+        m_gauge->setVisible(false);
+}
+
+void WidgetUserPort::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void WidgetUserPort::processEvents()
+{
+    // long loops call this per record: let events run only every few milliseconds
+    static QElapsedTimer timer;
+    if (timer.isValid() && timer.elapsed() < 15)
+        return;
+    timer.start();
+    QCoreApplication::processEvents();
+}

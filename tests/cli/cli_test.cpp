@@ -1,0 +1,223 @@
+#include "support/temp_home.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringDecoder>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun run(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TAVRIX_CLI), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString fromCp1250(const QByteArray &bytes)
+{
+    QStringDecoder d("windows-1250");
+    return d.decode(bytes);
+}
+
+TEST(Cli, SetAndSaveWritesTheSettingsFile)
+{
+    TempHome home;
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("set"),
+                       QStringLiteral("ed_NIP_Text=5261040828"), QStringLiteral("set"),
+                       QStringLiteral("chb_FAK_append_Checked=TRUE"), QStringLiteral("set"),
+                       QStringLiteral("ed_PelnaNazwa_Text=Żuraw Sp. z o.o."), QStringLiteral("--save")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray bytes = home.read(QStringLiteral("JPK_FA3_Ustawienia.ini"));
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.startsWith("[Form_ImportJPK]\r\nFormVersion=0\r\nPageControl_ActivePage=ts_Naglowek\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\ned_NIP_Text=5261040828\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nchb_FAK_append_Checked=TRUE\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nfn_JPK_Text=JPK_FA4.XML\r\n"));
+    // Windows-1250, no byte-order mark
+    EXPECT_TRUE(bytes.contains(QByteArray("ed_PelnaNazwa_Text=\xAFuraw")));
+    const QStringList lines = fromCp1250(bytes).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.at(lines.size() - 3), QStringLiteral("chb_POZ_BeginIf_Checked=FALSE"));
+    EXPECT_EQ(lines.size(), 1 + 1 + 74 + 2);  // section, FormVersion, the controls, empty line, end
+    EXPECT_FALSE(bytes.contains("\n\n")) << "every line ends with CR LF";
+}
+
+TEST(Cli, ConfigurationCodeChoosesItsFileAndAHandAddedKeySurvives)
+{
+    TempHome home;
+    ASSERT_EQ(run({QStringLiteral("--home"), home.path(), QStringLiteral("-cnf:05"), QStringLiteral("set"),
+                   QStringLiteral("ed_Gmina_Text=Pcim"), QStringLiteral("--save")})
+                  .status,
+              0);
+    const QString file = QStringLiteral("JPK_FA4_Config05.ini");
+    ASSERT_TRUE(QFile::exists(home.file(file)));
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
+    home.write(file, home.read(file).replace("[Form_ImportJPK]\r\n", "[Form_ImportJPK]\r\nMojKlucz=wartosc\r\n"));
+
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("-cnf"), QStringLiteral("05"),
+                       QStringLiteral("set"), QStringLiteral("ed_Powiat_Text=Myślenice"), QStringLiteral("--save")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray bytes = home.read(file);
+    EXPECT_TRUE(bytes.contains("MojKlucz=wartosc\r\n"));
+    EXPECT_TRUE(bytes.contains("ed_Gmina_Text=Pcim\r\n"));
+}
+
+TEST(Cli, WithoutSaveNothingIsWritten)
+{
+    TempHome home;
+    ASSERT_EQ(run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_NIP_Text=1")}).status, 0);
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
+}
+
+TEST(Cli, UsageErrorsAndFailedSteps)
+{
+    TempHome home;
+    struct Case
+    {
+        QStringList args;
+        int status;
+        const char *says;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("generate-everything")}, 2, "unknown step \"generate-everything\""},
+        {{QStringLiteral("set")}, 2, "needs 1 argument"},
+        {{QStringLiteral("set"), QStringLiteral("ed_NIP_Text")}, 2, "KEY=VALUE"},
+        {{QStringLiteral("--bogus")}, 2, "unknown option"},
+        {{}, 2, "no step given"},
+        {{QStringLiteral("set"), QStringLiteral("ed_Nope_Text=1")}, 1, "unknown control"},
+        {{QStringLiteral("set"), QStringLiteral("cb_PL_ItemIndex=two")}, 1, "not an integer"},
+        {{QStringLiteral("import-json"), home.file(QStringLiteral("missing.json"))}, 1, "missing.json"},
+    };
+    for (const Case &c : cases) {
+        const CliRun r = run(QStringList({QStringLiteral("--home"), home.path()}) + c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
+    }
+}
+
+TEST(Cli, BrokenJsonNamesTheFileAndTheProblem)
+{
+    TempHome home;
+    struct Case
+    {
+        QByteArray json;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"{\"mt_FAK_\":[{\"P_2A\":\"A\"}", "not JSON"},
+        {"{\"mt_XYZ_\":[]}", "unknown part \"mt_XYZ_\""},
+        {"{\"mt_FAK_\":[{\"P_99\":1}]}", "mt_FAK_ has no field \"P_99\""},
+        {"{\"mt_FAK_\":[{\"P_1\":\"31.08.2023\"}]}", "mt_FAK_.P_1"},
+        {"{\"header\":{\"Nazwisko\":\"x\"}}", "unknown header field \"Nazwisko\""},
+    };
+    for (const Case &c : cases) {
+        home.write(QStringLiteral("in.json"), c.json);
+        const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
+                           home.file(QStringLiteral("in.json"))});
+        EXPECT_EQ(r.status, 1) << c.json.constData();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("in.json"))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
+    }
+}
+
+TEST(Cli, JsonRoundTripAppliesTheTableRules)
+{
+    TempHome home;
+    home.write(QStringLiteral("in.json"), R"({
+      "header": {"DataOd": "2023-08-01", "DataDo": "2023-08-31", "NIP": "5261040828", "PelnaNazwa": "Łąka"},
+      "mt_FAK_": [
+        {"P_2A": "FV/1", "P_1": "2023-08-02", "P_15": 123.45, "P_16": true, "P_106E_3": null, "KodWaluty": "PLN"},
+        {"P_2A": "FV/2", "P_15": -0.004, "RodzajFaktury": "ZAL"}
+      ],
+      "mt_POZ_": [
+        {"P_2B": "FV/1", "P_7": "Śruby M8; ocynk", "P_8B": 1.25, "P_11": 100},
+        {"P_7": "bez numeru", "P_11": 2.5}
+      ],
+      "mt_ZAM_": [ {"idx": 7, "P_2AZ": "FV/2", "WartoscZamowienia": 10}, {"idx": 9, "P_2AZ": "FV/3"} ],
+      "mt_ZPOZ_": [ {"idx_zal": 9, "P_7Z": "b"}, {"idx_zal": 7, "P_7Z": "a"}, {"P_7Z": "c"} ]
+    })");
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
+                       home.file(QStringLiteral("in.json")), QStringLiteral("export-json"),
+                       home.file(QStringLiteral("out.json"))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
+    const QJsonObject header = out.value(QStringLiteral("header")).toObject();
+    EXPECT_EQ(header.value(QStringLiteral("DataOd")).toString(), QStringLiteral("2023-08-01"));
+    EXPECT_EQ(header.value(QStringLiteral("PelnaNazwa")).toString(), QStringLiteral("Łąka"));
+
+    const QJsonArray fak = out.value(QStringLiteral("mt_FAK_")).toArray();
+    ASSERT_EQ(fak.size(), 2);
+    EXPECT_EQ(fak.at(0).toObject().value(QStringLiteral("P_1")).toString(), QStringLiteral("2023-08-02"));
+    EXPECT_EQ(fak.at(0).toObject().value(QStringLiteral("P_15")).toDouble(), 123.45);
+    EXPECT_TRUE(fak.at(0).toObject().value(QStringLiteral("P_16")).toBool());
+    EXPECT_TRUE(fak.at(0).toObject().value(QStringLiteral("P_106E_3")).isNull());
+    EXPECT_TRUE(fak.at(0).toObject().value(QStringLiteral("P_17")).isNull());
+    EXPECT_EQ(fak.at(1).toObject().value(QStringLiteral("P_15")).toDouble(), -0.004);
+    EXPECT_EQ(fak.at(0).toObject().size(), 57);
+
+    const QJsonArray poz = out.value(QStringLiteral("mt_POZ_")).toArray();
+    ASSERT_EQ(poz.size(), 2);
+    EXPECT_EQ(poz.at(0).toObject().value(QStringLiteral("P_7")).toString(), QStringLiteral("Śruby M8; ocynk"));
+    EXPECT_EQ(poz.at(1).toObject().value(QStringLiteral("P_2B")).toString(), QStringLiteral("FV/2"));
+
+    const QJsonArray zam = out.value(QStringLiteral("mt_ZAM_")).toArray();
+    ASSERT_EQ(zam.size(), 2);
+    EXPECT_EQ(zam.at(0).toObject().value(QStringLiteral("idx")).toInt(), 1);
+    EXPECT_EQ(zam.at(1).toObject().value(QStringLiteral("idx")).toInt(), 2);
+    const QJsonArray zpoz = out.value(QStringLiteral("mt_ZPOZ_")).toArray();
+    ASSERT_EQ(zpoz.size(), 3);
+    EXPECT_EQ(zpoz.at(0).toObject().value(QStringLiteral("idx_zal")).toInt(), 2);
+    EXPECT_EQ(zpoz.at(1).toObject().value(QStringLiteral("idx_zal")).toInt(), 1);
+    EXPECT_EQ(zpoz.at(2).toObject().value(QStringLiteral("idx_zal")).toInt(), 2);
+
+    // exporting what was imported gives it back
+    const CliRun again = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
+                           home.file(QStringLiteral("out.json")), QStringLiteral("export-json"),
+                           home.file(QStringLiteral("out2.json"))});
+    ASSERT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_EQ(home.read(QStringLiteral("out.json")), home.read(QStringLiteral("out2.json")));
+}
+
+TEST(Cli, GeneratorExpectationsRoundTrip)
+{
+    // the export of the synthetic generator's expected records comes back unchanged
+    TempHome home;
+    QProcess gen;
+    gen.start(QStringLiteral("python3"), {QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py"), home.path(),
+                                          QStringLiteral("--invoices"), QStringLiteral("60"), QStringLiteral("--expect")});
+    if (!gen.waitForFinished(60000) || gen.exitCode() != 0)
+        GTEST_SKIP() << "the generator is not available";
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
+                       home.file(QStringLiteral("expected.json")), QStringLiteral("export-json"),
+                       home.file(QStringLiteral("out.json"))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject expected = QJsonDocument::fromJson(home.read(QStringLiteral("expected.json"))).object();
+    const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
+    for (const QString &table : {QStringLiteral("mt_FAK_"), QStringLiteral("mt_POZ_"), QStringLiteral("mt_ZAM_"),
+                                QStringLiteral("mt_ZPOZ_")}) {
+        const QJsonArray want = expected.value(table).toArray();
+        const QJsonArray got = out.value(table).toArray();
+        ASSERT_EQ(want.size(), got.size()) << table.toStdString();
+        for (qsizetype i = 0; i < want.size(); ++i) {
+            const QJsonObject w = want.at(i).toObject();
+            const QJsonObject g = got.at(i).toObject();
+            for (auto it = g.begin(); it != g.end(); ++it)
+                EXPECT_EQ(it.value(), w.value(it.key()).isUndefined() ? QJsonValue() : w.value(it.key()))
+                    << table.toStdString() << " " << i << " " << it.key().toStdString();
+        }
+    }
+}
+
+} // namespace
