@@ -12,14 +12,20 @@ bool haveDisplay()
            || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+QString takeOption(QStringList &args, const QString &name)
+{
+    const qsizetype at = args.indexOf(name);
+    if (at < 0 || at + 1 >= args.size())
+        return QString();
+    const QString value = args.at(at + 1);
+    args.remove(at, 2);
+    return value;
+}
+
 QString homeOption(QStringList &args, const QString &fallback)
 {
-    const qsizetype at = args.indexOf(QStringLiteral("--home"));
-    if (at < 0 || at + 1 >= args.size())
-        return fallback;
-    const QString home = args.at(at + 1);
-    args.remove(at, 2);
-    return home;
+    const QString home = takeOption(args, QStringLiteral("--home"));
+    return home.isEmpty() ? fallback : home;
 }
 
 } // namespace
@@ -36,10 +42,13 @@ int main(int argc, char *argv[])
     QStringList args = app.arguments();
     args.removeFirst();
     const QString home = homeOption(args, QCoreApplication::applicationDirPath());
+    const QString shots = takeOption(args, QStringLiteral("--screenshots"));
     int status = 0;
     {
         MainWindow window(args, home);
         window.show();
+        if (!shots.isEmpty())
+            return window.renderPages(shots) ? 0 : 1;
         status = app.exec();
         window.workspace().storeSettings();
         // the settings file is written once, in one piece, when the program ends

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QPixmap>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -185,4 +187,20 @@ void MainWindow::closeEvent(QCloseEvent *event)
         m_stored = true;
     }
     event->accept();
+}
+
+bool MainWindow::renderPages(const QString &dir)
+{
+    QDir().mkpath(dir);
+    applyActivationRule();
+    bool ok = true;
+    for (int i = 0; i < m_pages->count(); ++i) {
+        if (!m_pages->isTabVisible(i))
+            continue;
+        m_pages->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        const QString name = QStringLiteral("%1_%2.png").arg(i + 1, 2, 10, QLatin1Char('0')).arg(m_pages->widget(i)->objectName());
+        ok = grab().save(QDir(dir).filePath(name)) && ok;
+    }
+    return ok;
 }

@@ -22,6 +22,8 @@ public:
     Workspace &workspace() { return *m_workspace; }
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QTabWidget *pages() const { return m_pages; }
+    // Renders the window with each visible page to DIR/NN_name.png (for looking at the layout).
+    bool renderPages(const QString &dir);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

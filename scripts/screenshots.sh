@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Renders the main window with each of its pages to PNG files (offscreen, no display needed).
+# usage: scripts/screenshots.sh [OUTDIR] [program options...]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out="${1:-$root/build/screenshots}"
+shift || true
+cmake --build "$root/build" --target Tavrix_JPK_FA4 >/dev/null
+home="$(mktemp -d)"
+QT_QPA_PLATFORM=offscreen "$root/build/bin/Tavrix_JPK_FA4" --home "$home" --screenshots "$out" "$@"
+rm -rf "$home"
+echo "$out"
