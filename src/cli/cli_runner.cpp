@@ -27,6 +27,7 @@ const StepDef kSteps[] = {
     {"set", 1, 1},
     {"import-json", 1, 1},
     {"export-json", 1, 1},
+    {"validate", 1, 1},
 };
 
 const StepDef *findStep(const QString &name)
@@ -64,6 +65,9 @@ QString runStep(Workspace &workspace, const Step &step)
         return JsonExchange::importFile(workspace, step.args.at(0));
     if (step.name == u"export-json")
         return JsonExchange::exportFile(workspace, step.args.at(0));
+    if (step.name == u"validate")
+        return workspace.WeryfikujPlikJPK(step.args.at(0)) ? QString()
+                                                           : QStringLiteral("%1 was not confirmed valid").arg(step.args.at(0));
     return QStringLiteral("unknown step \"%1\"").arg(step.name);
 }
 
@@ -76,7 +80,8 @@ QString commandLineUsage()
         "steps:\n"
         "  set KEY=VALUE        set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)\n"
         "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
-        "  export-json FILE     write the header fields and all records of the four tables as JSON\n");
+        "  export-json FILE     write the header fields and all records of the four tables as JSON\n"
+        "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n");
 }
 
 int runCommandLine(const QStringList &args, const QString &defaultHome)

@@ -18,6 +18,8 @@ void ConsolePort::record(const char *kind, const QString &caption, const QString
     QString shown = caption + QStringLiteral(": ") + text;
     if (answer)
         shown += QStringLiteral(" -> ") + QString::fromLatin1(answer);
+    // a lone CR ends a line in the window's boxes; on a terminal it would overwrite the line
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     std::fputs(shown.toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);

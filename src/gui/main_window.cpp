@@ -87,7 +87,7 @@ void MainWindow::buildActions()
     QAction *importApp = make("act_ImportujZAplikacji", "Importuj z aplikacji", false);
     importApp->setVisible(false);
     QAction *load = make("act_LoadFromJPK", "Załaduj dane z pliku JPK*.XML", false);
-    QAction *check = make("act_SprawdzPlikJPK", "Weryfikuj gotowy JPK-FA(4).XML", false);
+    QAction *check = make("act_SprawdzPlikJPK", "Weryfikuj gotowy JPK-FA(4).XML", true);
     QAction *generate = make("act_Generuj_JPK", "Generuj JPK", false);
     QAction *quit = make("Act_Koniec", "Zakończ pracę", true);
     QAction *about = make("act_About", "o Programie", true);
@@ -97,6 +97,12 @@ void MainWindow::buildActions()
 
     connect(quit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, this, &MainWindow::act_AboutExecute);
+    connect(check, &QAction::triggered, this, [this] {
+        QAction *self = m_actions.value(QStringLiteral("act_SprawdzPlikJPK"));
+        self->setEnabled(false);
+        m_workspace->act_SprawdzPlikJPKExecute();
+        self->setEnabled(true);
+    });
     connect(m_actions.value(QStringLiteral("act_Erase_FAK")), &QAction::triggered, this,
             [this] { m_workspace->tables().act_Erase_FAKExecute(); });
     connect(m_actions.value(QStringLiteral("act_Erase_ZAM")), &QAction::triggered, this,

@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
 #include "app/user_port.h"
+#include "validate/validator.h"
 
 #include <QDir>
 
@@ -38,6 +39,22 @@ void Workspace::storeSettings()
 bool Workspace::writeSettingsFile()
 {
     return m_settings.save();
+}
+
+void Workspace::act_SprawdzPlikJPKExecute()
+{
+    const auto file = m_port->chooseOpenFile(QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"),
+                                             QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)"),
+                                             QStringLiteral("XML"));
+    if (file)
+        WeryfikujPlikJPK(*file);
+}
+
+bool Workspace::WeryfikujPlikJPK(const QString &path)
+{
+    bool valid = false;
+    ::WeryfikujPlikJPK(m_port, m_homeDir, path, &valid);
+    return valid;
 }
 
 QString Workspace::configLabelText() const

@@ -37,6 +37,11 @@ public:
     Controls &controls() { return m_controls; }
     DocumentTables &tables() { return m_tables; }
 
+    // "Weryfikuj gotowy JPK-FA(4).XML": asks for a file and validates it.
+    void act_SprawdzPlikJPKExecute();
+    // Validates one file; returns whether it conforms.
+    bool WeryfikujPlikJPK(const QString &path);
+
     QString statusText() const { return m_commandLine.statusText(); }
     // The label on the general settings page that tells how the configuration was chosen.
     QString configLabelText() const;

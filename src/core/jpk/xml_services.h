@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <libxml/tree.h>
+#include <memory>
+
+// Thin RAII and conversion layer over libxml2: documents, strings, names, attributes,
+// parsing untrusted input safely, and the error record callers show.
+
+struct XmlDocDeleter
+{
+    void operator()(xmlDoc *doc) const { xmlFreeDoc(doc); }
+};
+using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocDeleter>;
+
+// A string that libxml2 allocated for the caller.
+class XmlString
+{
+public:
+    explicit XmlString(xmlChar *s = nullptr) : m_s(s) {}
+    ~XmlString() { xmlFree(m_s); }
+    XmlString(const XmlString &) = delete;
+    XmlString &operator=(const XmlString &) = delete;
+    bool isNull() const { return m_s == nullptr; }
+    QString toString() const;
+
+private:
+    xmlChar *m_s;
+};
+
+// Where and why a document could not be read.
+struct XmlError
+{
+    int code = 0;
+    QString reason;
+    int line = 0;
+    int column = 0;  // 0 when unknown
+    QString sourceText;
+};
+
+namespace Xml {
+
+QString str(const xmlChar *s);
+QByteArray utf8(const QString &s);
+
+// Parses with well-formedness checks only: no DTD loading, no entity substitution, no
+// network, libxml2's size limits kept. Whitespace-only text between elements is dropped.
+XmlDocPtr parseFile(const QString &path, XmlError *error);
+XmlDocPtr parseText(const QString &text, XmlError *error);
+
+// "prefix:name" for elements, "#text", "#cdata-section", "#comment", the target of a
+// processing instruction.
+QString nodeName(const xmlNode *node);
+QString localName(const xmlNode *node);
+QString namespaceUri(const xmlNode *node);
+bool isText(const xmlNode *node);  // text or CDATA
+// An attribute by its qualified name as written ("xsi:schemaLocation", "xmlns:tns",
+// "xmlns" included); empty when absent.
+QString attribute(const xmlNode *node, const QString &qualifiedName);
+QString attributeNs(const xmlNode *node, const QString &localName, const QString &namespaceUri);
+QString doctypeSystemId(const xmlDoc *doc);
+// Replaces an element's content with one text node (the text is taken as it is).
+void setText(xmlNode *node, const QString &text);
+
+// The text of line `line` (1-based) of a file, without its line end, and the byte offset
+// where that line begins. Reads the file as a stream.
+QString lineOfFile(const QString &path, int line, qint64 *offset = nullptr);
+QString lineOfText(const QString &text, int line);
+
+} // namespace Xml

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+struct _xmlCatalog;
+
+// Finds the schemas a validation needs. Every address libxml2 asks for is resolved in
+// this order: the XML catalogs given (the program folder's schemas/catalog.xml), then the
+// schema cache folder (filled by earlier downloads), then the network over http or https.
+// The network is used only while a schema is being compiled, never while a document is read.
+class SchemaLocator
+{
+public:
+    static SchemaLocator &instance();
+
+    void configure(const QStringList &catalogFiles, const QString &cacheDir);
+    QString cacheDir() const { return m_cacheDir; }
+    static QString defaultCacheDir();
+    // The cache file of an address.
+    QString cacheFileFor(const QString &url) const;
+
+    // Allows network fetches for its lifetime (schema compilation).
+    class NetworkScope
+    {
+    public:
+        NetworkScope();
+        ~NetworkScope();
+        NetworkScope(const NetworkScope &) = delete;
+        NetworkScope &operator=(const NetworkScope &) = delete;
+    };
+
+    // Why the last address could not be loaded (empty when it could).
+    QString lastFailure() const { return m_lastFailure; }
+    void clearFailure() { m_lastFailure.clear(); }
+
+    // Downloads an http or https address into target through a temporary file; returns the
+    // reason of a failure, or an empty string.
+    static QString download(const QString &url, const QString &target);
+    // With TAVRIX_NO_NETWORK set only loopback hosts are reached (the test suite sets it).
+    static bool hostAllowed(const QString &url);
+
+    // Resolves an address to a local file, fetching it when allowed; empty when it cannot.
+    QString resolve(const QString &url);
+
+private:
+    SchemaLocator();
+    ~SchemaLocator();
+    void loadCatalogs();
+
+    QStringList m_catalogFiles;
+    QString m_cacheDir;
+    QString m_lastFailure;
+    std::vector<_xmlCatalog *> m_catalogs;
+};

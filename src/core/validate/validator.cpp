@@ -1,0 +1,417 @@
+#include "validate/validator.h"
+
+#include "app/user_port.h"
+#include "jpk/xml_services.h"
+#include "validate/schema_locator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <libxml/parser.h>
+#include <libxml/schemasInternals.h>
+#include <libxml/xmlschemas.h>
+
+namespace {
+
+const char kXsiNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
+const QString kSchemaBesideProgram = QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd");
+
+const QStringList &acceptedRoots()
+{
+    static const QStringList names = {QStringLiteral("Deklaracja"),    QStringLiteral("ZgloszenieZaw"),
+                                      QStringLiteral("ZgloszenieRej"), QStringLiteral("ZgloszenieNIP"),
+                                      QStringLiteral("Dokument"),      QStringLiteral("Wniosek"),
+                                      QStringLiteral("JPK")};
+    return names;
+}
+
+bool inLocationSet(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == u'.' || u == u'/' || (u >= u'0' && u <= u':') || (u >= u'A' && u <= u'Z') || u == u'\\'
+           || (u >= u'a' && u <= u'z');
+}
+
+// What a streaming read of the document tells about its root.
+struct RootInfo
+{
+    bool found = false;
+    QString localName;
+    QString namespaceUri;
+    QString doctypeSystemId;
+    QString xsiSchemaLocation;    // by namespace
+    QString xsiNoNamespace;       // by namespace
+    QString attrNoNamespace;      // "xsi:noNamespaceSchemaLocation" as written
+    QString attrTns;              // "xmlns:tns" as written
+    QString attrSchemaLocation;   // "xsi:schemaLocation" as written
+};
+
+struct ReadState
+{
+    RootInfo root;
+    XmlError error;
+    bool failed = false;
+};
+
+void onError(void *data, xmlErrorPtr e)
+{
+    // libxml2 passes the parser context; the state rides in its _private
+    auto *state = static_cast<ReadState *>(static_cast<xmlParserCtxtPtr>(data)->_private);
+    if (state->failed || !e || e->level < XML_ERR_ERROR)
+        return;
+    state->failed = true;
+    state->error.code = e->code;
+    state->error.reason = QString::fromUtf8(e->message).trimmed();
+    state->error.line = e->line;
+    state->error.column = e->int2;
+}
+
+void onInternalSubset(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *systemId)
+{
+    auto *ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    auto *state = static_cast<ReadState *>(ctxt->_private);
+    if (!state->root.found)
+        state->root.doctypeSystemId = Xml::str(systemId);
+}
+
+void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri,
+                    int nbNamespaces, const xmlChar **namespaces, int nbAttributes, int, const xmlChar **attributes)
+{
+    Q_UNUSED(prefix);
+    auto *ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    auto *state = static_cast<ReadState *>(ctxt->_private);
+    if (state->root.found)
+        return;
+    RootInfo &r = state->root;
+    r.found = true;
+    r.localName = Xml::str(localname);
+    r.namespaceUri = Xml::str(uri);
+    for (int i = 0; i < nbNamespaces; ++i)
+        if (namespaces[2 * i] && Xml::str(namespaces[2 * i]) == u"tns")
+            r.attrTns = Xml::str(namespaces[2 * i + 1]);
+    for (int i = 0; i < nbAttributes; ++i) {
+        const xmlChar **a = attributes + 5 * i;
+        const QString local = Xml::str(a[0]);
+        const QString pfx = Xml::str(a[1]);
+        const QString ns = Xml::str(a[2]);
+        const QString value = QString::fromUtf8(reinterpret_cast<const char *>(a[3]), int(a[4] - a[3]));
+        if (ns == QLatin1String(kXsiNamespace)) {
+            if (local == u"schemaLocation")
+                r.xsiSchemaLocation = value;
+            else if (local == u"noNamespaceSchemaLocation")
+                r.xsiNoNamespace = value;
+        }
+        if (pfx == u"xsi" && local == u"noNamespaceSchemaLocation")
+            r.attrNoNamespace = value;
+        if (pfx == u"xsi" && local == u"schemaLocation")
+            r.attrSchemaLocation = value;
+    }
+}
+
+// Reads the whole file as a stream: checks that it is well-formed and notes its root.
+bool readDocument(const QString &path, ReadState *state)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        state->failed = true;
+        state->error.reason = QStringLiteral("Cannot read the file \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    xmlSAXHandler sax = {};
+    xmlSAXVersion(&sax, 2);
+    sax.startElementNs = onStartElement;
+    sax.internalSubset = onInternalSubset;
+    sax.serror = onError;
+    // nothing of the content is kept
+    sax.characters = nullptr;
+    sax.ignorableWhitespace = nullptr;
+    sax.comment = nullptr;
+    sax.endElementNs = nullptr;
+    sax.startElement = nullptr;
+    sax.endElement = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray chunk = file.read(4);
+    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, chunk.constData(), int(chunk.size()), name.constData());
+    if (!ctxt) {
+        state->failed = true;
+        state->error.reason = QStringLiteral("out of memory");
+        return false;
+    }
+    ctxt->_private = state;
+    xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
+    while (!state->failed) {
+        chunk = file.read(1 << 18);
+        const bool last = chunk.isEmpty();
+        xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), last ? 1 : 0);
+        if (last)
+            break;
+    }
+    if (!state->failed && !ctxt->wellFormed) {
+        state->failed = true;
+        state->error.reason = QStringLiteral("the document is not well-formed");
+    }
+    xmlFreeParserCtxt(ctxt);
+    return !state->failed;
+}
+
+struct ValidationSink
+{
+    bool seen = false;
+    int code = 0;
+    QString reason;
+    int line = 0;
+    int column = 0;
+};
+
+void onValidationError(void *data, xmlErrorPtr e)
+{
+    auto *sink = static_cast<ValidationSink *>(data);
+    if (sink->seen || !e || e->level < XML_ERR_ERROR)
+        return;
+    sink->seen = true;
+    sink->code = e->code;
+    sink->reason = QString::fromUtf8(e->message).trimmed();
+    sink->line = e->line;
+    sink->column = e->int2;
+}
+
+QString settingsPath(const QString &programDir)
+{
+    return QDir(programDir).filePath(QStringLiteral("ustawienia.xml"));
+}
+
+} // namespace
+
+TForm_WalidatorXML::TForm_WalidatorXML(UserPort *port, const QString &programDir)
+    : m_port(port), m_programDir(programDir)
+{
+    QFile file(settingsPath(programDir));
+    if (file.open(QIODevice::ReadOnly))
+        m_settings = file.readAll();
+}
+
+TForm_WalidatorXML::~TForm_WalidatorXML()
+{
+    // Keep everything the file held; store Configuration/Form1/FormVersion = 0.
+    const QString path = settingsPath(m_programDir);
+    QFile existing(path);
+    if (existing.exists() && !(existing.permissions() & QFileDevice::WriteOwner))
+        return;
+    XmlError ignored;
+    XmlDocPtr doc = m_settings.isEmpty() ? nullptr : Xml::parseText(QString::fromUtf8(m_settings), &ignored);
+    if (!doc || !xmlDocGetRootElement(doc.get())) {
+        doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar *>("1.0")));
+        xmlDocSetRootElement(doc.get(), xmlNewDocNode(doc.get(), nullptr, reinterpret_cast<const xmlChar *>("Configuration"), nullptr));
+    }
+    auto child = [](xmlNode *parent, const char *name) {
+        for (xmlNode *c = parent->children; c; c = c->next)
+            if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>(name)))
+                return c;
+        return xmlNewChild(parent, nullptr, reinterpret_cast<const xmlChar *>(name), nullptr);
+    };
+    xmlNode *form = child(xmlDocGetRootElement(doc.get()), "Form1");
+    Xml::setText(child(form, "FormVersion"), QStringLiteral("0"));
+    xmlChar *bytes = nullptr;
+    int size = 0;
+    xmlDocDumpFormatMemoryEnc(doc.get(), &bytes, &size, "UTF-8", 1);
+    QSaveFile out(path);
+    if (bytes && out.open(QIODevice::WriteOnly)) {
+        out.write(reinterpret_cast<const char *>(bytes), size);
+        out.commit();
+    }
+    xmlFree(bytes);
+}
+
+QString TForm_WalidatorXML::attributeHint(const QString &value)
+{
+    // the whole value, unless a character before the last one is a space or control
+    qsizetype cut = -1;
+    for (qsizetype i = 0; i + 1 < value.size(); ++i) {
+        if (value.at(i).unicode() <= 32) {
+            cut = i;
+            break;
+        }
+    }
+    if (cut < 0)
+        return value;
+    qsizetype start = cut + 1;
+    while (start < value.size() && value.at(start).unicode() <= 32)
+        ++start;
+    return value.mid(start);
+}
+
+QString TForm_WalidatorXML::cutSchemaLocation(const QString &value)
+{
+    QString result = value;
+    const qsizetype p = value.toLower().indexOf(QStringLiteral(".xsd"));
+    if (p >= 0)
+        result = value.left(p + 4);
+    const qsizetype n = result.size();
+    // leftwards from the character just before the last four
+    for (qsizetype i = n - 5; i >= 0; --i) {
+        if (!inLocationSet(result.at(i))) {
+            result = result.mid(i + 1);
+            break;
+        }
+    }
+    return result;
+}
+
+bool TForm_WalidatorXML::Przygotuj()
+{
+    if (cbh_GetFromXML) {
+        ed_NameSpace.clear();
+        fn_ShematXSD.clear();
+    }
+    ReadState state;
+    if (!readDocument(JvFilenameEdit_XML, &state)) {
+        const QString source = Xml::lineOfFile(JvFilenameEdit_XML, state.error.line).left(40);
+        m_port->info(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML:\r") + state.error.reason
+                                             + QStringLiteral("\r\nLine: ") + QString::number(state.error.line)
+                                             + QStringLiteral("\r\n") + source);
+        return false;
+    }
+    const RootInfo &root = state.root;
+    if (!root.found || !acceptedRoots().contains(root.localName)) {
+        m_port->info(applicationTitle(),
+                     QStringLiteral("Nie odnaleziono bloku właściwego dla dokumentów klasy deklaracji XML."));
+        m_port->info(applicationTitle(), QStringLiteral("Dokumnet XML - pusty lub nie udało się go wczytać."));
+        return false;
+    }
+    if (!root.namespaceUri.isEmpty())
+        ed_NameSpace = root.namespaceUri;
+
+    if (fn_ShematXSD.isEmpty()) {
+        QString hint = root.doctypeSystemId;
+        if (hint.isEmpty())
+            hint = attributeHint(root.xsiSchemaLocation);
+        if (hint.isEmpty())
+            hint = attributeHint(root.xsiNoNamespace);
+        if (!hint.isEmpty())
+            fn_ShematXSD = hint;
+    }
+    if (fn_ShematXSD.isEmpty()) {
+        QString value = root.attrNoNamespace;
+        if (value.isEmpty())
+            value = root.attrTns;
+        if (!value.isEmpty()) {
+            fn_ShematXSD = value;
+        } else {
+            if (!root.attrSchemaLocation.isEmpty())
+                fn_ShematXSD = cutSchemaLocation(root.attrSchemaLocation);
+            if (fn_ShematXSD.isEmpty() && !ed_NameSpace.isEmpty())
+                fn_ShematXSD = ed_NameSpace;
+        }
+    }
+    if (!fn_ShematXSD.isEmpty() && !fn_ShematXSD.toLower().contains(QStringLiteral(".xsd")))
+        fn_ShematXSD += QStringLiteral("schemat.xsd");
+    return true;
+}
+
+bool TForm_WalidatorXML::Weryfikacja2()
+{
+    if (!Przygotuj())
+        return false;
+
+    QFile document(JvFilenameEdit_XML);
+    if (!document.open(QIODevice::ReadOnly)) {
+        m_port->error(QStringLiteral("Błąd utworzenia obiektu weryfikacji"),
+                      QStringLiteral("XML CoDOMDocument60.Create:") + document.errorString());
+        return false;
+    }
+    document.close();
+
+    // Add the schema under the document's namespace.
+    SchemaLocator &locator = SchemaLocator::instance();
+    locator.configure({QDir(m_programDir).filePath(QStringLiteral("schemas/catalog.xml"))}, locator.cacheDir());
+    locator.clearFailure();
+    ValidationSink schemaErrors;
+    xmlSchemaPtr schema = nullptr;
+    {
+        SchemaLocator::NetworkScope network;
+        const QByteArray location = QFile::exists(fn_ShematXSD) ? QFile::encodeName(fn_ShematXSD) : fn_ShematXSD.toUtf8();
+        xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(location.constData());
+        if (parser) {
+            xmlSchemaSetParserStructuredErrors(parser, onValidationError, &schemaErrors);
+            schema = xmlSchemaParse(parser);
+            xmlSchemaFreeParserCtxt(parser);
+        }
+    }
+    QString failure;
+    if (!schema) {
+        failure = schemaErrors.reason;
+        if (!locator.lastFailure().isEmpty())
+            failure += (failure.isEmpty() ? QString() : QStringLiteral("; ")) + locator.lastFailure();
+        if (failure.isEmpty())
+            failure = QStringLiteral("the schema \"%1\" could not be read").arg(fn_ShematXSD);
+    } else if (Xml::str(schema->targetNamespace) != ed_NameSpace) {
+        failure = QStringLiteral("The namespace '%1' does not match the schema's targetNamespace '%2'.")
+                      .arg(ed_NameSpace, Xml::str(schema->targetNamespace));
+    }
+
+    ValidationSink result;
+    if (failure.isEmpty()) {
+        xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
+        if (!valid) {
+            failure = QStringLiteral("the validator could not be created");
+        } else {
+            xmlSchemaSetValidStructuredErrors(valid, onValidationError, &result);
+            const int status = xmlSchemaValidateFile(valid, QFile::encodeName(JvFilenameEdit_XML).constData(), 0);
+            xmlSchemaFreeValidCtxt(valid);
+            if (status != 0 && !result.seen) {
+                result.seen = true;
+                result.code = status;
+                result.reason = QStringLiteral("the document could not be validated");
+            }
+        }
+    }
+    if (schema)
+        xmlSchemaFree(schema);
+
+    if (!failure.isEmpty()) {
+        const QString report = QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") + ed_NameSpace
+                               + QStringLiteral("</NameSpace>\r") + QStringLiteral("<Schema>") + fn_ShematXSD
+                               + QStringLiteral("</Schema>") + QStringLiteral("\r") + QStringLiteral("<Komunikat>")
+                               + failure + QStringLiteral("</Komunikat>\r</Blad>") + QStringLiteral("\r\r")
+                               + QStringLiteral("Sprawdź czy :\r")
+                               + QStringLiteral("- masz niezbędne do weryfikacji aktywne połączenie z internetem.\r")
+                               + QStringLiteral("- nie ma problemów ze stroną zawierającą adres wzorców weryfikacji XSD");
+        m_port->error(QStringLiteral("Błąd weryfikatora"), report);
+        return false;
+    }
+    if (result.seen && result.code != 0) {
+        reportValidationError(result.code, result.reason, result.line, result.column);
+        return false;
+    }
+    m_port->info(applicationTitle(), QStringLiteral("Budowa pliku %1 zgodna ze schemą XSD").arg(JvFilenameEdit_XML));
+    return true;
+}
+
+void TForm_WalidatorXML::reportValidationError(int code, const QString &reason, int line, int column)
+{
+    qint64 offset = 0;
+    const QString source = Xml::lineOfFile(JvFilenameEdit_XML, line, &offset);
+    const qint64 filePos = offset + (column > 0 ? column : 0);
+    const QString text = QStringLiteral("Wg ") + fn_ShematXSD + QStringLiteral("\r\n\r\n")
+                         + QStringLiteral("%1\rLine: %2, LinePos: %3, FilePos: %4\rsrcText: %5")
+                               .arg(reason)
+                               .arg(line)
+                               .arg(column)
+                               .arg(filePos)
+                               .arg(source);
+    m_port->error(QStringLiteral("Błąd budowy - ErrorCode: ") + QString::number(qint32(code)), text);
+}
+
+void WeryfikujPlikJPK(UserPort *port, const QString &programDir, const QString &path, bool *valid)
+{
+    TForm_WalidatorXML validator(port, programDir);
+    validator.JvFilenameEdit_XML = path;
+    const QString beside = QDir(programDir).filePath(kSchemaBesideProgram);
+    if (QFile::exists(beside)) {
+        validator.fn_ShematXSD = beside;
+        validator.cbh_GetFromXML = false;
+    }
+    const bool ok = validator.Weryfikacja2();
+    if (valid)
+        *valid = ok;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+class UserPort;
+
+// TForm_WalidatorXML: validates one XML file against its XSD schema and tells the user the
+// outcome. Created for one validation and disposed of; reading and validating stream the
+// file, so memory does not grow with it.
+class TForm_WalidatorXML
+{
+public:
+    TForm_WalidatorXML(UserPort *port, const QString &programDir);
+    ~TForm_WalidatorXML();  // stores "ustawienia.xml"
+    TForm_WalidatorXML(const TForm_WalidatorXML &) = delete;
+    TForm_WalidatorXML &operator=(const TForm_WalidatorXML &) = delete;
+
+    QString JvFilenameEdit_XML;  // the file to validate
+    QString ed_NameSpace;        // the namespace the schema is added under
+    QString fn_ShematXSD;        // the schema: a file path or a network address
+    bool cbh_GetFromXML = true;  // derive namespace and schema from the file alone
+
+    // Reads the file, checks its root element and derives the namespace and the schema
+    // location. False when a message has been shown and validation must not go on.
+    bool Przygotuj();
+    // Przygotuj, then validation and its message. True only for a conforming file.
+    bool Weryfikacja2();
+
+    // The schema location cut out of an xsi:schemaLocation value: up to the first ".xsd",
+    // after the last character outside the location character set.
+    static QString cutSchemaLocation(const QString &value);
+    // The location hint of a schemaLocation/noNamespaceSchemaLocation attribute value.
+    static QString attributeHint(const QString &value);
+
+private:
+    void reportValidationError(int code, const QString &reason, int line, int column);
+
+    UserPort *m_port;
+    QString m_programDir;
+    QByteArray m_settings;  // "ustawienia.xml" as read
+};
+
+// The window's operation: validate one file with the schema beside the program when it is there.
+void WeryfikujPlikJPK(UserPort *port, const QString &programDir, const QString &path, bool *valid = nullptr);

@@ -1,0 +1,298 @@
+#include "support/recording_port.h"
+#include "support/temp_home.h"
+#include "validate/schema_locator.h"
+#include "validate/validator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Msg = RecordingPort::Message;
+
+const QString kShared = QStringLiteral(TAVRIX_SHARED);
+const QString kSchemas = kShared + QStringLiteral("/schemas");
+const QString kSamples = kShared + QStringLiteral("/samples/jpk_fa4");
+const QString kData = QStringLiteral(TAVRIX_TEST_DATA "/xml");
+const QString kJpkNamespace = QStringLiteral("http://jpk.mf.gov.pl/wzor/2022/02/17/02171/");
+
+// A program folder with the schema beside the program and the catalog in schemas/.
+void installSchemas(const TempHome &home)
+{
+    QFile::copy(kSchemas + QStringLiteral("/Schemat_JPK_FA(4)_v1-0.xsd"),
+                home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
+    QFile::link(kSchemas, home.file(QStringLiteral("schemas")));
+}
+
+struct Outcome
+{
+    bool valid;
+    QList<Msg> messages;
+};
+
+Outcome validate(const TempHome &home, const QString &file)
+{
+    RecordingPort port;
+    bool valid = false;
+    WeryfikujPlikJPK(&port, home.path(), file, &valid);
+    return {valid, port.messages};
+}
+
+class Validator : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // nothing cached by an earlier run may stand in for a missing schema
+        SchemaLocator::instance().configure({}, cache.path());
+    }
+    TempHome home;
+    TempHome cache;
+};
+
+TEST_F(Validator, ValidSamplesConform)
+{
+    installSchemas(home);
+    for (const QString &name : {QStringLiteral("handmade/minimal_valid.xml"), QStringLiteral("handmade/rich_valid.xml")}) {
+        const QString file = kSamples + u'/' + name;
+        const Outcome o = validate(home, file);
+        EXPECT_TRUE(o.valid) << name.toStdString();
+        EXPECT_EQ(o.messages, QList<Msg>({{QStringLiteral("info"), QStringLiteral("Tavrix JPK_FA(4).XML"),
+                                           QStringLiteral("Budowa pliku %1 zgodna ze schemą XSD").arg(file)}}))
+            << (o.messages.isEmpty() ? std::string() : o.messages.first().text.toStdString());
+    }
+}
+
+TEST_F(Validator, FirstSchemaErrorWithItsLine)
+{
+    installSchemas(home);
+    struct Case
+    {
+        const char *file;
+        int line;
+        const char *element;
+    };
+    const Case cases[] = {{"handmade/invalid_element_order.xml", 31, "P_2A"}, {"handmade/invalid_P_12_rate.xml", 67, "P_12"}};
+    for (const Case &c : cases) {
+        const QString file = kSamples + u'/' + QString::fromLatin1(c.file);
+        const Outcome o = validate(home, file);
+        EXPECT_FALSE(o.valid);
+        ASSERT_EQ(o.messages.size(), 1) << c.file;
+        const Msg &m = o.messages.first();
+        EXPECT_TRUE(m.caption.startsWith(QStringLiteral("Błąd budowy - ErrorCode: "))) << m.caption.toStdString();
+        EXPECT_NE(m.caption, QStringLiteral("Błąd budowy - ErrorCode: 0"));
+        const QString prefix = QStringLiteral("Wg ") + home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"))
+                               + QStringLiteral("\r\n\r\n");
+        EXPECT_TRUE(m.text.startsWith(prefix)) << m.text.toStdString();
+        EXPECT_TRUE(m.text.contains(QStringLiteral("\rLine: %1, LinePos: ").arg(c.line))) << m.text.toStdString();
+        EXPECT_TRUE(m.text.contains(QString::fromLatin1(c.element))) << m.text.toStdString();
+        const QStringList parts = m.text.split(QStringLiteral("\rsrcText: "));
+        ASSERT_EQ(parts.size(), 2);
+        EXPECT_TRUE(parts.at(1).contains(QStringLiteral("<%1>").arg(QString::fromLatin1(c.element))));
+        // the file position points into that line of the file
+        const qsizetype at = m.text.indexOf(QStringLiteral("FilePos: "));
+        const qint64 pos = m.text.mid(at + 9, m.text.indexOf(u'\r', at) - at - 9).toLongLong();
+        const qsizetype col = m.text.indexOf(QStringLiteral("LinePos: "));
+        const qint64 column = m.text.mid(col + 9, m.text.indexOf(u',', col) - col - 9).toLongLong();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        EXPECT_EQ(bytes.left(pos - column).count('\n'), c.line - 1);
+        EXPECT_TRUE(pos - column == 0 || bytes.at(pos - column - 1) == '\n');
+    }
+}
+
+TEST_F(Validator, RootThatIsNoDeclarationGetsTwoMessages)
+{
+    installSchemas(home);
+    const Outcome o = validate(home, kData + QStringLiteral("/root_faktura.xml"));
+    EXPECT_FALSE(o.valid);
+    EXPECT_EQ(o.messages,
+              QList<Msg>({{QStringLiteral("info"), QStringLiteral("Tavrix JPK_FA(4).XML"),
+                           QStringLiteral("Nie odnaleziono bloku właściwego dla dokumentów klasy deklaracji XML.")},
+                          {QStringLiteral("info"), QStringLiteral("Tavrix JPK_FA(4).XML"),
+                           QStringLiteral("Dokumnet XML - pusty lub nie udało się go wczytać.")}}));
+}
+
+TEST_F(Validator, NotWellFormedOrMissingFile)
+{
+    installSchemas(home);
+    Outcome o = validate(home, kData + QStringLiteral("/not_well_formed.xml"));
+    ASSERT_EQ(o.messages.size(), 1);
+    const QString text = o.messages.first().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Błąd wczytania pliku XML:\r"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nLine: 4\r\n    <KodFormularza>JPK_FA</KodFormularz>"))) << text.toStdString();
+
+    o = validate(home, home.file(QStringLiteral("brak.xml")));
+    ASSERT_EQ(o.messages.size(), 1);
+    EXPECT_TRUE(o.messages.first().text.startsWith(QStringLiteral("Błąd wczytania pliku XML:\r")));
+    EXPECT_TRUE(o.messages.first().text.contains(QStringLiteral("brak.xml")));
+}
+
+TEST_F(Validator, MissingSchemaWithoutNetworkGivesTheReport)
+{
+    // no schema beside the program, no catalog, nothing cached, the network switched off
+    const Outcome o = validate(home, kSamples + QStringLiteral("/handmade/minimal_valid.xml"));
+    EXPECT_FALSE(o.valid);
+    ASSERT_EQ(o.messages.size(), 1);
+    const Msg &m = o.messages.first();
+    EXPECT_EQ(m.caption, QStringLiteral("Błąd weryfikatora"));
+    const QString address = kJpkNamespace + QStringLiteral("schemat.xsd");
+    EXPECT_TRUE(m.text.startsWith(QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") + kJpkNamespace
+                                  + QStringLiteral("</NameSpace>\r<Schema>") + address + QStringLiteral("</Schema>\r<Komunikat>")))
+        << m.text.toStdString();
+    EXPECT_TRUE(m.text.endsWith(QStringLiteral("</Komunikat>\r</Blad>\r\rSprawdź czy :\r"
+                                               "- masz niezbędne do weryfikacji aktywne połączenie z internetem.\r"
+                                               "- nie ma problemów ze stroną zawierającą adres wzorców weryfikacji XSD")));
+}
+
+TEST_F(Validator, OlderStructureIsCheckedUnderItsOwnNamespace)
+{
+    installSchemas(home);
+    RecordingPort port;
+    TForm_WalidatorXML validator(&port, home.path());
+    validator.JvFilenameEdit_XML = kData + QStringLiteral("/jpk_fa3_header.xml");
+    validator.fn_ShematXSD = home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"));
+    validator.cbh_GetFromXML = false;
+    EXPECT_FALSE(validator.Weryfikacja2());
+    EXPECT_EQ(validator.ed_NameSpace, QStringLiteral("http://jpk.mf.gov.pl/wzor/2019/09/27/09271/"));
+    ASSERT_EQ(port.messages.size(), 1);
+    EXPECT_EQ(port.messages.first().caption, QStringLiteral("Błąd weryfikatora"));
+    EXPECT_TRUE(port.messages.first().text.contains(QStringLiteral("does not match")));
+}
+
+TEST_F(Validator, SchemaLocationHints)
+{
+    struct Case
+    {
+        const char *file;
+        const char *nameSpace;
+        const char *schema;
+    };
+    const Case cases[] = {
+        {"xsi_other_namespace.xml", "urn:jpk", "b.xsd"},  // the cut stops at the underscore
+        {"capital_xsd_hint.xml", "urn:dekl", "http://127.0.0.1:9/dir/Schema.XSD"},  // nothing appended
+        {"doctype_hint.xml", "urn:wniosek", "wniosek.dtdschemat.xsd"},  // the DOCTYPE comes first
+        {"tns_hint.xml", "", "http://example.invalid/wzor/schemat.xsd"},
+        {"jpk_fa3_header.xml", "http://jpk.mf.gov.pl/wzor/2019/09/27/09271/",
+         "http://jpk.mf.gov.pl/wzor/2019/09/27/09271/schemat.xsd"},
+    };
+    for (const Case &c : cases) {
+        RecordingPort port;
+        TForm_WalidatorXML v(&port, home.path());
+        v.JvFilenameEdit_XML = kData + u'/' + QString::fromLatin1(c.file);
+        ASSERT_TRUE(v.Przygotuj()) << c.file;
+        EXPECT_EQ(v.ed_NameSpace, QString::fromLatin1(c.nameSpace)) << c.file;
+        EXPECT_EQ(v.fn_ShematXSD, QString::fromLatin1(c.schema)) << c.file;
+    }
+}
+
+TEST(SchemaLocation, Cut)
+{
+    struct Case
+    {
+        const char *value;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"ns dir/a_b.xsd", "b.xsd"},
+        {"urn:x http://host/dir/Schemat.XSD trailing", "http://host/dir/Schemat.XSD"},
+        {"urn:x http://host/wzor/Schemat_JPK_FA(4)_v1-0.xsd", "0.xsd"},
+        {"x.xsd", "x.xsd"},
+        {"urn:x noschema", "noschema"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(TForm_WalidatorXML::cutSchemaLocation(QString::fromLatin1(c.value)), QString::fromLatin1(c.expected))
+            << c.value;
+    EXPECT_EQ(TForm_WalidatorXML::attributeHint(QStringLiteral("urn:a  b.xsd urn:c d.xsd")), QStringLiteral("b.xsd urn:c d.xsd"));
+    EXPECT_EQ(TForm_WalidatorXML::attributeHint(QStringLiteral("only.xsd ")), QStringLiteral("only.xsd "));
+}
+
+TEST_F(Validator, SettingsFileKeepsWhatItHeld)
+{
+    home.write(QStringLiteral("ustawienia.xml"),
+               "<?xml version=\"1.0\"?>\n<Configuration><Inne>1</Inne><Form1><FormVersion>7</FormVersion></Form1></Configuration>\n");
+    { TForm_WalidatorXML v(nullptr, home.path()); }
+    const QByteArray after = home.read(QStringLiteral("ustawienia.xml"));
+    EXPECT_TRUE(after.contains("<Inne>1</Inne>"));
+    EXPECT_TRUE(after.contains("<FormVersion>0</FormVersion>"));
+    QFile::remove(home.file(QStringLiteral("ustawienia.xml")));
+    { TForm_WalidatorXML v(nullptr, home.path()); }
+    EXPECT_TRUE(home.read(QStringLiteral("ustawienia.xml")).contains("<Configuration>"));
+}
+
+// A loopback HTTP server serving one folder; stops with the test.
+class LoopbackServer
+{
+public:
+    explicit LoopbackServer(const QString &root)
+    {
+        m_process.setWorkingDirectory(root);
+        m_process.start(QStringLiteral("python3"),
+                        {QStringLiteral("-u"), QStringLiteral("-c"),
+                         QStringLiteral("import http.server,socketserver\n"
+                                        "class Q(http.server.SimpleHTTPRequestHandler):\n"
+                                        "    def log_message(self,*a): pass\n"
+                                        "s=socketserver.TCPServer(('127.0.0.1',0),Q)\n"
+                                        "print(s.server_address[1],flush=True)\n"
+                                        "s.serve_forever()\n")});
+        if (m_process.waitForReadyRead(10000))
+            m_port = m_process.readLine().trimmed().toInt();
+    }
+    ~LoopbackServer()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    int port() const { return m_port; }
+
+private:
+    QProcess m_process;
+    int m_port = 0;
+};
+
+TEST_F(Validator, SchemaFetchedOverHttpAndImportsFromTheCache)
+{
+    TempHome served;
+    QFile::copy(kSchemas + QStringLiteral("/Schemat_JPK_FA(4)_v1-0.xsd"), served.file(QStringLiteral("jpk_fa4.xsd")));
+    LoopbackServer server(served.path());
+    ASSERT_GT(server.port(), 0) << "python3 http.server did not start";
+    // the imported schemas were downloaded by an earlier run
+    const QString etd = QStringLiteral("http://crd.gov.pl/xml/schematy/dziedzinowe/mf/2018/08/24/eD/DefinicjeTypy/");
+    QDir().mkpath(cache.path());
+    for (const char *name : {"StrukturyDanych_v5-0E.xsd", "ElementarneTypyDanych_v5-0E.xsd", "KodyKrajow_v5-0E.xsd",
+                             "KodyUrzedowSkarbowych_v5-0E.xsd"})
+        QFile::copy(kSchemas + u'/' + QString::fromLatin1(name),
+                    SchemaLocator::instance().cacheFileFor(etd + QString::fromLatin1(name)));
+
+    const QString address = QStringLiteral("http://127.0.0.1:%1/jpk_fa4.xsd").arg(server.port());
+    QFile sample(kSamples + QStringLiteral("/handmade/minimal_valid.xml"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray text = sample.readAll();
+    const QByteArray hinted = QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"")
+                              + kJpkNamespace.toUtf8() + ' ' + address.toUtf8() + QByteArray("\" xmlns=");
+    text.replace("<JPK xmlns=", hinted);
+    home.write(QStringLiteral("JPK_FA4.xml"), text);
+
+    const Outcome o = validate(home, home.file(QStringLiteral("JPK_FA4.xml")));
+    EXPECT_TRUE(o.valid) << (o.messages.isEmpty() ? std::string() : o.messages.first().text.toStdString());
+    EXPECT_TRUE(QFile::exists(SchemaLocator::instance().cacheFileFor(address)));
+
+    // a 404 and an https address fail with the report naming the address
+    for (const QString &bad : {QStringLiteral("http://127.0.0.1:%1/brak.xsd").arg(server.port()),
+                               QStringLiteral("https://127.0.0.1:%1/jpk_fa4.xsd").arg(server.port())}) {
+        QByteArray other = text;
+        other.replace(address.toUtf8(), bad.toUtf8());
+        home.write(QStringLiteral("JPK_FA4.xml"), other);
+        const Outcome failed = validate(home, home.file(QStringLiteral("JPK_FA4.xml")));
+        EXPECT_FALSE(failed.valid);
+        ASSERT_EQ(failed.messages.size(), 1);
+        EXPECT_EQ(failed.messages.first().caption, QStringLiteral("Błąd weryfikatora"));
+        EXPECT_TRUE(failed.messages.first().text.contains(QStringLiteral("<Schema>") + bad + QStringLiteral("</Schema>")));
+        EXPECT_FALSE(QFile::exists(SchemaLocator::instance().cacheFileFor(bad)));
+    }
+}
+
+} // namespace
