@@ -5,6 +5,7 @@
 #include "console_port.h"
 
 #include <QDir>
+#include <QFile>
 #include <cstdio>
 #include <functional>
 
@@ -28,6 +29,8 @@ const StepDef kSteps[] = {
     {"import-json", 1, 1},
     {"export-json", 1, 1},
     {"validate", 1, 1},
+    {"generate", 0, 1},
+    {"set-template", 1, 1},
 };
 
 const StepDef *findStep(const QString &name)
@@ -65,6 +68,22 @@ QString runStep(Workspace &workspace, const Step &step)
         return JsonExchange::importFile(workspace, step.args.at(0));
     if (step.name == u"export-json")
         return JsonExchange::exportFile(workspace, step.args.at(0));
+    if (step.name == u"generate") {
+        if (!step.args.isEmpty())
+            workspace.controls().setText(QStringLiteral("fn_JPK_Text"), step.args.at(0));
+        if (workspace.act_Generuj_JPKExecute())
+            return QString();
+        if (workspace.lastGenerateHadNoName())
+            return QStringLiteral("the output file name (fn_JPK_Text) is empty");
+        return QStringLiteral("no JPK file was written");
+    }
+    if (step.name == u"set-template") {
+        QFile file(step.args.at(0));
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("%1: %2").arg(step.args.at(0), file.errorString());
+        workspace.setMemo_JPK(QString::fromUtf8(file.readAll()));
+        return QString();
+    }
     if (step.name == u"validate")
         return workspace.WeryfikujPlikJPK(step.args.at(0)) ? QString()
                                                            : QStringLiteral("%1 was not confirmed valid").arg(step.args.at(0));
@@ -81,6 +100,8 @@ QString commandLineUsage()
         "  set KEY=VALUE        set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)\n"
         "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
         "  export-json FILE     write the header fields and all records of the four tables as JSON\n"
+        "  generate [FILE]      write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name\n"
+        "  set-template FILE    use the text of FILE (UTF-8) as the JPK template\n"
         "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n");
 }
 

@@ -1,13 +1,33 @@
 #include "app/workspace.h"
 
 #include "app/user_port.h"
+#include "jpk/jpk_template.h"
+#include "jpk/jpk_writer.h"
 #include "validate/validator.h"
 
 #include <QDir>
 
 Workspace::Workspace(UserPort *port, QObject *parent)
-    : QObject(parent), m_port(port), m_controls(this), m_tables(port, this)
+    : QObject(parent), m_port(port), m_controls(this), m_tables(port, this), m_template(designTemplate())
 {
+}
+
+void Workspace::setMemo_JPK(const QString &text)
+{
+    if (text == m_template)
+        return;
+    m_template = text;
+    emit templateChanged();
+}
+
+bool Workspace::act_Generuj_JPKExecute()
+{
+    JpkWriter writer(*this);
+    if (now)
+        writer.now = now;
+    const JpkWriter::Outcome outcome = writer.generate();
+    m_generateNoName = outcome == JpkWriter::Outcome::EmptyName;
+    return outcome == JpkWriter::Outcome::Written;
 }
 
 void Workspace::start(const QStringList &args, const QString &homeDir)

@@ -5,6 +5,7 @@
 #include "app/settings_file.h"
 #include "tables/document_tables.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <functional>
 
@@ -37,6 +38,14 @@ public:
     Controls &controls() { return m_controls; }
     DocumentTables &tables() { return m_tables; }
 
+    // The JPK template of the page "Schemat XML" (Memo_JPK); edits are not stored.
+    QString Memo_JPK() const { return m_template; }
+    void setMemo_JPK(const QString &text);
+    // "Generuj JPK". Returns false when nothing was written (the window shows page 1
+    // and focuses the output field when the name is empty).
+    bool act_Generuj_JPKExecute();
+    bool lastGenerateHadNoName() const { return m_generateNoName; }
+
     // "Weryfikuj gotowy JPK-FA(4).XML": asks for a file and validates it.
     void act_SprawdzPlikJPKExecute();
     // Validates one file; returns whether it conforms.
@@ -56,6 +65,11 @@ public:
     // Hooks of the window, called while storing: window placement and grid layouts.
     std::function<void(SettingsFile &)> storeWindowPlacement;
     std::function<void(SettingsFile &)> storeGridLayouts;
+    // The clock of "Data Wytworzenia JPK" (tests fix it).
+    std::function<QDateTime()> now;
+
+signals:
+    void templateChanged();
 
 private:
     UserPort *m_port;
@@ -64,4 +78,6 @@ private:
     SettingsFile m_settings;
     Controls m_controls;
     DocumentTables m_tables;
+    QString m_template;
+    bool m_generateNoName = false;
 };

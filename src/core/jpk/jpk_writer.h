@@ -1,0 +1,51 @@
+#pragma once
+
+#include "tables/document_table.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <libxml/tree.h>
+
+class Workspace;
+class UserPort;
+
+// "Generuj JPK": the template filled from the header fields and the four tables. The header
+// is filled in the template's document; the record elements are then streamed one filled
+// copy at a time into the file, so memory does not grow with the number of records.
+class JpkWriter
+{
+public:
+    enum class Outcome { Written, EmptyName, Declined, Failed };
+
+    explicit JpkWriter(Workspace &workspace);
+
+    // The clock of DataWytworzeniaJPK (tests fix it).
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+
+    Outcome generate();
+    QString writtenFile() const { return m_file; }
+
+    // The text a field writes (WartoscPolaDoJPK); empty removes its element. A null boolean
+    // carrying the null-as-false mark, and P_106E_3, write "false".
+    static QString WartoscPolaDoJPK(const DocumentTable &table, int row, int field);
+    // Sets every child of a record copy from the field of the same name, removing the
+    // children that get no value.
+    static void fillRecord(xmlNode *copy, const DocumentTable &table, int row);
+    // An order: its own fields, and one filled copy of ZamowienieWiersz per line of the order.
+    static void fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row);
+    // The header and subject elements of page 1.
+    bool fillHeader(xmlNode *root, const QString &created);
+    static QString timestampText(const QDateTime &when);
+    // A deep copy of node made for parent: it uses the namespace declarations in scope there.
+    static xmlNode *cloneInScope(xmlNode *node, xmlNode *parent);
+
+private:
+    Workspace &m_ws;
+    UserPort *m_port;
+    QString m_file;
+};
+
+// Corrects an output file name to the schema's pattern [a-zA-Z0-9_.-]{5,55} with the
+// extension ".xml"; tells the user when more than the extension changed.
+QString fn_JPKExit(UserPort *port, const QString &text);

@@ -1,0 +1,347 @@
+#include "app/json_exchange.h"
+#include "app/workspace.h"
+#include "jpk/jpk_template.h"
+#include "jpk/jpk_writer.h"
+#include "jpk/mn_xml.h"
+#include "jpk/xml_services.h"
+#include "support/recording_port.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <libxml/tree.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Msg = RecordingPort::Message;
+const QDateTime kNow(QDate(2023, 8, 25), QTime(14, 5, 9));
+
+// The plain DOM road: every filled copy is inserted into the document, which is then saved
+// whole. The streaming writer must produce the same bytes.
+QByteArray referenceDocument(Workspace &ws)
+{
+    JpkWriter writer(ws);
+    XmlError error;
+    XmlDocPtr doc = Xml::parseText(ws.Memo_JPK(), &error);
+    if (!doc)
+        return {};
+    xmlFree(const_cast<xmlChar *>(doc->encoding));
+    doc->encoding = xmlStrdup(reinterpret_cast<const xmlChar *>("UTF-8"));
+    xmlNode *root = xmlDocGetRootElement(doc.get());
+    if (!writer.fillHeader(root, JpkWriter::timestampText(kNow)))
+        return {};
+    DocumentTables &t = ws.tables();
+    struct Part
+    {
+        const char *record, *ctrl, *count, *sum, *sumField;
+        DocumentTable *table;
+    };
+    const Part parts[] = {{"Faktura", "FakturaCtrl", "LiczbaFaktur", "WartoscFaktur", "P_15", &t.mt_FAK_},
+                          {"FakturaWiersz", "FakturaWierszCtrl", "LiczbaWierszyFaktur", "WartoscWierszyFaktur", "P_11", &t.mt_POZ_},
+                          {"Zamowienie", "ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien", "WartoscZamowienia", &t.mt_ZAM_}};
+    xmlNode *found[3][2];
+    for (int k = 0; k < 3; ++k) {
+        found[k][0] = mnXML::FindNodePath(root, QString::fromLatin1(parts[k].record), false);
+        found[k][1] = mnXML::FindNodePath(root, QString::fromLatin1(parts[k].ctrl), false);
+    }
+    for (int k = 0; k < 3; ++k) {
+        const Part &p = parts[k];
+        xmlNode *templ = found[k][0];
+        xmlNode *ctrl = found[k][1];
+        DocumentTable &table = *p.table;
+        if (table.storedCount() == 0) {
+            xmlUnlinkNode(templ);
+            xmlFreeNode(templ);
+            xmlUnlinkNode(ctrl);
+            xmlFreeNode(ctrl);
+            continue;
+        }
+        double sum = 0;
+        for (int row = 0; row < table.storedCount(); ++row) {
+            xmlNode *copy = JpkWriter::cloneInScope(templ, templ->parent);
+            if (k == 2)
+                JpkWriter::fillOrder(copy, table, t.mt_ZPOZ_, row);
+            else
+                JpkWriter::fillRecord(copy, table, row);
+            xmlAddPrevSibling(templ, copy);
+            sum += table.floatAt(row, table.fieldIndex(QString::fromLatin1(p.sumField)));
+        }
+        xmlUnlinkNode(templ);
+        xmlFreeNode(templ);
+        mnXML::SetNodeText(nullptr, ctrl, QString::fromLatin1(p.count), QString::number(table.storedCount()), false);
+        mnXML::SetNodeFloat(nullptr, ctrl, QString::fromLatin1(p.sum), 2, sum);
+    }
+    xmlChar *bytes = nullptr;
+    int size = 0;
+    xmlDocDumpFormatMemoryEnc(doc.get(), &bytes, &size, "UTF-8", 1);
+    const QByteArray out(reinterpret_cast<const char *>(bytes), size);
+    xmlFree(bytes);
+    return out;
+}
+
+class Writer : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ws.start({}, home.path());
+        ws.now = [] { return kNow; };
+        QDir::setCurrent(home.path());
+        c().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("5261040828"));
+        c().setText(QStringLiteral("ed_PelnaNazwa_Text"), QStringLiteral("Zakład \"Łąka\" & Syn <s.c.>"));
+        c().setText(QStringLiteral("ed_KodKraju_Text"), QStringLiteral("PL"));
+        c().setDate(QStringLiteral("ed_DataOd_Date"), QDate(2023, 8, 1));
+        c().setDate(QStringLiteral("ed_DataDo_Date"), QDate(2023, 8, 31));
+    }
+    Controls &c() { return ws.controls(); }
+    DocumentTables &t() { return ws.tables(); }
+
+    void invoice(const QString &number, std::initializer_list<std::pair<const char *, QVariant>> values = {})
+    {
+        t().mt_FAK_.append();
+        t().mt_FAK_.setValue(QStringLiteral("P_2A"), number);
+        for (const auto &[field, value] : values)
+            t().mt_FAK_.setValue(QString::fromLatin1(field), value);
+        t().mt_FAK_.post();
+    }
+    void line(const QString &number, double net, const QVariant &qty = QVariant())
+    {
+        t().mt_POZ_.append();
+        t().mt_POZ_.setValue(QStringLiteral("P_2B"), number);
+        t().mt_POZ_.setValue(QStringLiteral("P_7"), QStringLiteral("Śruby M8; ocynk"));
+        t().mt_POZ_.setValue(QStringLiteral("P_11"), net);
+        t().mt_POZ_.setValue(QStringLiteral("P_8B"), qty);
+        t().mt_POZ_.post();
+    }
+    void order(const QString &number, double value, int lines)
+    {
+        t().mt_ZAM_.append();
+        t().mt_ZAM_.setValue(QStringLiteral("P_2AZ"), number);
+        t().mt_ZAM_.setValue(QStringLiteral("WartoscZamowienia"), value);
+        t().mt_ZAM_.post();
+        for (int i = 0; i < lines; ++i) {
+            t().mt_ZPOZ_.append();
+            t().mt_ZPOZ_.setValue(QStringLiteral("P_7Z"), QStringLiteral("Zaliczka %1").arg(i + 1));
+            t().mt_ZPOZ_.setValue(QStringLiteral("P_11NettoZ"), 10.0 * (i + 1));
+            t().mt_ZPOZ_.post();
+        }
+    }
+    void fill()
+    {
+        invoice(QStringLiteral("FV/1"), {{"P_13_1", 100.0}, {"P_14_1", 23.0}, {"P_15", 123.0}, {"P_1", QDate(2023, 8, 2)}});
+        invoice(QStringLiteral("FV/2 & <3>"), {{"P_15", 0.004}, {"P_16", true}, {"P_106E_3", false}, {"RodzajFaktury", QStringLiteral("ZAL")}});
+        line(QStringLiteral("FV/1"), 60.0, 1.5);
+        line(QStringLiteral("FV/1"), 40.0, 0.0004);
+        line(QStringLiteral("FV/2 & <3>"), 0.004);
+        order(QStringLiteral("FV/2 & <3>"), 10.0, 2);
+        order(QStringLiteral("FV/9"), 5.0, 0);
+    }
+    QByteArray generate(const QString &name = QStringLiteral("JPK_FA4.xml"))
+    {
+        c().setText(QStringLiteral("fn_JPK_Text"), name);
+        EXPECT_TRUE(ws.act_Generuj_JPKExecute()) << (port.messages.isEmpty() ? std::string() : port.messages.last().text.toStdString());
+        return home.read(c().text(QStringLiteral("fn_JPK_Text")));
+    }
+
+    TempHome home;
+    RecordingPort port;
+    Workspace ws{&port};
+};
+
+TEST_F(Writer, StreamedFileEqualsTheWholeDocumentForEveryTemplate)
+{
+    fill();
+    QString edited = designTemplate();
+    struct Edit
+    {
+        const char *what;
+        QString text;
+    };
+    QString withComments = designTemplate();
+    withComments.replace(QStringLiteral("    <P_15/>"), QStringLiteral("    <!-- suma -->\n    <P_15/>\n    <Uwagi>x</Uwagi>"));
+    withComments.replace(QStringLiteral("  <FakturaCtrl>"), QStringLiteral("  <!-- kontrola -->\n  <FakturaCtrl>"));
+    QString reordered = designTemplate();
+    reordered.replace(QStringLiteral("    <P_2B/>\n"), QString()).replace(QStringLiteral("    <P_12_XII/>\n"),
+                                                                       QStringLiteral("    <P_12_XII/>\n    <P_2B/>\n"));
+    QString afterLines = designTemplate();
+    afterLines.replace(QStringLiteral("  </ZamowienieWiersz>\n"), QStringLiteral("  </ZamowienieWiersz>\n  <Notatka>stała</Notatka>\n"));
+    QString withIds = designTemplate();
+    withIds.replace(QStringLiteral("      <!-- EUPLVATID/ -->"), QStringLiteral("      <EUPLVATID/>"));
+    QString prefixed = designTemplate();
+    prefixed.replace(QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"),
+                     QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\" xmlns:tns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"));
+    prefixed.replace(QStringLiteral("    <P_7/>"), QStringLiteral("    <tns:P_7/>"));
+    const Edit edits[] = {{"design", designTemplate()}, {"comments and an unknown element", withComments},
+                          {"reordered line", reordered},  {"element after the order lines", afterLines},
+                          {"EUPLVATID as an element", withIds}, {"prefixed child", prefixed}};
+    c().setText(QStringLiteral("ed_EUPLVATID_Text"), QStringLiteral("PL5261040828"));
+    for (const Edit &e : edits) {
+        ws.setMemo_JPK(e.text);
+        const QByteArray expected = referenceDocument(ws);
+        ASSERT_FALSE(expected.isEmpty()) << e.what;
+        QFile::remove(home.file(QStringLiteral("JPK_FA4.xml")));
+        EXPECT_EQ(generate(), expected) << e.what;
+    }
+}
+
+TEST_F(Writer, EmptyTablesGiveHeaderAndSubjectOnly)
+{
+    const QByteArray out = generate();
+    for (const char *gone : {"Faktura", "FakturaCtrl", "FakturaWiersz", "FakturaWierszCtrl", "Zamowienie", "ZamowienieCtrl"})
+        EXPECT_FALSE(out.contains(QByteArray("<").append(gone).append('>'))) << gone;
+    EXPECT_TRUE(out.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Tavrix>"));
+    EXPECT_TRUE(out.contains("<DataWytworzeniaJPK>2023-08-25T14:05:09</DataWytworzeniaJPK>"));
+    EXPECT_TRUE(out.contains("<PelnaNazwa>Zakład \"Łąka\" &amp; Syn &lt;s.c.&gt;</PelnaNazwa>"));
+    EXPECT_TRUE(out.contains("<!-- EUPLVATID/ -->"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_DataWytworzeniaJPK_Text")), QStringLiteral("2023-08-25T14:05:09"));
+    EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), applicationTitle(),
+                                         QStringLiteral("Utworzono plik JPK_FA \rJPK_FA4.xml")}));
+}
+
+TEST_F(Writer, ValuesByFieldType)
+{
+    fill();
+    t().PolaczPozycjeZFakturami();
+    t().mt_FAK_.first();  // the control sums do not depend on the current invoice
+    c().setDate(QStringLiteral("ed_DataOd_Date"), zeroDate());
+    c().setText(QStringLiteral("ed_KodKraju_Text"), QString());
+    const QByteArray out = generate();
+    const char *present[] = {
+        "<P_13_1>100.00</P_13_1>", "<P_14_1>23.00</P_14_1>", "<P_15>123.00</P_15>", "<P_1>2023-08-02</P_1>",
+        "<P_16>false</P_16>", "<P_16>true</P_16>", "<P_106E_3>false</P_106E_3>",
+        "<P_2A>FV/2 &amp; &lt;3&gt;</P_2A>", "<P_15>0.00</P_15>", "<LiczbaFaktur>2</LiczbaFaktur>",
+        "<WartoscFaktur>123.00</WartoscFaktur>", "<P_8B>1.50</P_8B>", "<P_8B>0.00</P_8B>",
+        "<LiczbaWierszyFaktur>3</LiczbaWierszyFaktur>", "<WartoscWierszyFaktur>100.00</WartoscWierszyFaktur>",
+        "<LiczbaZamowien>2</LiczbaZamowien>", "<WartoscZamowien>15.00</WartoscZamowien>",
+        "  <Zamowienie>\n    <P_2AZ>FV/9</P_2AZ>\n    <WartoscZamowienia>5.00</WartoscZamowienia>\n  </Zamowienie>",
+        "<P_7Z>Zaliczka 2</P_7Z>",
+    };
+    for (const char *p : present)
+        EXPECT_TRUE(out.contains(p)) << p;
+    const char *absent[] = {"<P_13_2>", "<P_14_5>", "<DataOd>", "KodKraju", "<P_3A>", "<idx>", "<EUPLVATID>"};
+    for (const char *a : absent)
+        EXPECT_FALSE(out.contains(a)) << a;
+    EXPECT_EQ(out.count("<P_16>false</P_16>"), 1);
+    EXPECT_EQ(out.count("<P_23>false</P_23>"), 2);
+    // the writer leaves the line link on and the tables as they were
+    EXPECT_TRUE(t().lineLinkOn());
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
+}
+
+TEST_F(Writer, SumsAreRoundedOnceFromUnroundedValues)
+{
+    for (int i = 0; i < 3; ++i)
+        invoice(QStringLiteral("FV/%1").arg(i), {{"P_15", 0.004}});
+    const QByteArray out = generate();
+    EXPECT_EQ(out.count("<P_15>0.00</P_15>"), 3);
+    EXPECT_TRUE(out.contains("<WartoscFaktur>0.01</WartoscFaktur>"));
+}
+
+TEST(FileNameCorrection, Cases)
+{
+    struct Case
+    {
+        QString input;
+        QString expected;
+        bool reported;
+    };
+    const QString sixty = QStringLiteral("a").repeated(56);  // + ".xml" = 60 characters
+    const Case cases[] = {
+        {QStringLiteral("jpk fa.txt"), QStringLiteral("jpk_fa.xml"), true},
+        {QStringLiteral("JPK_FA4.XML"), QStringLiteral("JPK_FA4.xml"), false},
+        {QString(), QStringLiteral("x.xml"), true},
+        {QStringLiteral("a"), QStringLiteral("a.xml"), false},
+        {QStringLiteral("ab.c"), QStringLiteral("ab.xml"), false},
+        {QStringLiteral("."), QStringLiteral("x.xml"), true},
+        {QStringLiteral("/tmp/dir.d/plik"), QStringLiteral("/tmp/dir.d/plik.xml"), false},
+        {QStringLiteral("C:\\Dane\\Żółw.xml"), QStringLiteral("C:\\Dane\\___w.xml"), true},
+        {sixty + QStringLiteral(".xml"), QStringLiteral("a").repeated(51) + QStringLiteral(".xml"), true},
+    };
+    for (const Case &c : cases) {
+        RecordingPort port;
+        EXPECT_EQ(fn_JPKExit(&port, c.input), c.expected) << c.input.toStdString();
+        EXPECT_EQ(port.messages.size(), c.reported ? 1 : 0) << c.input.toStdString();
+    }
+    RecordingPort port;
+    fn_JPKExit(&port, QStringLiteral("jpk fa.txt"));
+    EXPECT_EQ(port.messages.first().text, QStringLiteral("Skorygowano nazwę pliku na zgodną z XSD:\r\n"
+                                                         "<xs:pattern value=\"[a-zA-Z0-9_\\.\\-]{5,55}\"/>\r\n"
+                                                         "było:jpk fa.txt\r\njest:jpk_fa.xml"));
+}
+
+TEST_F(Writer, RefusalsAndFailuresLeaveTheOldFile)
+{
+    fill();
+    home.write(QStringLiteral("JPK_FA4.xml"), "old");
+    c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.xml"));
+    port.queueAnswer(false);
+    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("question"), QStringLiteral("Generowanie piku dla JPK_FA (4)"),
+                                         QStringLiteral("Plik o podanej nazwie JPK_FA4.xml istnieje, wymienić go na nowy (nadpisać) ?")}));
+    EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
+
+    ws.setMemo_JPK(QStringLiteral("<JPK><Naglowek>"));
+    port.queueAnswer(true);
+    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd załadowania wzorca XML\r")));
+    EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
+
+    QString noOrders = designTemplate();
+    noOrders.replace(QStringLiteral(" <ZamowienieCtrl>\n  <LiczbaZamowien/>\n  <WartoscZamowien/>\n </ZamowienieCtrl>\n"), QString());
+    ws.setMemo_JPK(noOrders);
+    port.queueAnswer(true);
+    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_EQ(port.messages.last().text, QStringLiteral("Nie odnaleziono <ZamowienieCtrl>"));
+    EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
+    EXPECT_TRUE(t().lineLinkOn());
+
+    // a name that is a folder cannot be written
+    ws.setMemo_JPK(designTemplate());
+    QDir(home.path()).mkdir(QStringLiteral("folder.xml"));
+    c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("folder.xml"));
+    port.queueAnswer(true);
+    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd zapisu JPK do:folder.xml\r")))
+        << port.messages.last().text.toStdString();
+
+    c().setText(QStringLiteral("fn_JPK_Text"), QString());
+    const qsizetype before = port.messages.size();
+    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_TRUE(ws.lastGenerateHadNoName());
+    EXPECT_EQ(port.messages.size(), before);
+}
+
+TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)
+{
+    QProcess gen;
+    gen.start(QStringLiteral("python3"), {QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py"), home.path(),
+                                          QStringLiteral("--invoices"), QStringLiteral("120"), QStringLiteral("--expect")});
+    ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0) << "the generator did not run";
+    ASSERT_EQ(JsonExchange::importFile(ws, home.file(QStringLiteral("expected.json"))), QString());
+    c().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("5261040828"));
+    QFile::copy(QStringLiteral(TAVRIX_SHARED "/schemas/Schemat_JPK_FA(4)_v1-0.xsd"),
+                home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
+    QFile::link(QStringLiteral(TAVRIX_SHARED "/schemas"), home.file(QStringLiteral("schemas")));
+    c().setChecked(QStringLiteral("chb_Weryfikuj_Checked"), true);
+    generate();
+    EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), applicationTitle(),
+                                         QStringLiteral("Budowa pliku JPK_FA4.xml zgodna ze schemą XSD")}))
+        << port.messages.last().text.toStdString();
+    // and the reference tool agrees
+    QProcess lint;
+    lint.setProcessEnvironment([] {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XML_CATALOG_FILES"), QStringLiteral(TAVRIX_SHARED "/schemas/catalog.xml"));
+        return env;
+    }());
+    lint.start(QStringLiteral("xmllint"), {QStringLiteral("--nonet"), QStringLiteral("--noout"), QStringLiteral("--schema"),
+                                           QStringLiteral(TAVRIX_SHARED "/schemas/Schemat_JPK_FA(4)_v1-0.xsd"),
+                                           home.file(QStringLiteral("JPK_FA4.xml"))});
+    if (!lint.waitForFinished(60000))
+        GTEST_SKIP() << "xmllint is not available";
+    EXPECT_EQ(lint.exitCode(), 0) << lint.readAllStandardError().toStdString();
+}
+
+} // namespace
