@@ -128,10 +128,14 @@ QString JpkWriter::WartoscPolaDoJPK(const DocumentTable &table, int row, int fie
 
 namespace {
 
-// One child of a record copy: its field's text, or gone when there is none.
-void fillChild(xmlNode *child, const DocumentTable &table, int row)
+int fieldOfChild(const xmlNode *child, const DocumentTable &table)
 {
-    const int field = child->type == XML_ELEMENT_NODE ? table.fieldIndex(Xml::localName(child)) : -1;
+    return child->type == XML_ELEMENT_NODE ? table.fieldIndex(Xml::localName(child)) : -1;
+}
+
+// One child of a record copy: its field's text, or gone when there is none.
+void fillChild(xmlNode *child, int field, const DocumentTable &table, int row)
+{
     const QString text = field >= 0 ? JpkWriter::WartoscPolaDoJPK(table, row, field) : QString();
     if (text.isEmpty()) {
         xmlUnlinkNode(child);
@@ -143,11 +147,26 @@ void fillChild(xmlNode *child, const DocumentTable &table, int row)
 
 } // namespace
 
+std::vector<int> JpkWriter::planFor(const xmlNode *templ, const DocumentTable &table)
+{
+    std::vector<int> fields;
+    for (const xmlNode *child = templ->children; child; child = child->next)
+        fields.push_back(fieldOfChild(child, table));
+    return fields;
+}
+
 void JpkWriter::fillRecord(xmlNode *copy, const DocumentTable &table, int row)
 {
-    for (xmlNode *child = copy->children; child;) {
+    fillPlanned(copy, planFor(copy, table), table, row);
+}
+
+void JpkWriter::fillPlanned(xmlNode *copy, const std::vector<int> &plan, const DocumentTable &table, int row)
+{
+    // every copy has its template's children in its template's order
+    size_t i = 0;
+    for (xmlNode *child = copy->children; child; ++i) {
         xmlNode *next = child->next;
-        fillChild(child, table, row);
+        fillChild(child, i < plan.size() ? plan[i] : -1, table, row);
         child = next;
     }
 }
@@ -169,7 +188,7 @@ void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const Docu
             xmlFreeNode(child);
             break;  // the walk over the order's children ends with its lines
         }
-        fillChild(child, orders, row);
+        fillChild(child, fieldOfChild(child, orders), orders, row);
         child = next;
     }
 }
@@ -326,6 +345,7 @@ JpkWriter::Outcome JpkWriter::generate()
             progress = 0;
             m_port->progressShow(0, table.storedCount());
         }
+        const std::vector<int> plan = planFor(s.templ, table);
         xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr);
         for (int row = 0; row < table.storedCount(); ++row) {
             m_port->progressPosition(++progress);
@@ -334,7 +354,7 @@ JpkWriter::Outcome JpkWriter::generate()
             if (orders)
                 fillOrder(copy, table, t.mt_ZPOZ_, row);
             else
-                fillRecord(copy, table, row);
+                fillPlanned(copy, plan, table, row);
             if (row > 0)
                 xmlOutputBufferWrite(out, 1, "\n");
             xmlOutputBufferWrite(out, int(indent.size()), indent.constData());

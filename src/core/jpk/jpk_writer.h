@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <vector>
 #include <libxml/tree.h>
 
 class Workspace;
@@ -32,6 +33,9 @@ public:
     // Sets every child of a record copy from the field of the same name, removing the
     // children that get no value.
     static void fillRecord(xmlNode *copy, const DocumentTable &table, int row);
+    // The field of each child of a record template (-1: none), worked out once per generation.
+    static std::vector<int> planFor(const xmlNode *templ, const DocumentTable &table);
+    static void fillPlanned(xmlNode *copy, const std::vector<int> &plan, const DocumentTable &table, int row);
     // An order: its own fields, and one filled copy of ZamowienieWiersz per line of the order.
     static void fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row);
     // The header and subject elements of page 1.

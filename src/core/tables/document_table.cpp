@@ -203,10 +203,23 @@ DocumentTable::~DocumentTable()
 
 int DocumentTable::fieldIndex(const QString &name) const
 {
-    for (qsizetype i = 0; i < m_fields->size(); ++i)
-        if (m_fields->at(i).name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    return -1;
+    // names are looked up for every cell of an import or a generation: one hash per table kind
+    static const auto build = [](TableKind kind) {
+        QHash<QString, int> h;
+        const QList<FieldDef> &fields = tableFields(kind);
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            h.insert(fields.at(i).name, int(i));
+            h.insert(fields.at(i).name.toLower(), int(i));
+        }
+        return h;
+    };
+    static const QHash<QString, int> byName[4] = {build(TableKind::FAK), build(TableKind::POZ), build(TableKind::ZAM),
+                                                  build(TableKind::ZPOZ)};
+    const QHash<QString, int> &h = byName[int(m_kind)];
+    const auto exact = h.constFind(name);  // names mostly come as the table writes them
+    if (exact != h.cend())
+        return *exact;
+    return h.value(name.toLower(), -1);
 }
 
 QString DocumentTable::keyText(const QVariant &value)
