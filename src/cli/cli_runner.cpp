@@ -30,6 +30,7 @@ const StepDef kSteps[] = {
     {"export-json", 1, 1},
     {"validate", 1, 1},
     {"generate", 0, 1},
+    {"load", 1, 1},
     {"set-template", 1, 1},
 };
 
@@ -77,6 +78,12 @@ QString runStep(Workspace &workspace, const Step &step)
             return QStringLiteral("the output file name (fn_JPK_Text) is empty");
         return QStringLiteral("no JPK file was written");
     }
+    if (step.name == u"load") {
+        if (!QFile::exists(step.args.at(0)))
+            return QStringLiteral("%1: no such file").arg(step.args.at(0));
+        workspace.loadJpk(step.args.at(0));
+        return QString();
+    }
     if (step.name == u"set-template") {
         QFile file(step.args.at(0));
         if (!file.open(QIODevice::ReadOnly))
@@ -101,6 +108,7 @@ QString commandLineUsage()
         "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
         "  export-json FILE     write the header fields and all records of the four tables as JSON\n"
         "  generate [FILE]      write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name\n"
+        "  load FILE            load a JPK_FA(1)-(4) file into the header fields and tables\n"
         "  set-template FILE    use the text of FILE (UTF-8) as the JPK template\n"
         "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n");
 }

@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
 #include "app/user_port.h"
+#include "jpk/jpk_reader.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
 #include "validate/validator.h"
@@ -61,10 +62,25 @@ bool Workspace::writeSettingsFile()
     return m_settings.save();
 }
 
+namespace {
+const QString kJpkFilter = QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)");
+}
+
+void Workspace::act_LoadFromJPKExecute()
+{
+    if (const auto file = m_port->chooseOpenFile(QStringLiteral("Załaduj dane z pliku JPK*.XML"), kJpkFilter, QStringLiteral("XML")))
+        loadJpk(*file);
+}
+
+bool Workspace::loadJpk(const QString &path)
+{
+    JpkReader reader(*this);
+    return reader.load(path);
+}
+
 void Workspace::act_SprawdzPlikJPKExecute()
 {
-    const auto file = m_port->chooseOpenFile(QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"),
-                                             QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)"),
+    const auto file = m_port->chooseOpenFile(QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), kJpkFilter,
                                              QStringLiteral("XML"));
     if (file)
         WeryfikujPlikJPK(*file);

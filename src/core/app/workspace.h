@@ -46,6 +46,11 @@ public:
     bool act_Generuj_JPKExecute();
     bool lastGenerateHadNoName() const { return m_generateNoName; }
 
+    // "Załaduj dane z pliku JPK*.XML": asks for a file and loads it.
+    void act_LoadFromJPKExecute();
+    // Loads one file; returns whether any record was read.
+    bool loadJpk(const QString &path);
+
     // "Weryfikuj gotowy JPK-FA(4).XML": asks for a file and validates it.
     void act_SprawdzPlikJPKExecute();
     // Validates one file; returns whether it conforms.

@@ -278,3 +278,131 @@ QString lineOfText(const QString &text, int line)
 }
 
 } // namespace Xml
+
+namespace {
+
+const char kXsiNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
+
+struct ScanState
+{
+    XmlRootInfo root;
+    XmlError error;
+    bool failed = false;
+};
+
+// libxml2 passes the parser context; the state rides in its _private
+void onScanError(void *data, xmlErrorPtr e)
+{
+    auto *state = static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(data)->_private);
+    if (state->failed || !e || e->level < XML_ERR_ERROR)
+        return;
+    state->failed = true;
+    state->error.code = e->code;
+    state->error.reason = QString::fromUtf8(e->message).trimmed();
+    state->error.line = e->line;
+    state->error.column = e->int2;
+}
+
+void onInternalSubset(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *systemId)
+{
+    auto *state = static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+    if (!state->root.found)
+        state->root.doctypeSystemId = Xml::str(systemId);
+}
+
+void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *, const xmlChar *uri, int nbNamespaces,
+                    const xmlChar **namespaces, int nbAttributes, int, const xmlChar **attributes)
+{
+    auto *state = static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+    if (state->root.found)
+        return;
+    XmlRootInfo &r = state->root;
+    r.found = true;
+    r.localName = Xml::str(localname);
+    r.namespaceUri = Xml::str(uri);
+    for (int i = 0; i < nbNamespaces; ++i)
+        if (namespaces[2 * i] && Xml::str(namespaces[2 * i]) == u"tns")
+            r.attrTns = Xml::str(namespaces[2 * i + 1]);
+    for (int i = 0; i < nbAttributes; ++i) {
+        const xmlChar **a = attributes + 5 * i;
+        const QString local = Xml::str(a[0]);
+        const QString prefix = Xml::str(a[1]);
+        const QString ns = Xml::str(a[2]);
+        const QString value = QString::fromUtf8(reinterpret_cast<const char *>(a[3]), int(a[4] - a[3]));
+        if (ns == QLatin1String(kXsiNamespace)) {
+            if (local == u"schemaLocation")
+                r.xsiSchemaLocation = value;
+            else if (local == u"noNamespaceSchemaLocation")
+                r.xsiNoNamespace = value;
+        }
+        if (prefix == u"xsi" && local == u"noNamespaceSchemaLocation")
+            r.attrNoNamespace = value;
+        if (prefix == u"xsi" && local == u"schemaLocation")
+            r.attrSchemaLocation = value;
+    }
+}
+
+} // namespace
+
+namespace Xml {
+
+bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
+{
+    ScanState state;
+    auto finish = [&](bool ok) {
+        if (root)
+            *root = state.root;
+        if (error)
+            *error = state.error;
+        return ok;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.error.reason = QStringLiteral("Cannot read the file \"%1\": %2").arg(path, file.errorString());
+        return finish(false);
+    }
+    xmlSAXHandler sax = {};
+    xmlSAXVersion(&sax, 2);
+    // nothing of the content is kept
+    sax.startElementNs = onStartElement;
+    sax.internalSubset = onInternalSubset;
+    sax.serror = onScanError;
+    sax.characters = nullptr;
+    sax.ignorableWhitespace = nullptr;
+    sax.comment = nullptr;
+    sax.endElementNs = nullptr;
+    sax.startElement = nullptr;
+    sax.endElement = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    QByteArray chunk = file.read(4);
+    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, chunk.constData(), int(chunk.size()), name.constData());
+    if (!ctxt) {
+        state.error.reason = QStringLiteral("out of memory");
+        return finish(false);
+    }
+    ctxt->_private = &state;
+    xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
+    while (!state.failed) {
+        chunk = file.read(1 << 18);
+        const bool last = chunk.isEmpty();
+        xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), last ? 1 : 0);
+        if (last)
+            break;
+    }
+    if (!state.failed && !ctxt->wellFormed) {
+        state.failed = true;
+        state.error.reason = QStringLiteral("the document is not well-formed");
+    }
+    xmlFreeParserCtxt(ctxt);
+    if (state.failed && state.error.line > 0)
+        state.error.sourceText = lineOfFile(path, state.error.line);
+    return finish(!state.failed);
+}
+
+QString parserMessage(const XmlError &error)
+{
+    return error.reason + QStringLiteral("\r\nLine: ") + QString::number(error.line) + QStringLiteral("\r\n")
+           + error.sourceText.left(40);
+}
+
+} // namespace Xml

@@ -38,7 +38,28 @@ struct XmlError
     QString sourceText;
 };
 
+// What a streaming read of a whole document tells about its root element.
+struct XmlRootInfo
+{
+    bool found = false;
+    QString localName;
+    QString namespaceUri;
+    QString doctypeSystemId;
+    QString xsiSchemaLocation;    // in the schema-instance namespace
+    QString xsiNoNamespace;       // in the schema-instance namespace
+    QString attrNoNamespace;      // "xsi:noNamespaceSchemaLocation" as written
+    QString attrTns;              // "xmlns:tns" as written
+    QString attrSchemaLocation;   // "xsi:schemaLocation" as written
+};
+
 namespace Xml {
+
+// Reads a whole file as a stream, keeping nothing of it: checks that it is well-formed
+// (no network, no entity substitution) and notes its root element.
+bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error);
+// The parser's message as the program shows it: the reason, "Line: n" and the start of
+// the line at the error.
+QString parserMessage(const XmlError &error);
 
 QString str(const xmlChar *s);
 QByteArray utf8(const QString &s);

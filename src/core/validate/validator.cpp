@@ -13,7 +13,6 @@
 
 namespace {
 
-const char kXsiNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
 const QString kSchemaBesideProgram = QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd");
 
 const QStringList &acceptedRoots()
@@ -30,128 +29,6 @@ bool inLocationSet(QChar c)
     const char16_t u = c.unicode();
     return u == u'.' || u == u'/' || (u >= u'0' && u <= u':') || (u >= u'A' && u <= u'Z') || u == u'\\'
            || (u >= u'a' && u <= u'z');
-}
-
-// What a streaming read of the document tells about its root.
-struct RootInfo
-{
-    bool found = false;
-    QString localName;
-    QString namespaceUri;
-    QString doctypeSystemId;
-    QString xsiSchemaLocation;    // by namespace
-    QString xsiNoNamespace;       // by namespace
-    QString attrNoNamespace;      // "xsi:noNamespaceSchemaLocation" as written
-    QString attrTns;              // "xmlns:tns" as written
-    QString attrSchemaLocation;   // "xsi:schemaLocation" as written
-};
-
-struct ReadState
-{
-    RootInfo root;
-    XmlError error;
-    bool failed = false;
-};
-
-void onError(void *data, xmlErrorPtr e)
-{
-    // libxml2 passes the parser context; the state rides in its _private
-    auto *state = static_cast<ReadState *>(static_cast<xmlParserCtxtPtr>(data)->_private);
-    if (state->failed || !e || e->level < XML_ERR_ERROR)
-        return;
-    state->failed = true;
-    state->error.code = e->code;
-    state->error.reason = QString::fromUtf8(e->message).trimmed();
-    state->error.line = e->line;
-    state->error.column = e->int2;
-}
-
-void onInternalSubset(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *systemId)
-{
-    auto *ctxt = static_cast<xmlParserCtxtPtr>(ctx);
-    auto *state = static_cast<ReadState *>(ctxt->_private);
-    if (!state->root.found)
-        state->root.doctypeSystemId = Xml::str(systemId);
-}
-
-void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri,
-                    int nbNamespaces, const xmlChar **namespaces, int nbAttributes, int, const xmlChar **attributes)
-{
-    Q_UNUSED(prefix);
-    auto *ctxt = static_cast<xmlParserCtxtPtr>(ctx);
-    auto *state = static_cast<ReadState *>(ctxt->_private);
-    if (state->root.found)
-        return;
-    RootInfo &r = state->root;
-    r.found = true;
-    r.localName = Xml::str(localname);
-    r.namespaceUri = Xml::str(uri);
-    for (int i = 0; i < nbNamespaces; ++i)
-        if (namespaces[2 * i] && Xml::str(namespaces[2 * i]) == u"tns")
-            r.attrTns = Xml::str(namespaces[2 * i + 1]);
-    for (int i = 0; i < nbAttributes; ++i) {
-        const xmlChar **a = attributes + 5 * i;
-        const QString local = Xml::str(a[0]);
-        const QString pfx = Xml::str(a[1]);
-        const QString ns = Xml::str(a[2]);
-        const QString value = QString::fromUtf8(reinterpret_cast<const char *>(a[3]), int(a[4] - a[3]));
-        if (ns == QLatin1String(kXsiNamespace)) {
-            if (local == u"schemaLocation")
-                r.xsiSchemaLocation = value;
-            else if (local == u"noNamespaceSchemaLocation")
-                r.xsiNoNamespace = value;
-        }
-        if (pfx == u"xsi" && local == u"noNamespaceSchemaLocation")
-            r.attrNoNamespace = value;
-        if (pfx == u"xsi" && local == u"schemaLocation")
-            r.attrSchemaLocation = value;
-    }
-}
-
-// Reads the whole file as a stream: checks that it is well-formed and notes its root.
-bool readDocument(const QString &path, ReadState *state)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        state->failed = true;
-        state->error.reason = QStringLiteral("Cannot read the file \"%1\": %2").arg(path, file.errorString());
-        return false;
-    }
-    xmlSAXHandler sax = {};
-    xmlSAXVersion(&sax, 2);
-    sax.startElementNs = onStartElement;
-    sax.internalSubset = onInternalSubset;
-    sax.serror = onError;
-    // nothing of the content is kept
-    sax.characters = nullptr;
-    sax.ignorableWhitespace = nullptr;
-    sax.comment = nullptr;
-    sax.endElementNs = nullptr;
-    sax.startElement = nullptr;
-    sax.endElement = nullptr;
-    const QByteArray name = QFile::encodeName(path);
-    QByteArray chunk = file.read(4);
-    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, chunk.constData(), int(chunk.size()), name.constData());
-    if (!ctxt) {
-        state->failed = true;
-        state->error.reason = QStringLiteral("out of memory");
-        return false;
-    }
-    ctxt->_private = state;
-    xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
-    while (!state->failed) {
-        chunk = file.read(1 << 18);
-        const bool last = chunk.isEmpty();
-        xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), last ? 1 : 0);
-        if (last)
-            break;
-    }
-    if (!state->failed && !ctxt->wellFormed) {
-        state->failed = true;
-        state->error.reason = QStringLiteral("the document is not well-formed");
-    }
-    xmlFreeParserCtxt(ctxt);
-    return !state->failed;
 }
 
 struct ValidationSink
@@ -263,15 +140,12 @@ bool TForm_WalidatorXML::Przygotuj()
         ed_NameSpace.clear();
         fn_ShematXSD.clear();
     }
-    ReadState state;
-    if (!readDocument(JvFilenameEdit_XML, &state)) {
-        const QString source = Xml::lineOfFile(JvFilenameEdit_XML, state.error.line).left(40);
-        m_port->info(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML:\r") + state.error.reason
-                                             + QStringLiteral("\r\nLine: ") + QString::number(state.error.line)
-                                             + QStringLiteral("\r\n") + source);
+    XmlRootInfo root;
+    XmlError error;
+    if (!Xml::scanFile(JvFilenameEdit_XML, &root, &error)) {
+        m_port->info(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML:\r") + Xml::parserMessage(error));
         return false;
     }
-    const RootInfo &root = state.root;
     if (!root.found || !acceptedRoots().contains(root.localName)) {
         m_port->info(applicationTitle(),
                      QStringLiteral("Nie odnaleziono bloku właściwego dla dokumentów klasy deklaracji XML."));

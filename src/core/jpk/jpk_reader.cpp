@@ -1,0 +1,362 @@
+#include "jpk/jpk_reader.h"
+
+#include "app/settings_file.h"
+#include "app/user_port.h"
+#include "app/workspace.h"
+#include "jpk/mn_xml.h"
+#include "jpk/xml_services.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <libxml/xmlreader.h>
+#include <memory>
+
+namespace {
+
+struct ReaderDeleter
+{
+    void operator()(xmlTextReader *r) const { xmlFreeTextReader(r); }
+};
+using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderDeleter>;
+
+ReaderPtr openReader(const QString &path)
+{
+    return ReaderPtr(xmlReaderForFile(QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET));
+}
+
+bool isBlankText(const xmlNode *node)
+{
+    return node && (node->type == XML_TEXT_NODE) && xmlIsBlankNode(const_cast<xmlNode *>(node));
+}
+
+// The next sibling as the program's DOM sees it: text that is only white space is not a node.
+xmlNode *nextSibling(xmlNode *node)
+{
+    xmlNode *n = node->next;
+    while (n && isBlankText(n))
+        n = n->next;
+    return n;
+}
+
+bool hasChildNodes(const xmlNode *node)
+{
+    for (const xmlNode *c = node->children; c; c = c->next)
+        if (!isBlankText(c))
+            return true;
+    return false;
+}
+
+// Positions the reader on the first child of the document element; false when it has none.
+bool toFirstChildOfRoot(xmlTextReader *reader)
+{
+    int ret;
+    while ((ret = xmlTextReaderRead(reader)) == 1) {
+        if (xmlTextReaderDepth(reader) == 0 && xmlTextReaderNodeType(reader) == XML_READER_TYPE_ELEMENT) {
+            if (xmlTextReaderIsEmptyElement(reader))
+                return false;
+            return xmlTextReaderRead(reader) == 1 && xmlTextReaderDepth(reader) == 1;
+        }
+    }
+    return false;
+}
+
+bool isWhitespaceNode(xmlTextReader *reader)
+{
+    const int type = xmlTextReaderNodeType(reader);
+    if (type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE)
+        return true;
+    if (type == XML_READER_TYPE_TEXT) {
+        const xmlChar *v = xmlTextReaderConstValue(reader);
+        for (; v && *v; ++v)
+            if (*v > 32)
+                return false;
+        return true;
+    }
+    return false;
+}
+
+const QString kRecordKinds[3] = {QStringLiteral("Faktura"), QStringLiteral("FakturaWiersz"), QStringLiteral("Zamowienie")};
+
+} // namespace
+
+JpkReader::JpkReader(Workspace &workspace) : m_ws(workspace), m_port(workspace.port()) {}
+
+bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table)
+{
+    const int field = table.fieldIndex(mnXML::NodeLocalName(element));
+    if (field < 0)
+        return true;
+    const FieldDef &def = table.fields().at(field);
+    const QString text = trimControl(mnXML::NodeText(element));
+    switch (def.type) {
+    case FieldType::Boolean:
+        if (text == u"true")
+            table.setValue(field, true);
+        else if (text == u"false")
+            table.setValue(field, false);
+        return true;
+    case FieldType::Float: {
+        static const QRegularExpression number(QStringLiteral(R"(^[+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?$)"));
+        table.setValue(field, number.match(text).hasMatch() ? text.toDouble() : 0.0);
+        return true;
+    }
+    case FieldType::Date:
+        if (text.size() < 8)
+            return true;
+        table.setValue(field, text.size() == 10 ? mnXML::TextToDate(text) : zeroDate());
+        return true;
+    case FieldType::Integer:
+        // the keys of orders and order lines are the program's own, never taken from a file
+        return true;
+    case FieldType::String:
+        table.setValue(field, text);
+        return text.size() <= def.size;
+    }
+    return true;
+}
+
+bool JpkReader::readHeader(const QString &path, int *version)
+{
+    // The first Naglowek and Podmiot1 among the children of JPK, read as one small document.
+    ReaderPtr reader = openReader(path);
+    XmlDocPtr holder(xmlNewDoc(reinterpret_cast<const xmlChar *>("1.0")));
+    xmlNode *root = xmlNewDocNode(holder.get(), nullptr, reinterpret_cast<const xmlChar *>("JPK"), nullptr);
+    xmlDocSetRootElement(holder.get(), root);
+    bool haveNaglowek = false, havePodmiot = false;
+    if (reader && toFirstChildOfRoot(reader.get())) {
+        while (!(haveNaglowek && havePodmiot) && xmlTextReaderDepth(reader.get()) == 1) {
+            if (xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT) {
+                const QString local = Xml::str(xmlTextReaderConstLocalName(reader.get()));
+                bool &have = local == u"Naglowek" ? haveNaglowek : havePodmiot;
+                if ((local == u"Naglowek" || local == u"Podmiot1") && !have) {
+                    if (xmlNode *expanded = xmlTextReaderExpand(reader.get())) {
+                        xmlAddChild(root, xmlDocCopyNode(expanded, holder.get(), 1));
+                        have = true;
+                    }
+                }
+            }
+            if (xmlTextReaderNext(reader.get()) != 1)
+                break;
+        }
+    }
+    xmlNode *naglowek = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Naglowek"), false);
+    Controls &c = m_ws.controls();
+    *version = 4;
+    if (naglowek) {
+        if (xmlNode *kod = mnXML::FindNodeOrReport(m_port, naglowek, QStringLiteral("KodFormularza"), false)) {
+            const QString code = mnXML::NodeAttribute(kod, QStringLiteral("kodSystemowy"));
+            struct Known
+            {
+                const char *code;
+                int version;
+            };
+            const Known known[] = {{"JPK_FA (4)", 4}, {"JPK_FA (3)", 3}, {"JPK_FA (2)", 2}, {"JPK_FA (1)", 1}};
+            int v = 0;
+            for (const Known &k : known)
+                if (code == QLatin1String(k.code))
+                    v = k.version;
+            if (v == 0) {
+                m_port->info(applicationTitle(),
+                             QStringLiteral("Plik XML nie zawiera odpowiedniego atrybutu KodSystemowy=\"JPK_FA (4)\""));
+                return false;
+            }
+            if (v < 4) {
+                const QString self = QStringLiteral("JPK_FA(%1)").arg(v);
+                const QString next = QStringLiteral("JPK_FA(%1)").arg(v + 1);
+                if (!m_port->question(QStringLiteral("Wczytywany %1 ?").arg(self),
+                                      QStringLiteral("Plik zawiera dane %1.\r\nCzy wczytać i przekonwertować na %2 ?").arg(self, next)))
+                    return false;
+            }
+            *version = v;
+        }
+        c.setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"),
+                  mnXML::ReadNodeValue(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), QString(), false, false));
+        c.setDate(QStringLiteral("ed_DataOd_Date"), mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataOd"), true));
+        c.setDate(QStringLiteral("ed_DataDo_Date"), mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataDo"), true));
+        c.setText(QStringLiteral("ed_KodUrzedu_Text"),
+                  mnXML::ReadNodeValue(m_port, naglowek, QStringLiteral("KodUrzedu"), QString(), false, false));
+    }
+    if (xmlNode *podmiot = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Podmiot1"), false)) {
+        if (xmlNode *ident = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("IdentyfikatorPodmiotu"), false)) {
+            c.setText(QStringLiteral("ed_NIP_Text"), mnXML::ReadNodeText(ident, QStringLiteral("NIP")));
+            if (*version == 4) {
+                c.setText(QStringLiteral("ed_EUPLVATID_Text"), mnXML::ReadNodeText(ident, QStringLiteral("EUPLVATID")));
+                c.setText(QStringLiteral("ed_IMPLVATID_Text"), mnXML::ReadNodeText(ident, QStringLiteral("IMPLVATID")));
+            }
+            c.setText(QStringLiteral("ed_PelnaNazwa_Text"),
+                      mnXML::ReadNodeValue(m_port, ident, QStringLiteral("PelnaNazwa"), QString(), false, false));
+        }
+        if (xmlNode *adres = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("AdresPodmiotu"), false)) {
+            for (const char *name :
+                 {"KodKraju", "Wojewodztwo", "Powiat", "Gmina", "Ulica", "NrDomu", "NrLokalu", "Miejscowosc", "KodPocztowy"})
+                c.setText(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name)),
+                          mnXML::ReadNodeText(adres, QString::fromLatin1(name)));
+        }
+    }
+    return true;
+}
+
+void JpkReader::readRecord(int kind, xmlNode *node)
+{
+    DocumentTables &t = m_ws.tables();
+    auto store = [this](const xmlNode *child, DocumentTable &table) {
+        if (!UstawPoleZWezla(child, table))
+            ++m_cut;
+    };
+    switch (kind) {
+    case 0:
+        ++m_invoices;
+        t.mt_FAK_.append();
+        for (xmlNode *child = node->children; child; child = child->next) {
+            // in JPK_FA(1) "POZ" was an invoice kind of its own; it is a VAT invoice now
+            if (m_version == 1 && mnXML::NodeLocalName(child) == u"RodzajFaktury" && mnXML::NodeText(child) == u"POZ")
+                Xml::setText(child, QStringLiteral("VAT"));
+            store(child, t.mt_FAK_);
+        }
+        t.mt_FAK_.post();
+        break;
+    case 1:
+        ++m_lines;
+        t.mt_POZ_.append();
+        for (xmlNode *child = node->children; child; child = child->next)
+            store(child, t.mt_POZ_);
+        t.mt_POZ_.post();
+        break;
+    case 2: {
+        ++m_orders;
+        t.mt_ZAM_.append();
+        xmlNode *firstLine = nullptr;
+        for (xmlNode *child = node->children; child; child = child->next) {
+            if (mnXML::NodeLocalName(child) == u"ZamowienieWiersz") {
+                firstLine = child;
+                break;
+            }
+            store(child, t.mt_ZAM_);
+        }
+        t.mt_ZAM_.post();
+        const QString lineName = Xml::nodeName(firstLine);
+        for (xmlNode *line = firstLine; line && Xml::nodeName(line) == lineName; line = nextSibling(line)) {
+            if (!hasChildNodes(line))
+                continue;
+            ++m_orderLines;
+            t.mt_ZPOZ_.append();
+            for (xmlNode *child = line->children; child; child = child->next)
+                store(child, t.mt_ZPOZ_);
+            t.mt_ZPOZ_.post();
+        }
+        break;
+    }
+    }
+}
+
+bool JpkReader::readRecords(const QString &path)
+{
+    // Each kind is read as one run: its first element among the children of JPK and the
+    // same-named siblings that follow it directly. Invoices are read before lines and lines
+    // before orders; a run met before the runs it must follow waits for a further pass.
+    enum State { NotFound, InRun, Ended };
+    bool done[3] = {false, false, false};
+    bool absent[3] = {false, false, false};
+    auto allowed = [&](int k) {
+        for (int j = 0; j < k; ++j)
+            if (!done[j] && !absent[j])
+                return false;
+        return true;
+    };
+    for (int pass = 0; pass < 3; ++pass) {
+        ReaderPtr reader = openReader(path);
+        if (!reader)
+            return false;
+        State state[3] = {NotFound, NotFound, NotFound};
+        bool reading[3] = {false, false, false};
+        QString runName[3];
+        if (toFirstChildOfRoot(reader.get())) {
+            do {
+                if (xmlTextReaderDepth(reader.get()) != 1 || xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_END_ELEMENT)
+                    break;
+                if (isWhitespaceNode(reader.get()))
+                    continue;
+                const bool element = xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT;
+                const QString qname = element ? Xml::str(xmlTextReaderConstName(reader.get())) : QString();
+                const QString local = element ? Xml::str(xmlTextReaderConstLocalName(reader.get())) : QString();
+                int kind = -1;
+                for (int k = 0; k < 3; ++k) {
+                    if (state[k] == InRun && qname != runName[k]) {
+                        state[k] = Ended;  // any other sibling ends a run
+                        if (reading[k])
+                            done[k] = true;
+                    }
+                    if (state[k] == NotFound && element && local == kRecordKinds[k]) {
+                        state[k] = InRun;
+                        runName[k] = qname;
+                        reading[k] = !done[k] && allowed(k);
+                    }
+                    if (state[k] == InRun && qname == runName[k])
+                        kind = k;
+                }
+                if (kind >= 0 && reading[kind])
+                    if (xmlNode *node = xmlTextReaderExpand(reader.get()))
+                        readRecord(kind, node);
+            } while (xmlTextReaderNext(reader.get()) == 1);
+        }
+        bool again = false;
+        for (int k = 0; k < 3; ++k) {
+            if (reading[k])
+                done[k] = true;
+            if (state[k] == NotFound)
+                absent[k] = true;
+        }
+        for (int k = 0; k < 3; ++k)
+            if (!done[k] && !absent[k])
+                again = true;
+        if (!again)
+            break;
+    }
+    return true;
+}
+
+bool JpkReader::load(const QString &path)
+{
+    XmlRootInfo root;
+    XmlError error;
+    if (!Xml::scanFile(path, &root, &error)) {
+        m_port->info(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(error));
+        return false;
+    }
+    if (root.localName != u"JPK") {
+        m_port->info(applicationTitle(), QStringLiteral("Plik XML nie zawiera bloku <JPK>"));
+        m_port->info(applicationTitle(), QStringLiteral("Plik nie zawierał żadnych pozycji"));
+        return false;
+    }
+    m_port->setBusy(true);
+    if (!readHeader(path, &m_version)) {
+        m_port->setBusy(false);
+        return false;
+    }
+    DocumentTables &t = m_ws.tables();
+    if (!m_ws.controls().checked(QStringLiteral("chb_FAK_append_Checked"))) {
+        t.mt_FAK_.empty();
+        t.mt_POZ_.empty();
+        t.mt_ZAM_.empty();
+        t.mt_ZPOZ_.empty();
+    }
+    t.suspendViews();
+    readRecords(path);
+    t.resumeViews();
+    t.PolaczPozycjeZFakturami();
+    m_port->setBusy(false);
+
+    QString summary;
+    if (m_invoices > 0)
+        summary = QStringLiteral("%1 - Faktur (pozycji:%2)").arg(m_invoices).arg(m_lines);
+    if (m_orders > 0)
+        summary += QStringLiteral("\r\n%1 - Zamówień (pozycji:%2)").arg(m_orders).arg(m_orderLines);
+    if (m_invoices > 0 || m_orders > 0)
+        m_port->info(applicationTitle(), QStringLiteral("Wczytano dokumentów:\r\n") + summary);
+    else
+        m_port->info(applicationTitle(), QStringLiteral("Plik nie zawierał żadnych pozycji"));
+    if (m_cut > 0)
+        m_port->info(applicationTitle(),
+                     QStringLiteral("Skrócono %1 wartości dłuższych niż ich pola w tabelach.").arg(m_cut));
+    return m_invoices > 0 || m_orders > 0;
+}

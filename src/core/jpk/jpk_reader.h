@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <libxml/tree.h>
+
+class Workspace;
+class UserPort;
+class DocumentTable;
+
+// "Załaduj dane z pliku JPK*.XML": the header and subject values and the records of a
+// JPK_FA(1)–(4) file back into the header fields and the four tables. The file is read as
+// a stream: one record element is expanded at a time, so memory grows with the tables only.
+class JpkReader
+{
+public:
+    explicit JpkReader(Workspace &workspace);
+
+    // Returns whether anything was loaded.
+    bool load(const QString &path);
+
+    // UstawPoleZWezla: one element's text into the field of the same name. Returns false
+    // when a text had to be cut to the field's size.
+    static bool UstawPoleZWezla(const xmlNode *element, DocumentTable &table);
+
+private:
+    bool readHeader(const QString &path, int *version);
+    bool readRecords(const QString &path);
+    void readRecord(int kind, xmlNode *node);
+
+    Workspace &m_ws;
+    UserPort *m_port;
+    int m_version = 4;
+    int m_invoices = 0;
+    int m_lines = 0;
+    int m_orders = 0;
+    int m_orderLines = 0;
+    int m_cut = 0;
+};

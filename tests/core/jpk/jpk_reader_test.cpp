@@ -1,0 +1,315 @@
+#include "app/json_exchange.h"
+#include "app/workspace.h"
+#include "support/recording_port.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Msg = RecordingPort::Message;
+
+const QByteArray kHead = R"(<?xml version="1.0" encoding="UTF-8"?>
+<JPK xmlns="http://jpk.mf.gov.pl/wzor/2022/02/17/02171/" xmlns:etd="http://crd.gov.pl/xml/schematy/dziedzinowe/mf/2018/08/24/eD/DefinicjeTypy/">
+  <Naglowek>
+    <KodFormularza kodSystemowy="%CODE%" wersjaSchemy="1-0">JPK_FA</KodFormularza>
+    <WariantFormularza>4</WariantFormularza>
+    <CelZlozenia>1</CelZlozenia>
+    <DataWytworzeniaJPK>2023-09-01T10:00:00</DataWytworzeniaJPK>
+    <DataOd>2023-08-01</DataOd>
+    <DataDo>2023-08-31</DataDo>
+    <KodUrzedu>1471</KodUrzedu>
+  </Naglowek>
+  <Podmiot1>
+    <IdentyfikatorPodmiotu>
+      <NIP>5261040828</NIP>
+      <EUPLVATID>PL5261040828</EUPLVATID>
+      <PelnaNazwa>Łąka Sp. z o.o.</PelnaNazwa>
+    </IdentyfikatorPodmiotu>
+    <AdresPodmiotu>
+      <etd:KodKraju>PL</etd:KodKraju>
+      <etd:Wojewodztwo>mazowieckie</etd:Wojewodztwo>
+      <etd:Miejscowosc>Warszawa</etd:Miejscowosc>
+    </AdresPodmiotu>
+  </Podmiot1>
+)";
+
+class Reader : public ::testing::Test
+{
+protected:
+    void SetUp() override { ws.start({}, home.path()); }
+
+    QString write(const QByteArray &body, const char *code = "JPK_FA (4)")
+    {
+        QByteArray text = kHead;
+        text.replace("%CODE%", code);
+        const QString name = QStringLiteral("JPK_%1.xml").arg(++m_files);
+        home.write(name, text + body + "</JPK>\n");
+        return home.file(name);
+    }
+    QVariant fak(int row, const char *field) { return t().mt_FAK_.valueAt(row, t().mt_FAK_.fieldIndex(QString::fromLatin1(field))); }
+    DocumentTables &t() { return ws.tables(); }
+    Controls &c() { return ws.controls(); }
+    QString lastText() const { return port.messages.isEmpty() ? QString() : port.messages.last().text; }
+
+    TempHome home;
+    RecordingPort port;
+    Workspace ws{&port};
+    int m_files = 0;
+};
+
+TEST_F(Reader, HeaderAndRecordsOfAFile)
+{
+    const QString file = write(R"(  <Faktura>
+    <KodWaluty>PLN</KodWaluty><P_1>2023-08-02</P_1><P_2A>FV/1</P_2A><P_15>123.45</P_15><P_16>true</P_16>
+  </Faktura>
+  <Faktura><P_2A>FV/2</P_2A></Faktura>
+  <FakturaCtrl><LiczbaFaktur>2</LiczbaFaktur><WartoscFaktur>1</WartoscFaktur></FakturaCtrl>
+  <FakturaWiersz><P_2B>FV/1</P_2B><P_7>Śruby</P_7><P_11>100.00</P_11></FakturaWiersz>
+  <FakturaWiersz><P_7>bez numeru</P_7></FakturaWiersz>
+  <FakturaWierszCtrl/>
+  <Zamowienie><P_2AZ>FV/2</P_2AZ><WartoscZamowienia>10</WartoscZamowienia>
+    <ZamowienieWiersz><P_7Z>a</P_7Z></ZamowienieWiersz>
+    <ZamowienieWiersz><P_7Z>b</P_7Z></ZamowienieWiersz>
+    <ZamowienieWiersz/>
+    <ZamowienieWiersz><P_7Z>c</P_7Z></ZamowienieWiersz>
+  </Zamowienie>
+  <Zamowienie><P_2AZ>FV/3</P_2AZ><ZamowienieWiersz><P_7Z>d</P_7Z></ZamowienieWiersz><P_2AZ>po</P_2AZ></Zamowienie>
+  <ZamowienieCtrl/>
+)");
+    ASSERT_TRUE(ws.loadJpk(file));
+    EXPECT_EQ(port.messages, QList<Msg>({{QStringLiteral("info"), applicationTitle(),
+                                          QStringLiteral("Wczytano dokumentów:\r\n2 - Faktur (pozycji:2)\r\n2 - Zamówień (pozycji:4)")}}));
+    EXPECT_EQ(c().text(QStringLiteral("ed_NIP_Text")), QStringLiteral("5261040828"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_EUPLVATID_Text")), QStringLiteral("PL5261040828"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Łąka Sp. z o.o."));
+    EXPECT_EQ(c().text(QStringLiteral("ed_KodKraju_Text")), QStringLiteral("PL"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_Powiat_Text")), QString());
+    EXPECT_EQ(c().text(QStringLiteral("ed_DataWytworzeniaJPK_Text")), QStringLiteral("2023-09-01T10:00:00"));
+    EXPECT_EQ(c().date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
+    EXPECT_EQ(c().text(QStringLiteral("ed_KodUrzedu_Text")), QStringLiteral("1471"));
+    ASSERT_EQ(t().mt_FAK_.storedCount(), 2);
+    EXPECT_EQ(fak(0, "P_1").toDate(), QDate(2023, 8, 2));
+    EXPECT_EQ(fak(0, "P_15").toDouble(), 123.45);
+    EXPECT_EQ(fak(0, "P_16"), QVariant(true));
+    EXPECT_FALSE(fak(0, "P_17").isValid());
+    // the line without P_2B belongs to the last invoice of the file
+    EXPECT_EQ(t().mt_POZ_.stringAt(1, 0), QStringLiteral("FV/2"));
+    ASSERT_EQ(t().mt_ZPOZ_.storedCount(), 4);
+    EXPECT_EQ(t().mt_ZPOZ_.stringAt(2, 1), QStringLiteral("c"));
+    EXPECT_EQ(t().mt_ZPOZ_.valueAt(3, 0).toLongLong(), 2);
+    EXPECT_EQ(t().mt_ZAM_.stringAt(1, 1), QStringLiteral("FV/3"));  // children after the lines are not read
+    EXPECT_TRUE(t().lineLinkOn());
+}
+
+TEST_F(Reader, ConversionsOfElementTexts)
+{
+    const QString file = write(R"(  <Faktura>
+    <P_2A>  FV/1  </P_2A>
+    <P_16>1</P_16><P_17>TRUE</P_17><P_18>false</P_18>
+    <P_13_1>12,50</P_13_1><P_14_1>12.50</P_14_1><P_13_2></P_13_2><P_14_2>-1.5E2</P_14_2>
+    <P_1>2023-8-5</P_1><P_6></P_6><P_22A>2023-02-30</P_22A>
+    <Nieznane>x</Nieznane>
+  </Faktura>
+)");
+    ASSERT_TRUE(ws.loadJpk(file));
+    EXPECT_EQ(fak(0, "P_2A").toString(), QStringLiteral("FV/1"));
+    EXPECT_FALSE(fak(0, "P_16").isValid());
+    EXPECT_FALSE(fak(0, "P_17").isValid());
+    EXPECT_EQ(fak(0, "P_18"), QVariant(false));
+    EXPECT_EQ(fak(0, "P_13_1").toDouble(), 0.0);
+    EXPECT_EQ(fak(0, "P_14_1").toDouble(), 12.5);
+    EXPECT_TRUE(fak(0, "P_13_2").isValid());
+    EXPECT_EQ(fak(0, "P_13_2").toDouble(), 0.0);
+    EXPECT_EQ(fak(0, "P_14_2").toDouble(), -150.0);
+    EXPECT_EQ(fak(0, "P_1").toDate(), zeroDate());   // 8 characters
+    EXPECT_FALSE(fak(0, "P_6").isValid());           // empty
+    EXPECT_EQ(fak(0, "P_22A").toDate(), zeroDate()); // no such day
+}
+
+TEST_F(Reader, ACommentEndsTheRunOfInvoices)
+{
+    const QString file = write(R"(  <Faktura><P_2A>FV/1</P_2A></Faktura>
+  <Faktura><P_2A>FV/2</P_2A></Faktura>
+  <!-- przerwa -->
+  <Faktura><P_2A>FV/3</P_2A></Faktura>
+)");
+    ws.loadJpk(file);
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
+    EXPECT_EQ(lastText(), QStringLiteral("Wczytano dokumentów:\r\n2 - Faktur (pozycji:0)"));
+}
+
+TEST_F(Reader, VersionsAndTheirQuestions)
+{
+    struct Case
+    {
+        const char *code;
+        bool answer;
+        const char *caption;
+        const char *question;
+        int invoices;
+        const char *kind;
+        const char *euplvatid;
+    };
+    const Case cases[] = {
+        {"JPK_FA (3)", true, "Wczytywany JPK_FA(3) ?", "Plik zawiera dane JPK_FA(3).\r\nCzy wczytać i przekonwertować na JPK_FA(4) ?", 1, "POZ", "wcześniej"},
+        {"JPK_FA (2)", true, "Wczytywany JPK_FA(2) ?", "Plik zawiera dane JPK_FA(2).\r\nCzy wczytać i przekonwertować na JPK_FA(3) ?", 1, "POZ", "wcześniej"},
+        {"JPK_FA (1)", true, "Wczytywany JPK_FA(1) ?", "Plik zawiera dane JPK_FA(1).\r\nCzy wczytać i przekonwertować na JPK_FA(2) ?", 1, "VAT", "wcześniej"},
+        {"JPK_FA (1)", false, "Wczytywany JPK_FA(1) ?", "Plik zawiera dane JPK_FA(1).\r\nCzy wczytać i przekonwertować na JPK_FA(2) ?", 0, "", "wcześniej"},
+        {"JPK_FA (4)", true, nullptr, nullptr, 1, "POZ", "PL5261040828"},
+    };
+    for (const Case &cs : cases) {
+        RecordingPort p;
+        Workspace w(&p);
+        w.start({}, home.path());
+        w.controls().setText(QStringLiteral("ed_EUPLVATID_Text"), QStringLiteral("wcześniej"));
+        p.queueAnswer(cs.answer);
+        w.loadJpk(write("  <Faktura><P_2A>FV/1</P_2A><RodzajFaktury>POZ</RodzajFaktury></Faktura>\n", cs.code));
+        if (cs.caption) {
+            ASSERT_FALSE(p.messages.isEmpty());
+            EXPECT_EQ(p.messages.first(), (Msg{QStringLiteral("question"), QString::fromUtf8(cs.caption), QString::fromUtf8(cs.question)}));
+        } else {
+            EXPECT_EQ(p.messages.size(), 1);
+        }
+        ASSERT_EQ(w.tables().mt_FAK_.storedCount(), cs.invoices) << cs.code;
+        if (cs.invoices) {
+            EXPECT_EQ(w.tables().mt_FAK_.stringAt(0, w.tables().mt_FAK_.fieldIndex(QStringLiteral("RodzajFaktury"))),
+                      QString::fromLatin1(cs.kind)) << cs.code;
+        }
+        EXPECT_EQ(w.controls().text(QStringLiteral("ed_EUPLVATID_Text")), QString::fromUtf8(cs.euplvatid)) << cs.code;
+    }
+}
+
+TEST_F(Reader, RefusedFiles)
+{
+    struct Case
+    {
+        QByteArray text;
+        QStringList messages;
+    };
+    const QString title = applicationTitle();
+    QByteArray noSpace = kHead;
+    noSpace.replace("%CODE%", "JPK_FA(4)");
+    const Case cases[] = {
+        {noSpace + "</JPK>", {QStringLiteral("Plik XML nie zawiera odpowiedniego atrybutu KodSystemowy=\"JPK_FA (4)\"")}},
+        {"<?xml version=\"1.0\"?><Faktura/>",
+         {QStringLiteral("Plik XML nie zawiera bloku <JPK>"), QStringLiteral("Plik nie zawierał żadnych pozycji")}},
+    };
+    for (const Case &cs : cases) {
+        RecordingPort p;
+        Workspace w(&p);
+        w.start({}, home.path());
+        w.tables().mt_FAK_.append();
+        w.tables().mt_FAK_.post();
+        home.write(QStringLiteral("bad.xml"), cs.text);
+        EXPECT_FALSE(w.loadJpk(home.file(QStringLiteral("bad.xml"))));
+        QStringList texts;
+        for (const Msg &m : p.messages)
+            texts << m.text;
+        EXPECT_EQ(texts, cs.messages);
+        EXPECT_EQ(w.tables().mt_FAK_.storedCount(), 1) << "nothing changed";
+    }
+    home.write(QStringLiteral("broken.xml"), "<JPK><Naglowek></JPK>");
+    EXPECT_FALSE(ws.loadJpk(home.file(QStringLiteral("broken.xml"))));
+    EXPECT_TRUE(lastText().startsWith(QStringLiteral("Błąd wczytania pliku XML\r"))) << lastText().toStdString();
+}
+
+TEST_F(Reader, AppendingTwiceDoublesEverything)
+{
+    const QString file = write(R"(  <Faktura><P_2A>FV/1</P_2A></Faktura>
+  <FakturaWiersz><P_2B>FV/1</P_2B></FakturaWiersz>
+  <Zamowienie><P_2AZ>FV/1</P_2AZ><ZamowienieWiersz><P_7Z>a</P_7Z></ZamowienieWiersz></Zamowienie>
+)");
+    c().setChecked(QStringLiteral("chb_FAK_append_Checked"), true);
+    ws.loadJpk(file);
+    ws.loadJpk(file);
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
+    EXPECT_EQ(t().mt_POZ_.storedCount(), 2);
+    EXPECT_EQ(t().mt_ZAM_.storedCount(), 2);
+    EXPECT_EQ(t().mt_ZPOZ_.storedCount(), 2);
+    EXPECT_EQ(t().mt_ZAM_.valueAt(1, 0).toLongLong(), 2);
+    EXPECT_EQ(t().mt_ZPOZ_.valueAt(1, 0).toLongLong(), 2);
+    c().setChecked(QStringLiteral("chb_FAK_append_Checked"), false);
+    ws.loadJpk(file);
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 1);
+    EXPECT_EQ(t().mt_ZAM_.valueAt(0, 0).toLongLong(), 3);  // the counter goes on
+}
+
+TEST_F(Reader, OrdersWithoutInvoicesAndRunsOutOfOrder)
+{
+    // lines before invoices: invoices are still read first, so a line without P_2B takes the last invoice
+    ws.loadJpk(write(R"(  <FakturaWiersz><P_7>bez numeru</P_7></FakturaWiersz>
+  <Zamowienie><P_2AZ>Z/1</P_2AZ></Zamowienie>
+  <Faktura><P_2A>FV/1</P_2A></Faktura>
+  <Faktura><P_2A>FV/2</P_2A></Faktura>
+)"));
+    EXPECT_EQ(t().mt_POZ_.stringAt(0, 0), QStringLiteral("FV/2"));
+    EXPECT_EQ(lastText(), QStringLiteral("Wczytano dokumentów:\r\n2 - Faktur (pozycji:1)\r\n1 - Zamówień (pozycji:0)"));
+
+    ws.loadJpk(write("  <Zamowienie><P_2AZ>Z/1</P_2AZ></Zamowienie>\n"));
+    EXPECT_EQ(lastText(), QStringLiteral("Wczytano dokumentów:\r\n\r\n1 - Zamówień (pozycji:0)"));
+    ws.loadJpk(write(""));
+    EXPECT_EQ(lastText(), QStringLiteral("Plik nie zawierał żadnych pozycji"));
+}
+
+TEST_F(Reader, TooLongTextsAreCutAndCountedOnce)
+{
+    ws.loadJpk(write("  <Faktura><P_2A>" + QByteArray(70, 'A') + "</P_2A><KodWaluty>EURO</KodWaluty></Faktura>\n"));
+    EXPECT_EQ(fak(0, "P_2A").toString().size(), 60);
+    EXPECT_EQ(fak(0, "KodWaluty").toString(), QStringLiteral("EUR"));
+    EXPECT_EQ(lastText(), QStringLiteral("Skrócono 2 wartości dłuższych niż ich pola w tabelach."));
+}
+
+TEST_F(Reader, GenerateLoadGenerateGivesTheSameFile)
+{
+    ASSERT_EQ(JsonExchange::importFile(ws, QStringLiteral(TAVRIX_TEST_DATA "/round_trip.json")), QString());
+    QDir::setCurrent(home.path());
+    c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("first.xml"));
+    ASSERT_TRUE(ws.act_Generuj_JPKExecute());
+    const QByteArray first = home.read(QStringLiteral("first.xml"));
+    ASSERT_TRUE(first.contains("<Zamowienie>") && first.contains("KOREKTA"));
+
+    RecordingPort p;
+    Workspace again(&p);
+    again.start({}, home.path());
+    ASSERT_TRUE(again.loadJpk(home.file(QStringLiteral("first.xml"))));
+    again.controls().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("second.xml"));
+    ASSERT_TRUE(again.act_Generuj_JPKExecute());
+    QByteArray second = home.read(QStringLiteral("second.xml"));
+    const QRegularExpression stamp(QStringLiteral("<DataWytworzeniaJPK>[^<]*</DataWytworzeniaJPK>"));
+    EXPECT_EQ(QString::fromUtf8(second).replace(stamp, QString()), QString::fromUtf8(first).replace(stamp, QString()));
+}
+
+TEST_F(Reader, SamplesLoadAndTheValidOnesGenerateValidFiles)
+{
+    QFile::copy(QStringLiteral(TAVRIX_SHARED "/schemas/Schemat_JPK_FA(4)_v1-0.xsd"),
+                home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
+    QFile::link(QStringLiteral(TAVRIX_SHARED "/schemas"), home.file(QStringLiteral("schemas")));
+    QDir::setCurrent(home.path());
+    const QString samples = QStringLiteral(TAVRIX_SHARED "/samples/jpk_fa4");
+    QStringList files;
+    for (const QString &f : QDir(samples).entryList({QStringLiteral("*.xml")}, QDir::Files))
+        files << samples + u'/' + f;
+    for (const QString &f : QDir(samples + QStringLiteral("/handmade")).entryList({QStringLiteral("*.xml")}, QDir::Files))
+        files << samples + QStringLiteral("/handmade/") + f;
+    ASSERT_GE(files.size(), 5);
+    for (const QString &file : files) {
+        RecordingPort p;
+        Workspace w(&p);
+        w.start({}, home.path());
+        ASSERT_TRUE(w.loadJpk(file)) << file.toStdString();
+        EXPECT_TRUE(p.messages.last().text.startsWith(QStringLiteral("Wczytano dokumentów:\r\n"))) << file.toStdString();
+        if (!file.endsWith(QStringLiteral("_valid.xml")))
+            continue;  // the others are broken on purpose, or partial
+        w.controls().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("again.xml"));
+        w.controls().setChecked(QStringLiteral("chb_Weryfikuj_Checked"), true);
+        p.queueAnswer(true);
+        ASSERT_TRUE(w.act_Generuj_JPKExecute());
+        EXPECT_EQ(p.messages.last().text, QStringLiteral("Budowa pliku again.xml zgodna ze schemą XSD")) << file.toStdString();
+    }
+}
+
+} // namespace
