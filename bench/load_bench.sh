@@ -16,7 +16,7 @@ measure() {  # label, command...
   local label="$1"; shift
   local times=() mems=()
   for _ in $(seq "$runs"); do
-    /usr/bin/time -f "%e %M" -o "$work/t" "$@" >/dev/null 2>&1 || true
+    /usr/bin/time -q -f "%e %M" -o "$work/t" "$@" >/dev/null 2>&1 || true
     read -r t m < "$work/t"
     times+=("$t"); mems+=("$m")
   done

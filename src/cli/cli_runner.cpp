@@ -31,6 +31,8 @@ const StepDef kSteps[] = {
     {"validate", 1, 1},
     {"generate", 0, 1},
     {"load", 1, 1},
+    {"load-map", 2, 2},
+    {"save-map", 2, 2},
     {"set-template", 1, 1},
 };
 
@@ -78,6 +80,16 @@ QString runStep(Workspace &workspace, const Step &step)
             return QStringLiteral("the output file name (fn_JPK_Text) is empty");
         return QStringLiteral("no JPK file was written");
     }
+    if (step.name == u"load-map" || step.name == u"save-map") {
+        const int kind = MappingTables::kindOf(step.args.at(0));
+        if (kind < 0 || kind == MappingTables::DEF)
+            return QStringLiteral("no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
+                .arg(step.args.at(0));
+        const auto k = MappingTables::Kind(kind);
+        const bool ok = step.name == u"load-map" ? workspace.maps().loadFile(k, step.args.at(1), workspace.port())
+                                                 : workspace.maps().saveFile(k, step.args.at(1), workspace.port());
+        return ok ? QString() : QStringLiteral("%1 failed").arg(step.args.at(1));
+    }
     if (step.name == u"load") {
         if (!QFile::exists(step.args.at(0)))
             return QStringLiteral("%1: no such file").arg(step.args.at(0));
@@ -108,6 +120,8 @@ QString commandLineUsage()
         "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
         "  export-json FILE     write the header fields and all records of the four tables as JSON\n"
         "  generate [FILE]      write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name\n"
+        "  load-map GRID FILE   \"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)\n"
+        "  save-map GRID FILE   \"Zachowaj\" of a mapping table\n"
         "  load FILE            load a JPK_FA(1)-(4) file into the header fields and tables\n"
         "  set-template FILE    use the text of FILE (UTF-8) as the JPK template\n"
         "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n");

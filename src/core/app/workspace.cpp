@@ -40,7 +40,10 @@ void Workspace::start(const QStringList &args, const QString &homeDir)
     if (m_controls.text(QStringLiteral("fn_JPK_Text")).isEmpty())
         m_controls.setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.XML"));
 
+    // the default mapping tables, then the stored controls and the stored tables
+    m_maps.buildDefaults(m_tables);
     m_controls.restore(m_settings, sectionName());
+    m_maps.RestoreMaps(m_settings, sectionName());
 
     m_tables.Deleting = false;
     m_tables.ZamIdx = 0;
@@ -55,6 +58,7 @@ void Workspace::storeSettings()
     if (storeGridLayouts)
         storeGridLayouts(m_settings);
     m_controls.store(m_settings, section);
+    m_maps.StoreMaps(m_settings, section);
 }
 
 bool Workspace::writeSettingsFile()

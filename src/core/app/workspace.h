@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/controls.h"
 #include "app/settings_file.h"
+#include "import/mapping_tables.h"
 #include "tables/document_tables.h"
 
 #include <QDateTime>
@@ -37,6 +38,7 @@ public:
     SettingsFile &settings() { return m_settings; }
     Controls &controls() { return m_controls; }
     DocumentTables &tables() { return m_tables; }
+    MappingTables &maps() { return m_maps; }
 
     // The JPK template of the page "Schemat XML" (Memo_JPK); edits are not stored.
     QString Memo_JPK() const { return m_template; }
@@ -83,6 +85,7 @@ private:
     SettingsFile m_settings;
     Controls m_controls;
     DocumentTables m_tables;
+    MappingTables m_maps;
     QString m_template;
     bool m_generateNoName = false;
 };

@@ -1,0 +1,304 @@
+#include "import/record_resolver.h"
+
+#include "app/user_port.h"
+#include "import/mapping_grid.h"
+#include "tables/document_table.h"
+
+#include <limits>
+
+int FirstNumber(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && !(text[i] >= u'0' && text[i] <= u'9'))
+        ++i;
+    if (i == text.size())
+        return -1;
+    qint64 v = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        v = v * 10 + (text[i].unicode() - u'0');
+        if (v > std::numeric_limits<int>::max())
+            return -1;
+    }
+    return int(v);
+}
+
+RecordResolver::Condition RecordResolver::Condition::parse(const QString &text)
+{
+    Condition c;
+    const QString t = trimView(text).toString();
+    if (t.isEmpty())
+        return c;
+    c.empty = false;
+    c.negate = t.contains(QStringLiteral("@IFN("));
+    c.nr = FirstNumber(t);
+    const qsizetype bar = t.indexOf(u'|');
+    if (c.nr == -1 || bar < 0) {
+        c.syntaxError = true;
+        return c;
+    }
+    const QString rest = t.mid(bar + 1);
+    const qsizetype second = rest.indexOf(u'|');
+    if (second >= 0) {
+        c.value = rest.left(second);
+        const QString tail = rest.mid(second + 1);
+        const qsizetype close = tail.indexOf(u')');
+        if (close < 0) {
+            c.syntaxError = true;
+            return c;
+        }
+        c.action = tail.left(close);
+    } else {
+        const qsizetype close = rest.indexOf(u')');
+        if (close < 0) {
+            c.syntaxError = true;
+            return c;
+        }
+        c.value = rest.left(close);
+    }
+    return c;
+}
+
+RecordResolver::Expression RecordResolver::Expression::parse(const QString &text)
+{
+    Expression e;
+    QString rest = trimView(text).toString();
+    if (rest.isEmpty())
+        return e;
+    e.empty = false;
+    qsizetype p;
+    while ((p = rest.indexOf(QStringLiteral("#("))) >= 0) {
+        const qsizetype c = rest.indexOf(u')', p);
+        if (c < 0) {
+            e.syntaxError = true;
+            return e;
+        }
+        Reference r;
+        const qsizetype at = rest.indexOf(u'@', p);
+        const bool field = at >= 0 && at < c;
+        const qsizetype colon = rest.indexOf(u':', p);
+        const bool selector = colon >= 0 && colon < c;
+        r.kind = Reference::Entry;
+        if (field) {
+            r.kind = Reference::Field;
+            if (selector) {
+                const QChar chooser = colon + 1 < rest.size() ? rest.at(colon + 1) : QChar();
+                if (chooser == u'[') {
+                    r.kind = Reference::FieldList;
+                    r.list = rest.mid(colon + 2, std::max<qsizetype>(0, c - 1 - (colon + 2)));
+                } else {
+                    r.kind = Reference::FieldEntry;
+                }
+            }
+        }
+        r.before = rest.left(p);
+        r.nn = FirstNumber(QStringView(rest).mid(p + 2, 10));
+        rest.remove(0, c + 1);
+        e.references.push_back(r);
+    }
+    e.after = rest;
+    return e;
+}
+
+RecordResolver::RecordResolver(const MappingGrid &map, DocumentTable &table, const QString &kindName,
+                               const MappingGrid &substitutions, UserPort *port)
+    : m_table(table), m_kindName(kindName), m_port(port)
+{
+    for (int r = 1; r < map.rowCount(); ++r) {
+        Row row;
+        row.name = map.cell(0, r);
+        if (row.name.isEmpty())
+            continue;
+        row.field = table.fieldIndex(row.name);
+        if (!tcsvParser::readInt(map.cell(3, r), &row.n))
+            row.n = 0;
+        row.ifText = map.cell(5, r);
+        row.defText = map.cell(4, r);
+        row.condition = Condition::parse(row.ifText);
+        row.expression = Expression::parse(row.defText);
+        m_rows.push_back(row);
+    }
+    for (int r = 1; r < substitutions.rowCount(); ++r)
+        m_entries << substitutions.cell(1, r);
+}
+
+QString RecordResolver::entry(int k) const
+{
+    return k >= 1 && k <= m_entries.size() ? m_entries.at(k - 1) : QString();
+}
+
+bool RecordResolver::ExpandDefault(const Expression &expression, tcsvParser &parser, bool *ignore) const
+{
+    if (expression.syntaxError)
+        return false;
+    if (expression.empty) {
+        *ignore = true;
+        return true;
+    }
+    QString result;
+    for (const Reference &r : expression.references) {
+        result += r.before;
+        switch (r.kind) {
+        case Reference::Entry:
+            result += entry(r.nn);
+            break;
+        case Reference::Field:
+            result += parser.GetStr(r.nn, QString());
+            break;
+        case Reference::FieldEntry:
+            result += entry(FirstNumber(parser.GetStr(r.nn, QString())));
+            break;
+        case Reference::FieldList: {
+            const QString v = parser.GetStr(r.nn, QString());
+            QStringView rest(r.list);
+            while (true) {
+                const qsizetype eq = rest.indexOf(u'=');
+                if (eq < 0) {
+                    result += rest;  // a last entry without "=" serves every other case
+                    break;
+                }
+                const qsizetype bar = rest.indexOf(u'|');
+                const qsizetype end = bar < 0 ? rest.size() : bar;
+                if (rest.left(eq) == v) {
+                    result += rest.mid(eq + 1, std::max<qsizetype>(0, end - eq - 1));
+                    break;
+                }
+                rest = bar < 0 ? QStringView() : rest.mid(bar + 1);
+                if (rest.isEmpty())
+                    break;
+            }
+            break;
+        }
+        }
+    }
+    result += expression.after;
+    result = trimView(result).toString();
+    if (result.isEmpty())
+        *ignore = true;
+    else
+        parser.SetDefValue(result);
+    return true;
+}
+
+bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &format)
+{
+    if (line.isEmpty())
+        return false;
+    m_parser.Init(line, format.separator, format.decimal, format.dateFormat, true);
+    bool abort = false;
+    try {
+        m_table.append();
+        for (const Row &row : m_rows) {
+            abort = false;
+            bool ignore = false;
+            int n = row.n;
+            // the IF condition and its action
+            const Condition &c = row.condition;
+            if (!c.empty) {
+                if (c.syntaxError)
+                    throw ImportError{QStringLiteral("Błędna składnia warunku IF:\r[%1]").arg(row.ifText)};
+                const bool holds = (c.value == m_parser.GetView(c.nr)) != c.negate;
+                if (holds) {
+                    if (c.action == u"IGNORE") {
+                        ignore = true;
+                    } else if (c.action == u"ABORT") {
+                        abort = true;
+                    } else if (c.action == u"DEF") {
+                        bool emptyDefault = false;
+                        if (ExpandDefault(row.expression, m_parser, &emptyDefault)) {
+                            n = -1;
+                            ignore = emptyDefault;
+                        }
+                    }
+                }
+            }
+            if (abort)
+                break;
+            if (ignore)
+                continue;
+            // the input field, or the default value when it is missing or empty
+            if (n != 0 && m_parser.GetView(n).isEmpty())
+                n = 0;
+            if (n == 0) {
+                if (!ExpandDefault(row.expression, m_parser, &ignore))
+                    throw ImportError{QStringLiteral("Błędna składnia warunku DEF:\r[%1]").arg(row.defText)};
+                n = -1;
+                if (ignore)
+                    continue;
+            }
+            if (row.field < 0)
+                throw ImportError{QStringLiteral("Brak szukanego pola [%1] ???").arg(row.name)};
+            AssignField(m_parser, n, m_table, row.field, format);
+        }
+        if (abort) {
+            m_table.cancel();
+            m_parser.Done();
+            return false;
+        }
+        m_table.post();
+    } catch (const ImportError &e) {
+        m_table.cancel();
+        m_parser.Done();
+        m_port->error(applicationTitle(), QStringLiteral("Błąd podziału wiersza ") + m_kindName + QStringLiteral(":\r") + line
+                                              + QStringLiteral("\rKomunikat:") + e.message);
+        return false;
+    }
+    m_parser.Done();
+    return true;
+}
+
+QString MemoInfo()
+{
+    // two lines keep their trailing space
+    static const QString text = QString::fromUtf8(
+        "Objaśnienie do Tabel Połączeń:\n"
+        "\n"
+        "[#pozycji]\n"
+        "  - to kolejny numer pola z wczytywanego wiersza (od 1)\n"
+        "  - pozostawinie pustego pola lub wpisanie cyfry 0 - znaczy się nie ma skąd \n"
+        "pobrać danych\n"
+        "\n"
+        "[Wartość domyślna]\n"
+        " Wstawiana automatycznie - jeżeli [#pozycja] jest pusta,\n"
+        " lub odczytana wartość tego pola(#pozyji).AsString jest pusta.\n"
+        " Wartość ta może być zwykłym tekstem lub funkcją:\n"
+        "  #(nn) - w to miejsce zostanie wstawiona wartość z\n"
+        "          pola #nn z tablicy wartości podstawialnych\n"
+        "  #(@nn) - w to miejsce zostanie wstawiona wartość z pola(@nn).AsString\n"
+        "  #(@nn:T) - w to miejsce zostanie wstawiona wartość z wiersza\n"
+        "             tabeli podstawień wynikająca w wartości pola(@nn).AsInteger\n"
+        "  #(@nn:[p1=w1|p2=w2|p3=w3|...]) - jeżeli wartość z pola \n"
+        "            (@nn).AsString =  p1.AsString\n"
+        "             to postawiona będzie wartość w1.AsString,\n"
+        "            i odpowienio p2 to w2,  itd ...\n"
+        "przykłady pola:\n"
+        "  Adres #(@11), ulica #(@12)  // mieszanka tekstu i wartości pól 11 i 12\n"
+        "  Brak adresu                 // zwykły tekst\n"
+        "  #(3)                        // wartość 3 wiersz tabeli podstawień\n"
+        "  (brak)                      // złykły tekst\n"
+        "  #(@3) to właśnie #(@3:T)  // (wartość pola nr3)+\"to właśnie \"+wartość\n"
+        "                                  z tabeli podstawienia z wiersza wynikającego\n"
+        "                                  z numeru wg wartości pola\n"
+        "\n"
+        "[warunek IF]\n"
+        "Sprawdany przed wypełnieniem pola:\n"
+        "składnia:\n"
+        "  @IF(Nr|Wartosc) lub @IF(Nr|Wartosc|Akcja)\n"
+        "to spełnienie warunku:\n"
+        " Jeżeli pole(Nr).AsString = \"Wartosc\" to pole zostanie wypełnione.\n"
+        " Jeżeli występuje parametr \"Akcja\" to w zależności od parametru przy\n"
+        " spełnieniu warunku nastąpi:\n"
+        "IGNORE : wypełnienie pola zostanie zignorowane\n"
+        "ABORT  : zostanie przerwane wypełnianie dla całgo wiersza\n"
+        "DEF    : w pole zostanie wstawiona wartość z \"Wartości domyślnej\"\n"
+        "Funkcja odwrotna tej samej składni to @IFN()\n"
+        "\n"
+        "pzykład:\n"
+        "@IF(14||ABORT) - co oznacza, że jeżeli pole(14) jest puste zostanie\n"
+        "                 przerwane wypełnienie całego wiersz\n"
+        "@(IF(8|-|DEF)  - jeżeli pole(8) = \"-\" to wstawiona zostanie wartość z\n"
+        "                 pozycji DEF np. \"(brak NIP)\"\n"
+        "@(IF(9|-|IGNORE) jeżeli pole(9) = \"-\" to nie wypełniaj\n"
+        "\n"
+        "Uwaga - wielkość liter ma znaczenie.\n");
+    return text;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "import/import_format.h"
+#include "import/sep_parser.h"
+
+#include <QString>
+#include <vector>
+
+class DocumentTable;
+class MappingGrid;
+class UserPort;
+
+// FirstNumber: the value of the first run of decimal digits; -1 when there is none or it
+// does not fit 32 bits.
+int FirstNumber(QStringView text);
+
+// The record resolver: one input line and the mapping table of its kind give one new record.
+// The mapping table and the substitution table are compiled once per pass; each line then
+// costs one split and one walk over the compiled rows.
+class RecordResolver
+{
+public:
+    RecordResolver(const MappingGrid &map, DocumentTable &table, const QString &kindName, const MappingGrid &substitutions,
+                   UserPort *port);
+
+    // True when a record was added and posted; false for an empty line, an ABORT condition,
+    // or an error (already shown to the user).
+    bool ImportRecordLine(const QString &line, const ImportFormat &format);
+
+    // The parts of one mapping row, exposed for tests of the expression language.
+    struct Condition
+    {
+        bool empty = true;
+        bool syntaxError = false;
+        bool negate = false;
+        int nr = -1;
+        QString value;
+        QString action;
+        static Condition parse(const QString &text);
+    };
+    struct Reference
+    {
+        enum Kind { Entry, Field, FieldEntry, FieldList } kind = Entry;
+        QString before;  // literal text before the reference
+        int nn = -1;
+        QString list;
+    };
+    struct Expression
+    {
+        bool empty = true;
+        bool syntaxError = false;
+        std::vector<Reference> references;
+        QString after;
+        static Expression parse(const QString &text);
+    };
+    // ExpandDefault of an expression against a split line; false for a syntax error, an
+    // empty result in *ignore.
+    bool ExpandDefault(const Expression &expression, tcsvParser &parser, bool *ignore) const;
+    QString entry(int k) const;
+
+private:
+    struct Row
+    {
+        QString name;
+        int field = -1;
+        int n = 0;
+        QString ifText;
+        QString defText;
+        Condition condition;
+        Expression expression;
+    };
+
+    DocumentTable &m_table;
+    QString m_kindName;
+    UserPort *m_port;
+    std::vector<Row> m_rows;
+    QStringList m_entries;
+    tcsvParser m_parser;
+};
+
+// The help text shown beside the substitution table.
+QString MemoInfo();
