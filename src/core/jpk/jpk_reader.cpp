@@ -7,8 +7,10 @@
 #include "jpk/xml_services.h"
 
 #include <QFile>
-#include <QRegularExpression>
+#include <charconv>
+#include <cstring>
 #include <libxml/xmlreader.h>
+#include <string_view>
 #include <memory>
 
 namespace {
@@ -75,6 +77,37 @@ bool isWhitespaceNode(xmlTextReader *reader)
     return false;
 }
 
+// A number in XML form: optional sign, digits with an optional point and decimals (digits on
+// at least one side), an optional exponent.
+bool isXmlNumber(std::string_view t)
+{
+    size_t i = 0;
+    const size_t n = t.size();
+    auto digits = [&] {
+        const size_t from = i;
+        while (i < n && t[i] >= '0' && t[i] <= '9')
+            ++i;
+        return i - from;
+    };
+    if (i < n && (t[i] == '+' || t[i] == '-'))
+        ++i;
+    size_t count = digits();
+    if (i < n && t[i] == '.') {
+        ++i;
+        count += digits();
+    }
+    if (count == 0)
+        return false;
+    if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < n && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n;
+}
+
 const QString kRecordKinds[3] = {QStringLiteral("Faktura"), QStringLiteral("FakturaWiersz"), QStringLiteral("Zamowienie")};
 
 } // namespace
@@ -83,34 +116,74 @@ JpkReader::JpkReader(Workspace &workspace) : m_ws(workspace), m_port(workspace.p
 
 bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table)
 {
-    const int field = table.fieldIndex(mnXML::NodeLocalName(element));
+    return UstawPoleZWezla(element, table, table.fieldIndex(mnXML::NodeLocalName(element)));
+}
+
+int JpkReader::fieldOf(const xmlNode *child, DocumentTable &table, int cache)
+{
+    if (child->type != XML_ELEMENT_NODE)
+        return -1;  // text and comments are named like no field
+    auto &known = m_fields[cache];
+    const auto it = known.find(child->name);
+    if (it != known.end())
+        return it->second;
+    const int field = table.fieldIndex(Xml::str(child->name));
+    known.emplace(child->name, field);
+    return field;
+}
+
+bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, int field)
+{
     if (field < 0)
         return true;
+    // the element's own text, as NodeText gives it, trimmed, read straight from the parser's bytes
+    const xmlChar *content = nullptr;
+    if (Xml::isText(element))
+        content = element->content;
+    else if (element->type == XML_ELEMENT_NODE && element->children && !element->children->next
+             && Xml::isText(element->children))
+        content = element->children->content;
+    const char *begin = content ? reinterpret_cast<const char *>(content) : "";
+    const char *end = begin + std::strlen(begin);
+    while (begin < end && static_cast<unsigned char>(*begin) <= 32)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(end[-1]) <= 32)
+        --end;
+    const std::string_view text(begin, size_t(end - begin));
+
     const FieldDef &def = table.fields().at(field);
-    const QString text = trimControl(mnXML::NodeText(element));
     switch (def.type) {
     case FieldType::Boolean:
-        if (text == u"true")
+        if (text == "true")
             table.setValue(field, true);
-        else if (text == u"false")
+        else if (text == "false")
             table.setValue(field, false);
         return true;
     case FieldType::Float: {
-        static const QRegularExpression number(QStringLiteral(R"(^[+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?$)"));
-        table.setValue(field, number.match(text).hasMatch() ? text.toDouble() : 0.0);
+        double value = 0;
+        if (isXmlNumber(text)) {
+            // from_chars takes no leading plus sign
+            const char *from = text.data() + (text.front() == '+' ? 1 : 0);
+            std::from_chars(from, text.data() + text.size(), value);
+        }
+        table.setValue(field, value);
         return true;
     }
-    case FieldType::Date:
-        if (text.size() < 8)
+    case FieldType::Date: {
+        const QString t = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        if (t.size() < 8)
             return true;
-        table.setValue(field, text.size() == 10 ? mnXML::TextToDate(text) : zeroDate());
+        table.setValue(field, t.size() == 10 ? mnXML::TextToDate(t) : zeroDate());
         return true;
+    }
     case FieldType::Integer:
         // the keys of orders and order lines are the program's own, never taken from a file
         return true;
-    case FieldType::String:
-        table.setValue(field, text);
-        return text.size() <= def.size;
+    case FieldType::String: {
+        const QString t = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        table.setValue(field, t);
+        return t.size() <= def.size;
+    }
     }
     return true;
 }
@@ -200,7 +273,7 @@ void JpkReader::readRecord(int kind, xmlNode *node)
 {
     DocumentTables &t = m_ws.tables();
     auto store = [this](const xmlNode *child, DocumentTable &table) {
-        if (!UstawPoleZWezla(child, table))
+        if (!UstawPoleZWezla(child, table, fieldOf(child, table, int(table.kind()))))
             ++m_cut;
     };
     switch (kind) {

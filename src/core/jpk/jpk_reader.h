@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <libxml/tree.h>
+#include <unordered_map>
 
 class Workspace;
 class UserPort;
@@ -21,11 +22,16 @@ public:
     // UstawPoleZWezla: one element's text into the field of the same name. Returns false
     // when a text had to be cut to the field's size.
     static bool UstawPoleZWezla(const xmlNode *element, DocumentTable &table);
+    // The same with the field already known (-1: none).
+    static bool UstawPoleZWezla(const xmlNode *element, DocumentTable &table, int field);
 
 private:
     bool readHeader(const QString &path, int *version);
     bool readRecords(const QString &path);
     void readRecord(int kind, xmlNode *node);
+    // The field of a child element; names come from the parser's dictionary, so the same
+    // name is the same pointer and is looked up once.
+    int fieldOf(const xmlNode *child, DocumentTable &table, int cache);
 
     Workspace &m_ws;
     UserPort *m_port;
@@ -35,4 +41,5 @@ private:
     int m_orders = 0;
     int m_orderLines = 0;
     int m_cut = 0;
+    std::unordered_map<const xmlChar *, int> m_fields[4];
 };

@@ -10,16 +10,20 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
         label = QStringLiteral("(*)");
 
     // Orders are numbered from a counter that never goes back, so idx stays unique.
-    mt_ZAM_.onNewRecord = [this](DocumentTable &t) { t.setValue(QStringLiteral("idx"), ++ZamIdx); };
+    mt_ZAM_.onNewRecord = [this](DocumentTable &t) { t.setValue(0, ++ZamIdx); };  // idx is the first field
 
-    mt_POZ_.beforePost = [this](DocumentTable &t) {
-        const int f = t.fieldIndex(QStringLiteral("P_2B"));
-        if (t.isNull(f))
-            t.setValue(f, mt_FAK_.value(QStringLiteral("P_2A")));
+    // the rules run for every record of an import: field positions are looked up once
+    const int p2b = mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
+    const int p2a = mt_FAK_.fieldIndex(QStringLiteral("P_2A"));
+    const int idxZal = mt_ZPOZ_.fieldIndex(QStringLiteral("idx_zal"));
+    const int idx = mt_ZAM_.fieldIndex(QStringLiteral("idx"));
+    mt_POZ_.beforePost = [this, p2b, p2a](DocumentTable &t) {
+        if (t.isNull(p2b))
+            t.setValue(p2b, mt_FAK_.value(p2a));
         return true;
     };
-    mt_ZPOZ_.beforePost = [this](DocumentTable &t) {
-        t.setValue(QStringLiteral("idx_zal"), mt_ZAM_.value(QStringLiteral("idx")));
+    mt_ZPOZ_.beforePost = [this, idxZal, idx](DocumentTable &t) {
+        t.setValue(idxZal, mt_ZAM_.value(idx));
         return true;
     };
 
