@@ -4,10 +4,18 @@
 #include "app/workspace.h"
 #include "console_port.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QFile>
 #include <cstdio>
 #include <functional>
+
+// The example files are a resource of this static library: they must be registered by hand.
+static void initDemoResources()
+{
+    Q_INIT_RESOURCE(demo);
+}
 
 namespace {
 
@@ -31,6 +39,10 @@ const StepDef kSteps[] = {
     {"validate", 1, 1},
     {"generate", 0, 1},
     {"load", 1, 1},
+    {"import", 1, 1},
+    {"import-header", 1, 1},
+    {"import-invoices", 1, 1},
+    {"import-orders", 1, 1},
     {"load-map", 2, 2},
     {"save-map", 2, 2},
     {"set-template", 1, 1},
@@ -80,6 +92,32 @@ QString runStep(Workspace &workspace, const Step &step)
             return QStringLiteral("the output file name (fn_JPK_Text) is empty");
         return QStringLiteral("no JPK file was written");
     }
+    struct ImportStep
+    {
+        const char *step, *action, *caption;
+    };
+    const ImportStep imports[] = {{"import", "act_Importuj", "Importuj Dane"},
+                                  {"import-header", "Act_ImportNaglowek", "Importuj Naglowek"},
+                                  {"import-invoices", "Act_ImportujFaktury", "Importuj Faktury"},
+                                  {"import-orders", "act_ImportujZamowienia", "Importuj zamówienia"}};
+    for (const ImportStep &is : imports) {
+        if (step.name != QLatin1String(is.step))
+            continue;
+        // the window offers each import command only in its file layout
+        if (!workspace.isEnabled(QString::fromLatin1(is.action)))
+            return QStringLiteral("\"%1\" is not available with the chosen file layout (rb_WspolnyPlik, rb_nag_OsobnyPlik, "
+                                  "rb_sp_BrakPliku, chb_Imp_Application)")
+                .arg(QString::fromUtf8(is.caption));
+        const QString &file = step.args.at(0);
+        if (step.name == u"import") {
+            workspace.act_ImportujExecute(file);
+            return QString();
+        }
+        const bool ok = step.name == u"import-header"     ? workspace.Act_ImportNaglowekExecute(file)
+                        : step.name == u"import-invoices" ? workspace.Act_ImportujFakturyExecute(file)
+                                                          : workspace.act_ImportujZamowieniaExecute(file);
+        return ok ? QString() : QStringLiteral("%1 was not imported completely").arg(file);
+    }
     if (step.name == u"load-map" || step.name == u"save-map") {
         const int kind = MappingTables::kindOf(step.args.at(0));
         if (kind < 0 || kind == MappingTables::DEF)
@@ -109,17 +147,64 @@ QString runStep(Workspace &workspace, const Step &step)
     return QStringLiteral("unknown step \"%1\"").arg(step.name);
 }
 
+// The example of the repository, end to end: its settings and its sales export are imported
+// in a folder of their own, the JPK file is generated into the current folder and validated.
+int runDemo(ConsolePort &port, const QString &programDir)
+{
+    initDemoResources();
+    QTemporaryDir home;
+    if (!home.isValid()) {
+        printErr(QStringLiteral("cannot create a temporary folder"));
+        return 1;
+    }
+    const QString settings = home.filePath(QStringLiteral("JPK_FA3_Ustawienia.ini"));
+    const QString data = home.filePath(QStringLiteral("sprzedaz_2023_08.txt"));
+    if (!QFile::copy(QStringLiteral(":/demo/JPK_FA3_Ustawienia.ini"), settings)
+        || !QFile::copy(QStringLiteral(":/demo/sprzedaz_2023_08.txt"), data)) {
+        printErr(QStringLiteral("the example files are missing from the program"));
+        return 1;
+    }
+    QFile::setPermissions(settings, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // the schema and its catalog travel with the program
+    const QString schema = QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd");
+    QFile::copy(QDir(programDir).filePath(schema), home.filePath(schema));
+    QFile::link(QDir(programDir).filePath(QStringLiteral("schemas")), home.filePath(QStringLiteral("schemas")));
+
+    Workspace workspace(&port);
+    workspace.start({}, home.path());
+    std::fputs("Przykład: import pliku sprzedaz_2023_08.txt (Windows-1250, wspólny plik z nagłówkiem, fakturami i "
+               "zamówieniem)\n", stdout);
+    workspace.act_ImportujExecute(data);
+    const QString out = QDir::current().absoluteFilePath(QStringLiteral("JPK_FA4_demo.xml"));
+    workspace.controls().setText(QStringLiteral("fn_JPK_Text"), out);
+    workspace.controls().setChecked(QStringLiteral("chb_Weryfikuj_Checked"), true);
+    if (!workspace.act_Generuj_JPKExecute()) {
+        printErr(QStringLiteral("the example JPK file was not written"));
+        return 1;
+    }
+    std::fputs((QStringLiteral("Plik JPK_FA(4): ") + workspace.controls().text(QStringLiteral("fn_JPK_Text")) + u'\n')
+                   .toUtf8()
+                   .constData(),
+               stdout);
+    return port.errorCount() == 0 ? 0 : 1;
+}
+
 } // namespace
 
 QString commandLineUsage()
 {
     return QStringLiteral(
         "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] STEP...\n"
+        "       tavrix-jpk --demo   (imports the built-in example, writes JPK_FA4_demo.xml here and validates it)\n"
         "steps:\n"
         "  set KEY=VALUE        set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)\n"
         "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
         "  export-json FILE     write the header fields and all records of the four tables as JSON\n"
         "  generate [FILE]      write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name\n"
+        "  import FILE          \"Importuj Dane\": a common file with header, invoices and orders\n"
+        "  import-header FILE   \"Importuj Naglowek\": a header file of its own\n"
+        "  import-invoices FILE \"Importuj Faktury\": an invoice file of its own\n"
+        "  import-orders FILE   \"Importuj zamówienia\": an order file of its own\n"
         "  load-map GRID FILE   \"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)\n"
         "  save-map GRID FILE   \"Zachowaj\" of a mapping table\n"
         "  load FILE            load a JPK_FA(1)-(4) file into the header fields and tables\n"
@@ -133,6 +218,8 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
     QString home = defaultHome;
     QStringList windowArgs;
     bool save = false;
+    bool demo = false;
+    bool answerGiven = false;
     QString messagesPath;
     // The program's own options may stand anywhere; the window's options stand before the steps.
     QStringList rest;
@@ -144,6 +231,9 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
             (arg == u"--home" ? home : messagesPath) = args.at(++i);
         } else if (arg == u"--yes" || arg == u"--no") {
             port.setAnswer(arg == u"--yes");
+            answerGiven = true;
+        } else if (arg == u"--demo") {
+            demo = true;
         } else if (arg == u"--save") {
             save = true;
         } else if (arg == u"--help" || arg == u"-h") {
@@ -182,7 +272,7 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
             return usageError(QStringLiteral("set takes KEY=VALUE, not \"%1\"").arg(step.args.at(0)));
         steps << step;
     }
-    if (steps.isEmpty() && !save)
+    if (steps.isEmpty() && !save && !demo)
         return usageError(QStringLiteral("no step given"));
 
     if (!messagesPath.isEmpty() && !port.setMessagesFile(messagesPath)) {
@@ -192,6 +282,12 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
     if (!QDir(home).exists()) {
         printErr(QStringLiteral("the program folder %1 does not exist").arg(home));
         return 1;
+    }
+
+    if (demo) {
+        if (!answerGiven)
+            port.setAnswer(true);  // the example may replace its own earlier file
+        return runDemo(port, QCoreApplication::applicationDirPath());
     }
 
     Workspace workspace(&port);

@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
 #include "app/user_port.h"
+#include "import/import_driver.h"
 #include "jpk/jpk_reader.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
@@ -21,12 +22,57 @@ void Workspace::setMemo_JPK(const QString &text)
     emit templateChanged();
 }
 
+void Workspace::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    emit busyChanged(busy);
+}
+
+bool Workspace::isEnabled(const QString &action) const
+{
+    if (m_busy)
+        return false;
+    const Controls &c = m_controls;
+    if (action == u"act_Importuj")
+        return c.isCommonFile() && !c.checked(QStringLiteral("chb_Imp_Application_Checked"));
+    if (action == u"Act_ImportNaglowek")
+        return c.checked(QStringLiteral("rb_nag_OsobnyPlik_Checked"));
+    if (action == u"Act_ImportujFaktury")
+        return !c.isCommonFile();
+    return true;
+}
+
+void Workspace::act_ImportujExecute(const QString &path)
+{
+    ImportDriver(*this).act_ImportujExecute(path);
+}
+
+bool Workspace::Act_ImportNaglowekExecute(const QString &path)
+{
+    return ImportDriver(*this).Act_ImportNaglowekExecute(path);
+}
+
+bool Workspace::Act_ImportujFakturyExecute(const QString &path)
+{
+    return ImportDriver(*this).Act_ImportujFakturyExecute(path);
+}
+
+bool Workspace::act_ImportujZamowieniaExecute(const QString &path)
+{
+    return ImportDriver(*this).act_ImportujZamowieniaExecute(path);
+}
+
 bool Workspace::act_Generuj_JPKExecute()
 {
+    const bool wasBusy = m_busy;
+    setBusy(true);
     JpkWriter writer(*this);
     if (now)
         writer.now = now;
     const JpkWriter::Outcome outcome = writer.generate();
+    setBusy(wasBusy);
     m_generateNoName = outcome == JpkWriter::Outcome::EmptyName;
     return outcome == JpkWriter::Outcome::Written;
 }

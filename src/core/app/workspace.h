@@ -40,6 +40,17 @@ public:
     DocumentTables &tables() { return m_tables; }
     MappingTables &maps() { return m_maps; }
 
+    // The import commands; with a path the file dialog is skipped.
+    void act_ImportujExecute(const QString &path = QString());
+    bool Act_ImportNaglowekExecute(const QString &path = QString());
+    bool Act_ImportujFakturyExecute(const QString &path = QString());
+    bool act_ImportujZamowieniaExecute(const QString &path = QString());
+    // Whether a command of the window may run now: the import layout decides which import
+    // commands are offered, and none starts while another import or a generation runs.
+    bool isEnabled(const QString &action) const;
+    bool isBusy() const { return m_busy; }
+    void setBusy(bool busy);
+
     // The JPK template of the page "Schemat XML" (Memo_JPK); edits are not stored.
     QString Memo_JPK() const { return m_template; }
     void setMemo_JPK(const QString &text);
@@ -77,6 +88,7 @@ public:
 
 signals:
     void templateChanged();
+    void busyChanged(bool busy);
 
 private:
     UserPort *m_port;
@@ -88,4 +100,5 @@ private:
     MappingTables m_maps;
     QString m_template;
     bool m_generateNoName = false;
+    bool m_busy = false;
 };

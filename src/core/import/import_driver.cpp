@@ -1,0 +1,386 @@
+#include "import/import_driver.h"
+
+#include "app/user_port.h"
+#include "app/workspace.h"
+#include "import/record_resolver.h"
+
+namespace {
+
+bool beginsWith(QStringView line, const QString &prefix)
+{
+    // an empty prefix is never found
+    return !prefix.isEmpty() && line.startsWith(prefix);
+}
+
+// Keeps the workspace marked busy while an import runs, so no other import or JPK command starts.
+class BusyScope
+{
+public:
+    explicit BusyScope(Workspace &ws) : m_ws(ws), m_was(ws.isBusy()) { ws.setBusy(true); }
+    ~BusyScope() { m_ws.setBusy(m_was); }
+
+private:
+    Workspace &m_ws;
+    bool m_was;
+};
+
+} // namespace
+
+// The names of one pass: the invoice pass and the order pass are twins.
+struct ImportDriver::Pass
+{
+    DocumentTable *table;
+    DocumentTable *lineTable;
+    MappingTables::Kind rowMap;
+    MappingTables::Kind lineMap;
+    QString rowKind;
+    QString lineKind;
+    const char *append;
+    const char *secondLine;
+    const char *heading, *headingText;
+    const char *rowFilter, *rowFilterText;
+    const char *endBlock;
+    const char *separateBlock;
+    const char *underRow;
+    const char *directlyUnder;
+    const char *afterHeading, *afterHeadingText;
+    const char *lineFilter, *lineFilterText;
+    const char *endOther, *endEmpty, *endHeading, *endRowPrefix;
+    QString failed;
+};
+
+ImportDriver::ImportDriver(Workspace &workspace) : m_ws(workspace), m_port(workspace.port()) {}
+
+bool ImportDriver::WczytajPlikImportu(const QString &path)
+{
+    const Controls &c = m_ws.controls();
+    const int page = c.itemIndex(QStringLiteral("cb_PL_ItemIndex"));
+    const LineList::CodePage codePage = page == 1   ? LineList::CodePage::Utf8
+                                        : page == 2 ? LineList::CodePage::Ibm852
+                                                    : LineList::CodePage::Windows1250;
+    QString error = m_lines.read(path, codePage);
+    if (error.isEmpty() && c.checked(QStringLiteral("chb_wyroznik_Checked"))) {
+        const QString marker = c.text(QStringLiteral("edx_Wyroznik_Text"));
+        if (m_lines.count() == 0 || marker.isEmpty() || !m_lines.line(0).contains(marker))
+            error = QStringLiteral("Pierwsza linia pliku nie zawiera ustalonego wyróżnika \"%1\"").arg(marker);
+    }
+    if (!error.isEmpty()) {
+        m_lines.clear();
+        m_port->info(applicationTitle(), QStringLiteral("Błąd imporu danych:") + error);
+        return false;
+    }
+    return true;
+}
+
+bool ImportDriver::WskazPlikImportu(const QString &what, const QString &path)
+{
+    QString file = path;
+    if (file.isEmpty()) {
+        const auto chosen = m_port->chooseOpenFile(QStringLiteral("Wskaż plik z danymi do importu ") + what,
+                                                   QStringLiteral("Tekstowe pliki importu [TXT,CSV] (*.TXT *.txt *.CSV *.csv);;"
+                                                                  "Wszystkie pliki [*.*] (*)"),
+                                                   QString());
+        if (!chosen)
+            return false;
+        file = *chosen;
+    }
+    return WczytajPlikImportu(file);
+}
+
+void ImportDriver::act_ImportujExecute(const QString &path)
+{
+    BusyScope busy(m_ws);
+    if (WskazPlikImportu(QStringLiteral("Pobrania danych dla Nagłowka i FAKTUR"), path))
+        ImportujWspolnyPlik();
+}
+
+bool ImportDriver::Act_ImportNaglowekExecute(const QString &path)
+{
+    BusyScope busy(m_ws);
+    if (!WskazPlikImportu(QStringLiteral("NAGŁÓWEK"), path))
+        return false;
+    bool ok = false;
+    try {
+        ok = ImportujNaglowek(0);
+        m_port->info(applicationTitle(), ok ? QStringLiteral("Wczytano dane NAGŁÓWKA")
+                                            : QStringLiteral("Nie udało sie pobrać danych nagłówka"));
+    } catch (const ImportError &e) {
+        m_port->info(applicationTitle(), e.message);
+    }
+    m_lines.clear();
+    return ok;
+}
+
+bool ImportDriver::Act_ImportujFakturyExecute(const QString &path)
+{
+    BusyScope busy(m_ws);
+    if (!WskazPlikImportu(QStringLiteral("FAKTURY"), path))
+        return false;
+    const bool ok = WczytajFaktury(0);
+    m_port->info(applicationTitle(), ok ? QStringLiteral("Wczytano dane z pliku FAKTUR")
+                                        : QStringLiteral("Nie udało sie pobrać poprawnie danych faktur"));
+    m_lines.clear();
+    return ok;
+}
+
+bool ImportDriver::act_ImportujZamowieniaExecute(const QString &path)
+{
+    BusyScope busy(m_ws);
+    if (!WskazPlikImportu(QStringLiteral("ZAMÓWIENIA"), path))
+        return false;
+    const bool ok = WczytajZamowienia(0);
+    m_port->info(applicationTitle(), ok ? QStringLiteral("Wczytano dane z pliku Zamówienia")
+                                        : QStringLiteral("Nie udało sie pobrać poprawnie danych Zamówienia"));
+    m_lines.clear();
+    return ok;
+}
+
+void ImportDriver::ImportujWspolnyPlik()
+{
+    const Controls &c = m_ws.controls();
+    if (!c.isCommonFile()) {
+        m_lines.clear();
+        return;
+    }
+    const int n = m_lines.count();
+    try {
+        const QString headerStart = c.text(QStringLiteral("edx_Nag_Start_Text"));
+        int h = n;
+        for (int i = 0; i < n; ++i) {
+            if (m_lines.line(i) == headerStart) {
+                h = i;
+                break;
+            }
+        }
+        if (h < n)
+            ImportujNaglowek(h + 1);
+        else
+            m_port->info(applicationTitle(), QStringLiteral("Brak bloku NAGŁÓWEK"));
+
+        const QString invoiceStart = c.text(QStringLiteral("ed_FAK_StartBlok_Text"));
+        if (invoiceStart.isEmpty()) {
+            WczytajFaktury(h + 2);
+        } else {
+            bool found = false;
+            for (int i = 0; i < n; ++i) {
+                if (m_lines.line(i) == invoiceStart) {
+                    found = true;
+                    WczytajFaktury(i + 1);
+                }
+            }
+            if (!found)
+                m_port->info(applicationTitle(), QStringLiteral("Brak bloku FAKTURY"));
+        }
+        // the order block is read only when this box is ticked
+        if (c.checked(QStringLiteral("chb_ZAL_NieImportuj_Checked"))) {
+            const QString orderStart = c.text(QStringLiteral("ed_ZAM_StartBlok_Text"));
+            if (orderStart.isEmpty()) {
+                WczytajZamowienia(invoiceStart.isEmpty() ? h + 2 : n + 1);
+            } else {
+                bool found = false;
+                for (int i = 0; i < n; ++i) {
+                    if (m_lines.line(i) == orderStart) {
+                        found = true;
+                        WczytajZamowienia(i + 1);
+                    }
+                }
+                if (!found)
+                    m_port->info(applicationTitle(), QStringLiteral("Brak bloku ZAMÓWIENIA"));
+            }
+        }
+    } catch (const ImportError &e) {
+        m_port->info(applicationTitle(), QStringLiteral("Błąd imporu danych:") + e.message);
+    }
+    m_lines.clear();
+}
+
+bool ImportDriver::ImportujNaglowek(int start)
+{
+    const Controls &c = m_ws.controls();
+    if (c.checked(QStringLiteral("rb_nag_kolumny_Checked"))) {
+        const QString end = c.text(QStringLiteral("edx_Nag_Koniec_Text"));
+        const QChar separator = ImportFormat::fromControls(c).separator;
+        QString text;
+        for (int i = start; i < m_lines.count() && m_lines.line(i) != end; ++i)
+            text += m_lines.line(i) + separator;
+        return ImportujWierszNaglowka(text);
+    }
+    const int row = start + (c.checked(QStringLiteral("chb_nag_OdDrugiegoWiersza_Checked")) ? 1 : 0);
+    if (row < 0 || row >= m_lines.count())
+        throw ImportError{QStringLiteral("Indeks wiersza nagłówka %1 poza zakresem listy wierszy (0..%2)")
+                              .arg(row)
+                              .arg(m_lines.count() - 1)};
+    return ImportujWierszNaglowka(m_lines.line(row).toString());
+}
+
+bool ImportDriver::ImportujWierszNaglowka(const QString &text)
+{
+    Controls &c = m_ws.controls();
+    const ImportFormat format = ImportFormat::fromControls(c);
+    tcsvParser parser;
+    parser.Init(text, format.separator, format.decimal, format.dateFormat, true);
+    const MappingGrid &map = m_ws.maps().grid(MappingTables::NAG);
+    try {
+        for (int r = 1; r < map.rowCount(); ++r) {
+            const QString name = map.cell(0, r);
+            int n = 0;
+            if (!tcsvParser::readInt(map.cell(1, r), &n))
+                n = 0;
+            const QString defaultText = map.cell(2, r);
+            if (name.isEmpty() || name.compare(QStringLiteral("DataWytworzeniaJPK"), Qt::CaseInsensitive) == 0)
+                continue;
+            const QString key = Workspace::headerControlKey(name);
+            if (key.isEmpty())
+                continue;
+            const bool dateField = key.endsWith(QStringLiteral("_Date"));
+            if (name.startsWith(QStringLiteral("Data"))) {
+                if (!dateField)
+                    continue;
+                if (n >= 1)
+                    c.setDate(key, parser.GetDate(n, zeroDate()));
+                continue;
+            }
+            if (dateField)
+                continue;  // a date field written in another letter case would get a text
+            c.setText(key, n < 1 ? defaultText : parser.GetStr(n, defaultText));
+        }
+    } catch (const ImportError &e) {
+        m_port->info(applicationTitle(), QStringLiteral("Błąd podziału wiersza nagłówka:\r") + text + QStringLiteral("\r")
+                                             + QStringLiteral("Komunikat:") + e.message);
+        return false;
+    }
+    return true;
+}
+
+bool ImportDriver::WczytajFaktury(int start)
+{
+    DocumentTables &t = m_ws.tables();
+    const Pass pass{&t.mt_FAK_, &t.mt_POZ_, MappingTables::FAK, MappingTables::POS, QStringLiteral("faktur"),
+                    QStringLiteral("pozycji faktur"), "chb_FAK_append_Checked", "chb_FAK_OdDrugiegoWiersza_Checked",
+                    "chb_FAK_Naglowek_Checked", "ed_FAK_Naglowek_Text", "chb_FAK_BeginIf_Checked", "ed_FAK_BeginIf_Text",
+                    "ed_FAK_EndBlok_Text", "rb_POZ_OsobnyBlok_Checked", "rb_POZ_PodFaktura_Checked",
+                    "rb_PozBezposrednioPod_Checked", "rb_PozPoNaglowku_Checked", "ed_POZ_Naglowek_Text",
+                    "chb_POZ_BeginIf_Checked", "ed_POZ_BeginIf_Text", "rb_PozEnd_InnyStart_Checked",
+                    "rb_PozEnd_FL_Checked", "rb_PozEnd_Faktura_Checked", "rb_PozEnd_FakId_Checked",
+                    QStringLiteral("Nie wszystką sprzedaż wczytano poprawnie")};
+    return runPass(pass, start);
+}
+
+bool ImportDriver::WczytajZamowienia(int start)
+{
+    DocumentTables &t = m_ws.tables();
+    const Pass pass{&t.mt_ZAM_, &t.mt_ZPOZ_, MappingTables::ZAM, MappingTables::ZPOS, QStringLiteral("zamówień"),
+                    QStringLiteral("pozycji zamówien"), "chb_ZAM_append_Checked", "chb_ZAM_OdDrugiegoWiersza_Checked",
+                    "chb_ZAM_Naglowek_Checked", "ed_ZAM_Naglowek_Text", "chb_ZAM_BeginIf_Checked", "ed_ZAM_BeginIf_Text",
+                    "ed_ZAM_EndBlok_Text", "rb_ZPOZ_OsobnyBlok_Checked", "rb_ZPOZ_PodFaktura_Checked",
+                    "rb_ZPozBezposrednioPod_Checked", "rb_ZPozPoNaglowku_Checked", "ed_ZPOZ_Naglowek_Text",
+                    "chb_ZPOZ_BeginIf_Checked", "ed_ZPOZ_BeginIf_Text", "rb_ZPozEnd_InnyStart_Checked",
+                    "rb_ZPozEnd_FL_Checked", "rb_ZPozEnd_Faktura_Checked", "rb_ZPozEnd_FakId_Checked",
+                    QStringLiteral("Nie wszystkie zamówienia wczytano poprawnie")};
+    return runPass(pass, start);
+}
+
+bool ImportDriver::runPass(const Pass &p, int start)
+{
+    const Controls &c = m_ws.controls();
+    auto on = [&](const char *key) { return c.checked(QString::fromLatin1(key)); };
+    auto text = [&](const char *key) { return c.text(QString::fromLatin1(key)); };
+    DocumentTables &t = m_ws.tables();
+    MappingTables &maps = m_ws.maps();
+    RecordResolver rows(maps.grid(p.rowMap), *p.table, p.rowKind, maps.grid(MappingTables::DEF), m_port);
+    RecordResolver lines(maps.grid(p.lineMap), *p.lineTable, p.lineKind, maps.grid(MappingTables::DEF), m_port);
+    const int n = m_lines.count();
+
+    p.table->suspendViews();
+    p.lineTable->suspendViews();
+    if (!on(p.append)) {
+        p.lineTable->empty();
+        p.table->empty();
+    }
+    int i = start + (on(p.secondLine) ? 1 : 0);
+    const bool heading = on(p.heading);
+    bool awaiting = !heading;
+    bool allOk = true;
+    bool rowFailed = false;
+    m_port->progressShow(0, n);
+    m_port->progressPosition(i);
+
+    while (i <= n - 1) {
+        m_port->progressPosition(i);
+        m_port->processEvents();
+        // the options are read afresh for every line
+        const ImportFormat format = ImportFormat::fromControls(c);
+        const QStringView line = m_lines.line(i);
+        const QString endBlock = text(p.endBlock);
+        if (c.isCommonFile() && !endBlock.isEmpty() && line == endBlock)
+            break;
+        if (!awaiting) {
+            if (heading && line == text(p.headingText))
+                awaiting = true;
+            ++i;
+            continue;
+        }
+        if (on(p.rowFilter) && !beginsWith(line, text(p.rowFilterText))) {
+            ++i;
+            awaiting = !heading;
+            continue;
+        }
+        rowFailed = !rows.ImportRecordLine(line.toString(), format);
+        if (!on(p.underRow)) {
+            ++i;
+            continue;
+        }
+        // the line list of this document
+        ++i;
+        bool lineOk = true;
+        if (on(p.afterHeading) && !on(p.directlyUnder)) {
+            const QString pozHeading = text(p.afterHeadingText);
+            int j = i;
+            while (j < n && m_lines.line(j) != pozHeading)
+                ++j;
+            i = j < n ? j + 1 : n;
+        }
+        if (i > n - 1)
+            break;
+        bool listEnded = false;
+        while (!listEnded) {
+            const QStringView current = m_lines.line(i);
+            if (on(p.lineFilter)) {
+                lineOk = beginsWith(current, text(p.lineFilterText));
+                if (on(p.endOther) && !lineOk) {
+                    ++i;
+                    break;
+                }
+            }
+            if (on(p.endEmpty) && current.isEmpty()) {
+                ++i;
+                break;
+            }
+            if (on(p.endHeading) && current == text(p.headingText)) {
+                ++i;  // awaiting stays true: the next line is the next document row
+                break;
+            }
+            if (on(p.endRowPrefix) && beginsWith(current, text(p.rowFilterText))) {
+                awaiting = true;  // this line is read as the next document row
+                break;
+            }
+            if (lineOk && !rowFailed && allOk)
+                allOk = lines.ImportRecordLine(current.toString(), ImportFormat::fromControls(c));
+            ++i;
+            if (i > n - 1)
+                listEnded = true;
+        }
+        if (listEnded)
+            break;
+    }
+
+    if (on(p.separateBlock))
+        m_port->info(applicationTitle(), QStringLiteral("Todo ..."));
+    t.PolaczPozycjeZFakturami();
+    m_port->progressHide();
+    p.lineTable->resumeViews();
+    p.table->resumeViews();
+    if (!allOk)
+        m_port->info(applicationTitle(), p.failed);
+    return allOk;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "import/line_list.h"
+
+#include <QString>
+
+class Workspace;
+class UserPort;
+
+// The import commands: reading an input file into the line list, the common file with its
+// header, invoice and order blocks, the header import and the two record passes.
+class ImportDriver
+{
+public:
+    explicit ImportDriver(Workspace &workspace);
+
+    // "Importuj Dane", "Importuj Naglowek", "Importuj Faktury", "Importuj zamówienia"; with a
+    // path the file dialog is skipped.
+    void act_ImportujExecute(const QString &path = QString());
+    bool Act_ImportNaglowekExecute(const QString &path = QString());
+    bool Act_ImportujFakturyExecute(const QString &path = QString());
+    bool act_ImportujZamowieniaExecute(const QString &path = QString());
+
+    bool WskazPlikImportu(const QString &what, const QString &path);
+    bool WczytajPlikImportu(const QString &path);
+    void ImportujWspolnyPlik();
+    bool ImportujNaglowek(int start);  // throws ImportError for a header row past the end
+    bool ImportujWierszNaglowka(const QString &text);
+    bool WczytajFaktury(int start);
+    bool WczytajZamowienia(int start);
+
+    LineList &ImpStrings() { return m_lines; }
+
+private:
+    struct Pass;
+    bool runPass(const Pass &pass, int start);
+
+    Workspace &m_ws;
+    UserPort *m_port;
+    LineList m_lines;
+};
