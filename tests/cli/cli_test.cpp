@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <gtest/gtest.h>
 
@@ -218,6 +219,65 @@ TEST(Cli, GeneratorExpectationsRoundTrip)
                     << table.toStdString() << " " << i << " " << it.key().toStdString();
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(Cli, GeneratedExportImportsIntoAValidFileInBothStyles)
+{
+    for (const char *style : {"pl", "iso"}) {
+        TempHome home;
+        QProcess gen;
+        gen.start(QStringLiteral("python3"), {QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py"), home.path(),
+                                              QStringLiteral("--invoices"), QStringLiteral("150"), QStringLiteral("--style"),
+                                              QString::fromLatin1(style)});
+        ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0);
+        // "DIR: 150 invoices, 450 invoice lines, 12 orders"
+        const QString said = QString::fromUtf8(gen.readAllStandardOutput());
+        const QRegularExpression counts(QStringLiteral("(\\d+) invoices, (\\d+) invoice lines, (\\d+) orders"));
+        const QRegularExpressionMatch m = counts.match(said);
+        ASSERT_TRUE(m.hasMatch()) << said.toStdString();
+        QFile::copy(QStringLiteral(TAVRIX_SHARED "/schemas/Schemat_JPK_FA(4)_v1-0.xsd"),
+                    home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
+        QFile::link(QStringLiteral(TAVRIX_SHARED "/schemas"), home.file(QStringLiteral("schemas")));
+        const QString out = home.file(QStringLiteral("JPK_FA4.xml"));
+        const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), home.file(QStringLiteral("dane.txt")),
+                              QStringLiteral("generate"), out, QStringLiteral("validate"), out});
+        ASSERT_EQ(r.status, 0) << style << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("zgodna ze schemą XSD"))) << r.out.toStdString();
+        const QByteArray xml = home.read(QStringLiteral("JPK_FA4.xml"));
+        EXPECT_TRUE(xml.contains(QByteArray("<LiczbaFaktur>").append(m.captured(1).toLatin1()).append("</LiczbaFaktur>"))) << style;
+        EXPECT_TRUE(xml.contains(QByteArray("<LiczbaWierszyFaktur>").append(m.captured(2).toLatin1()).append("</LiczbaWierszyFaktur>"))) << style;
+        EXPECT_TRUE(xml.contains(QByteArray("<LiczbaZamowien>").append(m.captured(3).toLatin1()).append("</LiczbaZamowien>"))) << style;
+    }
+}
+
+TEST(Cli, DemoWritesAValidFileHere)
+{
+    TempHome here;
+    QProcess p;
+    p.setWorkingDirectory(here.path());
+    p.start(QStringLiteral(TAVRIX_CLI), {QStringLiteral("--demo")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 0) << out.toStdString() << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("zgodna ze schemą XSD"))) << out.toStdString();
+    const QByteArray xml = here.read(QStringLiteral("JPK_FA4_demo.xml"));
+    EXPECT_EQ(xml.count("<Faktura>"), 5);
+    EXPECT_TRUE(xml.contains("<RodzajFaktury>KOREKTA</RodzajFaktury>"));
+    EXPECT_TRUE(xml.contains("<RodzajFaktury>ZAL</RodzajFaktury>"));
+    EXPECT_EQ(xml.count("<ZamowienieWiersz>"), 2);
+}
+
+TEST(Cli, ImportCommandsFollowTheLayout)
+{
+    TempHome home;
+    home.write(QStringLiteral("f.txt"), "FAK;FV/1\n");
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), home.file(QStringLiteral("f.txt"))});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Importuj Dane"))) << r.err.toStdString();
 }
 
 } // namespace
