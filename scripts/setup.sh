@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxml2-dev libxml2-utils libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 xvfb xauth time bc
+  python3 xvfb xauth time bc mawk
 )
 missing=()
 for p in "${packages[@]}"; do

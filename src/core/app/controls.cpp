@@ -136,17 +136,28 @@ const QList<Controls::Def> &Controls::definitions()
     return defs;
 }
 
-const Controls::Def *Controls::find(const QString &key)
+int Controls::indexOf(const QString &key)
 {
     static const QHash<QString, int> byKey = [] {
         QHash<QString, int> h;
         const QList<Def> &defs = definitions();
-        for (int i = 0; i < defs.size(); ++i)
+        for (int i = 0; i < defs.size(); ++i) {
+            h.insert(defs.at(i).key, i);
             h.insert(defs.at(i).key.toLower(), i);
+        }
         return h;
     }();
-    const auto it = byKey.constFind(key.toLower());
-    return it == byKey.cend() ? nullptr : &definitions().at(*it);
+    // keys mostly come as defined; other letter cases are found too
+    const auto exact = byKey.constFind(key);
+    if (exact != byKey.cend())
+        return *exact;
+    return byKey.value(key.toLower(), -1);
+}
+
+const Controls::Def *Controls::find(const QString &key)
+{
+    const int i = indexOf(key);
+    return i < 0 ? nullptr : &definitions().at(i);
 }
 
 QStringList Controls::pageNames()
@@ -160,18 +171,18 @@ QStringList Controls::pageNames()
 Controls::Controls(QObject *parent) : QObject(parent)
 {
     for (const Def &def : definitions())
-        m_values.insert(def.key, def.defaultValue);
+        m_values.append(def.defaultValue);
 }
 
 QVariant Controls::value(const QString &key) const
 {
-    const Def *def = find(key);
-    return def ? m_values.value(def->key) : QVariant();
+    const int i = indexOf(key);
+    return i < 0 ? QVariant() : m_values.at(i);
 }
 
 void Controls::assign(const Def &def, const QVariant &value)
 {
-    QVariant &slot = m_values[def.key];
+    QVariant &slot = m_values[qsizetype(&def - definitions().constData())];
     if (slot == value)
         return;
     slot = value;
@@ -201,7 +212,7 @@ void Controls::setChecked(const QString &key, bool checked)
     const Def *def = find(key);
     if (!def || def->kind != Kind::Checked)
         return;
-    const bool before = m_values.value(def->key).toBool();
+    const bool before = m_values.at(qsizetype(def - definitions().constData())).toBool();
     if (checked && !def->radioGroup.isEmpty()) {
         for (const Def &other : definitions())
             if (other.radioGroup == def->radioGroup && other.key != def->key)
@@ -315,7 +326,7 @@ void Controls::store(SettingsFile &file, const QString &section) const
     for (const Def &def : definitions()) {
         if (!def.stored)
             continue;
-        const QVariant v = m_values.value(def.key);
+        const QVariant v = m_values.at(qsizetype(&def - definitions().constData()));
         switch (def.kind) {
         case Kind::Checked:
             file.setValue(section, def.key, SettingsFile::boolText(v.toBool()));

@@ -37,6 +37,9 @@ public:
     static QStringList pageNames();
 
     QVariant value(const QString &key) const;
+    // By position in definitions(): for loops that read options per line.
+    static int indexOf(const QString &key);  // -1 when unknown
+    const QVariant &valueAt(int index) const { return m_values.at(index); }
     QString text(const QString &key) const { return value(key).toString(); }
     bool checked(const QString &key) const { return value(key).toBool(); }
     int itemIndex(const QString &key) const { return value(key).toInt(); }
@@ -69,5 +72,5 @@ private:
     void fallBackToEmptyLine(const QString &box, const QString &radio, const QString &emptyLine);
     bool applyText(const Def &def, const QString &text, bool fromSettings, QString *error);
 
-    QHash<QString, QVariant> m_values;  // by the key as defined
+    QList<QVariant> m_values;  // in the order of definitions()
 };

@@ -4,6 +4,8 @@
 #include "app/workspace.h"
 #include "import/record_resolver.h"
 
+#include <QHash>
+
 namespace {
 
 bool beginsWith(QStringView line, const QString &prefix)
@@ -283,8 +285,16 @@ bool ImportDriver::WczytajZamowienia(int start)
 bool ImportDriver::runPass(const Pass &p, int start)
 {
     const Controls &c = m_ws.controls();
-    auto on = [&](const char *key) { return c.checked(QString::fromLatin1(key)); };
-    auto text = [&](const char *key) { return c.text(QString::fromLatin1(key)); };
+    // option keys are looked up once; their values are read afresh at every line
+    QHash<const char *, int> positions;
+    auto position = [&](const char *key) {
+        auto it = positions.find(key);
+        if (it == positions.end())
+            it = positions.insert(key, Controls::indexOf(QString::fromLatin1(key)));
+        return *it;
+    };
+    auto on = [&](const char *key) { return c.valueAt(position(key)).toBool(); };
+    auto text = [&](const char *key) { return c.valueAt(position(key)).toString(); };
     DocumentTables &t = m_ws.tables();
     MappingTables &maps = m_ws.maps();
     RecordResolver rows(maps.grid(p.rowMap), *p.table, p.rowKind, maps.grid(MappingTables::DEF), m_port);
@@ -310,9 +320,10 @@ bool ImportDriver::runPass(const Pass &p, int start)
         m_port->processEvents();
         // the options are read afresh for every line
         const ImportFormat format = ImportFormat::fromControls(c);
+        const bool commonFile = on("rb_WspolnyPlik_Checked");
         const QStringView line = m_lines.line(i);
         const QString endBlock = text(p.endBlock);
-        if (c.isCommonFile() && !endBlock.isEmpty() && line == endBlock)
+        if (commonFile && !endBlock.isEmpty() && line == endBlock)
             break;
         if (!awaiting) {
             if (heading && line == text(p.headingText))
@@ -365,7 +376,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
                 break;
             }
             if (lineOk && !rowFailed && allOk)
-                allOk = lines.ImportRecordLine(current.toString(), ImportFormat::fromControls(c));
+                allOk = lines.ImportRecordLine(current.toString(), format);
             ++i;
             if (i > n - 1)
                 listEnded = true;

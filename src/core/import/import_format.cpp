@@ -6,8 +6,15 @@
 
 ImportFormat ImportFormat::fromControls(const Controls &c)
 {
+    // read for every line of an import: the positions of the options are looked up once
+    static const int separator = Controls::indexOf(QStringLiteral("cb_separator_ItemIndex"));
+    static const int koma = Controls::indexOf(QStringLiteral("cb_koma_ItemIndex"));
+    static const int data = Controls::indexOf(QStringLiteral("cb_data_ItemIndex"));
+    static const int trueWords = Controls::indexOf(QStringLiteral("edx_TRUE_Text"));
+    static const int falseWords = Controls::indexOf(QStringLiteral("edx_FALSE_Text"));
+    static const int zeroNull = Controls::indexOf(QStringLiteral("chb_FloatZeroExNull_Checked"));
     ImportFormat f;
-    switch (c.itemIndex(QStringLiteral("cb_separator_ItemIndex"))) {
+    switch (c.valueAt(separator).toInt()) {
     case 0:
         f.separator = u'\t';
         break;
@@ -24,12 +31,12 @@ ImportFormat ImportFormat::fromControls(const Controls &c)
         f.separator = QChar(0);
         break;
     }
-    f.decimal = c.itemIndex(QStringLiteral("cb_koma_ItemIndex")) == 0 ? QChar(u',') : QChar(u'.');
-    const int date = c.itemIndex(QStringLiteral("cb_data_ItemIndex"));
+    f.decimal = c.valueAt(koma).toInt() == 0 ? QChar(u',') : QChar(u'.');
+    const int date = c.valueAt(data).toInt();
     f.dateFormat = date >= 0 && date <= 3 ? date : -1;
-    f.trueWords = c.text(QStringLiteral("edx_TRUE_Text"));
-    f.falseWords = c.text(QStringLiteral("edx_FALSE_Text"));
-    f.floatZeroNull = c.checked(QStringLiteral("chb_FloatZeroExNull_Checked"));
+    f.trueWords = c.valueAt(trueWords).toString();
+    f.falseWords = c.valueAt(falseWords).toString();
+    f.floatZeroNull = c.valueAt(zeroNull).toBool();
     return f;
 }
 
