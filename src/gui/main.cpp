@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
         if (!shots.isEmpty())
             return window.renderPages(shots) ? 0 : 1;
         status = app.exec();
-        window.workspace().storeSettings();
+        window.storeSettings();
         // the settings file is written once, in one piece, when the program ends
         window.workspace().writeSettingsFile();
     }

@@ -1,18 +1,44 @@
 #include "main_window.h"
 
+#include "control_binder.h"
+#include "date_picker.h"
+#include "document_grid.h"
+#include "document_model.h"
+#include "import/record_resolver.h"
+#include "invoice_form.h"
+#include "jpk/jpk_writer.h"
+#include "mapping_grid_view.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
-#include <QPixmap>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -38,75 +64,137 @@ const PageDef kPages[] = {
     {"ts_Help", "Opis pól:", true},
 };
 
+QString S(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+QWidget *row(QWidget *parent, std::initializer_list<QWidget *> widgets, bool stretch = true)
+{
+    auto *w = new QWidget(parent);
+    auto *l = new QHBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    for (QWidget *x : widgets)
+        l->addWidget(x);
+    if (stretch)
+        l->addStretch(1);
+    return w;
+}
+
 } // namespace
 
-MainWindow::MainWindow(const QStringList &args, const QString &homeDir, QWidget *parent)
-    : QMainWindow(parent), m_port(this), m_workspace(new Workspace(&m_port, this))
+MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort *port, QWidget *parent)
+    : QMainWindow(parent), m_widgetPort(this), m_port(port ? port : &m_widgetPort),
+      m_workspace(new Workspace(m_port, this))
 {
     setObjectName(QStringLiteral("Form_ImportJPK"));
     setWindowTitle(QStringLiteral("Tavrix JPK_FA(4).XML"));
     setMinimumSize(855, 600);
     resize(855, 718);
 
+    // the creation of the window: command line, settings, default tables, restored options
+    m_workspace->start(args, homeDir);
+    m_workspace->storeWindowPlacement = [this](SettingsFile &s) { storeWindowPlacement(s); };
+    m_workspace->storeGridLayouts = [this](SettingsFile &s) {
+        for (const char *name : {"grid_FAK", "grid_POZ", "grid_ZAM", "grid_ZPOZ"})
+            m_grids.value(QString::fromLatin1(name))->storeLayout(s);
+    };
+
+    m_binder = new ControlBinder(m_workspace->controls(), this);
     buildActions();
     buildPages();
 
-    m_workspace->start(args, homeDir);
     m_status->setText(m_workspace->statusText());
+    for (DocumentGrid *g : std::as_const(m_grids))
+        g->restoreLayout(m_workspace->settings());
+    restoreWindowPlacement();
     applyTabAppearance();
     const QString active = m_workspace->controls().text(QStringLiteral("PageControl_ActivePage"));
     if (QWidget *page = m_pageByName.value(active))
         m_pages->setCurrentWidget(page);
 
-    connect(&m_workspace->controls(), &Controls::changed, this, [this](const QString &key) {
+    connect(m_binder, &ControlBinder::changed, this, [this](const QString &key) {
         if (key == u"chb_page_multiline_Checked" || key == u"chb_page_ragged_Checked")
             applyTabAppearance();
+        updateEnables();
     });
+    connect(m_workspace, &Workspace::busyChanged, this, &MainWindow::updateEnables);
+    connect(&m_workspace->tables(), &DocumentTables::countersChanged, this, &MainWindow::refreshCounters);
+    connect(&m_workspace->tables(), &DocumentTables::lineLinkChanged, this, &MainWindow::updateEnables);
     connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
         if (QWidget *page = m_pages->widget(index))
             m_workspace->controls().setText(QStringLiteral("PageControl_ActivePage"), page->objectName());
     });
+    updateEnables();
+    refreshCounters();
 }
 
 MainWindow::~MainWindow() = default;
 
+QWidget *MainWindow::optionWidget(const QString &key) const
+{
+    return m_binder->widget(key);
+}
+
+bool MainWindow::isPageVisible(const QString &name) const
+{
+    return m_pages->isTabVisible(m_pages->indexOf(m_pageByName.value(name)));
+}
+
+void MainWindow::runCommand(const QString &name, const std::function<void()> &work)
+{
+    QAction *action = m_actions.value(name);
+    if (action)
+        action->setEnabled(false);
+    work();
+    updateEnables();
+}
+
 void MainWindow::buildActions()
 {
-    auto make = [this](const char *name, const char *caption, bool enabled) {
+    auto make = [this](const char *name, const char *caption) {
         auto *action = new QAction(QString::fromUtf8(caption), this);
         action->setObjectName(QString::fromLatin1(name));
-        action->setEnabled(enabled);
         m_actions.insert(action->objectName(), action);
         return action;
     };
-    // Commands whose work lives in later parts of the program stay disabled until it is there.
-    QAction *importAll = make("act_Importuj", "Importuj Dane", false);
-    QAction *importHeader = make("Act_ImportNaglowek", "Importuj Naglowek", false);
-    QAction *importInvoices = make("Act_ImportujFaktury", "Importuj Faktury", false);
-    QAction *importOrders = make("act_ImportujZamowienia", "Importuj zamówienia", false);
-    QAction *importApp = make("act_ImportujZAplikacji", "Importuj z aplikacji", false);
-    importApp->setVisible(false);
-    QAction *load = make("act_LoadFromJPK", "Załaduj dane z pliku JPK*.XML", false);
-    QAction *check = make("act_SprawdzPlikJPK", "Weryfikuj gotowy JPK-FA(4).XML", true);
-    QAction *generate = make("act_Generuj_JPK", "Generuj JPK", false);
-    QAction *quit = make("Act_Koniec", "Zakończ pracę", true);
-    QAction *about = make("act_About", "o Programie", true);
-    make("act_Erase_FAK", "Usuń wszystkie pozycje Faktur", true);
-    make("act_Erase_ZAM", "Usuń wszystkie pozycje Zamówień", true);
-    make("act_SumaWgKolumny", "Suma wg kolumny.", false);
+    Workspace &ws = *m_workspace;
+    QAction *importAll = make("act_Importuj", "Importuj Dane");
+    QAction *importHeader = make("Act_ImportNaglowek", "Importuj Naglowek");
+    QAction *importInvoices = make("Act_ImportujFaktury", "Importuj Faktury");
+    QAction *importOrders = make("act_ImportujZamowienia", "Importuj zamówienia");
+    QAction *importApp = make("act_ImportujZAplikacji", "Importuj z aplikacji");
+    QAction *load = make("act_LoadFromJPK", "Załaduj dane z pliku JPK*.XML");
+    QAction *check = make("act_SprawdzPlikJPK", "Weryfikuj gotowy JPK-FA(4).XML");
+    QAction *generate = make("act_Generuj_JPK", "Generuj JPK");
+    QAction *quit = make("Act_Koniec", "Zakończ pracę");
+    QAction *about = make("act_About", "o Programie");
+    QAction *eraseFak = make("act_Erase_FAK", "Usuń wszystkie pozycje Faktur");
+    QAction *eraseZam = make("act_Erase_ZAM", "Usuń wszystkie pozycje Zamówień");
+    QAction *sum = make("act_SumaWgKolumny", "Suma wg kolumny.");
+    // the exchange with the user's own application and the column sums are not built yet
+    importApp->setEnabled(false);
+    sum->setEnabled(false);
 
+    connect(importAll, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_Importuj"), [&ws] { ws.act_ImportujExecute(); }); });
+    connect(importHeader, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("Act_ImportNaglowek"), [&ws] { ws.Act_ImportNaglowekExecute(); }); });
+    connect(importInvoices, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("Act_ImportujFaktury"), [&ws] { ws.Act_ImportujFakturyExecute(); }); });
+    connect(importOrders, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_ImportujZamowienia"), [&ws] { ws.act_ImportujZamowieniaExecute(); }); });
+    connect(load, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_LoadFromJPK"), [&ws] { ws.act_LoadFromJPKExecute(); }); });
+    connect(check, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_SprawdzPlikJPK"), [&ws] { ws.act_SprawdzPlikJPKExecute(); }); });
+    connect(generate, &QAction::triggered, this, [this, &ws] {
+        runCommand(QStringLiteral("act_Generuj_JPK"), [this, &ws] {
+            if (!ws.act_Generuj_JPKExecute() && ws.lastGenerateHadNoName()) {
+                m_pages->setCurrentWidget(m_pageByName.value(QStringLiteral("ts_Naglowek")));
+                if (QWidget *w = m_binder->widget(QStringLiteral("fn_JPK_Text")))
+                    w->setFocus();
+            }
+        });
+    });
     connect(quit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, this, &MainWindow::act_AboutExecute);
-    connect(check, &QAction::triggered, this, [this] {
-        QAction *self = m_actions.value(QStringLiteral("act_SprawdzPlikJPK"));
-        self->setEnabled(false);
-        m_workspace->act_SprawdzPlikJPKExecute();
-        self->setEnabled(true);
-    });
-    connect(m_actions.value(QStringLiteral("act_Erase_FAK")), &QAction::triggered, this,
-            [this] { m_workspace->tables().act_Erase_FAKExecute(); });
-    connect(m_actions.value(QStringLiteral("act_Erase_ZAM")), &QAction::triggered, this,
-            [this] { m_workspace->tables().act_Erase_ZAMExecute(); });
+    connect(eraseFak, &QAction::triggered, this, [&ws] { ws.tables().act_Erase_FAKExecute(); });
+    connect(eraseZam, &QAction::triggered, this, [&ws] { ws.tables().act_Erase_ZAMExecute(); });
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("Plik"));
     file->addActions({importAll, importHeader, importInvoices, importOrders, load, check});
@@ -127,9 +215,10 @@ void MainWindow::buildActions()
     tools->addAction(generate);
     tools->addSeparator();
     m_gauge = new QProgressBar(tools);
-    m_gauge->setMaximumWidth(200);
-    tools->addWidget(m_gauge)->setVisible(false);
-    m_port.setGauge(m_gauge);
+    m_gauge->setMaximumWidth(220);
+    m_gaugeAction = tools->addWidget(m_gauge);
+    m_gaugeAction->setVisible(false);
+    m_widgetPort.setGauge(m_gauge, m_gaugeAction);
 
     m_status = new QLabel(this);
     statusBar()->addWidget(m_status, 1);
@@ -139,22 +228,502 @@ void MainWindow::buildPages()
 {
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl"));
+    int i = 0;
     for (const PageDef &def : kPages) {
-        auto *page = new QWidget(m_pages);
+        QWidget *page = nullptr;
+        if (i == 0)
+            page = buildHeaderPage();
+        else if (i == 1)
+            page = buildInvoicesPage();
+        else if (i == 2)
+            page = buildOrdersPage();
+        else if (i == 3)
+            page = buildHeaderImportPage();
+        else if (i == 4)
+            page = buildRecordImportPage(false);
+        else if (i == 5)
+            page = buildLinesImportPage(false);
+        else if (i == 6)
+            page = buildRecordImportPage(true);
+        else if (i == 7)
+            page = buildLinesImportPage(true);
+        else if (i == 8)
+            page = buildConfigPage();
+        else if (i == 9)
+            page = buildTemplatePage();
+        else
+            page = buildHelpPage();
+        ++i;
         page->setObjectName(QString::fromLatin1(def.name));
-        new QVBoxLayout(page);
         m_pageByName.insert(page->objectName(), page);
         m_pages->addTab(page, QString::fromUtf8(def.caption));
     }
-    // The template page is shown only on request.
+    // the template page is shown only on request
     m_pages->setTabVisible(m_pages->indexOf(m_pageByName.value(QStringLiteral("ts_XML"))), false);
     setCentralWidget(m_pages);
+}
+
+QWidget *MainWindow::buildHeaderPage()
+{
+    auto *page = new QWidget;
+    auto *outer = new QHBoxLayout(page);
+    Controls &c = m_workspace->controls();
+
+    auto *fields = new QGroupBox(S(" Nagłówek i Podmiot "), page);
+    auto *form = new QFormLayout(fields);
+    form->setLabelAlignment(Qt::AlignRight);
+    form->addRow(S("Data Od"), new DatePicker(c, QStringLiteral("ed_DataOd_Date"), m_port, fields));
+    form->addRow(S("Data Do"), new DatePicker(c, QStringLiteral("ed_DataDo_Date"), m_port, fields));
+    QLineEdit *created = m_binder->text(QStringLiteral("ed_DataWytworzeniaJPK_Text"), fields);
+    created->setReadOnly(true);
+    created->setToolTip(S("Podwójne kliknięcie wstawia bieżącą datę i czas"));
+    created->installEventFilter(this);
+    form->addRow(S("Data Wytworzenia JPK [UTC]"), created);
+    struct Field
+    {
+        const char *key, *caption;
+        int max;
+    };
+    const Field header[] = {{"ed_KodUrzedu_Text", "Kod Urzędu", 4},  {"ed_NIP_Text", "NIP", 0},
+                            {"ed_PelnaNazwa_Text", "Pełna Nazwa", 70}, {"ed_EUPLVATID_Text", "EUPLVATID", 0},
+                            {"ed_IMPLVATID_Text", "IMPLVATID", 0},    {"ed_KodKraju_Text", "Kod Kraju", 2},
+                            {"ed_Wojewodztwo_Text", "Województwo", 36}, {"ed_Powiat_Text", "Powiat", 36},
+                            {"ed_Gmina_Text", "Gmian", 36},           {"ed_Ulica_Text", "Ulica", 65},
+                            {"ed_NrDomu_Text", "NrDomu", 6},          {"ed_NrLokalu_Text", "NrLokalu", 6},
+                            {"ed_Miejscowosc_Text", "Miejscowość", 56}, {"ed_KodPocztowy_Text", "Kod poczowy", 8}};
+    for (const Field &f : header)
+        form->addRow(S(f.caption), m_binder->text(QString::fromLatin1(f.key), fields, f.max));
+    QLineEdit *kod = qobject_cast<QLineEdit *>(m_binder->widget(QStringLiteral("ed_KodUrzedu_Text")));
+    kod->setPlaceholderText(c.text(QStringLiteral("ed_KodUrzedu_TextHint")));
+    outer->addWidget(fields, 3);
+
+    auto *right = new QVBoxLayout;
+    auto *output = new QGroupBox(S(" Nazwa wynikowa dla pliku JPK (XML) "), page);
+    auto *ol = new QVBoxLayout(output);
+    QLineEdit *fn = m_binder->text(QStringLiteral("fn_JPK_Text"), output);
+    auto *browse = new QToolButton(output);
+    browse->setText(QStringLiteral("…"));
+    connect(browse, &QToolButton::clicked, this, [this, fn] {
+        const QString file = QFileDialog::getSaveFileName(this, S("Nazwa wynikowa dla pliku JPK (XML)"), fn->text(),
+                                                          S("Pliki XML (*.xml)"));
+        if (!file.isEmpty())
+            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), fn_JPKExit(m_port, file));
+    });
+    connect(fn, &QLineEdit::editingFinished, this, [this, fn] {
+        if (fn->isModified()) {
+            fn->setModified(false);
+            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), fn_JPKExit(m_port, fn->text()));
+        }
+    });
+    ol->addWidget(row(output, {fn, browse}, false));
+    ol->addWidget(m_binder->check(QStringLiteral("chb_Korekta_Checked"), S("Generowany plik będzie korektą"), output));
+    right->addWidget(output);
+
+    auto *action = new QGroupBox(S(" Akcja "), page);
+    auto *al = new QVBoxLayout(action);
+    for (const char *name : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
+        QAction *a = m_actions.value(QString::fromLatin1(name));
+        auto *button = new QPushButton(a->text(), action);
+        button->setObjectName(QStringLiteral("b_") + a->objectName());
+        connect(button, &QPushButton::clicked, a, &QAction::trigger);
+        connect(a, &QAction::changed, button, [button, a] {
+            button->setEnabled(a->isEnabled());
+            button->setVisible(a->isVisible());
+        });
+        al->addWidget(button);
+    }
+    al->addWidget(m_binder->check(QStringLiteral("chb_Weryfikuj_Checked"), S("Zweryfukuj po wygenerowaniu"), action));
+    right->addWidget(action);
+
+    auto *tabs = new QGroupBox(S(" Ustawienie zakładek "), page);
+    auto *tl = new QVBoxLayout(tabs);
+    tl->addWidget(m_binder->check(QStringLiteral("chb_page_multiline_Checked"), S("- wieloliniowe"), tabs));
+    tl->addWidget(m_binder->check(QStringLiteral("chb_page_ragged_Checked"), S("- okrojone"), tabs));
+    right->addWidget(tabs);
+    right->addStretch(1);
+    outer->addLayout(right, 2);
+    return page;
+}
+
+QWidget *MainWindow::buildInvoicesPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    DocumentTables &t = m_workspace->tables();
+    auto *split = new QSplitter(Qt::Vertical, page);
+
+    auto *top = new QWidget(split);
+    auto *tl = new QVBoxLayout(top);
+    tl->setContentsMargins(0, 0, 0, 0);
+    auto *counter = new QLabel(top);
+    counter->setObjectName(QStringLiteral("Label_poz_sp"));
+    m_counters.insert(counter->objectName(), counter);
+    auto *importButton = new QPushButton(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->text(), top);
+    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("Act_ImportujFaktury")), &QAction::trigger);
+    connect(m_actions.value(QStringLiteral("Act_ImportujFaktury")), &QAction::changed, importButton,
+            [this, importButton] { importButton->setEnabled(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->isEnabled()); });
+    auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_FAK"))->text(), top);
+    connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_FAK")), &QAction::trigger);
+    tl->addWidget(row(top, {new DocumentNavigator(&t.mt_FAK_, top), counter, importButton, erase}));
+    auto *inner = new QTabWidget(top);
+    m_form = new InvoiceForm(&t.mt_FAK_, inner);
+    inner->addTab(m_form, S("Faktura"));
+    auto *fakGrid = new DocumentGrid(QStringLiteral("grid_FAK"), &t.mt_FAK_, {QStringLiteral("P_14_5")}, m_port, inner);
+    m_grids.insert(fakGrid->objectName(), fakGrid);
+    inner->addTab(fakGrid, S("Lista faktur"));
+    inner->setCurrentIndex(0);
+    tl->addWidget(inner, 1);
+
+    auto *bottom = new QWidget(split);
+    auto *bl = new QVBoxLayout(bottom);
+    bl->setContentsMargins(0, 0, 0, 0);
+    auto *lineCounter = new QLabel(bottom);
+    lineCounter->setObjectName(QStringLiteral("Label_poz_za"));
+    m_counters.insert(lineCounter->objectName(), lineCounter);
+    m_connect = new QPushButton(S("Połącz z fakturami"), bottom);
+    m_connect->setObjectName(QStringLiteral("b_POZ_Polacz"));
+    m_disconnect = new QPushButton(S("Rozłącz"), bottom);
+    m_disconnect->setObjectName(QStringLiteral("b_POZ_Rozlacz"));
+    connect(m_connect, &QPushButton::clicked, this, [&t] { t.b_POZ_PolaczClick(); });
+    connect(m_disconnect, &QPushButton::clicked, this, [&t] { t.b_POZ_RozlaczClick(); });
+    bl->addWidget(row(bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, m_connect, m_disconnect}));
+    auto *pozGrid = new DocumentGrid(QStringLiteral("grid_POZ"), &t.mt_POZ_, {}, m_port, bottom);
+    m_grids.insert(pozGrid->objectName(), pozGrid);
+    bl->addWidget(pozGrid, 1);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split);
+    return page;
+}
+
+QWidget *MainWindow::buildOrdersPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    DocumentTables &t = m_workspace->tables();
+    auto *counter = new QLabel(page);
+    counter->setObjectName(QStringLiteral("Label_poz_zam"));
+    m_counters.insert(counter->objectName(), counter);
+    auto *importButton = new QPushButton(m_actions.value(QStringLiteral("act_ImportujZamowienia"))->text(), page);
+    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("act_ImportujZamowienia")), &QAction::trigger);
+    auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_ZAM"))->text(), page);
+    connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_ZAM")), &QAction::trigger);
+    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZAM_, page), counter, importButton, erase}));
+    auto *zam = new DocumentGrid(QStringLiteral("grid_ZAM"), &t.mt_ZAM_, {QStringLiteral("idx")}, m_port, page);
+    m_grids.insert(zam->objectName(), zam);
+    layout->addWidget(zam, 2);
+    auto *lineCounter = new QLabel(page);
+    lineCounter->setObjectName(QStringLiteral("Label_poz_zza"));
+    m_counters.insert(lineCounter->objectName(), lineCounter);
+    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZPOZ_, page), lineCounter}));
+    auto *zpoz = new DocumentGrid(QStringLiteral("grid_ZPOZ"), &t.mt_ZPOZ_, {QStringLiteral("idx_zal")}, m_port, page);
+    m_grids.insert(zpoz->objectName(), zpoz);
+    layout->addWidget(zpoz, 3);
+    return page;
+}
+
+QWidget *MainWindow::mappingBox(const QString &title, int kind)
+{
+    auto *box = new QGroupBox(title);
+    auto *l = new QVBoxLayout(box);
+    auto k = MappingTables::Kind(kind);
+    auto *view = new MappingGridView(m_workspace->maps(), k, box);
+    m_mapViews << view;
+    l->addWidget(view, 1);
+    auto *buttons = new QHBoxLayout;
+    MappingTables &maps = m_workspace->maps();
+    if (k != MappingTables::DEF) {
+        auto *load = new QPushButton(S("Wczytaj"), box);
+        auto *save = new QPushButton(S("Zachowaj"), box);
+        connect(load, &QPushButton::clicked, this, [this, &maps, k, view] {
+            maps.loadClick(k, m_port);
+            view->reload();
+        });
+        connect(save, &QPushButton::clicked, this, [this, &maps, k] { maps.saveClick(k, m_port); });
+        buttons->addWidget(load);
+        buttons->addWidget(save);
+    }
+    const char *newCaption = k == MappingTables::NAG ? "Domyślne" : k == MappingTables::DEF ? "Wyczyść" : "Nowy wzorzec";
+    auto *fresh = new QPushButton(S(newCaption), box);
+    if (k == MappingTables::NAG)
+        m_named.insert(QStringLiteral("b_New_NAG"), fresh);
+    connect(fresh, &QPushButton::clicked, this, [this, &maps, k, view] {
+        maps.newClick(k, m_workspace->tables(), m_port);
+        view->reload();
+    });
+    buttons->addWidget(fresh);
+    buttons->addStretch(1);
+    l->addLayout(buttons);
+    return box;
+}
+
+QWidget *MainWindow::buildHeaderImportPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    auto *files = new QGroupBox(S(" Układ pliku importu "), page);
+    auto *fl = new QVBoxLayout(files);
+    fl->addWidget(m_binder->radio(QStringLiteral("rb_WspolnyPlik_Checked"), S("Nagłowek i Faktury w jednym pliku"), files));
+    fl->addWidget(m_binder->radio(QStringLiteral("rb_nag_OsobnyPlik_Checked"), S("Import z osobnego pliku"), files));
+    fl->addWidget(m_binder->radio(QStringLiteral("rb_sp_BrakPliku_Checked"), S("Brak danych do importu"), files));
+    auto *markers = new QWidget(files);
+    auto *ml = new QFormLayout(markers);
+    ml->addRow(S("Identyfikator początku bloku"), m_binder->text(QStringLiteral("edx_Nag_Start_Text"), markers));
+    ml->addRow(S("Identyfikator końca bloku"), m_binder->text(QStringLiteral("edx_Nag_Koniec_Text"), markers));
+    fl->addWidget(markers);
+    auto *panel = new QGroupBox(S("Zapis danych nagłówka:"), page);
+    m_named.insert(QStringLiteral("HeaderLayoutPanel"), panel);
+    auto *pl = new QVBoxLayout(panel);
+    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_kolumny_Checked"), S("układ kolumn (pola w kolejnych wierszach)"), panel));
+    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_wiersz_Checked"), S("układ wiersza (pola oddzielone separatorem)"), panel));
+    pl->addWidget(m_binder->check(QStringLiteral("chb_nag_OdDrugiegoWiersza_Checked"), S("zignoruj pierwszy wiersz (opisowy)"), panel));
+    layout->addWidget(row(page, {files, panel}));
+    QWidget *map = mappingBox(S("Tabela połączenia Nagłówka"), MappingTables::NAG);
+    m_named.insert(QStringLiteral("SG_NAG"), map);
+    layout->addWidget(map, 1);
+    return page;
+}
+
+QWidget *MainWindow::buildRecordImportPage(bool orders)
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    const QString p = orders ? QStringLiteral("ZAM") : QStringLiteral("FAK");
+    auto *group = new QGroupBox(orders ? S(" Import zamówień ") : S(" Import sprzedaży "), page);
+    auto *g = new QGridLayout(group);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_append_Checked").arg(p), S("dołącz importowane dokumenty do listy"), group), 0, 0, 1, 2);
+    auto *second = new QLabel(S("Dla import z osobnego pliku:"), group);
+    m_named.insert(QStringLiteral("Lab_%1_OdDrugiegoWiersza").arg(p), second);
+    g->addWidget(second, 1, 0);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_OdDrugiegoWiersza_Checked").arg(p), S("zignoruj pierwszy wiersz (opisowy)"), group), 1, 1);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_Naglowek_Checked").arg(p),
+                                 orders ? S("wiersz każdego zamówienia poprzedzony jest") : S("wiersz każdej faktury poprzedzony jest"), group), 2, 0);
+    g->addWidget(m_binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(p), group), 2, 1);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(p), S("Wiesz musi rozpoczynac się od ..."), group), 3, 0);
+    g->addWidget(m_binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(p), group), 3, 1);
+    g->addWidget(new QLabel(S("Identyfikator początku bloku"), group), 4, 0);
+    g->addWidget(m_binder->text(QStringLiteral("ed_%1_StartBlok_Text").arg(p), group), 4, 1);
+    g->addWidget(new QLabel(S("Identyfikator końca bloku"), group), 5, 0);
+    g->addWidget(m_binder->text(QStringLiteral("ed_%1_EndBlok_Text").arg(p), group), 5, 1);
+    if (orders)
+        g->addWidget(m_binder->check(QStringLiteral("chb_ZAL_NieImportuj_Checked"), S("Nie importuj danych zaliczek"), group), 6, 0, 1, 2);
+    g->setColumnStretch(1, 1);
+    layout->addWidget(group);
+    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza danych Zamówienie") : S("Tabela połączenia wiersza danych Faktura"),
+                                 orders ? MappingTables::ZAM : MappingTables::FAK),
+                      1);
+    return page;
+}
+
+QWidget *MainWindow::buildLinesImportPage(bool orders)
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    // the order options are twins of the invoice ones, with their own names
+    const QString blok = orders ? QStringLiteral("ZPOZ") : QStringLiteral("POZ");
+    const QString r = orders ? QStringLiteral("ZPoz") : QStringLiteral("Poz");
+    auto *group = new QGroupBox(orders ? S(" Import pozycji zamówień ") : S(" Import pozycji faktur "), page);
+    auto *g = new QGridLayout(group);
+    g->addWidget(m_binder->radio(QStringLiteral("rb_%1_OsobnyBlok_Checked").arg(blok), S("Pozycje jedna pod drugą w osobnym bloku"), group), 0, 0);
+    auto *markers = new QWidget(group);
+    auto *ml = new QFormLayout(markers);
+    ml->setContentsMargins(0, 0, 0, 0);
+    ml->addRow(S("Identyfikator początku bloku"), m_binder->text(QStringLiteral("ed_%1_BLOK_START_Text").arg(blok), markers));
+    ml->addRow(S("Identyfikator końca bloku"), m_binder->text(QStringLiteral("ed_%1_BLOK_END_Text").arg(blok), markers));
+    g->addWidget(markers, 0, 1, 2, 1);
+    g->addWidget(m_binder->radio(QStringLiteral("rb_%1_PodFaktura_Checked").arg(blok),
+                                 orders ? S("Pozycje pod wierszem Zamówienia") : S("Pozycje pod wierszem Faktury"), group), 2, 0);
+    g->addWidget(m_binder->radio(QStringLiteral("rb_%1BezposrednioPod_Checked").arg(r), S("w pierszej linii pod"), group), 3, 0);
+    g->addWidget(m_binder->radio(QStringLiteral("rb_%1PoNaglowku_Checked").arg(r), S("po nagłówku:"), group), 4, 0);
+    g->addWidget(m_binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(blok), group), 4, 1);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(blok), S("Wiersz musi rozpoczynac sie od ..."), group), 5, 0);
+    g->addWidget(m_binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(blok), group), 5, 1);
+    auto *end = new QGroupBox(S("Koniec listy pozycji:"), group);
+    auto *el = new QHBoxLayout(end);
+    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_FL_Checked").arg(r), S("pusta linia"), end));
+    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_InnyStart_Checked").arg(r), S("inny od zadanego początek wiersza"), end));
+    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_Faktura_Checked").arg(r), orders ? S("nagłowek zamówienia") : S("nagłowek faktury"), end));
+    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_FakId_Checked").arg(r),
+                                  orders ? S("identyfikator początkowy zamówienia") : S("identyfikator początkowy faktury"), end));
+    g->addWidget(end, 6, 0, 1, 2);
+    g->setColumnStretch(1, 1);
+    layout->addWidget(group);
+    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza pozycji Zamówienia") : S("Tabela połączenia wiersza pozycji Faktury"),
+                                 orders ? MappingTables::ZPOS : MappingTables::POS),
+                      1);
+    return page;
+}
+
+QWidget *MainWindow::buildConfigPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QHBoxLayout(page);
+    auto *left = new QVBoxLayout;
+    auto *format = new QGroupBox(S("Format danych w pliku: "), page);
+    auto *fl = new QFormLayout(format);
+    fl->addRow(S("Separator pól:"), m_binder->combo(QStringLiteral("cb_separator_ItemIndex"),
+                                                    {S("#9 - tabulator"), S("| - pionowa linia"), S("; - semicolon"), S(", - koma")}, format));
+    fl->addRow(S("Separator dziesiętny:"), m_binder->combo(QStringLiteral("cb_koma_ItemIndex"), {S(", - (przecinek)"), S(". - (kropka)")}, format));
+    fl->addRow(S("Format daty:"), m_binder->combo(QStringLiteral("cb_data_ItemIndex"),
+                                                  {S("DD-MM-RRRR"), S("RRRR-MM-DD"), S("DDMMRRRR"), S("RRRRMMDD")}, format));
+    fl->addRow(S("Standard zanków :"), m_binder->combo(QStringLiteral("cb_PL_ItemIndex"), {S("Windows 1250"), S("UFT-8"), S("DOS-CP852")}, format));
+    fl->addRow(S("Prawda:"), m_binder->text(QStringLiteral("edx_TRUE_Text"), format));
+    fl->addRow(S("Fałsz:"), m_binder->text(QStringLiteral("edx_FALSE_Text"), format));
+    fl->addRow(m_binder->check(QStringLiteral("chb_FloatZeroExNull_Checked"), S("Float = 0.00  ustaw  <null>"), format));
+    fl->addRow(m_binder->check(QStringLiteral("chb_wyroznik_Checked"), S("Pierwsza linia pliku zawiera:"), format),
+               m_binder->text(QStringLiteral("edx_Wyroznik_Text"), format));
+    left->addWidget(format);
+
+    auto *exe = new QGroupBox(S(" Wywołanie 'aplikacji' "), page);
+    m_named.insert(QStringLiteral("gb_Exe"), exe);
+    auto *xl = new QFormLayout(exe);
+    xl->addRow(m_binder->check(QStringLiteral("chb_Imp_Application_Checked"), S("Import przez aplikację"), exe));
+    xl->addRow(S("Aplikacja:"), m_binder->text(QStringLiteral("fn_Imp_Aplikacja_FileName"), exe));
+    xl->addRow(S("Plik wymiany:"), m_binder->text(QStringLiteral("fn_Imp_PlikWymiany_FileName"), exe));
+    QLineEdit *params = m_binder->text(QStringLiteral("e_Params_Text"), exe);
+    params->setToolTip(S("%0:s = DataOd; %1:s = DataDo; %2:s = PlikWyminay"));
+    xl->addRow(S("Przekazane parametry:"), params);
+    left->addWidget(exe);
+
+    auto *config = new QGroupBox(S(" Konfiguracja "), page);
+    auto *cl = new QVBoxLayout(config);
+    m_configLabel = new QLabel(m_workspace->configLabelText(), config);
+    cl->addWidget(m_configLabel);
+    cl->addWidget(m_binder->check(QStringLiteral("chb_zaslon_Checked"), S("zasłoń zakładki konfiguracji"), config));
+    cl->addWidget(new QLabel(S("Zakładki będą widoczne po uruchomieniu programu z opcją \"-k\""), config));
+    left->addWidget(config);
+    left->addStretch(1);
+    layout->addLayout(left, 2);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(mappingBox(S("Tablica wartości \"podstawialnych\""), MappingTables::DEF), 1);
+    right->addWidget(new QLabel(S("Nieco wyjaśnień:"), page));
+    auto *memo = new QPlainTextEdit(MemoInfo(), page);
+    memo->setObjectName(QStringLiteral("MemoInfo"));
+    memo->setReadOnly(true);
+    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    right->addWidget(memo, 1);
+    layout->addLayout(right, 3);
+    return page;
+}
+
+QWidget *MainWindow::buildTemplatePage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    m_template = new QPlainTextEdit(m_workspace->Memo_JPK(), page);
+    m_template->setObjectName(QStringLiteral("Memo_JPK"));
+    m_template->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_template->setLineWrapMode(QPlainTextEdit::NoWrap);
+    connect(m_template, &QPlainTextEdit::textChanged, this, [this] { m_workspace->setMemo_JPK(m_template->toPlainText()); });
+    layout->addWidget(m_template);
+    return page;
+}
+
+QWidget *MainWindow::buildHelpPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    const QString schema = QDir(m_workspace->homeDir()).filePath(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"));
+    auto *prompt = new QLabel(S("Schemat: ") + QDir::toNativeSeparators(schema), page);
+    prompt->setObjectName(QStringLiteral("fn_ShematXSD"));
+    auto *loadButton = new QPushButton(S("Wczytaj ..."), page);
+    loadButton->setEnabled(false);  // the schema's descriptions come with a later version
+    layout->addWidget(row(page, {prompt, loadButton}));
+    auto *memo = new QPlainTextEdit(page);
+    memo->setObjectName(QStringLiteral("MemoXSD"));
+    memo->setReadOnly(true);
+    layout->addWidget(memo, 1);
+    return page;
+}
+
+void MainWindow::updateEnables()
+{
+    const Controls &c = m_workspace->controls();
+    auto on = [&](const char *key) { return c.checked(QString::fromLatin1(key)); };
+    auto enable = [&](const char *key, bool state) {
+        if (QWidget *w = m_binder->widget(QString::fromLatin1(key)))
+            w->setEnabled(state);
+        else if (QWidget *n = m_named.value(QString::fromLatin1(key)))
+            n->setEnabled(state);
+    };
+    const bool common = c.isCommonFile();
+    const bool busy = m_workspace->isBusy();
+    for (const char *action : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujZamowienia",
+                               "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
+        m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
+    m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setVisible(on("chb_Imp_Application_Checked"));
+
+    // the layout of the import file
+    enable("edx_Nag_Start_Text", common);
+    enable("edx_Nag_Koniec_Text", common && on("rb_nag_kolumny_Checked"));
+    for (const char *k : {"ed_FAK_StartBlok_Text", "ed_FAK_EndBlok_Text", "ed_ZAM_StartBlok_Text", "ed_ZAM_EndBlok_Text"})
+        enable(k, common);
+    for (const char *k : {"Lab_FAK_OdDrugiegoWiersza", "Lab_ZAM_OdDrugiegoWiersza", "chb_FAK_OdDrugiegoWiersza_Checked",
+                          "chb_ZAM_OdDrugiegoWiersza_Checked"})
+        enable(k, !common);
+    const bool header = !on("rb_sp_BrakPliku_Checked");
+    m_named.value(QStringLiteral("HeaderLayoutPanel"))->setVisible(header);
+    enable("SG_NAG", header);
+    enable("b_New_NAG", header);
+    m_named.value(QStringLiteral("gb_Exe"))->setVisible(common);
+    enable("chb_nag_OdDrugiegoWiersza_Checked", on("rb_nag_wiersz_Checked"));
+    enable("edx_Wyroznik_Text", on("chb_wyroznik_Checked"));
+
+    // the record passes, and their order twins
+    for (const bool orders : {false, true}) {
+        const char *const *n = orders
+            ? (const char *const[]){"rb_ZPOZ_OsobnyBlok_Checked", "ed_ZPOZ_BLOK_START_Text", "ed_ZPOZ_BLOK_END_Text",
+                                    "rb_ZPOZ_PodFaktura_Checked", "rb_ZPozBezposrednioPod_Checked", "rb_ZPozPoNaglowku_Checked",
+                                    "ed_ZPOZ_Naglowek_Text", "chb_ZAM_BeginIf_Checked", "ed_ZAM_BeginIf_Text",
+                                    "rb_ZPozEnd_FakId_Checked", "chb_ZAM_Naglowek_Checked", "ed_ZAM_Naglowek_Text",
+                                    "rb_ZPozEnd_Faktura_Checked", "chb_ZPOZ_BeginIf_Checked", "ed_ZPOZ_BeginIf_Text",
+                                    "rb_ZPozEnd_InnyStart_Checked"}
+            : (const char *const[]){"rb_POZ_OsobnyBlok_Checked", "ed_POZ_BLOK_START_Text", "ed_POZ_BLOK_END_Text",
+                                    "rb_POZ_PodFaktura_Checked", "rb_PozBezposrednioPod_Checked", "rb_PozPoNaglowku_Checked",
+                                    "ed_POZ_Naglowek_Text", "chb_FAK_BeginIf_Checked", "ed_FAK_BeginIf_Text",
+                                    "rb_PozEnd_FakId_Checked", "chb_FAK_Naglowek_Checked", "ed_FAK_Naglowek_Text",
+                                    "rb_PozEnd_Faktura_Checked", "chb_POZ_BeginIf_Checked", "ed_POZ_BeginIf_Text",
+                                    "rb_PozEnd_InnyStart_Checked"};
+        enable(n[0], false);  // a separate block of lines is never offered
+        enable(n[1], on(n[0]));
+        enable(n[2], on(n[0]));
+        enable(n[4], on(n[3]));
+        enable(n[5], on(n[3]));
+        enable(n[6], on(n[3]) && on(n[5]));
+        enable(n[8], on(n[7]));
+        enable(n[9], on(n[7]));
+        enable(n[11], on(n[10]));
+        enable(n[12], on(n[10]));
+        enable(n[14], on(n[13]));
+        enable(n[15], on(n[13]));
+    }
+    if (m_connect) {
+        m_connect->setEnabled(m_workspace->tables().polaczEnabled());
+        m_disconnect->setEnabled(m_workspace->tables().rozlaczEnabled());
+    }
+    Q_UNUSED(busy);
+}
+
+void MainWindow::refreshCounters()
+{
+    DocumentTables &t = m_workspace->tables();
+    const QString texts[] = {t.Label_poz_sp(), t.Label_poz_za(), t.Label_poz_zam(), t.Label_poz_zza()};
+    const char *names[] = {"Label_poz_sp", "Label_poz_za", "Label_poz_zam", "Label_poz_zza"};
+    for (int i = 0; i < 4; ++i)
+        if (QLabel *l = m_counters.value(QString::fromLatin1(names[i])))
+            l->setText(texts[i]);
 }
 
 void MainWindow::applyTabAppearance()
 {
     const Controls &c = m_workspace->controls();
-    m_pages->tabBar()->setUsesScrollButtons(!c.checked(QStringLiteral("chb_page_multiline_Checked")));
+    // Qt's tab bar keeps one row: with "wieloliniowe" every caption stays whole and the row
+    // scrolls; without it the captions are shortened to fit the window
+    const bool whole = c.checked(QStringLiteral("chb_page_multiline_Checked"));
+    m_pages->tabBar()->setUsesScrollButtons(whole);
+    m_pages->tabBar()->setElideMode(whole ? Qt::ElideNone : Qt::ElideRight);
     m_pages->tabBar()->setExpanding(!c.checked(QStringLiteral("chb_page_ragged_Checked")));
 }
 
@@ -181,17 +750,75 @@ void MainWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
+void MainWindow::restoreWindowPlacement()
+{
+    const SettingsFile &s = m_workspace->settings();
+    const QString section = Workspace::sectionName();
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize desktop = screen->virtualSize();
+    const QString suffix = QStringLiteral("(%1x%2)").arg(desktop.width()).arg(desktop.height());
+    auto value = s.value(section, QStringLiteral("NormPos") + suffix);
+    if (!value)
+        value = s.value(section, QStringLiteral("NormPos"));
+    const auto ppi = s.value(section, QStringLiteral("PixelsPerInch"));
+    if (!value || !ppi || ppi->toInt() != qRound(screen->logicalDotsPerInch()))
+        return;
+    const QStringList parts = value->split(u',');
+    if (parts.size() != 4)
+        return;
+    const QRect r(QPoint(parts.at(0).toInt(), parts.at(1).toInt()), QPoint(parts.at(2).toInt() - 1, parts.at(3).toInt() - 1));
+    if (r.left() >= r.right() + 1)
+        return;
+    if (!QGuiApplication::screenAt(r.topLeft()) || !QGuiApplication::screenAt(r.bottomRight()))
+        return;
+    setGeometry(r);
+}
+
+void MainWindow::storeWindowPlacement(SettingsFile &s) const
+{
+    const QString section = Workspace::sectionName();
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize desktop = screen ? screen->virtualSize() : QSize();
+    const QString suffix = QStringLiteral("(%1x%2)").arg(desktop.width()).arg(desktop.height());
+    const QRect r = normalGeometry();
+    const QString norm = QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.right() + 1).arg(r.bottom() + 1);
+    s.setValue(section, QStringLiteral("Flags"), QStringLiteral("0"));
+    s.setValue(section, QStringLiteral("PixelsPerInch"), QString::number(screen ? qRound(screen->logicalDotsPerInch()) : 96));
+    s.setValue(section, QStringLiteral("MinMaxPos") + suffix, QStringLiteral("-1,-1,-1,-1"));
+    s.setValue(section, QStringLiteral("MinMaxPos"), QStringLiteral("-1,-1,-1,-1"));
+    s.setValue(section, QStringLiteral("NormPos") + suffix, norm);
+    s.setValue(section, QStringLiteral("NormPos"), norm);
+}
+
 void MainWindow::act_AboutExecute()
 {
     QMessageBox::about(this, QStringLiteral("o Programie"), Workspace::aboutText());
 }
 
+void MainWindow::storeSettings()
+{
+    if (m_stored)
+        return;
+    m_workspace->storeSettings();
+    m_stored = true;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // a double click on "Data Wytworzenia JPK [UTC]" puts the current date and time into it
+    if (event->type() == QEvent::MouseButtonDblClick && watched == m_binder->widget(QStringLiteral("ed_DataWytworzeniaJPK_Text"))) {
+        m_workspace->controls().setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"),
+                                        JpkWriter::timestampText(QDateTime::currentDateTime()));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_stored) {
-        m_workspace->storeSettings();
-        m_stored = true;
-    }
+    storeSettings();
     event->accept();
 }
 

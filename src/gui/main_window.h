@@ -6,9 +6,16 @@
 #include <QHash>
 #include <QMainWindow>
 
+class ControlBinder;
+class DocumentGrid;
+class InvoiceForm;
+class MappingGridView;
 class QAction;
 class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 
 // TForm_ImportJPK: the main window, showing one Workspace.
@@ -16,32 +23,70 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    MainWindow(const QStringList &args, const QString &homeDir, QWidget *parent = nullptr);
+    // port: the window's message boxes, or a stand-in (tests).
+    MainWindow(const QStringList &args, const QString &homeDir, UserPort *port = nullptr, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     Workspace &workspace() { return *m_workspace; }
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QTabWidget *pages() const { return m_pages; }
+    QWidget *page(const QString &name) const { return m_pageByName.value(name); }
+    bool isPageVisible(const QString &name) const;
+    DocumentGrid *grid(const QString &name) const { return m_grids.value(name); }
+    InvoiceForm *invoiceForm() const { return m_form; }
+    QLabel *counter(const QString &name) const { return m_counters.value(name); }
+    QWidget *optionWidget(const QString &key) const;
+
     // Renders the window with each visible page to DIR/NN_name.png (for looking at the layout).
     bool renderPages(const QString &dir);
+    // Stores the settings as closing the window does (idempotent).
+    void storeSettings();
+    void applyActivationRule();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void buildActions();
     void buildPages();
-    void applyActivationRule();
+    QWidget *buildHeaderPage();
+    QWidget *buildInvoicesPage();
+    QWidget *buildOrdersPage();
+    QWidget *buildHeaderImportPage();
+    QWidget *buildRecordImportPage(bool orders);
+    QWidget *buildLinesImportPage(bool orders);
+    QWidget *buildConfigPage();
+    QWidget *buildTemplatePage();
+    QWidget *buildHelpPage();
+    QWidget *mappingBox(const QString &title, int kind);
+    void updateEnables();
     void applyTabAppearance();
+    void refreshCounters();
+    void restoreWindowPlacement();
+    void storeWindowPlacement(SettingsFile &settings) const;
     void act_AboutExecute();
+    void runCommand(const QString &name, const std::function<void()> &work);
 
-    WidgetUserPort m_port;
+    WidgetUserPort m_widgetPort;
+    UserPort *m_port;
     Workspace *m_workspace;
+    ControlBinder *m_binder = nullptr;
     QTabWidget *m_pages = nullptr;
     QProgressBar *m_gauge = nullptr;
+    QAction *m_gaugeAction = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_configLabel = nullptr;
+    InvoiceForm *m_form = nullptr;
+    QPlainTextEdit *m_template = nullptr;
+    QPushButton *m_connect = nullptr;
+    QPushButton *m_disconnect = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QWidget *> m_pageByName;
+    QHash<QString, DocumentGrid *> m_grids;
+    QHash<QString, QLabel *> m_counters;
+    QList<MappingGridView *> m_mapViews;
+    QHash<QString, QWidget *> m_named;  // other widgets the enable rules reach
     bool m_stored = false;
 };

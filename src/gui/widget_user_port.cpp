@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QAction>
 #include <QProgressBar>
 
 // Dialog texts use CR alone for line breaks; Qt's boxes want LF.
@@ -56,7 +57,9 @@ void WidgetUserPort::progressShow(int minimum, int maximum)
         return;
     m_gauge->setRange(minimum, maximum);
     m_gauge->setValue(minimum);
-    m_gauge->setVisible(true);
+    m_gauge->setEnabled(true);
+    if (m_gaugeShown)
+        m_gaugeShown->setVisible(true);
 }
 
 void WidgetUserPort::progressPosition(int position)
@@ -68,7 +71,9 @@ void WidgetUserPort::progressPosition(int position)
 void WidgetUserPort::progressHide()
 {
     if (m_gauge)
-        m_gauge->setVisible(false);
+        m_gauge->setEnabled(false);
+    if (m_gaugeShown)
+        m_gaugeShown->setVisible(false);
 }
 
 void WidgetUserPort::setBusy(bool busy)

@@ -4,6 +4,7 @@
 
 class QWidget;
 class QProgressBar;
+class QAction;
 
 // The window's UserPort: message boxes, file dialogs, the tool-bar gauge and the busy cursor.
 class WidgetUserPort : public UserPort
@@ -11,7 +12,12 @@ class WidgetUserPort : public UserPort
 public:
     explicit WidgetUserPort(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
-    void setGauge(QProgressBar *gauge) { m_gauge = gauge; }
+    // The tool-bar gauge and the tool-bar action that shows it.
+    void setGauge(QProgressBar *gauge, QAction *shown)
+    {
+        m_gauge = gauge;
+        m_gaugeShown = shown;
+    }
 
     void info(const QString &caption, const QString &text) override;
     void error(const QString &caption, const QString &text) override;
@@ -29,4 +35,5 @@ public:
 private:
     QWidget *m_parent;
     QProgressBar *m_gauge = nullptr;
+    QAction *m_gaugeShown = nullptr;
 };

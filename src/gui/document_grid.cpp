@@ -1,0 +1,252 @@
+#include "document_grid.h"
+
+#include "app/settings_file.h"
+#include "app/user_port.h"
+#include "document_model.h"
+#include "tables/document_table.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace {
+
+// Pick lists: the tax rates and the kinds of invoice are offered, other text may be typed.
+class PickListDelegate : public QStyledItemDelegate
+{
+public:
+    PickListDelegate(DocumentModel *model, QObject *parent) : QStyledItemDelegate(parent), m_model(model) {}
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QStringList items = pickList(index);
+        if (items.isEmpty())
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto *box = new QComboBox(parent);
+        box->setEditable(true);
+        box->addItems(items);
+        return box;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QComboBox *>(editor))
+            box->setCurrentText(index.data(Qt::EditRole).toString());
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QComboBox *>(editor))
+            model->setData(index, box->currentText(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    QStringList pickList(const QModelIndex &index) const
+    {
+        const QString name = m_model->table()->fields().at(m_model->fieldOfColumn(index.column())).name;
+        if (name == u"P_12")
+            return {QStringLiteral("23"), QStringLiteral("22"), QStringLiteral("8"),  QStringLiteral("7"),
+                    QStringLiteral("5"),  QStringLiteral("4"),  QStringLiteral("3"),  QStringLiteral("0"),
+                    QStringLiteral("zw"), QStringLiteral("np"), QStringLiteral("oo")};
+        if (name == u"RodzajFaktury")
+            return {QStringLiteral("VAT"), QStringLiteral("KOREKTA"), QStringLiteral("ZAL")};
+        return {};
+    }
+    DocumentModel *m_model;
+};
+
+} // namespace
+
+DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStringList &hidden, UserPort *port,
+                           QWidget *parent)
+    : QTableView(parent), m_model(new DocumentModel(table, hidden, this)), m_table(table), m_port(port)
+{
+    setObjectName(name);
+    setModel(m_model);
+    setItemDelegate(new PickListDelegate(m_model, this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setFixedWidth(22);
+    // wide enough for the column's title, at least for a short value
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString title = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        setColumnWidth(c, std::clamp(fontMetrics().horizontalAdvance(title) + 18, 70, 260));
+    }
+    // the title arrow opens the column chooser
+    auto *chooser = new QPushButton(QStringLiteral("▾"), this);
+    chooser->setFlat(true);
+    chooser->setToolTip(QStringLiteral("Select columns"));
+    setCornerButtonEnabled(false);
+    connect(chooser, &QPushButton::clicked, this, &DocumentGrid::chooseColumns);
+    chooser->setGeometry(0, 0, 22, horizontalHeader()->sizeHint().height());
+    horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this, &DocumentGrid::chooseColumns);
+
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
+        if (!m_syncing && current.isValid())
+            m_table->moveTo(current.row());
+    });
+    connect(table, &DocumentTable::currentChanged, this, &DocumentGrid::syncCurrent);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DocumentGrid::syncCurrent);
+}
+
+void DocumentGrid::syncCurrent()
+{
+    const int pos = m_table->position();
+    if (pos < 0 || pos >= m_model->rowCount())
+        return;
+    m_syncing = true;
+    const int column = std::max(0, currentIndex().column());
+    selectionModel()->setCurrentIndex(m_model->index(pos, column),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_syncing = false;
+    viewport()->update();
+    verticalHeader()->viewport()->update();
+}
+
+void DocumentGrid::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    const QModelIndex index = indexAt(event->pos());
+    QAction *sum = menu.addAction(QStringLiteral("Suma wg kolumny."));
+    sum->setObjectName(QStringLiteral("act_SumaWgKolumny"));
+    sum->setEnabled(index.isValid() && receivers(SIGNAL(sumRequested(DocumentGrid *, int))) > 0);
+    menu.addAction(QStringLiteral("Select columns"), this, &DocumentGrid::chooseColumns);
+    if (menu.exec(event->globalPos()) == sum)
+        emit sumRequested(this, m_model->fieldOfColumn(index.column()));
+}
+
+bool DocumentGrid::applyColumnChoice(const QList<bool> &visible)
+{
+    if (!visible.contains(true)) {
+        m_port->info(QStringLiteral("Select columns"), QStringLiteral("At least one column must be visible!"));
+        return false;
+    }
+    for (int c = 0; c < visible.size() && c < m_model->columnCount(); ++c)
+        setColumnHidden(c, !visible.at(c));
+    return true;
+}
+
+void DocumentGrid::chooseColumns()
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Select columns"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *area = new QScrollArea(&dialog);
+    auto *inner = new QWidget(area);
+    auto *list = new QVBoxLayout(inner);
+    QList<QCheckBox *> boxes;
+    for (int visual = 0; visual < m_model->columnCount(); ++visual) {
+        const int c = horizontalHeader()->logicalIndex(visual);
+        auto *box = new QCheckBox(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), inner);
+        box->setChecked(!isColumnHidden(c));
+        box->setProperty("column", c);
+        list->addWidget(box);
+        boxes << box;
+    }
+    area->setWidget(inner);
+    area->setWidgetResizable(true);
+    layout->addWidget(area);
+    auto *buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        QList<bool> visible(m_model->columnCount(), false);
+        for (QCheckBox *box : boxes)
+            visible[box->property("column").toInt()] = box->isChecked();
+        if (applyColumnChoice(visible))
+            dialog.accept();
+    });
+    dialog.resize(320, 420);
+    dialog.exec();
+}
+
+QString DocumentGrid::settingsSection() const
+{
+    return QStringLiteral("Form_ImportJPK\\TForm_ImportJPK") + objectName();
+}
+
+void DocumentGrid::storeLayout(SettingsFile &settings) const
+{
+    const QString section = settingsSection();
+    settings.eraseSection(section);
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString field = m_table->fields().at(m_model->fieldOfColumn(c)).name;
+        const int width = isColumnHidden(c) ? -1 : columnWidth(c);
+        settings.setValue(section, objectName() + u'.' + field,
+                          QStringLiteral("%1,%2").arg(horizontalHeader()->visualIndex(c)).arg(width));
+    }
+}
+
+void DocumentGrid::restoreLayout(const SettingsFile &settings)
+{
+    const QString section = settingsSection();
+    QList<QPair<int, int>> wanted;  // position, column
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString field = m_table->fields().at(m_model->fieldOfColumn(c)).name;
+        const auto value = settings.value(section, objectName() + u'.' + field);
+        int position = horizontalHeader()->visualIndex(c);
+        if (value) {
+            const QStringList parts = value->split(u',');
+            bool okPos = false, okWidth = false;
+            const int pos = parts.value(0).toInt(&okPos);
+            const int width = parts.value(1).toInt(&okWidth);
+            if (okWidth) {
+                setColumnHidden(c, width == -1);
+                if (width > 0)
+                    setColumnWidth(c, width);
+            }
+            if (okPos)
+                position = pos;
+        }
+        wanted.append({position, c});
+    }
+    std::stable_sort(wanted.begin(), wanted.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (int target = 0; target < wanted.size(); ++target) {
+        const int c = wanted.at(target).second;
+        horizontalHeader()->moveSection(horizontalHeader()->visualIndex(c), target);
+    }
+}
+
+DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QToolBar(parent)
+{
+    setIconSize(QSize(16, 16));
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    struct Button
+    {
+        const char *text, *hint;
+        std::function<void()> act;
+    };
+    const Button buttons[] = {
+        {"|◀", "Pierwszy", [table] { table->first(); }},
+        {"◀", "Poprzedni", [table] { table->moveTo(table->position() - 1); }},
+        {"▶", "Następny", [table] { table->moveTo(table->position() + 1); }},
+        {"▶|", "Ostatni", [table] { table->moveTo(table->recordCount() - 1); }},
+        {"+", "Wstaw", [table] { table->append(); }},
+        {"−", "Usuń", [table] { table->remove(); }},
+        {"▲", "Edytuj", [table] { table->edit(); }},
+        {"✓", "Zapisz", [table] { table->post(); }},
+        {"✗", "Anuluj", [table] { table->cancel(); }},
+        {"↻", "Odśwież", [table] { table->suspendViews(); table->resumeViews(); }},
+    };
+    for (const Button &b : buttons) {
+        QAction *a = addAction(QString::fromUtf8(b.text));
+        a->setToolTip(QString::fromUtf8(b.hint));
+        connect(a, &QAction::triggered, this, b.act);
+    }
+}

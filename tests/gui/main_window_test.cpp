@@ -1,0 +1,283 @@
+#include "app/workspace.h"
+#include "document_grid.h"
+#include "document_model.h"
+#include "import/import_driver.h"
+#include "invoice_form.h"
+#include "main_window.h"
+#include "support/recording_port.h"
+#include "support/temp_home.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Msg = RecordingPort::Message;
+
+QStringList visiblePages(MainWindow &w)
+{
+    QStringList names;
+    for (int i = 0; i < w.pages()->count(); ++i)
+        if (w.pages()->isTabVisible(i))
+            names << w.pages()->widget(i)->objectName();
+    return names;
+}
+
+TEST(MainWindow, PagesMenusAndCaptions)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tavrix JPK_FA(4).XML"));
+    EXPECT_EQ(w.minimumSize(), QSize(855, 600));
+    QStringList captions;
+    for (int i = 0; i < w.pages()->count(); ++i)
+        captions << w.pages()->tabText(i);
+    EXPECT_EQ(captions, QStringList({QStringLiteral("TAVRIX, Naglowek, Podmiot"), QStringLiteral("Faktury"),
+                                     QStringLiteral("Zamówienia (dla zaliczek)"), QStringLiteral("Ustawienia importu nagłówka"),
+                                     QStringLiteral("Ustawienia importu faktur"), QStringLiteral("... i pozycji faktur"),
+                                     QStringLiteral("Ustawienie importu Zaliczek"), QStringLiteral("... i pozycji zaliczek"),
+                                     QStringLiteral("Ogóle ustawienia pliku importu"), QStringLiteral("Schemat XML"),
+                                     QStringLiteral("Opis pól:")}));
+    EXPECT_FALSE(w.isPageVisible(QStringLiteral("ts_XML")));
+    const QList<QAction *> menus = w.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    QStringList file;
+    for (QAction *a : menus.at(0)->menu()->actions())
+        file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(file, QStringList({QStringLiteral("Importuj Dane"), QStringLiteral("Importuj Naglowek"),
+                                 QStringLiteral("Importuj Faktury"), QStringLiteral("Importuj zamówienia"),
+                                 QStringLiteral("Załaduj dane z pliku JPK*.XML"),
+                                 QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), QStringLiteral("-"),
+                                 QStringLiteral("Generuj JPK"), QStringLiteral("-"), QStringLiteral("Zakończ pracę")}));
+    // the import commands follow the file layout
+    EXPECT_FALSE(w.action(QStringLiteral("act_Importuj"))->isEnabled());
+    EXPECT_TRUE(w.action(QStringLiteral("Act_ImportujFaktury"))->isEnabled());
+    w.workspace().controls().setChecked(QStringLiteral("rb_WspolnyPlik_Checked"), true);
+    EXPECT_TRUE(w.action(QStringLiteral("act_Importuj"))->isEnabled());
+    EXPECT_FALSE(w.action(QStringLiteral("Act_ImportujFaktury"))->isEnabled());
+    EXPECT_TRUE(w.optionWidget(QStringLiteral("edx_Nag_Start_Text"))->isEnabled());
+    EXPECT_FALSE(w.optionWidget(QStringLiteral("edx_Nag_Koniec_Text"))->isEnabled());
+}
+
+TEST(MainWindow, ConfigurationPagesHiddenUnlessMinusK)
+{
+    TempHome home;
+    home.write(QStringLiteral("JPK_FA3_Ustawienia.ini"), "[Form_ImportJPK]\r\nchb_zaslon_Checked=TRUE\r\n");
+    RecordingPort port;
+    {
+        MainWindow w({}, home.path(), &port);
+        w.applyActivationRule();
+        EXPECT_EQ(visiblePages(w), QStringList({QStringLiteral("ts_Naglowek"), QStringLiteral("ts_Faktury"),
+                                                QStringLiteral("ts_Zamowienia"), QStringLiteral("ts_XML")}));
+    }
+    for (const QString &k : {QStringLiteral("-k"), QStringLiteral("/K")}) {
+        MainWindow w({k}, home.path(), &port);
+        w.applyActivationRule();
+        EXPECT_EQ(visiblePages(w).size(), 10) << k.toStdString();
+        EXPECT_FALSE(w.isPageVisible(QStringLiteral("ts_XML")));
+    }
+    MainWindow x({QStringLiteral("-xml")}, home.path(), &port);
+    x.workspace().controls().setChecked(QStringLiteral("chb_zaslon_Checked"), false);
+    x.applyActivationRule();
+    EXPECT_TRUE(x.isPageVisible(QStringLiteral("ts_XML")));
+    EXPECT_TRUE(x.isPageVisible(QStringLiteral("ts_Config")));
+}
+
+TEST(MainWindow, GridLayoutSurvivesACloseAndANewStart)
+{
+    TempHome home;
+    RecordingPort port;
+    {
+        MainWindow w({}, home.path(), &port);
+        DocumentGrid *g = w.grid(QStringLiteral("grid_FAK"));
+        const int waluta = g->documentModel()->columnOfField(QStringLiteral("KodWaluty"));
+        const int numer = g->documentModel()->columnOfField(QStringLiteral("P_2A"));
+        g->setColumnHidden(waluta, true);
+        g->horizontalHeader()->moveSection(g->horizontalHeader()->visualIndex(numer), 0);
+        g->setColumnWidth(numer, 222);
+        w.close();
+        w.storeSettings();
+        ASSERT_TRUE(w.workspace().writeSettingsFile());
+    }
+    SettingsFile ini;
+    ASSERT_TRUE(ini.load(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
+    const QString section = QStringLiteral("Form_ImportJPK\\TForm_ImportJPKgrid_FAK");
+    EXPECT_TRUE(ini.value(section, QStringLiteral("grid_FAK.KodWaluty"))->endsWith(QStringLiteral(",-1")));
+    EXPECT_EQ(ini.value(section, QStringLiteral("grid_FAK.P_2A")), QStringLiteral("0,222"));
+    EXPECT_FALSE(ini.hasKey(section, QStringLiteral("grid_FAK.P_14_5")));
+
+    MainWindow again({}, home.path(), &port);
+    DocumentGrid *g = again.grid(QStringLiteral("grid_FAK"));
+    const int waluta = g->documentModel()->columnOfField(QStringLiteral("KodWaluty"));
+    const int numer = g->documentModel()->columnOfField(QStringLiteral("P_2A"));
+    EXPECT_TRUE(g->isColumnHidden(waluta));
+    EXPECT_EQ(g->horizontalHeader()->visualIndex(numer), 0);
+    EXPECT_EQ(g->columnWidth(numer), 222);
+}
+
+TEST(MainWindow, ColumnChooserRefusesToHideEverything)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    DocumentGrid *g = w.grid(QStringLiteral("grid_ZAM"));
+    EXPECT_EQ(g->documentModel()->columnCount(), 2);  // idx has no column
+    EXPECT_FALSE(g->applyColumnChoice({false, false}));
+    EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), QStringLiteral("Select columns"),
+                                         QStringLiteral("At least one column must be visible!")}));
+    EXPECT_FALSE(g->isColumnHidden(0));
+    EXPECT_TRUE(g->applyColumnChoice({false, true}));
+    EXPECT_TRUE(g->isColumnHidden(0));
+}
+
+TEST(MainWindow, DeletingAnInvoiceWithItsLines)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    DocumentTables &t = w.workspace().tables();
+    t.mt_FAK_.append();
+    t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("FV/1"));
+    t.mt_FAK_.post();
+    for (int i = 0; i < 3; ++i) {
+        t.mt_POZ_.append();
+        t.mt_POZ_.post();
+    }
+    EXPECT_EQ(w.counter(QStringLiteral("Label_poz_sp"))->text(), QStringLiteral("Pozycji : 1"));
+    // with the link off the deletion is refused
+    EXPECT_FALSE(t.mt_FAK_.remove());
+    EXPECT_EQ(port.messages.last().text, QStringLiteral("Nie można usunąć faktury przy braku połączenia z pozycjami"));
+    t.PolaczPozycjeZFakturami();
+    EXPECT_EQ(w.counter(QStringLiteral("Label_poz_za"))->text(), QStringLiteral("pozycji : 3"));
+    port.messages.clear();
+    port.queueAnswer(true);
+    EXPECT_TRUE(t.mt_FAK_.remove());
+    EXPECT_EQ(port.messages.size(), 1);
+    EXPECT_EQ(t.mt_FAK_.storedCount() + t.mt_POZ_.storedCount(), 0);
+    EXPECT_EQ(w.counter(QStringLiteral("Label_poz_sp"))->text(), QStringLiteral("Pozycji : 0"));
+}
+
+TEST(DocumentModel, BehavesAsAModelWhileTheTableChanges)
+{
+    RecordingPort port;
+    DocumentTables t(&port);
+    DocumentModel model(&t.mt_POZ_, {});
+    // the tester fetches more from inside its own reset handler and then faults itself, so
+    // it watches the appends and the edits, and is made anew after a reset
+    auto tester = std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    t.mt_FAK_.append();
+    t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("FV/1"));
+    t.mt_FAK_.post();
+    for (int i = 0; i < 300; ++i) {
+        t.mt_POZ_.append();
+        t.mt_POZ_.setValue(QStringLiteral("P_8B"), 1.5);
+        t.mt_POZ_.post();
+    }
+    EXPECT_EQ(model.rowCount(), 300);
+    EXPECT_EQ(model.data(model.index(0, model.columnOfField(QStringLiteral("P_8B"))), Qt::DisplayRole).toString(),
+              QLocale().toString(1.5, 'f', 6));
+    EXPECT_EQ(model.headerData(model.columnOfField(QStringLiteral("P_8B")), Qt::Horizontal, Qt::ToolTipRole).toString(),
+              QStringLiteral("P_8B"));
+    EXPECT_EQ(model.headerData(model.columnOfField(QStringLiteral("P_8B")), Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Ilość"));
+    ASSERT_TRUE(model.setData(model.index(0, model.columnOfField(QStringLiteral("P_7"))), QStringLiteral("Śruby"), Qt::EditRole));
+    EXPECT_EQ(t.mt_POZ_.stringAt(0, 1), QStringLiteral("Śruby"));
+    port.queueAnswer(true);
+    t.mt_POZ_.remove();
+    EXPECT_EQ(model.rowCount(), 299);
+    tester.reset();
+    t.PolaczPozycjeZFakturami();
+    tester = std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.rowCount(), 299);
+    t.mt_FAK_.append();
+    t.mt_FAK_.post();
+    tester.reset();
+}
+
+TEST(DocumentModel, FetchesRowsOnDemand)
+{
+    RecordingPort port;
+    DocumentTables t(&port);
+    t.suspendViews();
+    for (int i = 0; i < 5000; ++i) {
+        t.mt_POZ_.append();
+        t.mt_POZ_.post();
+    }
+    t.resumeViews();
+    DocumentModel model(&t.mt_POZ_, {});
+    EXPECT_EQ(model.rowCount(), 2000);
+    ASSERT_TRUE(model.canFetchMore({}));
+    model.fetchMore({});
+    EXPECT_EQ(model.rowCount(), 4000);
+    model.fetchMore({});
+    EXPECT_EQ(model.rowCount(), 5000);
+    EXPECT_FALSE(model.canFetchMore({}));
+}
+
+TEST(InvoiceForm, ShowsAndStoresTheCurrentInvoice)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    DocumentTable &f = w.workspace().tables().mt_FAK_;
+    f.append();
+    f.setValue(QStringLiteral("P_2A"), QStringLiteral("FV/7"));
+    f.post();
+    auto *box = qobject_cast<QCheckBox *>(w.invoiceForm()->control(QStringLiteral("P_106E_3")));
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->isTristate());
+    EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(qobject_cast<QCheckBox *>(w.invoiceForm()->control(QStringLiteral("P_106E_2")))->isTristate());
+    box->setCheckState(Qt::Checked);
+    EXPECT_EQ(f.value(QStringLiteral("P_106E_3")), QVariant(true));
+    box->setCheckState(Qt::PartiallyChecked);
+    EXPECT_FALSE(f.value(QStringLiteral("P_106E_3")).isValid());
+    EXPECT_NE(w.invoiceForm()->control(QStringLiteral("P_14_5")), nullptr);
+    EXPECT_EQ(w.invoiceForm()->control(QStringLiteral("P_22A")), nullptr);
+}
+
+TEST(LineFilter, IsKeptBetweenRunsAndUsedByThePass)
+{
+    TempHome home;
+    RecordingPort port;
+    {
+        MainWindow w({}, home.path(), &port);
+        auto *box = qobject_cast<QCheckBox *>(w.optionWidget(QStringLiteral("chb_POZ_BeginIf_Checked")));
+        ASSERT_TRUE(box);
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_FALSE(w.optionWidget(QStringLiteral("ed_POZ_BeginIf_Text"))->isEnabled());
+        box->click();
+        EXPECT_TRUE(w.optionWidget(QStringLiteral("ed_POZ_BeginIf_Text"))->isEnabled());
+        EXPECT_TRUE(w.optionWidget(QStringLiteral("rb_PozEnd_InnyStart_Checked"))->isEnabled());
+        w.close();
+        w.storeSettings();
+        ASSERT_TRUE(w.workspace().writeSettingsFile());
+    }
+    MainWindow w({}, home.path(), &port);
+    EXPECT_TRUE(qobject_cast<QCheckBox *>(w.optionWidget(QStringLiteral("chb_POZ_BeginIf_Checked")))->isChecked());
+    EXPECT_TRUE(w.optionWidget(QStringLiteral("ed_POZ_BeginIf_Text"))->isEnabled());
+    // the pass reads the filter: a line that does not begin with "POZ" is no line row
+    Workspace &ws = w.workspace();
+    ws.controls().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), 2);
+    ws.maps().grid(MappingTables::FAK).setCell(3, 3, QStringLiteral("2"));
+    ws.maps().grid(MappingTables::POS).setCell(3, 2, QStringLiteral("2"));
+    home.write(QStringLiteral("f.txt"), "FAK;FV/1\nPOZ;A\nuwaga\nPOZ;B\n");
+    ImportDriver d(ws);
+    ASSERT_TRUE(d.WczytajPlikImportu(home.file(QStringLiteral("f.txt"))));
+    d.WczytajFaktury(0);
+    EXPECT_EQ(ws.tables().mt_POZ_.storedCount(), 2);
+
+    TempHome fresh;
+    fresh.write(QStringLiteral("JPK_FA3_Ustawienia.ini"), "[Form_ImportJPK]\r\nchb_FAK_BeginIf_Checked=TRUE\r\n");
+    MainWindow clean({}, fresh.path(), &port);
+    EXPECT_FALSE(qobject_cast<QCheckBox *>(clean.optionWidget(QStringLiteral("chb_POZ_BeginIf_Checked")))->isChecked());
+}
+
+} // namespace
