@@ -167,8 +167,10 @@ void InvoiceForm::refresh()
         if (auto *box = qobject_cast<QCheckBox *>(it.value()))
             box->setCheckState(!v.isValid() ? (box->isTristate() ? Qt::PartiallyChecked : Qt::Unchecked)
                                             : (v.toBool() ? Qt::Checked : Qt::Unchecked));
-        else if (auto *edit = qobject_cast<QLineEdit *>(it.value()))
+        else if (auto *edit = qobject_cast<QLineEdit *>(it.value())) {
             edit->setText(DocumentModel::displayText(m_table->fields().at(f), v));
+            edit->setCursorPosition(0);  // a long text shows from its beginning
+        }
     }
     m_refreshing = false;
 }

@@ -43,10 +43,13 @@ int main(int argc, char *argv[])
     args.removeFirst();
     const QString home = homeOption(args, QCoreApplication::applicationDirPath());
     const QString shots = takeOption(args, QStringLiteral("--screenshots"));
+    const QString importFirst = takeOption(args, QStringLiteral("--import"));
     int status = 0;
     {
         MainWindow window(args, home);
         window.show();
+        if (!importFirst.isEmpty())
+            window.workspace().act_ImportujExecute(importFirst);
         if (!shots.isEmpty())
             return window.renderPages(shots) ? 0 : 1;
         status = app.exec();
