@@ -43,6 +43,8 @@ const StepDef kSteps[] = {
     {"import-header", 1, 1},
     {"import-invoices", 1, 1},
     {"import-orders", 1, 1},
+    {"import-app", 0, 0},
+    {"sum", 2, 2},
     {"load-map", 2, 2},
     {"save-map", 2, 2},
     {"set-template", 1, 1},
@@ -118,6 +120,14 @@ QString runStep(Workspace &workspace, const Step &step)
                                                           : workspace.act_ImportujZamowieniaExecute(file);
         return ok ? QString() : QStringLiteral("%1 was not imported completely").arg(file);
     }
+    if (step.name == u"import-app") {
+        if (!workspace.isEnabled(QStringLiteral("act_ImportujZAplikacji")))
+            return QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
+                                  "chb_Imp_Application_Checked=TRUE");
+        return workspace.act_ImportujZAplikacjiExecute() ? QString() : QStringLiteral("the application was not called");
+    }
+    if (step.name == u"sum")
+        return workspace.sumColumn(step.args.at(0), step.args.at(1));
     if (step.name == u"load-map" || step.name == u"save-map") {
         const int kind = MappingTables::kindOf(step.args.at(0));
         if (kind < 0 || kind == MappingTables::DEF)
@@ -205,6 +215,8 @@ QString commandLineUsage()
         "  import-header FILE   \"Importuj Naglowek\": a header file of its own\n"
         "  import-invoices FILE \"Importuj Faktury\": an invoice file of its own\n"
         "  import-orders FILE   \"Importuj zamówienia\": an order file of its own\n"
+        "  import-app           \"Importuj z aplikacji\": run the user's application, then import its exchange file\n"
+        "  sum GRID FIELD       \"Suma wg kolumny.\" of a column of grid_FAK, grid_POZ, grid_ZAM or grid_ZPOZ\n"
         "  load-map GRID FILE   \"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)\n"
         "  save-map GRID FILE   \"Zachowaj\" of a mapping table\n"
         "  load FILE            load a JPK_FA(1)-(4) file into the header fields and tables\n"

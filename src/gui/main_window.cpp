@@ -4,7 +4,9 @@
 #include "date_picker.h"
 #include "document_grid.h"
 #include "document_model.h"
+#include "import/external_app.h"
 #include "import/record_resolver.h"
+#include "tables/column_sum.h"
 #include "invoice_form.h"
 #include "jpk/jpk_writer.h"
 #include "mapping_grid_view.h"
@@ -105,8 +107,12 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
     buildPages();
 
     m_status->setText(m_workspace->statusText());
-    for (DocumentGrid *g : std::as_const(m_grids))
+    for (DocumentGrid *g : std::as_const(m_grids)) {
         g->restoreLayout(m_workspace->settings());
+        connect(g, &DocumentGrid::sumRequested, this, [this](DocumentGrid *grid, int field) {
+            SumaWgKolumny(*grid->documentModel()->table(), field, m_port);
+        });
+    }
     restoreWindowPlacement();
     applyTabAppearance();
     const QString active = m_workspace->controls().text(QStringLiteral("PageControl_ActivePage"));
@@ -172,9 +178,8 @@ void MainWindow::buildActions()
     QAction *eraseFak = make("act_Erase_FAK", "Usuń wszystkie pozycje Faktur");
     QAction *eraseZam = make("act_Erase_ZAM", "Usuń wszystkie pozycje Zamówień");
     QAction *sum = make("act_SumaWgKolumny", "Suma wg kolumny.");
-    // the exchange with the user's own application and the column sums are not built yet
-    importApp->setEnabled(false);
-    sum->setEnabled(false);
+    connect(importApp, &QAction::triggered, this, [this] { act_ImportujZAplikacjiExecute(); });
+    connect(sum, &QAction::triggered, this, [this] { act_SumaWgKolumnyExecute(); });
 
     connect(importAll, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_Importuj"), [&ws] { ws.act_ImportujExecute(); }); });
     connect(importHeader, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("Act_ImportNaglowek"), [&ws] { ws.Act_ImportNaglowekExecute(); }); });
@@ -364,8 +369,13 @@ QWidget *MainWindow::buildInvoicesPage()
             [this, importButton] { importButton->setEnabled(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->isEnabled()); });
     auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_FAK"))->text(), top);
     connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_FAK")), &QAction::trigger);
-    tl->addWidget(row(top, {new DocumentNavigator(&t.mt_FAK_, top), counter, importButton, erase}));
+    auto *sumInvoices = new QPushButton(S("Ʃ Wartość Faktur"), top);
+    sumInvoices->setObjectName(QStringLiteral("Button_WartoscFaktur"));
+    connect(sumInvoices, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_FAK"), QStringLiteral("P_15")); });
+    tl->addWidget(row(top, {new DocumentNavigator(&t.mt_FAK_, top), counter, importButton, erase, sumInvoices}));
     auto *inner = new QTabWidget(top);
+    inner->setObjectName(QStringLiteral("PageControlFaktura"));
+    m_invoiceTabs = inner;
     m_form = new InvoiceForm(&t.mt_FAK_, inner);
     inner->addTab(m_form, S("Faktura"));
     auto *fakGrid = new DocumentGrid(QStringLiteral("grid_FAK"), &t.mt_FAK_, {QStringLiteral("P_14_5")}, m_port, inner);
@@ -386,7 +396,10 @@ QWidget *MainWindow::buildInvoicesPage()
     m_disconnect->setObjectName(QStringLiteral("b_POZ_Rozlacz"));
     connect(m_connect, &QPushButton::clicked, this, [&t] { t.b_POZ_PolaczClick(); });
     connect(m_disconnect, &QPushButton::clicked, this, [&t] { t.b_POZ_RozlaczClick(); });
-    bl->addWidget(row(bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, m_connect, m_disconnect}));
+    auto *sumLines = new QPushButton(S("Ʃ Wartość Wierszy"), bottom);
+    sumLines->setObjectName(QStringLiteral("Button_WartoscWierszyFaktur"));
+    connect(sumLines, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11")); });
+    bl->addWidget(row(bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, m_connect, m_disconnect, sumLines}));
     auto *pozGrid = new DocumentGrid(QStringLiteral("grid_POZ"), &t.mt_POZ_, {}, m_port, bottom);
     m_grids.insert(pozGrid->objectName(), pozGrid);
     bl->addWidget(pozGrid, 1);
@@ -408,14 +421,20 @@ QWidget *MainWindow::buildOrdersPage()
     connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("act_ImportujZamowienia")), &QAction::trigger);
     auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_ZAM"))->text(), page);
     connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_ZAM")), &QAction::trigger);
-    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZAM_, page), counter, importButton, erase}));
+    auto *sumOrders = new QPushButton(S("Ʃ Wartość Zamówień"), page);
+    sumOrders->setObjectName(QStringLiteral("Button_WartoscZamowien"));
+    connect(sumOrders, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_ZAM"), QStringLiteral("WartoscZamowienia")); });
+    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZAM_, page), counter, importButton, erase, sumOrders}));
     auto *zam = new DocumentGrid(QStringLiteral("grid_ZAM"), &t.mt_ZAM_, {QStringLiteral("idx")}, m_port, page);
     m_grids.insert(zam->objectName(), zam);
     layout->addWidget(zam, 2);
     auto *lineCounter = new QLabel(page);
     lineCounter->setObjectName(QStringLiteral("Label_poz_zza"));
     m_counters.insert(lineCounter->objectName(), lineCounter);
-    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZPOZ_, page), lineCounter}));
+    auto *sumOrderLines = new QPushButton(S("Ʃ Wartość Wierszy"), page);
+    sumOrderLines->setObjectName(QStringLiteral("Button_SumaWierszyZaliczek"));
+    connect(sumOrderLines, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_ZPOZ"), QStringLiteral("P_11NettoZ")); });
+    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZPOZ_, page), lineCounter, sumOrderLines}));
     auto *zpoz = new DocumentGrid(QStringLiteral("grid_ZPOZ"), &t.mt_ZPOZ_, {QStringLiteral("idx_zal")}, m_port, page);
     m_grids.insert(zpoz->objectName(), zpoz);
     layout->addWidget(zpoz, 3);
@@ -577,9 +596,9 @@ QWidget *MainWindow::buildConfigPage()
     auto *exe = new QGroupBox(S(" Wywołanie 'aplikacji' "), page);
     m_named.insert(QStringLiteral("gb_Exe"), exe);
     auto *xl = new QFormLayout(exe);
-    xl->addRow(m_binder->check(QStringLiteral("chb_Imp_Application_Checked"), S("Import przez aplikację"), exe));
-    xl->addRow(S("Aplikacja:"), m_binder->text(QStringLiteral("fn_Imp_Aplikacja_FileName"), exe));
-    xl->addRow(S("Plik wymiany:"), m_binder->text(QStringLiteral("fn_Imp_PlikWymiany_FileName"), exe));
+    xl->addRow(m_binder->check(QStringLiteral("chb_Imp_Application_Checked"), S("Importuj poprzez wywołanie aplikacji"), exe));
+    xl->addRow(S("Aplikacja klienta:"), m_binder->text(QStringLiteral("fn_Imp_Aplikacja_FileName"), exe));
+    xl->addRow(S("Plik wymiany danych:"), m_binder->text(QStringLiteral("fn_Imp_PlikWymiany_FileName"), exe));
     QLineEdit *params = m_binder->text(QStringLiteral("e_Params_Text"), exe);
     params->setToolTip(S("%0:s = DataOd; %1:s = DataDo; %2:s = PlikWyminay"));
     xl->addRow(S("Przekazane parametry:"), params);
@@ -654,6 +673,7 @@ void MainWindow::updateEnables()
                                "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
         m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setVisible(on("chb_Imp_Application_Checked"));
+    m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setEnabled(m_workspace->isEnabled(QStringLiteral("act_ImportujZAplikacji")));
 
     // the layout of the import file
     enable("edx_Nag_Start_Text", common);
@@ -792,6 +812,63 @@ void MainWindow::storeWindowPlacement(SettingsFile &s) const
     s.setValue(section, QStringLiteral("NormPos"), norm);
 }
 
+void MainWindow::act_SumaWgKolumnyExecute()
+{
+    // the focused grid and its current column
+    auto *grid = qobject_cast<DocumentGrid *>(QApplication::focusWidget());
+    if (!grid || !m_grids.values().contains(grid))
+        return;
+    const int column = grid->currentIndex().isValid() ? grid->currentIndex().column()
+                                                      : grid->horizontalHeader()->logicalIndex(0);
+    if (column < 0)
+        return;
+    SumaWgKolumny(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column), m_port);
+}
+
+void MainWindow::sumButton(const QString &gridName, const QString &field)
+{
+    DocumentGrid *grid = m_grids.value(gridName);
+    if (gridName == u"grid_FAK")
+        m_invoiceTabs->setCurrentWidget(grid);
+    grid->setFocus();
+    const int column = grid->documentModel()->columnOfField(field);
+    const int row = std::max(0, grid->documentModel()->table()->position());
+    grid->setCurrentIndex(grid->documentModel()->index(row, column));
+    SumaWgKolumny(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column), m_port);
+}
+
+void MainWindow::act_ImportujZAplikacjiExecute()
+{
+    QAction *self = m_actions.value(QStringLiteral("act_ImportujZAplikacji"));
+    self->setEnabled(false);
+    const ExternalApp::Check check = ExternalApp::act_ImportujZAplikacjiExecute(*m_workspace);
+    updateEnables();
+    QString page, field;
+    switch (check) {
+    case ExternalApp::Check::Passed:
+        return;
+    case ExternalApp::Check::Application:
+    case ExternalApp::Check::ApplicationMissing:
+        page = QStringLiteral("ts_Config");
+        field = QStringLiteral("fn_Imp_Aplikacja_FileName");
+        break;
+    case ExternalApp::Check::ExchangeFile:
+        page = QStringLiteral("ts_Config");
+        field = QStringLiteral("fn_Imp_PlikWymiany_FileName");
+        break;
+    case ExternalApp::Check::DateFrom:
+    case ExternalApp::Check::DateTo:
+        page = QStringLiteral("ts_Naglowek");
+        break;
+    }
+    QApplication::beep();
+    const int index = m_pages->indexOf(m_pageByName.value(page));
+    m_pages->setTabVisible(index, true);
+    m_pages->setCurrentIndex(index);
+    if (QWidget *w = field.isEmpty() ? nullptr : m_binder->widget(field))
+        w->setFocus();
+}
+
 void MainWindow::act_AboutExecute()
 {
     QMessageBox::about(this, QStringLiteral("o Programie"), Workspace::aboutText());
@@ -818,6 +895,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    m_workspace->setClosing(true);  // a wait for the user's application ends
     storeSettings();
     event->accept();
 }

@@ -67,6 +67,12 @@ private:
     void restoreWindowPlacement();
     void storeWindowPlacement(SettingsFile &settings) const;
     void act_AboutExecute();
+    void act_SumaWgKolumnyExecute();
+    void act_ImportujZAplikacjiExecute();
+public:
+    // A "Ʃ" button: its grid gets the focus and its column, then the column is summed.
+    void sumButton(const QString &grid, const QString &field);
+private:
     void runCommand(const QString &name, const std::function<void()> &work);
 
     WidgetUserPort m_widgetPort;
@@ -79,6 +85,7 @@ private:
     QLabel *m_status = nullptr;
     QLabel *m_configLabel = nullptr;
     InvoiceForm *m_form = nullptr;
+    QTabWidget *m_invoiceTabs = nullptr;
     QPlainTextEdit *m_template = nullptr;
     QPushButton *m_connect = nullptr;
     QPushButton *m_disconnect = nullptr;

@@ -281,3 +281,57 @@ TEST(Cli, ImportCommandsFollowTheLayout)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Cli, ImportThroughTheUsersApplication)
+{
+    TempHome home;
+    // the application: writes its arguments and a common file to the exchange file
+    home.write(QStringLiteral("app.sh"), "#!/bin/sh\n"
+                                         "out=\"\"\n"
+                                         "for a in \"$@\"; do case \"$a\" in -plik:*) out=\"${a#-plik:}\";; esac; done\n"
+                                         "printf '%s\\n' \"$@\" > \"$out.args\"\n"
+                                         "printf '[Naglowek_Start]\\n01-08-2023;31-08-2023;1471\\n[Faktury]\\nFAK;FV/1\\nPOZ;A\\n' > \"$out\"\n");
+    QFile::setPermissions(home.file(QStringLiteral("app.sh")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString exchange = home.file(QStringLiteral("wymiana.txt"));
+    const QString settings = QStringLiteral("[Form_ImportJPK]\r\nrb_WspolnyPlik_Checked=TRUE\r\nchb_Imp_Application_Checked=TRUE\r\n"
+                                            "cb_separator_ItemIndex=2\r\nfn_Imp_Aplikacja_FileName=%1\r\nfn_Imp_PlikWymiany_FileName=%2\r\n")
+                                 .arg(home.file(QStringLiteral("app.sh")), exchange);
+    home.write(QStringLiteral("JPK_FA3_Ustawienia.ini"), settings.toUtf8());
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_DataOd_Date=2023-08-01"),
+                          QStringLiteral("set"), QStringLiteral("ed_DataDo_Date=2023-08-31"), QStringLiteral("import-app"),
+                          QStringLiteral("export-json"), home.file(QStringLiteral("out.json"))});
+    ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(home.read(QStringLiteral("wymiana.txt.args")),
+              "-JPK_FK\n-od:01-08-2023\n-do:31-08-2023\n-plik:" + exchange.toUtf8() + "\n");
+    const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
+    EXPECT_EQ(out.value(QStringLiteral("header")).toObject().value(QStringLiteral("KodUrzedu")).toString(), QStringLiteral("1471"));
+    EXPECT_EQ(out.value(QStringLiteral("mt_FAK_")).toArray().size(), 1);
+
+    // the checks come first, with their messages
+    const CliRun missing = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-app")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.contains(QStringLiteral("Uzupełnij \"Datę od\""))) << missing.out.toStdString();
+    // a placeholder that cannot be filled
+    const CliRun bad = run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_DataOd_Date=2023-08-01"),
+                            QStringLiteral("set"), QStringLiteral("ed_DataDo_Date=2023-08-31"), QStringLiteral("set"),
+                            QStringLiteral("e_Params_Text=%3:s"), QStringLiteral("import-app")});
+    EXPECT_TRUE(bad.out.contains(QStringLiteral("Błąd wywołania polecenia ") + home.file(QStringLiteral("app.sh")) + QStringLiteral(",")))
+        << bad.out.toStdString();
+}
+
+TEST(Cli, SumOfAColumn)
+{
+    TempHome home;
+    home.write(QStringLiteral("in.json"), R"({"mt_FAK_":[{"P_2A":"A","P_15":1.005},{"P_2A":"B","P_15":2}]})");
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"), home.file(QStringLiteral("in.json")),
+                          QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_15")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Suma wg pola [KwotaOgółem] = "))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("NazwaXML: <P_15/>")));
+    const CliRun hidden = run({QStringLiteral("--home"), home.path(), QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_14_5")});
+    EXPECT_EQ(hidden.status, 1);
+}
+
+} // namespace

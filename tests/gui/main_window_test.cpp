@@ -281,3 +281,29 @@ TEST(LineFilter, IsKeptBetweenRunsAndUsedByThePass)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ColumnSums, ButtonOfTheInvoiceValues)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    DocumentTable &f = w.workspace().tables().mt_FAK_;
+    for (double v : {10.0, 2.5}) {
+        f.append();
+        f.setValue(QStringLiteral("P_15"), v);
+        f.post();
+    }
+    f.first();
+    w.show();
+    w.sumButton(QStringLiteral("grid_FAK"), QStringLiteral("P_15"));
+    ASSERT_FALSE(port.messages.isEmpty());
+    EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Suma wg pola [KwotaOgółem] = ")));
+    EXPECT_TRUE(port.messages.last().text.endsWith(QStringLiteral("\rNazwaXML: <P_15/>")));
+    EXPECT_EQ(f.position(), 0);
+    w.sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11"));
+    EXPECT_TRUE(port.messages.last().text.endsWith(QStringLiteral("NazwaXML: <P_11/>")));
+}
+
+} // namespace

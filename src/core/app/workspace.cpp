@@ -1,7 +1,9 @@
 #include "app/workspace.h"
 
 #include "app/user_port.h"
+#include "import/external_app.h"
 #include "import/import_driver.h"
+#include "tables/column_sum.h"
 #include "jpk/jpk_reader.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
@@ -41,7 +43,34 @@ bool Workspace::isEnabled(const QString &action) const
         return c.checked(QStringLiteral("rb_nag_OsobnyPlik_Checked"));
     if (action == u"Act_ImportujFaktury")
         return !c.isCommonFile();
+    if (action == u"act_ImportujZAplikacji")
+        return c.isCommonFile() && c.checked(QStringLiteral("chb_Imp_Application_Checked"));
     return true;
+}
+
+bool Workspace::act_ImportujZAplikacjiExecute()
+{
+    return ExternalApp::act_ImportujZAplikacjiExecute(*this) == ExternalApp::Check::Passed;
+}
+
+QString Workspace::sumColumn(const QString &grid, const QString &field)
+{
+    const char *grids[] = {"grid_FAK", "grid_POZ", "grid_ZAM", "grid_ZPOZ"};
+    const TableKind kinds[] = {TableKind::FAK, TableKind::POZ, TableKind::ZAM, TableKind::ZPOZ};
+    for (int i = 0; i < 4; ++i) {
+        if (grid.compare(QLatin1String(grids[i]), Qt::CaseInsensitive) != 0)
+            continue;
+        DocumentTable &table = *m_tables.table(kinds[i]);
+        const int f = table.fieldIndex(field);
+        // the grids show no column for P_14_5 and the link keys
+        const bool shown = f >= 0 && !(kinds[i] == TableKind::FAK && table.fields().at(f).name == u"P_14_5")
+                           && table.fields().at(f).type != FieldType::Integer;
+        if (!shown)
+            return QStringLiteral("%1 has no column %2").arg(grid, field);
+        SumaWgKolumny(table, f, m_port);
+        return QString();
+    }
+    return QStringLiteral("no grid \"%1\" (grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ)").arg(grid);
 }
 
 void Workspace::act_ImportujExecute(const QString &path)

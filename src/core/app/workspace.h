@@ -45,6 +45,14 @@ public:
     bool Act_ImportNaglowekExecute(const QString &path = QString());
     bool Act_ImportujFakturyExecute(const QString &path = QString());
     bool act_ImportujZamowieniaExecute(const QString &path = QString());
+    // "Importuj z aplikacji": false when a check failed (its message shown).
+    bool act_ImportujZAplikacjiExecute();
+    // "Suma wg kolumny." over a grid's column: grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ.
+    QString sumColumn(const QString &grid, const QString &field);  // empty, or why nothing was summed
+    // The window is closing: a wait for the external application ends.
+    bool isClosing() const { return m_closing; }
+    void setClosing(bool closing) { m_closing = closing; }
+
     // Whether a command of the window may run now: the import layout decides which import
     // commands are offered, and none starts while another import or a generation runs.
     bool isEnabled(const QString &action) const;
@@ -101,4 +109,5 @@ private:
     QString m_template;
     bool m_generateNoName = false;
     bool m_busy = false;
+    bool m_closing = false;
 };

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+class Workspace;
+
+// Import through the user's own application: it is started with the period and the name
+// of the exchange file, waited for, and its exchange file is imported as a common file.
+namespace ExternalApp {
+
+// DataDlaAplikacji: the date in the import date format ("dd-mm-yyyy", "yyyy-mm-dd",
+// "ddmmyyyy", "yyyymmdd"; the short date layout when none is chosen).
+QString DataDlaAplikacji(const QDate &date, int dateFormat);
+
+// Fills a template by the %-placeholder rules ("%0:s", "%s" for the next argument, "%%").
+// Returns false, with the reason, for a placeholder that cannot be filled.
+bool formatParams(const QString &templ, const QStringList &args, QString *result, QString *error);
+
+// Where the command stopped before starting anything: the field to bring into view.
+enum class Check { Passed, Application, ApplicationMissing, ExchangeFile, DateFrom, DateTo };
+
+// act_ImportujZAplikacjiExecute. Returns the failed check (its message shown) or Passed.
+Check act_ImportujZAplikacjiExecute(Workspace &workspace);
+
+// UruchomIPoczekaj: starts the program without a shell (the parameter text split at spaces)
+// and lets events run until it ends or the workspace closes.
+bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QString &parameters);
+
+} // namespace ExternalApp
