@@ -2,6 +2,7 @@
 
 #include "app/json_exchange.h"
 #include "app/workspace.h"
+#include "validate/schema_download.h"
 #include "console_port.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,19 @@ static void initDemoResources()
 }
 
 namespace {
+
+// The download window of the command line: progress on stderr.
+class ConsoleDownload : public DownloadView
+{
+public:
+    void setUp(const QString &caption, const QString &, const QString &address) override
+    {
+        std::fprintf(stderr, "%s: %s\n", caption.toUtf8().constData(), address.toUtf8().constData());
+    }
+    void begins(qint64) override {}
+    bool progress(const QString &, qint64) override { return true; }
+    void over(const QString &text) override { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
+};
 
 struct Step
 {
@@ -44,6 +58,7 @@ const StepDef kSteps[] = {
     {"import-invoices", 1, 1},
     {"import-orders", 1, 1},
     {"import-app", 0, 0},
+    {"load-xsd", 0, 0},
     {"sum", 2, 2},
     {"load-map", 2, 2},
     {"save-map", 2, 2},
@@ -125,6 +140,14 @@ QString runStep(Workspace &workspace, const Step &step)
             return QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
                                   "chb_Imp_Application_Checked=TRUE");
         return workspace.act_ImportujZAplikacjiExecute() ? QString() : QStringLiteral("the application was not called");
+    }
+    if (step.name == u"load-xsd") {
+        ConsoleDownload view;
+        QString text;
+        const bool ok = SchemaDownload::b_LoadXSDClick(workspace.port(), &view, workspace.homeDir(), workspace.Memo_JPK(), &text);
+        if (!text.isEmpty())
+            std::fputs(text.toUtf8().constData(), stdout);
+        return ok ? QString() : QStringLiteral("the schema's descriptions could not be loaded");
     }
     if (step.name == u"sum")
         return workspace.sumColumn(step.args.at(0), step.args.at(1));
@@ -216,6 +239,7 @@ QString commandLineUsage()
         "  import-invoices FILE \"Importuj Faktury\": an invoice file of its own\n"
         "  import-orders FILE   \"Importuj zamówienia\": an order file of its own\n"
         "  import-app           \"Importuj z aplikacji\": run the user's application, then import its exchange file\n"
+        "  load-xsd             \"Wczytaj ...\" on \"Opis pól:\": the schema re-indented to stdout\n"
         "  sum GRID FIELD       \"Suma wg kolumny.\" of a column of grid_FAK, grid_POZ, grid_ZAM or grid_ZPOZ\n"
         "  load-map GRID FILE   \"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)\n"
         "  save-map GRID FILE   \"Zachowaj\" of a mapping table\n"

@@ -3,6 +3,8 @@
 #include "control_binder.h"
 #include "date_picker.h"
 #include "document_grid.h"
+#include "download_window.h"
+#include "validate/schema_download.h"
 #include "document_model.h"
 #include "import/external_app.h"
 #include "import/record_resolver.h"
@@ -17,6 +19,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -644,16 +647,29 @@ QWidget *MainWindow::buildHelpPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    const QString schema = QDir(m_workspace->homeDir()).filePath(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"));
-    auto *prompt = new QLabel(S("Schemat: ") + QDir::toNativeSeparators(schema), page);
-    prompt->setObjectName(QStringLiteral("fn_ShematXSD"));
+    auto *title = new QLabel(S("Opis pól wg pliku XSD:"), page);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
     auto *loadButton = new QPushButton(S("Wczytaj ..."), page);
-    loadButton->setEnabled(false);  // the schema's descriptions come with a later version
-    layout->addWidget(row(page, {prompt, loadButton}));
-    auto *memo = new QPlainTextEdit(page);
+    loadButton->setObjectName(QStringLiteral("b_LoadXSD"));
+    layout->addWidget(row(page, {title, loadButton}));
+    auto *memo = new QPlainTextEdit(SchemaDownload::prompt(m_workspace->homeDir()), page);
     memo->setObjectName(QStringLiteral("MemoXSD"));
-    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(memo, 1);
+    connect(loadButton, &QPushButton::clicked, this, [this, memo, loadButton] {
+        DownloadWindow window(this);
+        QString text;
+        memo->setUpdatesEnabled(false);
+        const bool ok = SchemaDownload::b_LoadXSDClick(m_port, &window, m_workspace->homeDir(), m_workspace->Memo_JPK(), &text);
+        if (!text.isEmpty())
+            memo->setPlainText(text);
+        if (ok)
+            loadButton->hide();  // the schema is loaded once a run
+        memo->setUpdatesEnabled(true);
+    });
     return page;
 }
 
@@ -909,6 +925,10 @@ bool MainWindow::renderPages(const QString &dir)
         if (!m_pages->isTabVisible(i))
             continue;
         m_pages->setCurrentIndex(i);
+        // the description page is shown with the schema loaded when it is at hand
+        if (auto *load = m_pages->widget(i)->findChild<QPushButton *>(QStringLiteral("b_LoadXSD"));
+            load && load->isVisible() && QFile::exists(QDir(m_workspace->homeDir()).filePath(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"))))
+            load->click();
         QCoreApplication::processEvents();
         const QString name = QStringLiteral("%1_%2.png").arg(i + 1, 2, 10, QLatin1Char('0')).arg(m_pages->widget(i)->objectName());
         ok = grab().save(QDir(dir).filePath(name)) && ok;

@@ -1,3 +1,4 @@
+#include "support/loopback_server.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
 #include "validate/schema_locator.h"
@@ -222,36 +223,6 @@ TEST_F(Validator, SettingsFileKeepsWhatItHeld)
     { TForm_WalidatorXML v(nullptr, home.path()); }
     EXPECT_TRUE(home.read(QStringLiteral("ustawienia.xml")).contains("<Configuration>"));
 }
-
-// A loopback HTTP server serving one folder; stops with the test.
-class LoopbackServer
-{
-public:
-    explicit LoopbackServer(const QString &root)
-    {
-        m_process.setWorkingDirectory(root);
-        m_process.start(QStringLiteral("python3"),
-                        {QStringLiteral("-u"), QStringLiteral("-c"),
-                         QStringLiteral("import http.server,socketserver\n"
-                                        "class Q(http.server.SimpleHTTPRequestHandler):\n"
-                                        "    def log_message(self,*a): pass\n"
-                                        "s=socketserver.TCPServer(('127.0.0.1',0),Q)\n"
-                                        "print(s.server_address[1],flush=True)\n"
-                                        "s.serve_forever()\n")});
-        if (m_process.waitForReadyRead(10000))
-            m_port = m_process.readLine().trimmed().toInt();
-    }
-    ~LoopbackServer()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    int port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-};
 
 TEST_F(Validator, SchemaFetchedOverHttpAndImportsFromTheCache)
 {

@@ -1,0 +1,192 @@
+#include "validate/schema_download.h"
+
+#include "app/user_port.h"
+#include "jpk/xml_services.h"
+#include "validate/schema_locator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QThread>
+#include <curl/curl.h>
+#include <libxml/parser.h>
+
+DownloadView::~DownloadView() = default;
+
+namespace {
+
+const QString kSchemaName = QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd");
+
+struct Transfer
+{
+    QSaveFile *file;
+    DownloadView *view;
+    UserPort *port;
+    qint64 expected = -1;
+    bool begun = false;
+    bool cancelled = false;
+};
+
+size_t writeBody(char *data, size_t size, size_t count, void *user)
+{
+    auto *t = static_cast<Transfer *>(user);
+    return size_t(t->file->write(data, qint64(size * count)));
+}
+
+int onProgress(void *user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t)
+{
+    auto *t = static_cast<Transfer *>(user);
+    if (!t->begun && total > 0) {
+        t->begun = true;
+        t->expected = total;
+        t->view->begins(total);
+    }
+    t->port->processEvents();
+    if (!t->view->progress(QStringLiteral("Pobieranie=%1/%2").arg(now).arg(t->expected > 0 ? t->expected : 0), now)) {
+        t->cancelled = true;
+        return 1;  // closes the connection
+    }
+    return 0;
+}
+
+} // namespace
+
+namespace SchemaDownload {
+
+QString AdresSchematuZWzorca(const QString &templ)
+{
+    const QString key = QStringLiteral("noNamespaceSchemaLocation=\"");
+    for (const QString &line : templ.split(u'\n')) {
+        const qsizetype at = line.indexOf(key);
+        if (at < 0)
+            continue;
+        const QString rest = line.mid(at + key.size(), 255);
+        const qsizetype quote = rest.indexOf(u'"');
+        return quote > 0 ? rest.left(quote) : QString();
+    }
+    return QString();
+}
+
+bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, const QString &address,
+                    const QString &target)
+{
+    view->setUp(QStringLiteral("Pobieranie pliku ") + heading, heading, address);
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly)) {
+        port->info(applicationTitle(), QStringLiteral("%1: %2").arg(target, file.errorString()));
+        return false;
+    }
+    port->setBusy(true);
+    Transfer t{&file, view, port};
+    char errorText[CURL_ERROR_SIZE] = {};
+    CURLcode code = CURLE_FAILED_INIT;
+    long status = 0;
+    QString failure;
+    if (!SchemaLocator::hostAllowed(address)) {
+        failure = QStringLiteral("the network is switched off (TAVRIX_NO_NETWORK)");
+    } else if (CURL *curl = curl_easy_init()) {
+        const QByteArray url = address.toUtf8();
+        curl_slist *headers = nullptr;
+        headers = curl_slist_append(headers, "Accept: text/html,*/*");
+        headers = curl_slist_append(headers, "Content-Type: text/html; charset=ISO-8859-1");
+        curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "iso-8859-2, identity");
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/3.0 (compatible; Indy Library)");
+        curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+        curl_easy_setopt(curl, CURLOPT_PROXY, "");
+        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+        // no secure transport: an https address fails like any other download error
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
+        code = curl_easy_perform(curl);
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_cleanup(curl);
+        curl_slist_free_all(headers);
+        if (t.cancelled)
+            failure = QStringLiteral("Przerwano przez użytkownika");
+        else if (code != CURLE_OK)
+            failure = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
+    } else {
+        failure = QStringLiteral("the HTTP client could not start");
+    }
+    const bool ok = failure.isEmpty();
+    view->over(ok ? QStringLiteral("Pobrano") : QStringLiteral("Przerwano"));
+    port->setBusy(false);
+    if (!ok) {
+        file.cancelWriting();
+        port->info(applicationTitle(), QStringLiteral("Błąd pobierania z ") + address + QStringLiteral("\r") + failure);
+        return false;
+    }
+    if (!file.commit()) {
+        port->info(applicationTitle(), QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r") + file.errorString());
+        return false;
+    }
+    port->processEvents();
+    return true;
+}
+
+bool reformat(const QString &text, QString *result, QString *error)
+{
+    XmlError parseError;
+    XmlDocPtr doc = Xml::parseText(text, &parseError);
+    if (!doc) {
+        *error = parseError.reason + QStringLiteral(" (line %1)").arg(parseError.line);
+        return false;
+    }
+    xmlChar *bytes = nullptr;
+    int size = 0;
+    const char *encoding = doc->encoding ? reinterpret_cast<const char *>(doc->encoding) : "UTF-8";
+    // the text is shown as Unicode: dump as UTF-8, then put the declared encoding back
+    xmlDocDumpFormatMemoryEnc(doc.get(), &bytes, &size, "UTF-8", 1);
+    QString out = QString::fromUtf8(reinterpret_cast<const char *>(bytes), size);
+    xmlFree(bytes);
+    if (qstricmp(encoding, "UTF-8") != 0)
+        out.replace(QStringLiteral("encoding=\"UTF-8\""), QStringLiteral("encoding=\"%1\"").arg(QString::fromLatin1(encoding)));
+    *result = out;
+    return true;
+}
+
+QString prompt(const QString &programDir)
+{
+    return QStringLiteral("Wczytaj dane z pliku: ") + QDir::toNativeSeparators(QDir(programDir).filePath(kSchemaName));
+}
+
+bool b_LoadXSDClick(UserPort *port, DownloadView *view, const QString &programDir, const QString &templ,
+                    QString *pageText)
+{
+    const QString path = QDir(programDir).filePath(kSchemaName);
+    if (!QFile::exists(path)) {
+        const QString address = AdresSchematuZWzorca(templ);
+        if (address.isEmpty() || !PobierzDoPliku(port, view, QStringLiteral("Pobieranie:") + kSchemaName, address, path)) {
+            port->info(applicationTitle(), QStringLiteral("Brak pliku : ") + path);
+            return false;
+        }
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        port->info(applicationTitle(), QStringLiteral("%1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    QString formatted, error;
+    if (!reformat(text, &formatted, &error)) {
+        *pageText = text;  // the file as read, unformatted
+        port->info(applicationTitle(), error);
+        return false;
+    }
+    *pageText = formatted;
+    return true;
+}
+
+} // namespace SchemaDownload

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+class UserPort;
+
+// What the download window shows; the core tells it, the window or the command line shows it.
+class DownloadView
+{
+public:
+    virtual ~DownloadView();
+    // UstawStream: the window's caption, heading and address.
+    virtual void setUp(const QString &caption, const QString &heading, const QString &address) = 0;
+    virtual void begins(qint64 expected) = 0;
+    // Progress "Pobieranie=%d/%d"; returns false when the user has cancelled.
+    virtual bool progress(const QString &text, qint64 bytes) = 0;
+    virtual void over(const QString &text) = 0;  // "Pobrano" or "Przerwano"
+};
+
+namespace SchemaDownload {
+
+// AdresSchematuZWzorca: the address of the first template line holding
+// noNamespaceSchemaLocation="…", or empty.
+QString AdresSchematuZWzorca(const QString &templ);
+
+// PobierzDoStrumienia into a file: the file is written through a temporary one and appears
+// only when the whole download succeeded; a failure or cancellation leaves nothing behind.
+bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, const QString &address,
+                    const QString &target);
+
+// Re-indents an XML text (two spaces a level), keeping the declaration, comments and texts.
+// Returns false, with the reason, when the text is no well-formed XML.
+bool reformat(const QString &text, QString *result, QString *error);
+
+// b_LoadXSD: the schema beside the program, fetched from the template's address when it is
+// missing, read and re-indented. Returns the page's new text, or nothing when it stays.
+bool b_LoadXSDClick(UserPort *port, DownloadView *view, const QString &programDir, const QString &templ,
+                    QString *pageText);
+
+// The first text of the page: "Wczytaj dane z pliku: " and the schema's path.
+QString prompt(const QString &programDir);
+
+} // namespace SchemaDownload

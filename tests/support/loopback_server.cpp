@@ -1,0 +1,32 @@
+#include "support/loopback_server.h"
+
+LoopbackServer::LoopbackServer(const QString &root)
+{
+    m_process.setWorkingDirectory(root);
+    m_process.start(QStringLiteral("python3"),
+                    {QStringLiteral("-u"), QStringLiteral("-c"),
+                     QStringLiteral("import http.server,socketserver\n"
+                                    "class Q(http.server.SimpleHTTPRequestHandler):\n"
+                                    "    def log_message(self,*a): pass\n"
+                                    "    def do_GET(self):\n"
+                                    "        if self.path.startswith('/broken/'):\n"
+                                    "            self.send_response(200)\n"
+                                    "            self.send_header('Content-Length','100000')\n"
+                                    "            self.end_headers()\n"
+                                    "            self.wfile.write(b'<?xml version=\"1.0\"?>')\n"
+                                    "            self.wfile.flush()\n"
+                                    "            self.connection.close()\n"
+                                    "            return\n"
+                                    "        return super().do_GET()\n"
+                                    "s=socketserver.TCPServer(('127.0.0.1',0),Q)\n"
+                                    "print(s.server_address[1],flush=True)\n"
+                                    "s.serve_forever()\n")});
+    if (m_process.waitForReadyRead(10000))
+        m_port = m_process.readLine().trimmed().toInt();
+}
+
+LoopbackServer::~LoopbackServer()
+{
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+// An HTTP server on 127.0.0.1 for one test, run by python3's standard library; stops with
+// the test. By default it serves the files of a folder; special paths misbehave on purpose:
+// "/broken/..." announces more bytes than it sends and closes the connection.
+class LoopbackServer
+{
+public:
+    explicit LoopbackServer(const QString &root);
+    ~LoopbackServer();
+    int port() const { return m_port; }
+    QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path); }
+
+private:
+    QProcess m_process;
+    int m_port = 0;
+};
