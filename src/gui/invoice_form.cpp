@@ -90,7 +90,7 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
         }
         auto *label = new QLabel(QString::fromUtf8(r.caption), inner);
         label->setWordWrap(true);
-        label->setMaximumWidth(190);
+        label->setMaximumWidth(260);
         auto *edit = new QLineEdit(inner);
         edit->setMinimumWidth(90);
         edit->setObjectName(QStringLiteral("ed_") + field);

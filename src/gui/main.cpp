@@ -44,12 +44,15 @@ int main(int argc, char *argv[])
     const QString home = homeOption(args, QCoreApplication::applicationDirPath());
     const QString shots = takeOption(args, QStringLiteral("--screenshots"));
     const QString importFirst = takeOption(args, QStringLiteral("--import"));
+    const QString size = takeOption(args, QStringLiteral("--size"));
     int status = 0;
     {
         MainWindow window(args, home);
         window.show();
         if (!importFirst.isEmpty())
             window.workspace().act_ImportujExecute(importFirst);
+        if (!size.isEmpty())
+            window.resize(size.section(u'x', 0, 0).toInt(), size.section(u'x', 1, 1).toInt());
         if (!shots.isEmpty())
             return window.renderPages(shots) ? 0 : 1;
         status = app.exec();

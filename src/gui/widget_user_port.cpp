@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QAction>
 #include <QProgressBar>
+#include <cstdlib>
 
 // Dialog texts use CR alone for line breaks; Qt's boxes want LF.
 static QString shown(const QString &text)
@@ -64,7 +65,12 @@ void WidgetUserPort::progressShow(int minimum, int maximum)
 
 void WidgetUserPort::progressPosition(int position)
 {
-    if (m_gauge)
+    // passes report every line: the bar is moved only when it would show a change
+    if (!m_gauge)
+        return;
+    const int span = std::max(1, m_gauge->maximum() - m_gauge->minimum());
+    const int step = std::max(1, span / 500);
+    if (position == m_gauge->maximum() || std::abs(position - m_gauge->value()) >= step)
         m_gauge->setValue(position);
 }
 
