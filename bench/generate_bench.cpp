@@ -1,7 +1,7 @@
 // Generation of the JPK file from N invoices with K lines each: wall time per run and the
 // memory the generation adds on top of the filled tables (it must not grow with N).
 //   bench_generate [INVOICES] [LINES] [RUNS] [OUTFILE]
-#include "app/user_port.h"
+#include "silent_port.h"
 #include "app/workspace.h"
 
 #include <QCoreApplication>
@@ -12,21 +12,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentPort : public UserPort
-{
-public:
-    void info(const QString &, const QString &) override {}
-    void error(const QString &, const QString &t) override { std::fprintf(stderr, "%s\n", qPrintable(t)); }
-    bool question(const QString &, const QString &) override { return true; }
-    std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    void progressShow(int, int) override {}
-    void progressPosition(int) override {}
-    void progressHide() override {}
-    void setBusy(bool) override {}
-    void processEvents() override {}
-};
 
 long statusKiB(const char *key)
 {

@@ -2,7 +2,7 @@
 // the line list, the header, the invoice pass, the order pass. Prints each step's median time
 // over RUNS runs, lines per second of the passes, and the peak memory of the process.
 //   bench_import DIR [RUNS]      (DIR holds dane.txt and JPK_FA3_Ustawienia.ini)
-#include "app/user_port.h"
+#include "silent_port.h"
 #include "app/workspace.h"
 #include "import/import_driver.h"
 
@@ -14,21 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentPort : public UserPort
-{
-public:
-    void info(const QString &, const QString &t) override { std::fprintf(stderr, "%s\n", qPrintable(t)); }
-    void error(const QString &, const QString &t) override { std::fprintf(stderr, "%s\n", qPrintable(t)); }
-    bool question(const QString &, const QString &) override { return true; }
-    std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    void progressShow(int, int) override {}
-    void progressPosition(int) override {}
-    void progressHide() override {}
-    void setBusy(bool) override {}
-    void processEvents() override {}
-};
 
 long peakKiB()
 {

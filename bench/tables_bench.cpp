@@ -1,26 +1,11 @@
 // Filling and walking the document tables: the cost every import, load and generation pays
 // per record.
-#include "app/user_port.h"
+#include "silent_port.h"
 #include "tables/document_tables.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class SilentPort : public UserPort
-{
-public:
-    void info(const QString &, const QString &) override {}
-    void error(const QString &, const QString &) override {}
-    bool question(const QString &, const QString &) override { return true; }
-    std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    void progressShow(int, int) override {}
-    void progressPosition(int) override {}
-    void progressHide() override {}
-    void setBusy(bool) override {}
-    void processEvents() override {}
-};
 
 void fill(DocumentTables &t, int invoices, int lines)
 {

@@ -14,23 +14,28 @@ namespace {
 
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS;
 
+// The first error of a parse; warnings do not count.
 struct ErrorSink
 {
     XmlError first;
     bool seen = false;
+
+    void take(xmlErrorPtr error)
+    {
+        if (seen || !error || error->level < XML_ERR_ERROR)
+            return;
+        seen = true;
+        first.code = error->code;
+        first.reason = QString::fromUtf8(error->message).trimmed();
+        first.line = error->line;
+        first.column = error->int2;
+    }
 };
 
 // libxml2 hands structured errors the parser context; the sink rides in its _private.
 void collectError(void *data, xmlErrorPtr error)
 {
-    auto *sink = static_cast<ErrorSink *>(static_cast<xmlParserCtxtPtr>(data)->_private);
-    if (sink->seen || !error || error->level < XML_ERR_ERROR)
-        return;
-    sink->seen = true;
-    sink->first.code = error->code;
-    sink->first.reason = QString::fromUtf8(error->message).trimmed();
-    sink->first.line = error->line;
-    sink->first.column = error->int2;
+    static_cast<ErrorSink *>(static_cast<xmlParserCtxtPtr>(data)->_private)->take(error);
 }
 
 XmlDocPtr parse(const QByteArray &bytes, const QString &url, XmlError *error, const QString &textForLines)
@@ -286,21 +291,12 @@ const char kXsiNamespace[] = "http://www.w3.org/2001/XMLSchema-instance";
 struct ScanState
 {
     XmlRootInfo root;
-    XmlError error;
-    bool failed = false;
+    ErrorSink errors;
 };
 
-// libxml2 passes the parser context; the state rides in its _private
-void onScanError(void *data, xmlErrorPtr e)
+void onScanError(void *data, xmlErrorPtr error)
 {
-    auto *state = static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(data)->_private);
-    if (state->failed || !e || e->level < XML_ERR_ERROR)
-        return;
-    state->failed = true;
-    state->error.code = e->code;
-    state->error.reason = QString::fromUtf8(e->message).trimmed();
-    state->error.line = e->line;
-    state->error.column = e->int2;
+    static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(data)->_private)->errors.take(error);
 }
 
 void onInternalSubset(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *systemId)
@@ -349,16 +345,17 @@ namespace Xml {
 bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
 {
     ScanState state;
+    XmlError &failure = state.errors.first;
     auto finish = [&](bool ok) {
         if (root)
             *root = state.root;
         if (error)
-            *error = state.error;
+            *error = failure;
         return ok;
     };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        state.error.reason = QStringLiteral("Cannot read the file \"%1\": %2").arg(path, file.errorString());
+        failure.reason = QStringLiteral("Cannot read the file \"%1\": %2").arg(path, file.errorString());
         return finish(false);
     }
     xmlSAXHandler sax = {};
@@ -377,26 +374,26 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
     QByteArray chunk = file.read(4);
     xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, chunk.constData(), int(chunk.size()), name.constData());
     if (!ctxt) {
-        state.error.reason = QStringLiteral("out of memory");
+        failure.reason = QStringLiteral("out of memory");
         return finish(false);
     }
     ctxt->_private = &state;
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
-    while (!state.failed) {
+    while (!state.errors.seen) {
         chunk = file.read(1 << 18);
         const bool last = chunk.isEmpty();
         xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), last ? 1 : 0);
         if (last)
             break;
     }
-    if (!state.failed && !ctxt->wellFormed) {
-        state.failed = true;
-        state.error.reason = QStringLiteral("the document is not well-formed");
+    if (!state.errors.seen && !ctxt->wellFormed) {
+        state.errors.seen = true;
+        failure.reason = QStringLiteral("the document is not well-formed");
     }
     xmlFreeParserCtxt(ctxt);
-    if (state.failed && state.error.line > 0)
-        state.error.sourceText = lineOfFile(path, state.error.line);
-    return finish(!state.failed);
+    if (state.errors.seen && failure.line > 0)
+        failure.sourceText = lineOfFile(path, failure.line);
+    return finish(!state.errors.seen);
 }
 
 QString parserMessage(const XmlError &error)
