@@ -16,19 +16,7 @@ mkdir -p "$work/home"
 cp "$bin/Schemat_JPK_FA(4)_v1-0.xsd" "$work/home/"
 ln -s "$bin/schemas" "$work/home/schemas"
 
-measure() {  # label, command...
-  local label="$1"; shift
-  local times=() mems=()
-  for _ in $(seq "$runs"); do
-    /usr/bin/time -q -f "%e %M" -o "$work/t" "$@" >/dev/null 2>&1 || true
-    read -r t m < "$work/t"
-    times+=("$t"); mems+=("$m")
-  done
-  local mt mm
-  mt=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
-  mm=$(printf '%s\n' "${mems[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
-  printf '%-28s median %8.2f s   peak %8d KiB   (runs: %s)\n' "$label" "$mt" "$mm" "${times[*]}"
-}
+source "$root/bench/measure.sh"
 measure "tavrix-jpk validate" "$bin/tavrix-jpk" --home "$work/home" validate "$work/JPK_big.xml"
 measure "xmllint --stream --schema" env XML_CATALOG_FILES="$bin/schemas/catalog.xml" xmllint --nonet --stream --noout \
   --schema "$bin/Schemat_JPK_FA(4)_v1-0.xsd" "$work/JPK_big.xml"
