@@ -887,7 +887,7 @@ void MainWindow::act_ImportujZAplikacjiExecute()
 
 void MainWindow::act_AboutExecute()
 {
-    QMessageBox::about(this, QStringLiteral("o Programie"), Workspace::aboutText());
+    m_port->info(QStringLiteral("o Programie"), Workspace::aboutText());
 }
 
 void MainWindow::storeSettings()

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -304,6 +305,53 @@ TEST(ColumnSums, ButtonOfTheInvoiceValues)
     EXPECT_EQ(f.position(), 0);
     w.sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11"));
     EXPECT_TRUE(port.messages.last().text.endsWith(QStringLiteral("NazwaXML: <P_11/>")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindow, InvalidDateIsRefusedAndEmptied)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    auto *edit = w.findChild<QWidget *>(QStringLiteral("ed_DataOd"))->findChild<QLineEdit *>();
+    ASSERT_TRUE(edit);
+    edit->setText(QStringLiteral("2023-08-01"));
+    emit edit->editingFinished();
+    EXPECT_EQ(w.workspace().controls().date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
+    edit->setText(QStringLiteral("31.02.2023x"));
+    emit edit->editingFinished();
+    EXPECT_EQ(port.messages.last().text, QStringLiteral("Wprowadzona data \"31.02.2023x\" nie jest właściwą"));
+    EXPECT_EQ(w.workspace().controls().date(QStringLiteral("ed_DataOd_Date")), zeroDate());
+    EXPECT_TRUE(edit->text().isEmpty());  // the zero date shows as empty
+}
+
+TEST(MainWindow, PlacementOfAnotherPixelDensityIsNotApplied)
+{
+    TempHome home;
+    RecordingPort port;
+    QRect designed;
+    {
+        MainWindow w({}, home.path(), &port);
+        designed = w.geometry();
+    }
+    home.write(QStringLiteral("JPK_FA3_Ustawienia.ini"),
+               "[Form_ImportJPK]\r\nPixelsPerInch=1234\r\nNormPos=10,10,910,710\r\n");
+    MainWindow w({}, home.path(), &port);
+    EXPECT_EQ(w.geometry().size(), designed.size());
+}
+
+TEST(MainWindow, AboutTellsTheVersion)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    w.action(QStringLiteral("act_About"))->trigger();
+    ASSERT_FALSE(port.messages.isEmpty());
+    EXPECT_EQ(port.messages.last().caption, QStringLiteral("o Programie"));
+    EXPECT_TRUE(port.messages.last().text.endsWith(QStringLiteral("Wersja programu: 2023.08.25.1")));
 }
 
 } // namespace
