@@ -684,7 +684,6 @@ void MainWindow::updateEnables()
             n->setEnabled(state);
     };
     const bool common = c.isCommonFile();
-    const bool busy = m_workspace->isBusy();
     for (const char *action : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujZamowienia",
                                "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
         m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
@@ -739,7 +738,6 @@ void MainWindow::updateEnables()
         m_connect->setEnabled(m_workspace->tables().polaczEnabled());
         m_disconnect->setEnabled(m_workspace->tables().rozlaczEnabled());
     }
-    Q_UNUSED(busy);
 }
 
 void MainWindow::refreshCounters()

@@ -113,28 +113,30 @@ bool ImportDriver::Act_ImportNaglowekExecute(const QString &path)
     return ok;
 }
 
-bool ImportDriver::Act_ImportujFakturyExecute(const QString &path)
+bool ImportDriver::importSeparateFile(const QString &what, const QString &path, bool (ImportDriver::*pass)(int),
+                                      const QString &done, const QString &failed)
 {
     BusyScope busy(m_ws);
-    if (!WskazPlikImportu(QStringLiteral("FAKTURY"), path))
+    if (!WskazPlikImportu(what, path))
         return false;
-    const bool ok = WczytajFaktury(0);
-    m_port->info(applicationTitle(), ok ? QStringLiteral("Wczytano dane z pliku FAKTUR")
-                                        : QStringLiteral("Nie udało sie pobrać poprawnie danych faktur"));
+    const bool ok = (this->*pass)(0);
+    m_port->info(applicationTitle(), ok ? done : failed);
     m_lines.clear();
     return ok;
 }
 
+bool ImportDriver::Act_ImportujFakturyExecute(const QString &path)
+{
+    return importSeparateFile(QStringLiteral("FAKTURY"), path, &ImportDriver::WczytajFaktury,
+                              QStringLiteral("Wczytano dane z pliku FAKTUR"),
+                              QStringLiteral("Nie udało sie pobrać poprawnie danych faktur"));
+}
+
 bool ImportDriver::act_ImportujZamowieniaExecute(const QString &path)
 {
-    BusyScope busy(m_ws);
-    if (!WskazPlikImportu(QStringLiteral("ZAMÓWIENIA"), path))
-        return false;
-    const bool ok = WczytajZamowienia(0);
-    m_port->info(applicationTitle(), ok ? QStringLiteral("Wczytano dane z pliku Zamówienia")
-                                        : QStringLiteral("Nie udało sie pobrać poprawnie danych Zamówienia"));
-    m_lines.clear();
-    return ok;
+    return importSeparateFile(QStringLiteral("ZAMÓWIENIA"), path, &ImportDriver::WczytajZamowienia,
+                              QStringLiteral("Wczytano dane z pliku Zamówienia"),
+                              QStringLiteral("Nie udało sie pobrać poprawnie danych Zamówienia"));
 }
 
 void ImportDriver::ImportujWspolnyPlik()

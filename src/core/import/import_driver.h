@@ -34,6 +34,9 @@ public:
 private:
     struct Pass;
     bool runPass(const Pass &pass, int start);
+    // A pass over a file of its own, with its closing message.
+    bool importSeparateFile(const QString &what, const QString &path, bool (ImportDriver::*pass)(int),
+                            const QString &done, const QString &failed);
 
     Workspace &m_ws;
     UserPort *m_port;

@@ -245,7 +245,6 @@ JpkWriter::Outcome JpkWriter::generate()
     xmlFree(const_cast<xmlChar *>(doc->encoding));
     doc->encoding = xmlStrdup(reinterpret_cast<const xmlChar *>("UTF-8"));
 
-    Outcome outcome = Outcome::Failed;
     std::vector<Stream> streams;
     auto cleanup = [&] {
         for (Stream &s : streams)
@@ -381,8 +380,7 @@ JpkWriter::Outcome JpkWriter::generate()
         m_ws.WeryfikujPlikJPK(fileName);
     else
         m_port->info(applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \r") + fileName);
-    outcome = Outcome::Written;
-    return outcome;
+    return Outcome::Written;
 }
 
 QString fn_JPKExit(UserPort *port, const QString &text)
