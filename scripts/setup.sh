@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxml2-dev libxml2-utils libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 xvfb xauth time bc mawk
+  python3 xvfb xauth time bc mawk locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -18,4 +18,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The users' machines run in the Polish locale (decimal comma); the tests run there too.
+if ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i pl_PL -c -f UTF-8 -A /usr/share/locale/locale.alias pl_PL.UTF-8
 fi

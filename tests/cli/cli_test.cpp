@@ -18,9 +18,15 @@ struct CliRun
     QString err;
 };
 
-CliRun run(const QStringList &args)
+CliRun run(const QStringList &args, const QString &locale = QString())
 {
     QProcess p;
+    if (!locale.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LANG"), locale);
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        p.setProcessEnvironment(env);
+    }
     p.start(QStringLiteral(TAVRIX_CLI), args);
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
@@ -195,8 +201,9 @@ TEST(Cli, GeneratorExpectationsRoundTrip)
 {
     // the export of the synthetic generator's expected records comes back unchanged
     TempHome home;
+    TAVRIX_GENERATOR_OR_SKIP();
     QProcess gen;
-    gen.start(QStringLiteral("python3"), {QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py"), home.path(),
+    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(),
                                           QStringLiteral("--invoices"), QStringLiteral("60"), QStringLiteral("--expect")});
     if (!gen.waitForFinished(60000) || gen.exitCode() != 0)
         GTEST_SKIP() << "the generator is not available";
@@ -225,32 +232,45 @@ TEST(Cli, GeneratorExpectationsRoundTrip)
 
 namespace {
 
-TEST(Cli, GeneratedExportImportsIntoAValidFileInBothStyles)
+TEST(Cli, GeneratedExportImportsIntoAValidFileInBothStylesAndEveryLocale)
 {
+    // the system locale must change nothing: a decimal comma in LC_NUMERIC once cut every amount
+    const QRegularExpression stamp(QStringLiteral("<DataWytworzeniaJPK>[^<]*</DataWytworzeniaJPK>"));
     for (const char *style : {"pl", "iso"}) {
         TempHome home;
+        TAVRIX_GENERATOR_OR_SKIP();
         QProcess gen;
-        gen.start(QStringLiteral("python3"), {QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py"), home.path(),
-                                              QStringLiteral("--invoices"), QStringLiteral("150"), QStringLiteral("--style"),
-                                              QString::fromLatin1(style)});
+        gen.start(QStringLiteral("python3"), {generatorScript(), home.path(), QStringLiteral("--invoices"),
+                                              QStringLiteral("150"), QStringLiteral("--style"), QString::fromLatin1(style)});
         ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0);
         // "DIR: 150 invoices, 450 invoice lines, 12 orders"
         const QString said = QString::fromUtf8(gen.readAllStandardOutput());
         const QRegularExpression counts(QStringLiteral("(\\d+) invoices, (\\d+) invoice lines, (\\d+) orders"));
         const QRegularExpressionMatch m = counts.match(said);
         ASSERT_TRUE(m.hasMatch()) << said.toStdString();
-        QFile::copy(QStringLiteral(TAVRIX_SHARED "/schemas/Schemat_JPK_FA(4)_v1-0.xsd"),
+        QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
                     home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
-        QFile::link(QStringLiteral(TAVRIX_SHARED "/schemas"), home.file(QStringLiteral("schemas")));
-        const QString out = home.file(QStringLiteral("JPK_FA4.xml"));
-        const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), home.file(QStringLiteral("dane.txt")),
-                              QStringLiteral("generate"), out, QStringLiteral("validate"), out});
-        ASSERT_EQ(r.status, 0) << style << r.out.toStdString() << r.err.toStdString();
-        EXPECT_TRUE(r.out.contains(QStringLiteral("zgodna ze schemą XSD"))) << r.out.toStdString();
-        const QByteArray xml = home.read(QStringLiteral("JPK_FA4.xml"));
-        EXPECT_TRUE(xml.contains(QByteArray("<LiczbaFaktur>").append(m.captured(1).toLatin1()).append("</LiczbaFaktur>"))) << style;
-        EXPECT_TRUE(xml.contains(QByteArray("<LiczbaWierszyFaktur>").append(m.captured(2).toLatin1()).append("</LiczbaWierszyFaktur>"))) << style;
-        EXPECT_TRUE(xml.contains(QByteArray("<LiczbaZamowien>").append(m.captured(3).toLatin1()).append("</LiczbaZamowien>"))) << style;
+        QFile::link(QStringLiteral(TAVRIX_SCHEMAS ""), home.file(QStringLiteral("schemas")));
+        QString written[2];
+        const QString locales[2] = {QStringLiteral("C"), QStringLiteral("pl_PL.UTF-8")};
+        for (int i = 0; i < 2; ++i) {
+            const QString name = QStringLiteral("JPK_FA4_%1.xml").arg(i);
+            const QString out = home.file(name);
+            const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"),
+                                  home.file(QStringLiteral("dane.txt")), QStringLiteral("generate"), out,
+                                  QStringLiteral("validate"), out},
+                                 locales[i]);
+            ASSERT_EQ(r.status, 0) << style << r.out.toStdString() << r.err.toStdString();
+            EXPECT_TRUE(r.out.contains(QStringLiteral("zgodna ze schemą XSD"))) << r.out.toStdString();
+            const QByteArray xml = home.read(name);
+            EXPECT_TRUE(xml.contains(QByteArray("<LiczbaFaktur>").append(m.captured(1).toLatin1()).append("</LiczbaFaktur>"))) << style;
+            EXPECT_TRUE(xml.contains(QByteArray("<LiczbaWierszyFaktur>").append(m.captured(2).toLatin1()).append("</LiczbaWierszyFaktur>"))) << style;
+            EXPECT_TRUE(xml.contains(QByteArray("<LiczbaZamowien>").append(m.captured(3).toLatin1()).append("</LiczbaZamowien>"))) << style;
+            written[i] = QString::fromUtf8(xml).replace(stamp, QString());
+        }
+        EXPECT_EQ(written[0], written[1]) << style << ": the Polish locale changed the file";
+        // the amounts keep their fractions
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("<P_15>\\d+\\.\\d[1-9]</P_15>")).match(written[1]).hasMatch()) << style;
     }
 }
 

@@ -21,3 +21,9 @@ QByteArray cp1250(const QString &text)
     QStringEncoder encoder("windows-1250");
     return encoder.encode(text);
 }
+
+QString generatorScript()
+{
+    const QString path = QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py");
+    return QFile::exists(path) ? path : QString();
+}

@@ -1,5 +1,6 @@
 #include "import/sep_parser.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -195,7 +196,10 @@ double tcsvParser::GetFloat(int n, double defaultValue) const
     }
     if (i != len || digits == 0)
         return defaultValue;
-    return std::strtod(t, nullptr);
+    // the C library's strtod follows LC_NUMERIC (a decimal comma under pl_PL): never use it here
+    double value = defaultValue;
+    const std::from_chars_result r = std::from_chars(t, t + len, value);
+    return r.ec == std::errc() ? value : defaultValue;
 }
 
 QDate tcsvParser::GetDate(int n, const QDate &defaultValue) const

@@ -5,6 +5,7 @@
 #include "app/user_port.h"
 #include "jpk/xml_services.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -196,13 +197,18 @@ QString FloatText(double number, int decimals)
     if (!std::isfinite(number))
         return QString();
     // The decimal digits a person reads (15 significant), then the exact half away from zero.
+    // to_chars, unlike printf, never takes the decimal separator from the C library's locale
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(number));
+    const std::to_chars_result r =
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(number), std::chars_format::scientific, 14);
+    *r.ptr = 0;
     // buf: d.dddddddddddddde±XX
     QByteArray digits;
     digits.append(buf[0]);
     digits.append(buf + 2, 14);
-    const int exponent = std::atoi(buf + 17);
+    int exponent = 0;
+    const char *e = buf + 17;
+    std::from_chars(e + (*e == '+' ? 1 : 0), r.ptr, exponent);
     // value = 0.digits * 10^(exponent + 1); position of the decimal point in digits:
     int point = exponent + 1;
     if (point < 0) {

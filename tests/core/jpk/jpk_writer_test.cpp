@@ -315,15 +315,16 @@ TEST_F(Writer, RefusalsAndFailuresLeaveTheOldFile)
 
 TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)
 {
+    TAVRIX_GENERATOR_OR_SKIP();
     QProcess gen;
-    gen.start(QStringLiteral("python3"), {QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py"), home.path(),
+    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(),
                                           QStringLiteral("--invoices"), QStringLiteral("120"), QStringLiteral("--expect")});
     ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0) << "the generator did not run";
     ASSERT_EQ(JsonExchange::importFile(ws, home.file(QStringLiteral("expected.json"))), QString());
     c().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("5261040828"));
-    QFile::copy(QStringLiteral(TAVRIX_SHARED "/schemas/Schemat_JPK_FA(4)_v1-0.xsd"),
+    QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
                 home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
-    QFile::link(QStringLiteral(TAVRIX_SHARED "/schemas"), home.file(QStringLiteral("schemas")));
+    QFile::link(QStringLiteral(TAVRIX_SCHEMAS ""), home.file(QStringLiteral("schemas")));
     c().setChecked(QStringLiteral("chb_Weryfikuj_Checked"), true);
     generate();
     EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), applicationTitle(),
@@ -333,11 +334,11 @@ TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)
     QProcess lint;
     lint.setProcessEnvironment([] {
         auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XML_CATALOG_FILES"), QStringLiteral(TAVRIX_SHARED "/schemas/catalog.xml"));
+        env.insert(QStringLiteral("XML_CATALOG_FILES"), QStringLiteral(TAVRIX_SCHEMAS "/catalog.xml"));
         return env;
     }());
     lint.start(QStringLiteral("xmllint"), {QStringLiteral("--nonet"), QStringLiteral("--noout"), QStringLiteral("--schema"),
-                                           QStringLiteral(TAVRIX_SHARED "/schemas/Schemat_JPK_FA(4)_v1-0.xsd"),
+                                           QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
                                            home.file(QStringLiteral("JPK_FA4.xml"))});
     if (!lint.waitForFinished(60000))
         GTEST_SKIP() << "xmllint is not available";

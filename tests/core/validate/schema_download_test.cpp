@@ -55,7 +55,7 @@ TEST(SchemaAddress, FromTheTemplate)
 TEST(SchemaPage, SchemaBesideTheProgramIsShownReindented)
 {
     TempHome home;
-    QFile::copy(QStringLiteral(TAVRIX_SHARED "/schemas/") + kSchema, home.file(kSchema));
+    QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/") + kSchema, home.file(kSchema));
     RecordingPort port;
     RecordingView view;
     QString text;
@@ -83,7 +83,7 @@ TEST(SchemaPage, MissingSchemaWithoutAnAddress)
 TEST(SchemaPage, DownloadsOverHttpAndFailsCleanly)
 {
     TempHome served;
-    QFile::copy(QStringLiteral(TAVRIX_SHARED "/schemas/") + kSchema, served.file(QStringLiteral("s.xsd")));
+    QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/") + kSchema, served.file(QStringLiteral("s.xsd")));
     LoopbackServer server(served.path());
     ASSERT_GT(server.port(), 0);
 

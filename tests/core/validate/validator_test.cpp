@@ -13,9 +13,8 @@ namespace {
 
 using Msg = RecordingPort::Message;
 
-const QString kShared = QStringLiteral(TAVRIX_SHARED);
-const QString kSchemas = kShared + QStringLiteral("/schemas");
-const QString kSamples = kShared + QStringLiteral("/samples/jpk_fa4");
+const QString kSchemas = QStringLiteral(TAVRIX_SCHEMAS);
+const QString kSamples = QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4");
 const QString kData = QStringLiteral(TAVRIX_TEST_DATA "/xml");
 const QString kJpkNamespace = QStringLiteral("http://jpk.mf.gov.pl/wzor/2022/02/17/02171/");
 
@@ -56,7 +55,7 @@ protected:
 TEST_F(Validator, ValidSamplesConform)
 {
     installSchemas(home);
-    for (const QString &name : {QStringLiteral("handmade/minimal_valid.xml"), QStringLiteral("handmade/rich_valid.xml")}) {
+    for (const QString &name : {QStringLiteral("minimal_valid.xml"), QStringLiteral("rich_valid.xml")}) {
         const QString file = kSamples + u'/' + name;
         const Outcome o = validate(home, file);
         EXPECT_TRUE(o.valid) << name.toStdString();
@@ -75,7 +74,7 @@ TEST_F(Validator, FirstSchemaErrorWithItsLine)
         int line;
         const char *element;
     };
-    const Case cases[] = {{"handmade/invalid_element_order.xml", 31, "P_2A"}, {"handmade/invalid_P_12_rate.xml", 67, "P_12"}};
+    const Case cases[] = {{"invalid_element_order.xml", 31, "P_2A"}, {"invalid_P_12_rate.xml", 67, "P_12"}};
     for (const Case &c : cases) {
         const QString file = kSamples + u'/' + QString::fromLatin1(c.file);
         const Outcome o = validate(home, file);
@@ -135,7 +134,7 @@ TEST_F(Validator, NotWellFormedOrMissingFile)
 TEST_F(Validator, MissingSchemaWithoutNetworkGivesTheReport)
 {
     // no schema beside the program, no catalog, nothing cached, the network switched off
-    const Outcome o = validate(home, kSamples + QStringLiteral("/handmade/minimal_valid.xml"));
+    const Outcome o = validate(home, kSamples + QStringLiteral("/minimal_valid.xml"));
     EXPECT_FALSE(o.valid);
     ASSERT_EQ(o.messages.size(), 1);
     const Msg &m = o.messages.first();
@@ -239,7 +238,7 @@ TEST_F(Validator, SchemaFetchedOverHttpAndImportsFromTheCache)
                     SchemaLocator::instance().cacheFileFor(etd + QString::fromLatin1(name)));
 
     const QString address = QStringLiteral("http://127.0.0.1:%1/jpk_fa4.xsd").arg(server.port());
-    QFile sample(kSamples + QStringLiteral("/handmade/minimal_valid.xml"));
+    QFile sample(kSamples + QStringLiteral("/minimal_valid.xml"));
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     QByteArray text = sample.readAll();
     const QByteArray hinted = QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"")
