@@ -227,8 +227,15 @@ int runDemo(ConsolePort &port, const QString &programDir)
 QString commandLineUsage()
 {
     return QStringLiteral(
-        "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] STEP...\n"
+        "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] [--keep-going] STEP...\n"
         "       tavrix-jpk --demo   (imports the built-in example, writes JPK_FA4_demo.xml here and validates it)\n"
+        "       tavrix-jpk --version | --help\n"
+        "options:\n"
+        "  --home DIR           the program's folder (settings file, schema, ustawienia.xml)\n"
+        "  --yes, --no          the answer to every question (default: no)\n"
+        "  --messages FILE      append every message as a JSON line to FILE\n"
+        "  --save               store the settings file at the end, as closing the window does\n"
+        "  --keep-going         run every step even after one failed\n"
         "steps:\n"
         "  set KEY=VALUE        set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)\n"
         "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
@@ -245,7 +252,9 @@ QString commandLineUsage()
         "  save-map GRID FILE   \"Zachowaj\" of a mapping table\n"
         "  load FILE            load a JPK_FA(1)-(4) file into the header fields and tables\n"
         "  set-template FILE    use the text of FILE (UTF-8) as the JPK template\n"
-        "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n");
+        "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n"
+        "exit status: 0 every step succeeded; 1 a step failed (a failure message or an error was shown,\n"
+        "  or the command did not finish); 2 a usage error\n");
 }
 
 int runCommandLine(const QStringList &args, const QString &defaultHome)
@@ -254,6 +263,7 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
     QString home = defaultHome;
     QStringList windowArgs;
     bool save = false;
+    bool keepGoing = false;
     bool demo = false;
     bool answerGiven = false;
     QString messagesPath;
@@ -272,6 +282,11 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
             demo = true;
         } else if (arg == u"--save") {
             save = true;
+        } else if (arg == u"--keep-going") {
+            keepGoing = true;
+        } else if (arg == u"--version") {
+            std::fputs((QStringLiteral("tavrix-jpk ") + Workspace::programVersion() + u'\n').toUtf8().constData(), stdout);
+            return 0;
         } else if (arg == u"--help" || arg == u"-h") {
             std::fputs(commandLineUsage().toUtf8().constData(), stdout);
             return 0;
@@ -330,16 +345,27 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
     workspace.start(windowArgs, home);
     int status = 0;
     for (const Step &step : std::as_const(steps)) {
-        const QString error = runStep(workspace, step);
+        // One rule for every step: it failed when its command said so, or when it showed an
+        // error box or a failure message on the way.
+        const int errorsBefore = port.errorCount();
+        const int failuresBefore = port.failureCount();
+        QString error = runStep(workspace, step);
+        if (error.isEmpty() && (port.errorCount() > errorsBefore || port.failureCount() > failuresBefore))
+            error = QStringLiteral("the command ended in failure (see its message)");
         if (!error.isEmpty()) {
             printErr(step.name + QStringLiteral(": ") + error);
             status = 1;
-            break;
+            if (!keepGoing)
+                break;
         }
     }
     if (save) {
         workspace.storeSettings();
-        workspace.writeSettingsFile();
+        QString error;
+        if (!workspace.writeSettingsFile(&error) && !error.isEmpty()) {
+            printErr(QStringLiteral("--save: ") + error);
+            status = 1;
+        }
     }
     return status;
 }

@@ -1,5 +1,6 @@
 #include "app/json_exchange.h"
 
+#include "app/safe_file.h"
 #include "app/workspace.h"
 
 #include <QFile>
@@ -108,8 +109,8 @@ namespace JsonExchange {
 
 QString exportFile(Workspace &workspace, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    SafeFile file(path);
+    if (!file.open())
         return QStringLiteral("%1: %2").arg(path, file.errorString());
 
     QByteArray out = "{\"header\":{";
@@ -142,15 +143,15 @@ QString exportFile(Workspace &workspace, const QString &path)
             }
             out += '}';
             if (out.size() > (1 << 20)) {
-                file.write(out);
+                if (!file.write(out))
+                    return QStringLiteral("%1: %2").arg(path, file.errorString());
                 out.clear();
             }
         }
         out += ']';
     }
     out += "}\n";
-    file.write(out);
-    if (!file.commit())
+    if (!file.write(out) || !file.commit())
         return QStringLiteral("%1: %2").arg(path, file.errorString());
     return QString();
 }

@@ -1,7 +1,9 @@
 #include "app/settings_file.h"
 
+#include "app/safe_file.h"
+#include "app/text_codec.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -116,24 +118,17 @@ QByteArray SettingsFile::toBytes() const
     case Encoding::Windows1250:
         break;
     }
-    QStringEncoder encoder("windows-1250");
-    if (!encoder.isValid())
-        return text.toLatin1();
-    return encoder.encode(text);
+    return TextCodec::toWindows1250(text);
 }
 
-bool SettingsFile::save() const
+bool SettingsFile::save(QString *error) const
 {
     if (m_path.isEmpty())
         return false;
     QFile existing(m_path);
     if (existing.exists() && !(existing.permissions() & QFileDevice::WriteOwner))
         return false;
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(toBytes());
-    return file.commit();
+    return writeFileSafely(m_path, toBytes(), error);
 }
 
 const SettingsFile::Section *SettingsFile::findSection(const QString &name) const

@@ -19,7 +19,8 @@ public:
     void loadFromBytes(const QByteArray &bytes);
     // Writes the whole document to path() through a temporary file. A file that is
     // read-only on disk is never written; a failure leaves the old file as it was.
-    bool save() const;
+    // Writes the file in one piece; a failure keeps the old file, *error says why.
+    bool save(QString *error = nullptr) const;
 
     QString path() const { return m_path; }
     void setPath(const QString &path) { m_path = path; }

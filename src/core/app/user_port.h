@@ -15,6 +15,16 @@ public:
     // An information message box with the application's title as caption and an OK button.
     virtual void info(const QString &caption, const QString &text) = 0;
     virtual void error(const QString &caption, const QString &text) = 0;
+    // An information message that tells of a failure ("Brak bloku FAKTURY", "Błąd zapisu JPK
+    // do: …"): shown exactly as info() shows it, and counted, so that the command line can tell
+    // a command that failed from one that succeeded.
+    void failure(const QString &caption, const QString &text)
+    {
+        ++m_failures;
+        info(caption, text);
+    }
+    // Failure messages shown so far.
+    int failureCount() const { return m_failures; }
     // A Yes/No question; anything but Yes counts as No.
     virtual bool question(const QString &caption, const QString &text) = 0;
 
@@ -28,6 +38,9 @@ public:
     virtual void progressHide() = 0;
     virtual void setBusy(bool busy) = 0;
     virtual void processEvents() = 0;
+
+private:
+    int m_failures = 0;
 };
 
 // The caption of information messages.

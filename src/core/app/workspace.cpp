@@ -136,9 +136,9 @@ void Workspace::storeSettings()
     m_maps.StoreMaps(m_settings, section);
 }
 
-bool Workspace::writeSettingsFile()
+bool Workspace::writeSettingsFile(QString *error)
 {
-    return m_settings.save();
+    return m_settings.save(error);
 }
 
 namespace {

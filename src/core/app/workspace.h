@@ -27,8 +27,9 @@ public:
     void start(const QStringList &args, const QString &homeDir);
     // Stores the settings into the in-memory file, as closing the window does.
     void storeSettings();
-    // Writes the settings file to disk in one piece (never a read-only one); silent on failure.
-    bool writeSettingsFile();
+    // Writes the settings file to disk in one piece (never a read-only one); a failure keeps the
+    // old file and *error says why.
+    bool writeSettingsFile(QString *error = nullptr);
 
     UserPort *port() const { return m_port; }
     const CommandLine &commandLine() const { return m_commandLine; }

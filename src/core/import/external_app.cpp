@@ -142,7 +142,7 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace)
                        DataDlaAplikacji(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange},
                       &parameters, &error)) {
         workspace.setBusy(wasBusy);
-        port->info(applicationTitle(), QStringLiteral("Błąd wywołania polecenia %1,\r\n%2").arg(program, error));
+        port->failure(applicationTitle(), QStringLiteral("Błąd wywołania polecenia %1,\r\n%2").arg(program, error));
         return Check::Passed;
     }
     UruchomIPoczekaj(workspace, program, parameters);

@@ -68,7 +68,7 @@ bool ImportDriver::WczytajPlikImportu(const QString &path)
     }
     if (!error.isEmpty()) {
         m_lines.clear();
-        m_port->info(applicationTitle(), QStringLiteral("Błąd imporu danych:") + error);
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd imporu danych:") + error);
         return false;
     }
     return true;
@@ -104,10 +104,12 @@ bool ImportDriver::Act_ImportNaglowekExecute(const QString &path)
     bool ok = false;
     try {
         ok = ImportujNaglowek(0);
-        m_port->info(applicationTitle(), ok ? QStringLiteral("Wczytano dane NAGŁÓWKA")
-                                            : QStringLiteral("Nie udało sie pobrać danych nagłówka"));
+        if (ok)
+            m_port->info(applicationTitle(), QStringLiteral("Wczytano dane NAGŁÓWKA"));
+        else
+            m_port->failure(applicationTitle(), QStringLiteral("Nie udało sie pobrać danych nagłówka"));
     } catch (const ImportError &e) {
-        m_port->info(applicationTitle(), e.message);
+        m_port->failure(applicationTitle(), e.message);
     }
     m_lines.clear();
     return ok;
@@ -120,7 +122,10 @@ bool ImportDriver::importSeparateFile(const QString &what, const QString &path, 
     if (!WskazPlikImportu(what, path))
         return false;
     const bool ok = (this->*pass)(0);
-    m_port->info(applicationTitle(), ok ? done : failed);
+    if (ok)
+        m_port->info(applicationTitle(), done);
+    else
+        m_port->failure(applicationTitle(), failed);
     m_lines.clear();
     return ok;
 }
@@ -159,7 +164,7 @@ void ImportDriver::ImportujWspolnyPlik()
         if (h < n)
             ImportujNaglowek(h + 1);
         else
-            m_port->info(applicationTitle(), QStringLiteral("Brak bloku NAGŁÓWEK"));
+            m_port->failure(applicationTitle(), QStringLiteral("Brak bloku NAGŁÓWEK"));
 
         const QString invoiceStart = c.text(QStringLiteral("ed_FAK_StartBlok_Text"));
         if (invoiceStart.isEmpty()) {
@@ -173,7 +178,7 @@ void ImportDriver::ImportujWspolnyPlik()
                 }
             }
             if (!found)
-                m_port->info(applicationTitle(), QStringLiteral("Brak bloku FAKTURY"));
+                m_port->failure(applicationTitle(), QStringLiteral("Brak bloku FAKTURY"));
         }
         // the order block is read only when this box is ticked
         if (c.checked(QStringLiteral("chb_ZAL_NieImportuj_Checked"))) {
@@ -189,11 +194,11 @@ void ImportDriver::ImportujWspolnyPlik()
                     }
                 }
                 if (!found)
-                    m_port->info(applicationTitle(), QStringLiteral("Brak bloku ZAMÓWIENIA"));
+                    m_port->failure(applicationTitle(), QStringLiteral("Brak bloku ZAMÓWIENIA"));
             }
         }
     } catch (const ImportError &e) {
-        m_port->info(applicationTitle(), QStringLiteral("Błąd imporu danych:") + e.message);
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd imporu danych:") + e.message);
     }
     m_lines.clear();
 }
@@ -249,7 +254,7 @@ bool ImportDriver::ImportujWierszNaglowka(const QString &text)
             c.setText(key, n < 1 ? defaultText : parser.GetStr(n, defaultText));
         }
     } catch (const ImportError &e) {
-        m_port->info(applicationTitle(), QStringLiteral("Błąd podziału wiersza nagłówka:\r") + text + QStringLiteral("\r")
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd podziału wiersza nagłówka:\r") + text + QStringLiteral("\r")
                                              + QStringLiteral("Komunikat:") + e.message);
         return false;
     }
@@ -394,6 +399,6 @@ bool ImportDriver::runPass(const Pass &p, int start)
     p.lineTable->resumeViews();
     p.table->resumeViews();
     if (!allOk)
-        m_port->info(applicationTitle(), p.failed);
+        m_port->failure(applicationTitle(), p.failed);
     return allOk;
 }

@@ -1,5 +1,6 @@
 #include "import/mapping_grid.h"
 
+#include "app/text_codec.h"
 #include "tables/document_table.h"
 
 #include <QStringDecoder>
@@ -9,9 +10,7 @@ namespace {
 
 QByteArray toCp1250(const QString &text)
 {
-    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Default);
-    QByteArray bytes = encoder.encode(text);
-    return bytes;
+    return TextCodec::toWindows1250(text);
 }
 
 QString fromCp1250(const QByteArray &bytes)

@@ -1,5 +1,6 @@
 #include "import/mapping_tables.h"
 
+#include "app/safe_file.h"
 #include "app/settings_file.h"
 #include "app/user_port.h"
 #include "tables/document_tables.h"
@@ -89,12 +90,9 @@ bool MappingTables::loadFile(Kind kind, const QString &path, UserPort *port)
 
 bool MappingTables::saveFile(Kind kind, const QString &path, UserPort *port) const
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(m_grids[kind].WriteGridStream());
-        if (file.commit())
-            return true;
-    }
+    SafeFile file(path);
+    if (file.open() && file.write(m_grids[kind].WriteGridStream()) && file.commit())
+        return true;
     port->error(applicationTitle(), QStringLiteral("Nie można zapisać pliku połączenia %1:\r%2").arg(path, file.errorString()));
     return false;
 }

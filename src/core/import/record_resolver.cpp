@@ -238,7 +238,7 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
     } catch (const ImportError &e) {
         m_table.cancel();
         m_parser.Done();
-        m_port->error(applicationTitle(), QStringLiteral("Błąd podziału wiersza ") + m_kindName + QStringLiteral(":\r") + line
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd podziału wiersza ") + m_kindName + QStringLiteral(":\r") + line
                                               + QStringLiteral("\rKomunikat:") + e.message);
         return false;
     }

@@ -393,11 +393,11 @@ bool JpkReader::load(const QString &path)
     XmlRootInfo root;
     XmlError error;
     if (!Xml::scanFile(path, &root, &error)) {
-        m_port->info(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(error));
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(error));
         return false;
     }
     if (root.localName != u"JPK") {
-        m_port->info(applicationTitle(), QStringLiteral("Plik XML nie zawiera bloku <JPK>"));
+        m_port->failure(applicationTitle(), QStringLiteral("Plik XML nie zawiera bloku <JPK>"));
         m_port->info(applicationTitle(), QStringLiteral("Plik nie zawierał żadnych pozycji"));
         return false;
     }

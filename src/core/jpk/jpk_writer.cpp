@@ -1,14 +1,16 @@
 #include "jpk/jpk_writer.h"
 
+#include "app/safe_file.h"
+#include "app/text_codec.h"
 #include "app/user_port.h"
 #include "app/workspace.h"
 #include "jpk/mn_xml.h"
 #include "jpk/xml_services.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <libxml/xmlsave.h>
 
 namespace {
@@ -18,8 +20,34 @@ const QString kTitle = QStringLiteral("Generowanie piku dla JPK_FA (4)");
 // Writes libxml2's output buffer straight into the file being saved.
 int writeToSaveFile(void *context, const char *buffer, int len)
 {
-    auto *file = static_cast<QSaveFile *>(context);
-    return file->write(buffer, len) == len ? len : -1;
+    auto *file = static_cast<SafeFile *>(context);
+    return file->write(buffer, len) ? len : -1;
+}
+
+// libxml2 writes the children of an element on lines of their own only while no element on
+// the way down holds text: below one that does, nothing is indented. The records of a run
+// are written the same way as the whole document would write them.
+bool indentedUnder(const xmlNode *parent)
+{
+    for (const xmlNode *p = parent; p && p->type == XML_ELEMENT_NODE; p = p->parent)
+        for (const xmlNode *c = p->children; c; c = c->next)
+            if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE || c->type == XML_ENTITY_REF_NODE)
+                return false;
+    return true;
+}
+
+// A failure of libxml2 or of memory in the middle of filling: the generation stops with its text.
+struct FillError
+{
+    QString text;
+};
+
+template <typename T>
+T *checked(T *made)
+{
+    if (!made)
+        throw FillError{QStringLiteral("out of memory")};
+    return made;
 }
 
 int depthOf(const xmlNode *node)
@@ -30,15 +58,19 @@ int depthOf(const xmlNode *node)
     return depth;
 }
 
-struct Stream
+
+} // namespace
+
+// One run of records: its template element and where its copies go.
+struct JpkWriter::Stream
 {
     xmlNode *templ = nullptr;  // the record element, unlinked from the document
     QByteArray token;          // the comment that marks its place
     xmlNode *parent = nullptr; // where its copies stand
     int depth = 0;
+    bool indented = true;      // each copy on a line of its own
+    qsizetype at = -1;         // where the marker stands in the written skeleton
 };
-
-} // namespace
 
 namespace {
 
@@ -86,9 +118,9 @@ xmlNode *JpkWriter::cloneInScope(xmlNode *node, xmlNode *parent)
 
 namespace {
 
-bool writeAll(QSaveFile &file, const QByteArray &bytes)
+bool writeAll(SafeFile &file, const QByteArray &bytes)
 {
-    return file.write(bytes) == bytes.size();
+    return file.write(bytes);
 }
 
 } // namespace
@@ -134,14 +166,14 @@ int fieldOfChild(const xmlNode *child, const DocumentTable &table)
 }
 
 // One child of a record copy: its field's text, or gone when there is none.
-void fillChild(xmlNode *child, int field, const DocumentTable &table, int row)
+void fillChild(xmlNode *child, int field, const DocumentTable &table, int row, int *cleaned)
 {
     const QString text = field >= 0 ? JpkWriter::WartoscPolaDoJPK(table, row, field) : QString();
     if (text.isEmpty()) {
         xmlUnlinkNode(child);
         xmlFreeNode(child);
-    } else {
-        Xml::setText(child, text);
+    } else if (Xml::setText(child, text) && cleaned) {
+        ++*cleaned;
     }
 }
 
@@ -155,23 +187,25 @@ std::vector<int> JpkWriter::planFor(const xmlNode *templ, const DocumentTable &t
     return fields;
 }
 
-void JpkWriter::fillRecord(xmlNode *copy, const DocumentTable &table, int row)
+void JpkWriter::fillRecord(xmlNode *copy, const DocumentTable &table, int row, int *cleaned)
 {
-    fillPlanned(copy, planFor(copy, table), table, row);
+    fillPlanned(copy, planFor(copy, table), table, row, cleaned);
 }
 
-void JpkWriter::fillPlanned(xmlNode *copy, const std::vector<int> &plan, const DocumentTable &table, int row)
+void JpkWriter::fillPlanned(xmlNode *copy, const std::vector<int> &plan, const DocumentTable &table, int row,
+                            int *cleaned)
 {
     // every copy has its template's children in its template's order
     size_t i = 0;
     for (xmlNode *child = copy->children; child; ++i) {
         xmlNode *next = child->next;
-        fillChild(child, i < plan.size() ? plan[i] : -1, table, row);
+        fillChild(child, i < plan.size() ? plan[i] : -1, table, row, cleaned);
         child = next;
     }
 }
 
-void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row)
+void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row,
+                          int *cleaned)
 {
     for (xmlNode *child = copy->children; child;) {
         xmlNode *next = child->next;
@@ -180,7 +214,7 @@ void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const Docu
             if (!orders.isNullAt(row, idx)) {
                 for (int line : lines.rowsWithKey(DocumentTable::keyText(orders.valueAt(row, idx)))) {
                     xmlNode *filled = cloneInScope(child, copy);
-                    fillRecord(filled, lines, line);
+                    fillRecord(filled, lines, line, cleaned);
                     xmlAddPrevSibling(child, filled);
                 }
             }
@@ -188,7 +222,7 @@ void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const Docu
             xmlFreeNode(child);
             break;  // the walk over the order's children ends with its lines
         }
-        fillChild(child, fieldOfChild(child, orders), orders, row);
+        fillChild(child, fieldOfChild(child, orders), orders, row, cleaned);
         child = next;
     }
 }
@@ -203,7 +237,7 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
     mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), created);
     mnXML::SetNodeDateOrRemove(m_port, naglowek, QStringLiteral("DataOd"), c.date(QStringLiteral("ed_DataOd_Date")));
     mnXML::SetNodeDateOrRemove(m_port, naglowek, QStringLiteral("DataDo"), c.date(QStringLiteral("ed_DataDo_Date")));
-    mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("KodUrzedu"), text("ed_KodUrzedu_Text"));
+    mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("KodUrzedu"), TextCodec::xmlSafe(text("ed_KodUrzedu_Text")));
 
     xmlNode *podmiot = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Podmiot1"), false);
     if (!podmiot)
@@ -211,77 +245,113 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
     xmlNode *ident = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("IdentyfikatorPodmiotu"), false);
     if (!ident)
         return false;
+    // a value that loses characters XML 1.0 forbids is counted for the closing message
+    auto setText = [&](xmlNode *parent, const char *name) {
+        const QString value = c.text(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name)));
+        bool changed = false;
+        TextCodec::xmlSafe(value, &changed);
+        m_cleaned += changed ? 1 : 0;
+        mnXML::SetNodeTextOrRemove(m_port, parent, QString::fromLatin1(name), value);
+    };
     for (const char *name : {"NIP", "EUPLVATID", "IMPLVATID", "PelnaNazwa"})
-        mnXML::SetNodeTextOrRemove(m_port, ident, QString::fromLatin1(name),
-                                   c.text(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name))));
+        setText(ident, name);
     xmlNode *adres = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("AdresPodmiotu"), false);
     if (!adres)
         return false;
     for (const char *name :
          {"KodKraju", "Wojewodztwo", "Powiat", "Gmina", "Ulica", "NrDomu", "NrLokalu", "Miejscowosc", "KodPocztowy"})
-        mnXML::SetNodeTextOrRemove(m_port, adres, QString::fromLatin1(name),
-                                   c.text(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name))));
+        setText(adres, name);
     return true;
 }
 
 JpkWriter::Outcome JpkWriter::generate()
 {
     Controls &c = m_ws.controls();
-    DocumentTables &t = m_ws.tables();
     const QString name = c.text(QStringLiteral("fn_JPK_Text"));
     if (name.isEmpty())
         return Outcome::EmptyName;
-    if (QFileInfo::exists(name)
-        && !m_port->question(kTitle, QStringLiteral("Plik o podanej nazwie %1 istnieje, wymienić go na nowy (nadpisać) ?").arg(name)))
+    // The name is corrected before anything else, so the question is about the file that will
+    // really be written ("out.XML" is written as "out.xml").
+    const QString fileName = fn_JPKExit(m_port, name);
+    c.setText(QStringLiteral("fn_JPK_Text"), fileName);
+    if (QFileInfo::exists(fileName)
+        && !m_port->question(kTitle, QStringLiteral("Plik o podanej nazwie %1 istnieje, wymienić go na nowy (nadpisać) ?").arg(fileName)))
         return Outcome::Declined;
 
     XmlError parseError;
     XmlDocPtr doc = Xml::parseText(m_ws.Memo_JPK(), &parseError);
     if (!doc) {
-        m_port->info(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + parseError.reason
-                                             + QStringLiteral("\r\nLine: ") + QString::number(parseError.line));
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + parseError.reason
+                                                + QStringLiteral("\r\nLine: ") + QString::number(parseError.line));
         return Outcome::Failed;
     }
     xmlFree(const_cast<xmlChar *>(doc->encoding));
     doc->encoding = xmlStrdup(reinterpret_cast<const xmlChar *>("UTF-8"));
 
+    DocumentTables &t = m_ws.tables();
     std::vector<Stream> streams;
-    auto cleanup = [&] {
-        for (Stream &s : streams)
-            xmlFreeNode(s.templ);
-        m_port->progressHide();
-        t.PolaczPozycjeZFakturami();
-        t.resumeViews();
-    };
     t.lineLinkOff();
     t.suspendViews();
+    m_cleaned = 0;
+    Outcome outcome = Outcome::Failed;
+    try {
+        outcome = fillAndSave(doc.get(), fileName, streams);
+    } catch (const FillError &e) {
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd ustawienia danych w JPK\r") + e.text);
+    } catch (const std::exception &e) {
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd ustawienia danych w JPK\r") + QString::fromLocal8Bit(e.what()));
+    }
+    for (Stream &s : streams)
+        xmlFreeNode(s.templ);
+    m_port->progressHide();
+    t.PolaczPozycjeZFakturami();
+    t.resumeViews();
+    if (outcome != Outcome::Written)
+        return outcome;
+    if (m_cleaned > 0)
+        m_port->info(applicationTitle(), QStringLiteral("Pominięto znaki niedozwolone w XML (znaki sterujące) w %1 wartościach; "
+                                                        "pozostałe znaki tych wartości zapisano bez zmian.")
+                                             .arg(m_cleaned));
+    if (c.checked(QStringLiteral("chb_Weryfikuj_Checked")))
+        m_ws.WeryfikujPlikJPK(fileName);
+    else
+        m_port->info(applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \r") + fileName);
+    return Outcome::Written;
+}
 
+JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, std::vector<Stream> &streams)
+{
+    Controls &c = m_ws.controls();
+    DocumentTables &t = m_ws.tables();
     const QString created = timestampText(now());
     c.setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"), created);
-    xmlNode *root = xmlDocGetRootElement(doc.get());
-    if (!root || !fillHeader(root, created)) {
-        cleanup();
+    xmlNode *root = xmlDocGetRootElement(doc);
+    if (!root || !fillHeader(root, created))
         return Outcome::Failed;
-    }
-    const char *mainNames[] = {"Faktura", "FakturaCtrl", "FakturaWiersz", "FakturaWierszCtrl", "Zamowienie", "ZamowienieCtrl"};
-    xmlNode *main[6];
-    for (int i = 0; i < 6; ++i) {
-        main[i] = mnXML::FindNodeOrReport(m_port, root, QString::fromLatin1(mainNames[i]), false);
-        if (!main[i]) {
-            cleanup();
-            return Outcome::Failed;
+
+    // The three runs of records, each with its control block.
+    struct Run
+    {
+        const char *record, *ctrl, *sumField, *countName, *sumName;
+        DocumentTable *table;
+    };
+    const Run runs[] = {{"Faktura", "FakturaCtrl", "P_15", "LiczbaFaktur", "WartoscFaktur", &t.mt_FAK_},
+                        {"FakturaWiersz", "FakturaWierszCtrl", "P_11", "LiczbaWierszyFaktur", "WartoscWierszyFaktur", &t.mt_POZ_},
+                        {"Zamowienie", "ZamowienieCtrl", "WartoscZamowienia", "LiczbaZamowien", "WartoscZamowien", &t.mt_ZAM_}};
+    xmlNode *found[3][2];
+    for (int k = 0; k < 3; ++k) {
+        for (int j = 0; j < 2; ++j) {
+            found[k][j] = mnXML::FindNodeOrReport(m_port, root, QString::fromLatin1(j ? runs[k].ctrl : runs[k].record), false);
+            if (!found[k][j])
+                return Outcome::Failed;
         }
     }
 
     // Control blocks: counts and sums over whole tables, in table order, rounded once.
-    DocumentTable *tables[3] = {&t.mt_FAK_, &t.mt_POZ_, &t.mt_ZAM_};
-    const char *sumFields[3] = {"P_15", "P_11", "WartoscZamowienia"};
-    const char *countNames[3] = {"LiczbaFaktur", "LiczbaWierszyFaktur", "LiczbaZamowien"};
-    const char *sumNames[3] = {"WartoscFaktur", "WartoscWierszyFaktur", "WartoscZamowien"};
     for (int k = 0; k < 3; ++k) {
-        DocumentTable &table = *tables[k];
-        xmlNode *record = main[2 * k];
-        xmlNode *ctrl = main[2 * k + 1];
+        DocumentTable &table = *runs[k].table;
+        xmlNode *record = found[k][0];
+        xmlNode *ctrl = found[k][1];
         if (table.storedCount() == 0) {
             xmlUnlinkNode(record);
             xmlFreeNode(record);
@@ -289,54 +359,67 @@ JpkWriter::Outcome JpkWriter::generate()
             xmlFreeNode(ctrl);
             continue;
         }
-        const int sumField = table.fieldIndex(QString::fromLatin1(sumFields[k]));
+        const int sumField = table.fieldIndex(QString::fromLatin1(runs[k].sumField));
         double sum = 0;
         for (int row = 0; row < table.storedCount(); ++row)
             sum += table.floatAt(row, sumField);
-        mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(countNames[k]), QString::number(table.storedCount()), false);
-        mnXML::SetNodeFloat(m_port, ctrl, QString::fromLatin1(sumNames[k]), 2, sum);
+        mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(runs[k].countName), QString::number(table.storedCount()), false);
+        mnXML::SetNodeFloat(m_port, ctrl, QString::fromLatin1(runs[k].sumName), 2, sum);
         // The record element gives way to a marker where its filled copies will stand.
         Stream s;
         s.depth = depthOf(record);
         s.parent = record->parent;
+        s.indented = indentedUnder(record->parent);
         s.token = "tavrix-record-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + '-'
                   + QByteArray::number(k);
-        xmlNode *marker = xmlNewDocComment(doc.get(), reinterpret_cast<const xmlChar *>(s.token.constData()));
+        xmlNode *marker = checked(xmlNewDocComment(doc, reinterpret_cast<const xmlChar *>(s.token.constData())));
         xmlReplaceNode(record, marker);
         s.templ = record;
         streams.push_back(s);
     }
 
-    // Save: the file name corrected, then the document with its records streamed in.
-    const QString fileName = fn_JPKExit(m_port, name);
-    c.setText(QStringLiteral("fn_JPK_Text"), fileName);
     m_file = fileName;
     xmlChar *dumped = nullptr;
     int dumpedSize = 0;
-    xmlDocDumpFormatMemoryEnc(doc.get(), &dumped, &dumpedSize, "UTF-8", 1);
+    xmlDocDumpFormatMemoryEnc(doc, &dumped, &dumpedSize, "UTF-8", 1);
+    if (!dumped)
+        throw FillError{QStringLiteral("the document could not be written to memory")};
     const QByteArray skeleton(reinterpret_cast<const char *>(dumped), dumpedSize);
     xmlFree(dumped);
+    // Each run is written where its template stood, in the template's own order.
+    std::vector<Stream *> order;
+    for (Stream &s : streams) {
+        s.at = skeleton.indexOf(QByteArray("<!--" + s.token + "-->"));
+        if (s.at < 0)
+            throw FillError{QStringLiteral("the place of <%1> was lost").arg(Xml::str(s.templ->name))};
+        order.push_back(&s);
+    }
+    std::sort(order.begin(), order.end(), [](const Stream *a, const Stream *b) { return a->at < b->at; });
 
-    QSaveFile file(fileName);
+    SafeFile file(fileName);
     QString writeError;
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open())
         writeError = file.errorString();
     const int total = t.mt_FAK_.storedCount() + t.mt_POZ_.storedCount();
     m_port->progressShow(0, total);
     int progress = 0;
     qsizetype from = 0;
-    for (const Stream &s : streams) {
+    for (const Stream *sp : order) {
+        const Stream &s = *sp;
         if (!writeError.isEmpty())
             break;
-        const QByteArray marker = "<!--" + s.token + "-->";
-        const qsizetype at = skeleton.indexOf(marker, from);
-        const QByteArray indent(2 * s.depth, ' ');
-        // the line of the marker holds its indentation; each record is written in its place
-        if (!writeAll(file, skeleton.mid(from, at - indent.size() - from))) {
+        const qsizetype markerSize = s.token.size() + 7;
+        const QByteArray indent(s.indented ? 2 * s.depth : 0, ' ');
+        // an indented marker stands on a line of its own after its indentation; each record is
+        // written in its place with the same indentation
+        const bool ownLine = s.indented && s.at - from >= indent.size()
+                             && skeleton.mid(s.at - indent.size(), indent.size()) == indent;
+        const qsizetype cut = ownLine ? s.at - indent.size() : s.at;
+        if (!writeAll(file, skeleton.mid(from, cut - from))) {
             writeError = file.errorString();
             break;
         }
-        from = at + marker.size();
+        from = s.at + markerSize;
 
         const bool orders = xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Zamowienie"));
         DocumentTable &table = orders ? t.mt_ZAM_ : (xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Faktura")) ? t.mt_FAK_ : t.mt_POZ_);
@@ -345,24 +428,26 @@ JpkWriter::Outcome JpkWriter::generate()
             m_port->progressShow(0, table.storedCount());
         }
         const std::vector<int> plan = planFor(s.templ, table);
-        xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr);
+        xmlOutputBufferPtr out = checked(xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr));
         for (int row = 0; row < table.storedCount(); ++row) {
             m_port->progressPosition(++progress);
             m_port->processEvents();
-            xmlNode *copy = cloneInScope(s.templ, s.parent);
+            xmlNode *copy = checked(cloneInScope(s.templ, s.parent));
             if (orders)
-                fillOrder(copy, table, t.mt_ZPOZ_, row);
+                fillOrder(copy, table, t.mt_ZPOZ_, row, &m_cleaned);
             else
-                fillPlanned(copy, plan, table, row);
-            if (row > 0)
-                xmlOutputBufferWrite(out, 1, "\n");
-            xmlOutputBufferWrite(out, int(indent.size()), indent.constData());
-            xmlNodeDumpOutput(out, doc.get(), copy, s.depth, 1, "UTF-8");
+                fillPlanned(copy, plan, table, row, &m_cleaned);
+            if (ownLine) {
+                if (row > 0)
+                    xmlOutputBufferWrite(out, 1, "\n");
+                xmlOutputBufferWrite(out, int(indent.size()), indent.constData());
+            }
+            xmlNodeDumpOutput(out, doc, copy, s.depth, ownLine ? 1 : 0, "UTF-8");
             xmlFreeNode(copy);
             if (out->error)
                 break;
         }
-        if (xmlOutputBufferClose(out) < 0 || file.error() != QFileDevice::NoError)
+        if (xmlOutputBufferClose(out) < 0 || file.failed())
             writeError = file.errorString().isEmpty() ? QStringLiteral("write error") : file.errorString();
     }
     if (writeError.isEmpty() && !writeAll(file, skeleton.mid(from)))
@@ -370,16 +455,10 @@ JpkWriter::Outcome JpkWriter::generate()
     if (writeError.isEmpty() && !file.commit())
         writeError = file.errorString();
     if (!writeError.isEmpty()) {
-        file.cancelWriting();
-        cleanup();
-        m_port->info(applicationTitle(), QStringLiteral("Błąd zapisu JPK do:") + fileName + QStringLiteral("\r") + writeError);
+        file.cancel();
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd zapisu JPK do:") + fileName + QStringLiteral("\r") + writeError);
         return Outcome::Failed;
     }
-    cleanup();
-    if (c.checked(QStringLiteral("chb_Weryfikuj_Checked")))
-        m_ws.WeryfikujPlikJPK(fileName);
-    else
-        m_port->info(applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \r") + fileName);
     return Outcome::Written;
 }
 

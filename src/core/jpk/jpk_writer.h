@@ -32,12 +32,15 @@ public:
     static QString WartoscPolaDoJPK(const DocumentTable &table, int row, int field);
     // Sets every child of a record copy from the field of the same name, removing the
     // children that get no value.
-    static void fillRecord(xmlNode *copy, const DocumentTable &table, int row);
+    // *cleaned counts the values that lost characters XML 1.0 forbids.
+    static void fillRecord(xmlNode *copy, const DocumentTable &table, int row, int *cleaned = nullptr);
     // The field of each child of a record template (-1: none), worked out once per generation.
     static std::vector<int> planFor(const xmlNode *templ, const DocumentTable &table);
-    static void fillPlanned(xmlNode *copy, const std::vector<int> &plan, const DocumentTable &table, int row);
+    static void fillPlanned(xmlNode *copy, const std::vector<int> &plan, const DocumentTable &table, int row,
+                            int *cleaned = nullptr);
     // An order: its own fields, and one filled copy of ZamowienieWiersz per line of the order.
-    static void fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row);
+    static void fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row,
+                          int *cleaned = nullptr);
     // The header and subject elements of page 1.
     bool fillHeader(xmlNode *root, const QString &created);
     static QString timestampText(const QDateTime &when);
@@ -45,9 +48,13 @@ public:
     static xmlNode *cloneInScope(xmlNode *node, xmlNode *parent);
 
 private:
+    struct Stream;
+    Outcome fillAndSave(xmlDoc *doc, const QString &fileName, std::vector<Stream> &streams);
+
     Workspace &m_ws;
     UserPort *m_port;
     QString m_file;
+    int m_cleaned = 0;  // values that lost characters XML 1.0 forbids
 };
 
 // Corrects an output file name to the schema's pattern [a-zA-Z0-9_.-]{5,55} with the

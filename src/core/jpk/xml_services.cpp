@@ -1,5 +1,7 @@
 #include "jpk/xml_services.h"
 
+#include "app/text_codec.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <libxml/parser.h>
@@ -196,14 +198,16 @@ QString doctypeSystemId(const xmlDoc *doc)
     return dtd ? str(dtd->SystemID) : QString();
 }
 
-void setText(xmlNode *node, const QString &text)
+bool setText(xmlNode *node, const QString &raw)
 {
     if (!node)
-        return;
+        return false;
+    bool changed = false;
+    const QString text = TextCodec::xmlSafe(raw, &changed);
     if (isText(node)) {
         const QByteArray bytes = text.toUtf8();
         xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar *>(bytes.constData()), int(bytes.size()));
-        return;
+        return changed;
     }
     while (node->children) {
         xmlNode *child = node->children;
@@ -212,6 +216,7 @@ void setText(xmlNode *node, const QString &text)
     }
     const QByteArray bytes = text.toUtf8();
     xmlAddChild(node, xmlNewDocTextLen(node->doc, reinterpret_cast<const xmlChar *>(bytes.constData()), int(bytes.size())));
+    return changed;
 }
 
 QString lineOfFile(const QString &path, int line, qint64 *offset)

@@ -80,8 +80,9 @@ bool isText(const xmlNode *node);  // text or CDATA
 QString attribute(const xmlNode *node, const QString &qualifiedName);
 QString attributeNs(const xmlNode *node, const QString &localName, const QString &namespaceUri);
 QString doctypeSystemId(const xmlDoc *doc);
-// Replaces an element's content with one text node (the text is taken as it is).
-void setText(xmlNode *node, const QString &text);
+// Replaces an element's content with one text node. Characters XML 1.0 forbids are left
+// out, so that what is written can always be read again; returns whether any was.
+bool setText(xmlNode *node, const QString &text);
 
 // The text of line `line` (1-based) of a file, without its line end, and the byte offset
 // where that line begins. Reads the file as a stream.

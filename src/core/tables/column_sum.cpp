@@ -29,7 +29,7 @@ void SumaWgKolumny(DocumentTable &table, int field, UserPort *port)
     const FieldDef &def = table.fields().at(field);
     const QString name = def.label.isEmpty() ? def.name : def.label;
     if (def.type != FieldType::Float) {
-        port->info(applicationTitle(), QStringLiteral("Aktywna kolumna [%1] nie jest klasy \"KWOTA\"").arg(name));
+        port->failure(applicationTitle(), QStringLiteral("Aktywna kolumna [%1] nie jest klasy \"KWOTA\"").arg(name));
         return;
     }
     // the records presented now (a linked table: those of the current master), without moving

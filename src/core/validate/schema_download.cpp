@@ -123,11 +123,11 @@ bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, 
     port->setBusy(false);
     if (!ok) {
         file.cancelWriting();
-        port->info(applicationTitle(), QStringLiteral("Błąd pobierania z ") + address + QStringLiteral("\r") + failure);
+        port->failure(applicationTitle(), QStringLiteral("Błąd pobierania z ") + address + QStringLiteral("\r") + failure);
         return false;
     }
     if (!file.commit()) {
-        port->info(applicationTitle(), QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r") + file.errorString());
+        port->failure(applicationTitle(), QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r") + file.errorString());
         return false;
     }
     port->processEvents();
@@ -167,7 +167,7 @@ bool b_LoadXSDClick(UserPort *port, DownloadView *view, const QString &programDi
     if (!QFile::exists(path)) {
         const QString address = AdresSchematuZWzorca(templ);
         if (address.isEmpty() || !PobierzDoPliku(port, view, QStringLiteral("Pobieranie:") + kSchemaName, address, path)) {
-            port->info(applicationTitle(), QStringLiteral("Brak pliku : ") + path);
+            port->failure(applicationTitle(), QStringLiteral("Brak pliku : ") + path);
             return false;
         }
     }

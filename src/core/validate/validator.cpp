@@ -1,5 +1,6 @@
 #include "validate/validator.h"
 
+#include "app/safe_file.h"
 #include "app/user_port.h"
 #include "jpk/xml_services.h"
 #include "validate/schema_locator.h"
@@ -74,9 +75,16 @@ TForm_WalidatorXML::~TForm_WalidatorXML()
     QFile existing(path);
     if (existing.exists() && !(existing.permissions() & QFileDevice::WriteOwner))
         return;
-    XmlError ignored;
-    XmlDocPtr doc = m_settings.isEmpty() ? nullptr : Xml::parseText(QString::fromUtf8(m_settings), &ignored);
-    if (!doc || !xmlDocGetRootElement(doc.get())) {
+    XmlError parseError;
+    XmlDocPtr doc = m_settings.isEmpty() ? nullptr : Xml::parseText(QString::fromUtf8(m_settings), &parseError);
+    if (!m_settings.isEmpty() && (!doc || !xmlDocGetRootElement(doc.get()))) {
+        // what the user or another program put there is not ours to throw away
+        m_port->info(applicationTitle(), QStringLiteral("Plik %1 nie jest poprawnym plikiem XML; pozostawiono go bez zmian.\r")
+                                             .arg(QDir::toNativeSeparators(path))
+                                             + Xml::parserMessage(parseError));
+        return;
+    }
+    if (!doc) {
         doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar *>("1.0")));
         xmlDocSetRootElement(doc.get(), xmlNewDocNode(doc.get(), nullptr, reinterpret_cast<const xmlChar *>("Configuration"), nullptr));
     }
@@ -91,11 +99,9 @@ TForm_WalidatorXML::~TForm_WalidatorXML()
     xmlChar *bytes = nullptr;
     int size = 0;
     xmlDocDumpFormatMemoryEnc(doc.get(), &bytes, &size, "UTF-8", 1);
-    QSaveFile out(path);
-    if (bytes && out.open(QIODevice::WriteOnly)) {
-        out.write(reinterpret_cast<const char *>(bytes), size);
-        out.commit();
-    }
+    QString error;
+    if (bytes && !writeFileSafely(path, QByteArrayView(reinterpret_cast<const char *>(bytes), size), &error))
+        m_port->failure(applicationTitle(), QStringLiteral("Nie zapisano ustawień weryfikatora:\r") + error);
     xmlFree(bytes);
 }
 
@@ -143,13 +149,13 @@ bool TForm_WalidatorXML::Przygotuj()
     XmlRootInfo root;
     XmlError error;
     if (!Xml::scanFile(JvFilenameEdit_XML, &root, &error)) {
-        m_port->info(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML:\r") + Xml::parserMessage(error));
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML:\r") + Xml::parserMessage(error));
         return false;
     }
     if (!root.found || !acceptedRoots().contains(root.localName)) {
         m_port->info(applicationTitle(),
                      QStringLiteral("Nie odnaleziono bloku właściwego dla dokumentów klasy deklaracji XML."));
-        m_port->info(applicationTitle(), QStringLiteral("Dokumnet XML - pusty lub nie udało się go wczytać."));
+        m_port->failure(applicationTitle(), QStringLiteral("Dokumnet XML - pusty lub nie udało się go wczytać."));
         return false;
     }
     if (!root.namespaceUri.isEmpty())

@@ -1,0 +1,90 @@
+#include "app/safe_file.h"
+
+namespace {
+
+constexpr qsizetype kBufferSize = 1 << 18;
+
+} // namespace
+
+SafeFile::SafeFile(const QString &path) : m_file(path) {}
+
+SafeFile::~SafeFile()
+{
+    cancel();
+}
+
+bool SafeFile::open()
+{
+    m_error.clear();
+    m_open = m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (!m_open)
+        m_error = m_file.errorString();
+    m_buffer.reserve(kBufferSize);
+    return m_open;
+}
+
+bool SafeFile::flushBuffer()
+{
+    qsizetype done = 0;
+    while (done < m_buffer.size() && m_error.isEmpty()) {
+        const qint64 n = m_file.write(m_buffer.constData() + done, m_buffer.size() - done);
+        if (n <= 0)
+            m_error = m_file.errorString().isEmpty() ? QStringLiteral("write error") : m_file.errorString();
+        else
+            done += n;
+    }
+    m_buffer.clear();
+    return m_error.isEmpty();
+}
+
+bool SafeFile::write(QByteArrayView bytes)
+{
+    if (!m_open || !m_error.isEmpty())
+        return false;
+    if (m_buffer.size() + bytes.size() > kBufferSize && !flushBuffer())
+        return false;
+    if (bytes.size() >= kBufferSize) {
+        m_buffer = bytes.toByteArray();
+        return flushBuffer();
+    }
+    m_buffer.append(bytes);
+    return true;
+}
+
+bool SafeFile::commit()
+{
+    if (!m_open)
+        return false;
+    if (!flushBuffer() || m_file.error() != QFileDevice::NoError) {
+        if (m_error.isEmpty())
+            m_error = m_file.errorString();
+        cancel();
+        return false;
+    }
+    m_open = false;
+    if (!m_file.commit()) {
+        m_error = m_file.errorString().isEmpty() ? QStringLiteral("the file could not be replaced") : m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void SafeFile::cancel()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_buffer.clear();
+    m_file.cancelWriting();
+    m_file.commit();  // after cancelWriting() this only removes the temporary file
+}
+
+bool writeFileSafely(const QString &path, QByteArrayView bytes, QString *error)
+{
+    SafeFile file(path);
+    if (file.open() && file.write(bytes) && file.commit())
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    return false;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+// A file written so that the old one stays whole until the new one is complete: the bytes
+// go to a temporary file beside it and replace the old file only when every write, the last
+// one included, went through. QSaveFile alone is not enough: it buffers small writes, and
+// Qt 6.4's commit() can rename a temporary file whose final flush failed (a full disk then
+// leaves an empty file and reports success). Here every write reaches the system at once
+// (the device is unbuffered, the buffer is ours) and its result is checked.
+class SafeFile
+{
+public:
+    explicit SafeFile(const QString &path);
+    ~SafeFile();  // without commit() nothing replaces the old file
+    SafeFile(const SafeFile &) = delete;
+    SafeFile &operator=(const SafeFile &) = delete;
+
+    bool open();
+    bool write(QByteArrayView bytes);
+    bool write(const char *data, qsizetype size) { return write(QByteArrayView(data, size)); }
+    // Writes what is left, then replaces the old file; false keeps the old file.
+    bool commit();
+    void cancel();
+    bool failed() const { return !m_error.isEmpty(); }
+    // The system's reason for the first failure ("No space left on device").
+    QString errorString() const { return m_error; }
+
+private:
+    bool flushBuffer();
+
+    QSaveFile m_file;
+    QByteArray m_buffer;
+    QString m_error;
+    bool m_open = false;
+};
+
+// The whole of bytes as the file's new content; on failure the old file stays and *error
+// holds "path: reason".
+bool writeFileSafely(const QString &path, QByteArrayView bytes, QString *error = nullptr);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace TextCodec {
+
+// Windows-1250 bytes of a text. A character the code page lacks becomes "?" (one for each
+// character, a surrogate pair included), never the control character 0x1A that Qt's encoder
+// puts in its place.
+QByteArray toWindows1250(QStringView text);
+
+// The text without the characters XML 1.0 forbids: control characters other than TAB, LF
+// and CR, U+FFFE, U+FFFF and lone surrogates (a whole surrogate pair stays). *changed tells
+// whether anything was dropped.
+QString xmlSafe(const QString &text, bool *changed = nullptr);
+
+} // namespace TextCodec
