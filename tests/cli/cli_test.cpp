@@ -1,3 +1,4 @@
+#include "support/full_disk.h"
 #include "support/temp_home.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,6 +113,113 @@ TEST(Cli, UsageErrorsAndFailedSteps)
         const CliRun r = run(QStringList({QStringLiteral("--home"), home.path()}) + c.args);
         EXPECT_EQ(r.status, c.status) << c.args.join(u' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
+    }
+}
+
+TEST(Cli, AStepThatShowedAFailureFailsTheRun)
+{
+    // one rule for every step: a failure message or an error box fails it, whatever the command returned
+    TempHome home;
+    home.write(QStringLiteral("no_marker.txt"), "bez wyróżnika\n[Naglowek_Start]\n");
+    home.write(QStringLiteral("no_blocks.txt"), "pusty plik\n");
+    home.write(QStringLiteral("broken.xml"), "<JPK><Naglowek>");
+    struct Case
+    {
+        const char *what;
+        QStringList args;
+        int status;
+        const char *says;  // on stdout, the message the command showed
+    };
+    const QStringList common = {QStringLiteral("set"), QStringLiteral("rb_WspolnyPlik_Checked=TRUE")};
+    const QStringList marker = common + QStringList{QStringLiteral("set"), QStringLiteral("chb_wyroznik_Checked=TRUE"),
+                                                    QStringLiteral("set"), QStringLiteral("edx_Wyroznik_Text=*JPK*")};
+    const Case cases[] = {
+        {"import of a missing file", common + QStringList{QStringLiteral("import"), home.file(QStringLiteral("missing.txt"))}, 1, "Błąd imporu danych:"},
+        {"no first-line marker", marker + QStringList{QStringLiteral("import"), home.file(QStringLiteral("no_marker.txt"))}, 1,
+         "nie zawiera ustalonego wyróżnika"},
+        {"no header block", common + QStringList{QStringLiteral("import"), home.file(QStringLiteral("no_blocks.txt"))}, 1, "Brak bloku NAGŁÓWEK"},
+        {"load of a broken file", {QStringLiteral("load"), home.file(QStringLiteral("broken.xml"))}, 1, "Błąd wczytania pliku XML"},
+        {"a column that sums nothing", {QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_2A")}, 1,
+         "nie jest klasy"},
+        {"a step that succeeds", {QStringLiteral("set"), QStringLiteral("ed_NIP_Text=5261040828")}, 0, ""},
+    };
+    for (const Case &c : cases) {
+        const CliRun r = run(QStringList({QStringLiteral("--home"), home.path()}) + c.args);
+        EXPECT_EQ(r.status, c.status) << c.what << "\n" << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.says))) << c.what << "\n" << r.out.toStdString();
+        if (c.status)
+            EXPECT_TRUE(r.err.startsWith(QStringLiteral("tavrix-jpk: "))) << c.what << r.err.toStdString();
+    }
+}
+
+TEST(Cli, KeepGoingRunsEveryStepAndStillFails)
+{
+    TempHome home;
+    const QStringList failing = {QStringLiteral("--home"), home.path(), QStringLiteral("load"),
+                                 home.file(QStringLiteral("missing.xml")), QStringLiteral("export-json"),
+                                 home.file(QStringLiteral("out.json"))};
+    const CliRun stops = run(failing);
+    EXPECT_EQ(stops.status, 1);
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("out.json")))) << "without --keep-going the first failure ends the run";
+    const CliRun goesOn = run(QStringList{QStringLiteral("--keep-going")} + failing);
+    EXPECT_EQ(goesOn.status, 1);
+    EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("out.json"))));
+
+    const CliRun version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("tavrix-jpk 20"))) << version.out.toStdString();
+    const CliRun help = run({QStringLiteral("--help")});
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--keep-going")) && help.out.contains(QStringLiteral("exit status")));
+}
+
+TEST(Cli, AFullDiskKeepsEveryOldFileAndSaysWhy)
+{
+    FullDisk disk;
+    if (!disk.available())
+        GTEST_SKIP() << "a small file system cannot be mounted here (needs root); SafeFile's own test injects the failure";
+    // the program folder and every file the program writes stand on the full disk
+    const QByteArray old = "stara zawartość\n";
+    for (const char *name : {"JPK_FA4.xml", "out.json", "map.ccv"}) {
+        QFile f(disk.file(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+    }
+    const QByteArray oldSettings = "[Form_ImportJPK]\r\ned_NIP_Text=5261040828\r\n\r\n";
+    const QByteArray oldValidator = "<?xml version=\"1.0\"?>\n<Configuration><Moje>1</Moje></Configuration>\n";
+    {
+        QFile f(disk.file(QStringLiteral("JPK_FA3_Ustawienia.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(oldSettings) == oldSettings.size());
+        QFile v(disk.file(QStringLiteral("ustawienia.xml")));
+        ASSERT_TRUE(v.open(QIODevice::WriteOnly) && v.write(oldValidator) == oldValidator.size());
+    }
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
+                            disk.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"))));
+    QFile::link(QStringLiteral(TAVRIX_SCHEMAS), disk.file(QStringLiteral("schemas")));
+    disk.fill();
+
+    const QString home = disk.path();
+    const QString sample = QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/minimal_valid.xml");
+    struct Case
+    {
+        const char *what;
+        QStringList steps;
+        const char *file;
+        QByteArray before;
+    };
+    const Case cases[] = {
+        {"generate", {QStringLiteral("load"), sample, QStringLiteral("generate"), disk.file(QStringLiteral("JPK_FA4.xml"))}, "JPK_FA4.xml", old},
+        {"export-json", {QStringLiteral("load"), sample, QStringLiteral("export-json"), disk.file(QStringLiteral("out.json"))}, "out.json", old},
+        {"save-map", {QStringLiteral("save-map"), QStringLiteral("tab_FAK"), disk.file(QStringLiteral("map.ccv"))}, "map.ccv", old},
+        {"--save", {QStringLiteral("set"), QStringLiteral("ed_NIP_Text=1132853869"), QStringLiteral("--save")}, "JPK_FA3_Ustawienia.ini", oldSettings},
+        {"the validator's settings", {QStringLiteral("validate"), sample}, "ustawienia.xml", oldValidator},
+    };
+    for (const Case &c : cases) {
+        const CliRun r = run(QStringList{QStringLiteral("--home"), home, QStringLiteral("--yes")} + c.steps);
+        EXPECT_EQ(r.status, 1) << c.what << "\n" << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(QString(r.out + r.err).contains(qt_error_string(ENOSPC))) << c.what << "\n"
+                                                                                          << r.out.toStdString() << r.err.toStdString();
+        QFile f(disk.file(QString::fromLatin1(c.file)));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.what;
+        EXPECT_EQ(f.readAll(), c.before) << c.what << ": the old file was not kept";
     }
 }
 
@@ -339,6 +448,7 @@ TEST(Cli, ImportThroughTheUsersApplication)
                             QStringLiteral("e_Params_Text=%3:s"), QStringLiteral("import-app")});
     EXPECT_TRUE(bad.out.contains(QStringLiteral("Błąd wywołania polecenia ") + home.file(QStringLiteral("app.sh")) + QStringLiteral(",")))
         << bad.out.toStdString();
+    EXPECT_EQ(bad.status, 1) << "a command that could not be called is a failed step";
 }
 
 TEST(Cli, SumOfAColumn)

@@ -173,16 +173,44 @@ TEST_F(Writer, StreamedFileEqualsTheWholeDocumentForEveryTemplate)
     prefixed.replace(QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"),
                      QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\" xmlns:tns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"));
     prefixed.replace(QStringLiteral("    <P_7/>"), QStringLiteral("    <tns:P_7/>"));
+    // the orders (and the lines) before the invoices: each run stands where the template has it
+    QString ordersFirst = designTemplate();
+    {
+        const qsizetype from = ordersFirst.indexOf(QStringLiteral(" <Zamowienie>"));
+        const qsizetype to = ordersFirst.indexOf(QStringLiteral("</ZamowienieCtrl>\n")) + 18;
+        const QString block = ordersFirst.mid(from, to - from);
+        ordersFirst.remove(from, to - from);
+        ordersFirst.insert(ordersFirst.indexOf(QStringLiteral("  <Faktura>")), block);
+    }
+    QString linesFirst = designTemplate();
+    {
+        const qsizetype from = linesFirst.indexOf(QStringLiteral("  <FakturaWiersz>"));
+        const qsizetype to = linesFirst.indexOf(QStringLiteral("</FakturaWierszCtrl>\n")) + 21;
+        const QString block = linesFirst.mid(from, to - from);
+        linesFirst.remove(from, to - from);
+        linesFirst.insert(linesFirst.indexOf(QStringLiteral("  <Faktura>")), block);
+    }
+    // text right before a record element: the element's parent is then written without indentation
+    QString textBefore = designTemplate();
+    textBefore.replace(QStringLiteral("  <Faktura>"), QStringLiteral("  tekst<Faktura>"));
+    QString textInRecord = designTemplate();
+    textInRecord.replace(QStringLiteral("  <FakturaWiersz>\n"), QStringLiteral("  <FakturaWiersz>wiersz:\n"));
     const Edit edits[] = {{"design", designTemplate()}, {"comments and an unknown element", withComments},
                           {"reordered line", reordered},  {"element after the order lines", afterLines},
-                          {"EUPLVATID as an element", withIds}, {"prefixed child", prefixed}};
+                          {"EUPLVATID as an element", withIds}, {"prefixed child", prefixed},
+                          {"orders before the invoices", ordersFirst}, {"lines before the invoices", linesFirst},
+                          {"text before a record", textBefore}, {"text inside a record", textInRecord}};
     c().setText(QStringLiteral("ed_EUPLVATID_Text"), QStringLiteral("PL5261040828"));
     for (const Edit &e : edits) {
         ws.setMemo_JPK(e.text);
         const QByteArray expected = referenceDocument(ws);
         ASSERT_FALSE(expected.isEmpty()) << e.what;
         QFile::remove(home.file(QStringLiteral("JPK_FA4.xml")));
-        EXPECT_EQ(generate(), expected) << e.what;
+        const QByteArray written = generate();
+        EXPECT_EQ(written, expected) << e.what;
+        XmlError error;
+        EXPECT_TRUE(Xml::parseText(QString::fromUtf8(written), &error)) << e.what << ": " << error.reason.toStdString();
+        EXPECT_EQ(written.count("</JPK>"), 1) << e.what;
     }
 }
 
