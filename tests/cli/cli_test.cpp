@@ -237,15 +237,49 @@ TEST(Cli, BrokenJsonNamesTheFileAndTheProblem)
         {"{\"mt_FAK_\":[{\"P_99\":1}]}", "mt_FAK_ has no field \"P_99\""},
         {"{\"mt_FAK_\":[{\"P_1\":\"31.08.2023\"}]}", "mt_FAK_.P_1"},
         {"{\"header\":{\"Nazwisko\":\"x\"}}", "unknown header field \"Nazwisko\""},
+        {"{\"mt_ZAM_\":[{\"idx\":1e300}]}", "mt_ZAM_.idx"},
+        {"{\"mt_ZPOZ_\":[{\"idx_zal\":18446744073709551616}]}", "mt_ZPOZ_.idx_zal"},
+        {"{\"mt_ZAM_\":[{\"idx\":1.5}]}", "mt_ZAM_.idx"},
+        {"{\"header\":{\"DataOd\":12345}}", "header field DataOd"},
+        {"{\"header\":{\"KodUrzedu\":true}}", "header field KodUrzedu"},
+        {"{\"header\":{\"DataDo\":\"2023-02-30\"}}", "header field DataDo"},
+        // a fault in the last record: the header and the records before it are not taken either
+        {"{\"header\":{\"KodUrzedu\":\"0202\"},\"mt_FAK_\":[{\"P_2A\":\"A\"},{\"P_99\":1}]}", "record 2"},
     };
     for (const Case &c : cases) {
         home.write(QStringLiteral("in.json"), c.json);
-        const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
-                           home.file(QStringLiteral("in.json"))});
+        const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("--keep-going"), QStringLiteral("set"),
+                              QStringLiteral("ed_KodUrzedu_Text=1471"), QStringLiteral("set"),
+                              QStringLiteral("ed_DataOd_Date=2023-08-01"), QStringLiteral("import-json"),
+                              home.file(QStringLiteral("in.json")), QStringLiteral("export-json"),
+                              home.file(QStringLiteral("out.json"))});
         EXPECT_EQ(r.status, 1) << c.json.constData();
         EXPECT_TRUE(r.err.contains(QStringLiteral("in.json"))) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
+        // a refused file changes nothing
+        const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
+        const QJsonObject header = out.value(QStringLiteral("header")).toObject();
+        EXPECT_EQ(header.value(QStringLiteral("KodUrzedu")).toString(), QStringLiteral("1471")) << c.json.constData();
+        EXPECT_EQ(header.value(QStringLiteral("DataOd")).toString(), QStringLiteral("2023-08-01")) << c.json.constData();
+        for (const char *table : {"mt_FAK_", "mt_POZ_", "mt_ZAM_", "mt_ZPOZ_"})
+            EXPECT_TRUE(out.value(QLatin1String(table)).toArray().isEmpty()) << c.json.constData() << " " << table;
     }
+}
+
+TEST(Cli, ANulInsideAJsonTextIsNeitherKeptNorLostSilently)
+{
+    TempHome home;
+    home.write(QStringLiteral("in.json"), "{\"header\":{\"NIP\":\"5261040828\"},"
+                                          "\"mt_FAK_\":[{\"P_2A\":\"FV\\u0000/1\",\"P_3A\":\"Firma\\u0001 \\uFFFF\\ud800X\",\"P_15\":1}]}");
+    const QString out = home.file(QStringLiteral("JPK_FA4.xml"));
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
+                          home.file(QStringLiteral("in.json")), QStringLiteral("generate"), out, QStringLiteral("load"), out});
+    ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("w 2 wartościach"))) << r.out.toStdString();
+    const QByteArray xml = home.read(QStringLiteral("JPK_FA4.xml"));
+    EXPECT_TRUE(xml.contains("<P_2A>FV/1</P_2A>")) << "the value goes on after the NUL";
+    EXPECT_TRUE(xml.contains("<P_3A>Firma X</P_3A>"));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Wczytano dokumentów"))) << "the file the program wrote loads back";
 }
 
 TEST(Cli, JsonRoundTripAppliesTheTableRules)

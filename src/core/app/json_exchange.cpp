@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <cmath>
 #include <QSaveFile>
 
 namespace {
@@ -49,6 +50,19 @@ void appendJsonValue(QByteArray &out, const QVariant &value, FieldType type)
     }
 }
 
+// A whole number that a double holds exactly (|n| <= 2^53); 1e300 or 2^64 is none.
+bool jsonInteger(const QJsonValue &v, qint64 *n)
+{
+    if (!v.isDouble())
+        return false;
+    const double d = v.toDouble();
+    constexpr double kExact = 9007199254740992.0;  // 2^53
+    if (!(d >= -kExact && d <= kExact) || d != std::trunc(d))
+        return false;
+    *n = qint64(d);
+    return true;
+}
+
 QVariant jsonToField(const QJsonValue &v, FieldType type, QString *error)
 {
     if (v.isNull() || v.isUndefined())
@@ -75,14 +89,31 @@ QVariant jsonToField(const QJsonValue &v, FieldType type, QString *error)
         if (v.isBool())
             return v.toBool();
         break;
-    case FieldType::Integer:
-        if (v.isDouble())
-            return qint64(v.toDouble());
+    case FieldType::Integer: {
+        qint64 n = 0;
+        if (jsonInteger(v, &n))
+            return n;
         break;
+    }
     }
     *error = QStringLiteral("value %1 does not fit the field's type")
                  .arg(QString::fromUtf8(QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact)));
     return QVariant();
+}
+
+// Whether every field of one JSON object names a field of the table and fits its type.
+QString checkRecord(const DocumentTable &table, const QJsonObject &object)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const int f = table.fieldIndex(it.key());
+        if (f < 0)
+            return QStringLiteral("%1 has no field \"%2\"").arg(table.name(), it.key());
+        QString error;
+        jsonToField(it.value(), table.fields().at(f).type, &error);
+        if (!error.isEmpty())
+            return QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), error);
+    }
+    return QString();
 }
 
 // Fills the pending record from one JSON object; idxField (if >= 0) is left to the table's rule.
@@ -175,15 +206,35 @@ QString importFile(Workspace &workspace, const QString &path)
             return QStringLiteral("%1: \"%2\" is not a list of records").arg(path, it.key());
     }
 
+    // Everything is checked before anything changes: a file that is refused leaves the header
+    // and the tables as they were.
+    if (root.contains(QStringLiteral("header")) && !root.value(QStringLiteral("header")).isObject())
+        return QStringLiteral("%1: \"header\" is not an object").arg(path);
     const QJsonObject header = root.value(QStringLiteral("header")).toObject();
     for (auto it = header.begin(); it != header.end(); ++it) {
         const QString key = Workspace::headerControlKey(it.key());
         if (key.isEmpty())
             return QStringLiteral("%1: unknown header field \"%2\"").arg(path, it.key());
+        if (!it.value().isString() && !it.value().isNull())
+            return QStringLiteral("%1: header field %2: the value must be text or null").arg(path, it.key());
+        const QString text = it.value().toString();
+        if (key.endsWith(QStringLiteral("_Date")) && !text.isEmpty() && !QDate::fromString(text, Qt::ISODate).isValid())
+            return QStringLiteral("%1: header field %2: \"%3\" is not a date yyyy-mm-dd").arg(path, it.key(), text);
+    }
+    for (TableKind kind : kKinds) {
+        const DocumentTable &table = *workspace.tables().table(kind);
+        const QJsonArray records = root.value(table.name()).toArray();
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (!records.at(i).isObject())
+                return QStringLiteral("%1: record %2 of %3 is not an object").arg(path).arg(i + 1).arg(table.name());
+            const QString why = checkRecord(table, records.at(i).toObject());
+            if (!why.isEmpty())
+                return QStringLiteral("%1: record %2: %3").arg(path).arg(i + 1).arg(why);
+        }
+    }
+    for (auto it = header.begin(); it != header.end(); ++it) {
         QString error;
-        const QString text = it.value().isNull() ? QString() : it.value().toString();
-        if (!workspace.controls().setFromText(key, text, &error))
-            return QStringLiteral("%1: header field %2: %3").arg(path, it.key(), error);
+        workspace.controls().setFromText(Workspace::headerControlKey(it.key()), it.value().toString(), &error);
     }
 
     DocumentTables &tables = workspace.tables();
@@ -205,7 +256,8 @@ QString importFile(Workspace &workspace, const QString &path)
             if (kind == TableKind::ZPOZ) {
                 const QJsonValue owner = object.value(QStringLiteral("idx_zal"));
                 // a line names its order by the file's idx; a line that names none belongs to the last order
-                const qint64 wanted = owner.isDouble() ? qint64(owner.toDouble()) : -1;
+                qint64 wanted = -1;
+                jsonInteger(owner, &wanted);
                 tables.mt_ZAM_.gotoBookmark(orderRows.value(wanted, tables.mt_ZAM_.storedCount() - 1));
             }
             table.append();
@@ -217,9 +269,9 @@ QString importFile(Workspace &workspace, const QString &path)
             }
             table.post();
             if (kind == TableKind::ZAM) {
-                const QJsonValue own = object.value(QStringLiteral("idx"));
-                if (own.isDouble())
-                    orderRows.insert(qint64(own.toDouble()), table.bookmark());
+                qint64 own = 0;
+                if (jsonInteger(object.value(QStringLiteral("idx")), &own))
+                    orderRows.insert(own, table.bookmark());
             }
         }
         if (!error.isEmpty())

@@ -22,7 +22,7 @@ QString fromCp1250(const QByteArray &bytes)
 } // namespace
 
 MappingGrid::MappingGrid(const QString &name, int columns, int fixedColumns)
-    : m_name(name), m_columns(columns), m_fixed(fixedColumns)
+    : m_name(name), m_columns(columns), m_layoutColumns(columns), m_fixed(fixedColumns)
 {
 }
 
@@ -94,7 +94,9 @@ void MappingGrid::ReadGridStream(const QByteArray &stream)
     QByteArray buffer;
     for (char byte : stream) {
         if (byte == '\0' || byte == '\1') {
-            setCell(c, r, fromCp1250(buffer));
+            // cells beyond the table's own columns are not taken: a stream never widens it
+            if (c < m_layoutColumns)
+                setCell(c, r, fromCp1250(buffer));
             buffer.clear();
             if (byte == '\0') {
                 ++c;

@@ -37,6 +37,7 @@ public:
 private:
     QString m_name;
     int m_columns;
+    int m_layoutColumns;  // the columns of the table's layout
     int m_fixed;
     QList<QStringList> m_rows;
     QList<int> m_widths;

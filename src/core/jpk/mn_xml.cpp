@@ -85,7 +85,7 @@ xmlNode *FindNodeOrReport(UserPort *port, xmlNode *start, const QString &path, b
     xmlNode *node = FindNodePath(start, path, noSiblings);
     if (!node && port) {
         port->setBusy(false);
-        port->failure(applicationTitle(), QStringLiteral("Nie odnaleziono <%1>").arg(path));
+        port->info(applicationTitle(), QStringLiteral("Nie odnaleziono <%1>").arg(path));
     }
     return node;
 }

@@ -76,14 +76,26 @@ TEST(MappingGrid, SavedAndReloadedTableIsIdentical)
     EXPECT_EQ(fromStored.cell(5, 1), QStringLiteral("b"));
 }
 
-TEST(MappingGrid, ReadingAStreamGrowsTheGridAndDropsAnUnfinishedRow)
+TEST(MappingGrid, ReadingAStreamKeepsTheLayoutsColumnsAndDropsAnUnfinishedRow)
 {
     MappingGrid grid(QStringLiteral("x"), 2, 1);
     grid.ReadGridStream(QByteArray("a") + '\0' + "b" + '\0' + "c" + '\1' + "d" + '\1' + "e" + '\0' + "tail");
     EXPECT_EQ(grid.rowCount(), 2);
-    EXPECT_EQ(grid.columnCount(), 3);
-    EXPECT_EQ(grid.cell(2, 0), QStringLiteral("c"));
+    EXPECT_EQ(grid.columnCount(), 2) << "a cell beyond the layout does not widen the table";
+    EXPECT_EQ(grid.cell(1, 0), QStringLiteral("b"));
+    EXPECT_EQ(grid.cell(2, 0), QString());
     EXPECT_EQ(grid.cell(0, 1), QStringLiteral("d"));
+}
+
+TEST(MappingGrid, AHostileStreamStaysSmall)
+{
+    // 8,000 cell ends and then 8,000 row ends: once this made a table 8,000 columns wide
+    // whose saved stream was 64 MB
+    MappingGrid grid(QStringLiteral("tab_FAK"), 6, 3);
+    grid.ReadGridStream(QByteArray(8000, '\0') + QByteArray(8000, '\1'));
+    EXPECT_EQ(grid.columnCount(), 6);
+    EXPECT_EQ(grid.rowCount(), 8000);
+    EXPECT_EQ(grid.WriteGridStream().size(), 8000 * (5 + 1));
 }
 
 TEST(MappingTables, EditKeys)
@@ -169,6 +181,29 @@ TEST(MappingTables, ButtonsAskAndFilesFail)
     ASSERT_TRUE(maps.loadFile(MappingTables::POS, home.file(QStringLiteral("fak.ccv")), &port));
     EXPECT_TRUE(maps.saveFlag(MappingTables::POS));
     EXPECT_EQ(maps.grid(MappingTables::POS).cell(0, 57), QStringLiteral("NrFaZaliczkowej"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Windows1250, ACharacterTheCodePageLacksBecomesAQuestionMark)
+{
+    // Qt's encoder puts the control character 0x1A in its place, which then reached the JPK file
+    const QString text = QStringLiteral("Firma Ж Sp. – zażółć 😀");
+    const QByteArray expected = QByteArray("Firma ? Sp. \x96 za\xbf\xf3\xb3\xe6 ?");
+    MappingGrid grid(QStringLiteral("SG_NAG"), 3, 1);
+    BuildHeaderMap(grid);
+    grid.setCell(2, 5, text);
+    EXPECT_TRUE(grid.WriteGridStream().contains(expected));
+    EXPECT_FALSE(grid.WriteGridStream().contains('\x1A'));
+
+    SettingsFile settings;
+    settings.setValue(QStringLiteral("Form_ImportJPK"), QStringLiteral("ed_PelnaNazwa_Text"), text);
+    settings.setValue(QStringLiteral("Form_ImportJPK"), QStringLiteral("NAG"), grid.storedValue());
+    const QByteArray bytes = settings.toBytes();
+    EXPECT_TRUE(bytes.contains(QByteArray("ed_PelnaNazwa_Text=" + expected + "\r\n")));
+    EXPECT_FALSE(bytes.contains('\x1A'));
 }
 
 } // namespace
