@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <deque>
+#include <functional>
 
 // A UserPort that records every message and answers questions and file dialogs from queues.
 class RecordingPort : public UserPort
@@ -35,7 +36,13 @@ public:
     void progressPosition(int position) override { progress.append(position); }
     void progressHide() override {}
     void setBusy(bool) override {}
-    void processEvents() override { ++processEventsCalls; }
+    void processEvents() override
+    {
+        ++processEventsCalls;
+        if (onProcessEvents)
+            onProcessEvents();
+    }
+    std::function<void()> onProcessEvents;
 
 private:
     std::deque<bool> m_answers;

@@ -6,7 +6,12 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <sys/types.h>
 
 namespace ExternalApp {
 
@@ -26,13 +31,35 @@ QString DataDlaAplikacji(const QDate &date, int dateFormat)
     }
 }
 
-bool formatParams(const QString &templ, const QStringList &args, QString *result, QString *error)
+namespace {
+
+// Whether a detached process still runs. Its parent is the system's reaper now, which in a
+// container may leave it a zombie: that counts as ended.
+bool stillRunning(qint64 pid)
+{
+    if (::kill(pid_t(pid), 0) != 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return !(close >= 0 && close + 2 < line.size() && (line.at(close + 2) == 'Z' || line.at(close + 2) == 'X'));
+}
+
+// A width or precision beyond this is a mistake, not a wish for gigabytes of spaces.
+constexpr int kMaxWidth = 1024;
+
+// Fills one piece of a template; *next is the argument a placeholder without index takes,
+// carried from piece to piece. Errors name the whole template.
+bool fillPiece(const QString &templ, const QString &whole, const QStringList &args, int *nextArg, QString *result,
+               QString *error)
 {
     QString out;
-    int next = 0;
+    int next = *nextArg;
     const qsizetype n = templ.size();
     auto fail = [&] {
-        *error = QStringLiteral("Format '%1' invalid or incompatible with argument").arg(templ);
+        *error = QStringLiteral("Format '%1' invalid or incompatible with argument").arg(whole);
         return false;
     };
     for (qsizetype i = 0; i < n; ++i) {
@@ -54,7 +81,10 @@ bool formatParams(const QString &templ, const QStringList &args, QString *result
                 ++j;
             if (j == from)
                 return false;
-            *value = templ.mid(from, j - from).toInt();
+            bool ok = false;
+            *value = templ.mid(from, j - from).toInt(&ok);
+            if (!ok || *value > kMaxWidth)
+                *value = -2;  // too large: refused below
             return true;
         };
         int index = next;
@@ -74,6 +104,8 @@ bool formatParams(const QString &templ, const QStringList &args, QString *result
             if (!number(&precision))
                 return fail();
         }
+        if (width == -2 || precision == -2)
+            return fail();
         if (j >= n || templ.at(j).toLower() != u's' || index < 0 || index >= args.size())
             return fail();
         QString arg = args.at(index);
@@ -86,24 +118,53 @@ bool formatParams(const QString &templ, const QStringList &args, QString *result
         i = j;
     }
     *result = out;
+    *nextArg = next;
     return true;
 }
 
-bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QString &parameters)
+} // namespace
+
+bool formatParams(const QString &templ, const QStringList &args, QString *result, QString *error)
 {
+    int next = 0;
+    return fillPiece(templ, templ, args, &next, result, error);
+}
+
+bool formatArguments(const QString &templ, const QStringList &args, QStringList *result, QString *error)
+{
+    // the template is split first: what the placeholders bring in stays one argument,
+    // spaces and all
+    int next = 0;
+    QStringList out;
+    for (const QString &piece : templ.split(u' ', Qt::SkipEmptyParts)) {
+        QString filled;
+        if (!fillPiece(piece, templ, args, &next, &filled, error))
+            return false;
+        out << filled;
+    }
+    *result = out;
+    return true;
+}
+
+bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QStringList &arguments)
+{
+    // The application is the user's own: started detached, it lives on if the window closes
+    // while waiting; only the waiting stops.
     QProcess process;
     process.setProgram(program);
-    process.setArguments(parameters.split(u' ', Qt::SkipEmptyParts));
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start();
-    if (!process.waitForStarted(30000)) {
+    process.setArguments(arguments);
+    qint64 pid = 0;
+    if (!process.startDetached(&pid)) {
         workspace.port()->info(applicationTitle(), process.errorString());
         return false;
     }
     // the window keeps working while the application runs
-    while (process.state() != QProcess::NotRunning && !workspace.isClosing()) {
+    QElapsedTimer pause;
+    while (stillRunning(pid) && !workspace.isClosing()) {
         workspace.port()->processEvents();
-        process.waitForFinished(20);
+        pause.start();
+        while (pause.elapsed() < 20 && !workspace.isClosing())
+            QThread::msleep(5);
     }
     return true;
 }
@@ -113,6 +174,8 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace)
     const Controls &c = workspace.controls();
     UserPort *port = workspace.port();
     const QString program = c.text(QStringLiteral("fn_Imp_Aplikacja_FileName"));
+    // a relative path is resolved once, here, and the file that was checked is the one started
+    const QString resolved = program.isEmpty() ? QString() : QFileInfo(program).absoluteFilePath();
     const QString exchange = c.text(QStringLiteral("fn_Imp_PlikWymiany_FileName"));
     struct Test
     {
@@ -122,7 +185,7 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace)
     };
     const Test tests[] = {
         {program.isEmpty(), Check::Application, "Uzupełnij ścieżkę dostępu do wywoływanej aplikacji"},
-        {!QFileInfo(program).isFile(), Check::ApplicationMissing, "Niepoprawna ścieżka dostępu do aplikacji jaka ma zostać wywołana"},
+        {!QFileInfo(resolved).isFile(), Check::ApplicationMissing, "Niepoprawna ścieżka dostępu do aplikacji jaka ma zostać wywołana"},
         {exchange.isEmpty(), Check::ExchangeFile, "Wprowadź nazwę pliku wymiany danych"},
         {c.date(QStringLiteral("ed_DataOd_Date")) == zeroDate(), Check::DateFrom, "Uzupełnij \"Datę od\""},
         {c.date(QStringLiteral("ed_DataDo_Date")) == zeroDate(), Check::DateTo, "Uzupełnij \"Datę do\""},
@@ -136,16 +199,17 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace)
     const bool wasBusy = workspace.isBusy();
     workspace.setBusy(true);
     const int format = c.itemIndex(QStringLiteral("cb_data_ItemIndex"));
-    QString parameters, error;
-    if (!formatParams(c.text(QStringLiteral("e_Params_Text")),
-                      {DataDlaAplikacji(c.date(QStringLiteral("ed_DataOd_Date")), format),
-                       DataDlaAplikacji(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange},
-                      &parameters, &error)) {
+    QStringList arguments;
+    QString error;
+    if (!formatArguments(c.text(QStringLiteral("e_Params_Text")),
+                         {DataDlaAplikacji(c.date(QStringLiteral("ed_DataOd_Date")), format),
+                          DataDlaAplikacji(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange},
+                         &arguments, &error)) {
         workspace.setBusy(wasBusy);
         port->failure(applicationTitle(), QStringLiteral("Błąd wywołania polecenia %1,\r\n%2").arg(program, error));
         return Check::Passed;
     }
-    UruchomIPoczekaj(workspace, program, parameters);
+    UruchomIPoczekaj(workspace, resolved, arguments);
     ImportDriver driver(workspace);
     if (driver.WczytajPlikImportu(exchange))
         driver.ImportujWspolnyPlik();

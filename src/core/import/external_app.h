@@ -16,7 +16,11 @@ QString DataDlaAplikacji(const QDate &date, int dateFormat);
 
 // Fills a template by the %-placeholder rules ("%0:s", "%s" for the next argument, "%%").
 // Returns false, with the reason, for a placeholder that cannot be filled.
+// A width or precision over 1024 cannot be filled either.
 bool formatParams(const QString &templ, const QStringList &args, QString *result, QString *error);
+// The same, argument by argument: the template is split at spaces first, then each piece is
+// filled, so that a file name with spaces stays one argument.
+bool formatArguments(const QString &templ, const QStringList &args, QStringList *result, QString *error);
 
 // Where the command stopped before starting anything: the field to bring into view.
 enum class Check { Passed, Application, ApplicationMissing, ExchangeFile, DateFrom, DateTo };
@@ -24,8 +28,8 @@ enum class Check { Passed, Application, ApplicationMissing, ExchangeFile, DateFr
 // act_ImportujZAplikacjiExecute. Returns the failed check (its message shown) or Passed.
 Check act_ImportujZAplikacjiExecute(Workspace &workspace);
 
-// UruchomIPoczekaj: starts the program without a shell (the parameter text split at spaces)
-// and lets events run until it ends or the workspace closes.
-bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QString &parameters);
+// UruchomIPoczekaj: starts the program without a shell and lets events run until it ends or
+// the workspace closes; closing stops the waiting, not the program.
+bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QStringList &arguments);
 
 } // namespace ExternalApp

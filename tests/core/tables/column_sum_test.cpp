@@ -83,6 +83,9 @@ TEST(ExternalApplication, ParameterTexts)
         {"%d", nullptr},
         {"%0:s %s %s %s", nullptr},
         {"50%", nullptr},
+        {"%2147483647s", nullptr},  // once 4 GB of spaces
+        {"%99999999999s", nullptr},
+        {"%.2147483647s", nullptr},
     };
     for (const Case &c : cases) {
         QString result, error;
