@@ -21,9 +21,25 @@ struct ReaderDeleter
 };
 using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderDeleter>;
 
-ReaderPtr openReader(const QString &path)
+// The first error of a reader, kept for the message instead of going to stderr.
+void onReaderError(void *arg, xmlErrorPtr error)
 {
-    return ReaderPtr(xmlReaderForFile(QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET));
+    auto *sink = static_cast<std::pair<XmlError *, bool *> *>(arg);
+    if (!error || error->level < XML_ERR_ERROR || *sink->second)
+        return;
+    *sink->second = true;
+    sink->first->code = error->code;
+    sink->first->reason = QString::fromUtf8(error->message).trimmed();
+    sink->first->line = error->line;
+    sink->first->column = error->int2;
+}
+
+ReaderPtr openReader(const QString &path, std::pair<XmlError *, bool *> *sink)
+{
+    ReaderPtr reader(xmlReaderForFile(QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET));
+    if (reader)
+        xmlTextReaderSetStructuredErrorHandler(reader.get(), onReaderError, sink);
+    return reader;
 }
 
 bool isBlankText(const xmlNode *node)
@@ -191,7 +207,8 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, in
 bool JpkReader::readHeader(const QString &path, int *version)
 {
     // The first Naglowek and Podmiot1 among the children of JPK, read as one small document.
-    ReaderPtr reader = openReader(path);
+    std::pair<XmlError *, bool *> sink(&m_readError, &m_readFailed);
+    ReaderPtr reader = openReader(path, &sink);
     XmlDocPtr holder(xmlNewDoc(reinterpret_cast<const xmlChar *>("1.0")));
     xmlNode *root = xmlNewDocNode(holder.get(), nullptr, reinterpret_cast<const xmlChar *>("JPK"), nullptr);
     xmlDocSetRootElement(holder.get(), root);
@@ -337,7 +354,8 @@ bool JpkReader::readRecords(const QString &path)
         return true;
     };
     for (int pass = 0; pass < 3; ++pass) {
-        ReaderPtr reader = openReader(path);
+        std::pair<XmlError *, bool *> sink(&m_readError, &m_readFailed);
+        ReaderPtr reader = openReader(path, &sink);
         if (!reader)
             return false;
         State state[3] = {NotFound, NotFound, NotFound};
@@ -372,6 +390,8 @@ bool JpkReader::readRecords(const QString &path)
                         readRecord(kind, node);
             } while (xmlTextReaderNext(reader.get()) == 1);
         }
+        if (m_readFailed)
+            return false;
         bool again = false;
         for (int k = 0; k < 3; ++k) {
             if (reading[k])
@@ -413,11 +433,25 @@ bool JpkReader::load(const QString &path)
         t.mt_ZAM_.empty();
         t.mt_ZPOZ_.empty();
     }
+    const int before[4] = {t.mt_FAK_.storedCount(), t.mt_POZ_.storedCount(), t.mt_ZAM_.storedCount(),
+                           t.mt_ZPOZ_.storedCount()};
     t.suspendViews();
     readRecords(path);
+    if (m_readFailed) {
+        // a load that stopped partway keeps nothing of the file
+        DocumentTable *tables[4] = {&t.mt_ZPOZ_, &t.mt_ZAM_, &t.mt_POZ_, &t.mt_FAK_};
+        const int kept[4] = {before[3], before[2], before[1], before[0]};
+        for (int k = 0; k < 4; ++k)
+            tables[k]->truncate(kept[k]);
+    }
     t.resumeViews();
     t.PolaczPozycjeZFakturami();
     m_port->setBusy(false);
+    if (m_readFailed) {
+        m_readError.sourceText = Xml::lineOfFile(path, m_readError.line);
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(m_readError));
+        return false;
+    }
 
     QString summary;
     if (m_invoices > 0)

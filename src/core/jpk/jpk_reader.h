@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jpk/xml_services.h"
+
 #include <QString>
 #include <libxml/tree.h>
 #include <unordered_map>
@@ -41,5 +43,7 @@ private:
     int m_orders = 0;
     int m_orderLines = 0;
     int m_cut = 0;
+    XmlError m_readError;  // the first error a reader met; reading stops there
+    bool m_readFailed = false;
     std::unordered_map<const xmlChar *, int> m_fields[4];
 };

@@ -3,8 +3,12 @@
 #include "app/text_codec.h"
 
 #include <QFile>
+#include <QList>
+#include <QPair>
 #include <QRegularExpression>
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
 QString XmlString::toString() const
@@ -297,24 +301,84 @@ struct ScanState
 {
     XmlRootInfo root;
     ErrorSink errors;
+    xmlParserCtxtPtr ctxt = nullptr;
+    QFile *file = nullptr;
+    qint64 textRun = 0;  // characters of the text node being read
+    QList<QPair<QByteArray, int>> open;  // the elements not yet closed, with their lines
+
+    // An error of the program's own: the scan ends with it.
+    void fail(int code, const QString &reason)
+    {
+        if (errors.seen)
+            return;
+        errors.seen = true;
+        errors.first.code = code;
+        errors.first.reason = reason;
+        errors.first.line = xmlSAX2GetLineNumber(ctxt);
+        errors.first.column = xmlSAX2GetColumnNumber(ctxt);
+        xmlStopParser(ctxt);
+    }
 };
+
+ScanState *stateOf(void *ctx)
+{
+    return static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+}
 
 void onScanError(void *data, xmlErrorPtr error)
 {
-    static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(data)->_private)->errors.take(error);
+    ScanState *state = stateOf(data);
+    if (!error || error->level < XML_ERR_ERROR || state->errors.seen)
+        return;
+    state->errors.take(error);
+    // A file that ends inside an element was cut short, whatever the parser stumbled on
+    // last: say so, naming the innermost open element as a whole-file read does.
+    const xmlParserInputPtr in = state->ctxt->input;
+    const bool allRead = state->file && state->file->atEnd();
+    if (allRead && in && in->cur && in->end && !state->open.isEmpty()) {
+        const QByteArray rest(reinterpret_cast<const char *>(in->cur), qsizetype(in->end - in->cur));
+        if (!rest.contains('>') && rest.count('<') <= 1) {
+            state->errors.first.code = XML_ERR_TAG_NOT_FINISHED;
+            state->errors.first.reason = QStringLiteral("Premature end of data in tag %1 line %2")
+                                             .arg(QString::fromUtf8(state->open.last().first))
+                                             .arg(state->open.last().second);
+        }
+    }
+    xmlStopParser(state->ctxt);
 }
 
 void onInternalSubset(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *systemId)
 {
-    auto *state = static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+    ScanState *state = stateOf(ctx);
     if (!state->root.found)
         state->root.doctypeSystemId = Xml::str(systemId);
 }
 
-void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *, const xmlChar *uri, int nbNamespaces,
+// Entities are never expanded: a document that declares any is refused as a whole.
+void onEntityDecl(void *ctx, const xmlChar *, int, const xmlChar *, const xmlChar *, xmlChar *)
+{
+    stateOf(ctx)->fail(XML_ERR_ENTITY_PROCESSING, QString::fromUtf8(Xml::kDtdRefused));
+}
+
+// The scan keeps no text, so the limit libxml2 puts on one text node is checked here: a
+// file the reader would stop in the middle of is refused before anything is read.
+void onCharacters(void *ctx, const xmlChar *, int len)
+{
+    ScanState *state = stateOf(ctx);
+    state->textRun += len;
+    if (state->textRun > XML_MAX_TEXT_LENGTH)
+        state->fail(XML_ERR_NO_MEMORY, QStringLiteral("xmlSAX2Characters: huge text node"));
+}
+
+void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri, int nbNamespaces,
                     const xmlChar **namespaces, int nbAttributes, int, const xmlChar **attributes)
 {
-    auto *state = static_cast<ScanState *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+    ScanState *state = stateOf(ctx);
+    state->textRun = 0;
+    QByteArray name = reinterpret_cast<const char *>(localname);
+    if (prefix)
+        name = reinterpret_cast<const char *>(prefix) + (':' + name);
+    state->open.append({name, xmlSAX2GetLineNumber(state->ctxt)});
     if (state->root.found)
         return;
     XmlRootInfo &r = state->root;
@@ -327,7 +391,7 @@ void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *, const 
     for (int i = 0; i < nbAttributes; ++i) {
         const xmlChar **a = attributes + 5 * i;
         const QString local = Xml::str(a[0]);
-        const QString prefix = Xml::str(a[1]);
+        const QString attrPrefix = Xml::str(a[1]);
         const QString ns = Xml::str(a[2]);
         const QString value = QString::fromUtf8(reinterpret_cast<const char *>(a[3]), int(a[4] - a[3]));
         if (ns == QLatin1String(kXsiNamespace)) {
@@ -336,11 +400,30 @@ void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *, const 
             else if (local == u"noNamespaceSchemaLocation")
                 r.xsiNoNamespace = value;
         }
-        if (prefix == u"xsi" && local == u"noNamespaceSchemaLocation")
+        if (attrPrefix == u"xsi" && local == u"noNamespaceSchemaLocation")
             r.attrNoNamespace = value;
-        if (prefix == u"xsi" && local == u"schemaLocation")
+        if (attrPrefix == u"xsi" && local == u"schemaLocation")
             r.attrSchemaLocation = value;
     }
+}
+
+void onEndElement(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    ScanState *state = stateOf(ctx);
+    state->textRun = 0;
+    if (!state->open.isEmpty())
+        state->open.removeLast();
+}
+
+int readFromFile(void *context, char *buffer, int len)
+{
+    const qint64 n = static_cast<QFile *>(context)->read(buffer, len);
+    return n < 0 ? -1 : int(n);
+}
+
+int closeNothing(void *)
+{
+    return 0;
 }
 
 } // namespace
@@ -367,30 +450,32 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
     xmlSAXVersion(&sax, 2);
     // nothing of the content is kept
     sax.startElementNs = onStartElement;
+    sax.endElementNs = onEndElement;
     sax.internalSubset = onInternalSubset;
+    sax.entityDecl = onEntityDecl;
     sax.serror = onScanError;
-    sax.characters = nullptr;
-    sax.ignorableWhitespace = nullptr;
+    sax.characters = onCharacters;
+    sax.cdataBlock = onCharacters;
+    sax.ignorableWhitespace = onCharacters;
     sax.comment = nullptr;
-    sax.endElementNs = nullptr;
     sax.startElement = nullptr;
     sax.endElement = nullptr;
-    const QByteArray name = QFile::encodeName(path);
-    QByteArray chunk = file.read(4);
-    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, nullptr, chunk.constData(), int(chunk.size()), name.constData());
+    sax.reference = nullptr;
+    // read as a pull parser reads a file, so the reasons are those of a whole-file read
+    // ("Premature end of data…", "Document is empty")
+    xmlParserCtxtPtr ctxt = xmlCreateIOParserCtxt(&sax, nullptr, readFromFile, closeNothing, &file, XML_CHAR_ENCODING_NONE);
     if (!ctxt) {
         failure.reason = QStringLiteral("out of memory");
         return finish(false);
     }
+    state.ctxt = ctxt;
+    state.file = &file;
     ctxt->_private = &state;
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
-    while (!state.errors.seen) {
-        chunk = file.read(1 << 18);
-        const bool last = chunk.isEmpty();
-        xmlParseChunk(ctxt, chunk.constData(), int(chunk.size()), last ? 1 : 0);
-        if (last)
-            break;
-    }
+    const QByteArray name = QFile::encodeName(path);
+    if (ctxt->input && !ctxt->input->filename)
+        ctxt->input->filename = reinterpret_cast<const char *>(xmlStrdup(reinterpret_cast<const xmlChar *>(name.constData())));
+    xmlParseDocument(ctxt);
     if (!state.errors.seen && !ctxt->wellFormed) {
         state.errors.seen = true;
         failure.reason = QStringLiteral("the document is not well-formed");

@@ -54,8 +54,13 @@ struct XmlRootInfo
 
 namespace Xml {
 
+// Why a document with entity declarations is refused: entities are never expanded.
+inline constexpr char kDtdRefused[] = "Plik zawiera deklaracje DTD, których program nie przyjmuje";
+
 // Reads a whole file as a stream, keeping nothing of it: checks that it is well-formed
-// (no network, no entity substitution) and notes its root element.
+// (no network, no entity substitution) and notes its root element. A document that declares
+// entities is refused, and so is one that libxml2's limits (the size of one text node, the
+// depth of elements) would stop a reader in.
 bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error);
 // The parser's message as the program shows it: the reason, "Line: n" and the start of
 // the line at the error.

@@ -484,6 +484,28 @@ bool DocumentTable::remove()
     return true;
 }
 
+void DocumentTable::truncate(int rows)
+{
+    if (m_state != State::Browse)
+        cancel();
+    // from the end: nothing after a removed row is left to shift
+    while (m_rowCount > std::max(rows, 0)) {
+        const int row = m_rowCount - 1;
+        indexRemove(row, false);
+        for (Column &c : m_columns)
+            c.erase(row);
+        --m_rowCount;
+    }
+    refreshRange();
+    if (m_pos >= recordCount())
+        m_pos = recordCount() - 1;
+    notifyDetails();
+    if (!m_suspended) {
+        emit reset();
+        emit currentChanged();
+    }
+}
+
 void DocumentTable::empty()
 {
     cancel();

@@ -54,6 +54,7 @@ public:
     void cancel();
     bool remove();  // delete the current record; false when refused
     void empty();   // every record at once, no rules
+    void truncate(int rows);  // the stored rows from `rows` on, no rules (what a failed load added)
 
     // The current record's field (the pending one while inserting or editing).
     QVariant value(int field) const;

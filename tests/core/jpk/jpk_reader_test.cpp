@@ -183,6 +183,53 @@ TEST_F(Reader, VersionsAndTheirQuestions)
     }
 }
 
+TEST_F(Reader, AFileThatCannotBeReadWholeChangesNothing)
+{
+    // each fault stands after a first good invoice: once the load stopped there and reported
+    // "Wczytano dokumentów: 1"
+    QFile f(QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/rich_valid.xml"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray rich = f.readAll();
+    const qsizetype second = rich.indexOf("<Faktura>", rich.indexOf("<Faktura>") + 1);
+    ASSERT_GT(second, 0);
+    struct Case
+    {
+        const char *what;
+        QByteArray text;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"a text node over libxml2's limit",
+         rich.left(second) + "<Faktura><P_2A>" + QByteArray(10'000'001, 'A') + "</P_2A>" + rich.mid(second + 9),
+         "huge text node"},
+        {"elements nested deeper than libxml2's limit",
+         rich.left(second) + "<Faktura>" + QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300) + rich.mid(second + 9),
+         "Excessive depth in document"},
+        {"a file cut short", rich.left(second + 200), "Premature end of data in tag"},
+        {"an empty file", QByteArray(), "Document is empty"},
+        {"an internal DTD declaring an entity",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE JPK [<!ENTITY y \"yyy\">]>\n" + rich.mid(rich.indexOf("<JPK")),
+         "Plik zawiera deklaracje DTD, których program nie przyjmuje"},
+    };
+    c().setChecked(QStringLiteral("chb_FAK_append_Checked"), true);
+    for (const Case &cs : cases) {
+        port.messages.clear();
+        t().mt_FAK_.empty();
+        t().mt_FAK_.append();
+        t().mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("moja"));
+        t().mt_FAK_.post();
+        home.write(QStringLiteral("bad.xml"), cs.text);
+        EXPECT_FALSE(ws.loadJpk(home.file(QStringLiteral("bad.xml")))) << cs.what;
+        ASSERT_FALSE(port.messages.isEmpty()) << cs.what;
+        EXPECT_TRUE(lastText().startsWith(QStringLiteral("Błąd wczytania pliku XML\r"))) << cs.what << ": " << lastText().toStdString();
+        EXPECT_TRUE(lastText().contains(QString::fromUtf8(cs.reason))) << cs.what << ": " << lastText().toStdString();
+        for (const Msg &m : port.messages)
+            EXPECT_FALSE(m.text.startsWith(QStringLiteral("Wczytano"))) << cs.what;
+        EXPECT_EQ(t().mt_FAK_.storedCount(), 1) << cs.what << ": nothing of the file is kept";
+        EXPECT_EQ(t().mt_POZ_.storedCount(), 0) << cs.what;
+    }
+}
+
 TEST_F(Reader, RefusedFiles)
 {
     struct Case
