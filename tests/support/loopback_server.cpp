@@ -9,6 +9,13 @@ LoopbackServer::LoopbackServer(const QString &root)
                                     "class Q(http.server.SimpleHTTPRequestHandler):\n"
                                     "    def log_message(self,*a): pass\n"
                                     "    def do_GET(self):\n"
+                                    "        print('GET '+self.path,flush=True)\n"
+                                    "        if self.path.startswith('/redirect/'):\n"
+                                    "            self.send_response(302)\n"
+                                    "            self.send_header('Location','/'+self.path[10:])\n"
+                                    "            self.send_header('Content-Length','0')\n"
+                                    "            self.end_headers()\n"
+                                    "            return\n"
                                     "        if self.path.startswith('/broken/'):\n"
                                     "            self.send_response(200)\n"
                                     "            self.send_header('Content-Length','100000')\n"
@@ -23,6 +30,18 @@ LoopbackServer::LoopbackServer(const QString &root)
                                     "s.serve_forever()\n")});
     if (m_process.waitForReadyRead(10000))
         m_port = m_process.readLine().trimmed().toInt();
+}
+
+QStringList LoopbackServer::requests()
+{
+    while (m_process.waitForReadyRead(200)) {
+    }
+    m_seen += QString::fromUtf8(m_process.readAllStandardOutput());
+    QStringList paths;
+    for (const QString &line : m_seen.split(u'\n', Qt::SkipEmptyParts))
+        if (line.startsWith(QStringLiteral("GET ")))
+            paths << line.mid(4).trimmed();
+    return paths;
 }
 
 LoopbackServer::~LoopbackServer()

@@ -350,6 +350,7 @@ void onScanError(void *data, xmlErrorPtr error)
 void onInternalSubset(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *systemId)
 {
     ScanState *state = stateOf(ctx);
+    state->root.hasDoctype = true;
     if (!state->root.found)
         state->root.doctypeSystemId = Xml::str(systemId);
 }

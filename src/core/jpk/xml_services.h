@@ -44,6 +44,7 @@ struct XmlRootInfo
     bool found = false;
     QString localName;
     QString namespaceUri;
+    bool hasDoctype = false;      // a DOCTYPE declaration stands before the root
     QString doctypeSystemId;
     QString xsiSchemaLocation;    // in the schema-instance namespace
     QString xsiNoNamespace;       // in the schema-instance namespace

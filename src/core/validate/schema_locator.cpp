@@ -1,10 +1,12 @@
 #include "validate/schema_locator.h"
 
+#include "app/safe_file.h"
 #include "jpk/xml_services.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QStandardPaths>
 #include <QUrl>
 #include <curl/curl.h>
@@ -34,21 +36,46 @@ xmlParserInputPtr loadLocal(const QString &file, const char *originalUrl, const 
     return input;
 }
 
+bool endsWithXsd(const QString &address)
+{
+    const QString path = isRemote(address) ? QUrl(address).path() : address;
+    return path.endsWith(QStringLiteral(".xsd"), Qt::CaseInsensitive);
+}
+
 xmlParserInputPtr tavrixLoader(const char *url, const char *id, xmlParserCtxtPtr ctxt)
 {
     const QString address = QString::fromUtf8(url ? url : "");
-    if (!isRemote(address))
-        return g_defaultLoader(url, id, ctxt);
-    const QString local = SchemaLocator::instance().resolve(address);
+    SchemaLocator &locator = SchemaLocator::instance();
+    if (g_networkScopes == 0) {
+        if (!isRemote(address))
+            return g_defaultLoader(url, id, ctxt);
+        const QString local = locator.resolve(address);
+        return local.isEmpty() ? nullptr : loadLocal(local, url, id, ctxt);
+    }
+    // While a schema is compiled, only schemas are loaded: an address that does not name an
+    // .xsd document (a DTD, an external entity, any other file) is refused, and so is a
+    // document that is not a plain XML Schema.
+    if (!endsWithXsd(address)) {
+        locator.refuse(QStringLiteral("%1: only .xsd schema documents are loaded while a schema is compiled").arg(address));
+        return nullptr;
+    }
+    const QString local = isRemote(address) ? locator.resolve(address)
+                          : address.startsWith(u"file:", Qt::CaseInsensitive) ? QUrl(address).toLocalFile()
+                                                                               : address;
     if (local.isEmpty())
         return nullptr;
-    return loadLocal(local, url, id, ctxt);
+    const QString why = SchemaLocator::whyNotASchema(local);
+    if (!why.isEmpty()) {
+        locator.refuse(QStringLiteral("%1: %2").arg(address, why));
+        return nullptr;
+    }
+    return isRemote(address) ? loadLocal(local, url, id, ctxt) : g_defaultLoader(url, id, ctxt);
 }
 
 size_t writeToFile(char *data, size_t size, size_t count, void *user)
 {
-    auto *file = static_cast<QSaveFile *>(user);
-    return size_t(file->write(data, qint64(size * count)));
+    auto *file = static_cast<SafeFile *>(user);
+    return file->write(data, qsizetype(size * count)) ? size * count : 0;
 }
 
 } // namespace
@@ -158,9 +185,13 @@ QString SchemaLocator::download(const QString &url, const QString &target)
         return QStringLiteral("%1: only http and https addresses can be downloaded").arg(url);
     if (!hostAllowed(url))
         return QStringLiteral("%1: the network is switched off (TAVRIX_NO_NETWORK)").arg(url);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
+    // the download goes to a file of its own first: only a schema is ever put into the cache
+    QTemporaryFile file(QDir(QFileInfo(target).absolutePath()).filePath(QStringLiteral("download-XXXXXX.xsd")));
+    if (!file.open())
         return QStringLiteral("%1: %2").arg(target, file.errorString());
+    SafeFile body(file.fileName());
+    if (!body.open())
+        return QStringLiteral("%1: %2").arg(target, body.errorString());
     CURL *curl = curl_easy_init();
     if (!curl)
         return QStringLiteral("%1: the HTTP client could not start").arg(url);
@@ -168,8 +199,8 @@ QString SchemaLocator::download(const QString &url, const QString &target)
     const QByteArray address = url.toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, address.constData());
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    // a redirect is not followed: the schema comes from the address asked for, or not at all
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
@@ -177,16 +208,48 @@ QString SchemaLocator::download(const QString &url, const QString &target)
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToFile);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
     const CURLcode code = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
     if (code != CURLE_OK) {
-        file.cancelWriting();
+        body.cancel();
         return QStringLiteral("%1: %2").arg(url, QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)));
     }
-    if (!file.commit())
+    if (status < 200 || status > 299) {
+        body.cancel();
+        return QStringLiteral("%1: the server answered %2, not a schema").arg(url).arg(status);
+    }
+    if (!body.commit())
+        return QStringLiteral("%1: %2").arg(target, body.errorString());
+    const QString why = whyNotASchema(file.fileName());
+    if (!why.isEmpty())
+        return QStringLiteral("%1: %2").arg(url, why);
+    QFile::remove(target);
+    if (!file.rename(target))
         return QStringLiteral("%1: %2").arg(target, file.errorString());
+    file.setAutoRemove(false);
     return QString();
+}
+
+QString SchemaLocator::whyNotASchema(const QString &file)
+{
+    XmlRootInfo root;
+    XmlError error;
+    if (!Xml::scanFile(file, &root, &error))
+        return error.reason;
+    if (root.hasDoctype)
+        return QStringLiteral("a schema with a DOCTYPE declaration is not accepted");
+    if (root.localName != u"schema" || root.namespaceUri != u"http://www.w3.org/2001/XMLSchema")
+        return QStringLiteral("the document is not an XML Schema");
+    return QString();
+}
+
+void SchemaLocator::refuse(const QString &why)
+{
+    if (m_lastFailure.isEmpty())
+        m_lastFailure = why;
 }
 
 SchemaLocator::NetworkScope::NetworkScope()

@@ -21,7 +21,8 @@ public:
     // The cache file of an address.
     QString cacheFileFor(const QString &url) const;
 
-    // Allows network fetches for its lifetime (schema compilation).
+    // Marks a schema compilation for its lifetime: network fetches are allowed, and only
+    // schema documents are loaded.
     class NetworkScope
     {
     public:
@@ -43,6 +44,11 @@ public:
 
     // Resolves an address to a local file, fetching it when allowed; empty when it cannot.
     QString resolve(const QString &url);
+    // Why a file may not be used as a schema: not well-formed, a DOCTYPE (no DTD and no entity
+    // is ever loaded for a schema), or a root other than xs:schema. Empty when it may.
+    static QString whyNotASchema(const QString &file);
+    // Notes why an address was refused (the first reason is kept).
+    void refuse(const QString &why);
 
 private:
     SchemaLocator();

