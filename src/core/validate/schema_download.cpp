@@ -1,12 +1,13 @@
 #include "validate/schema_download.h"
 
+#include "app/safe_file.h"
 #include "app/user_port.h"
 #include "jpk/xml_services.h"
 #include "validate/schema_locator.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QThread>
 #include <curl/curl.h>
 #include <libxml/parser.h>
@@ -19,7 +20,7 @@ const QString kSchemaName = QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd");
 
 struct Transfer
 {
-    QSaveFile *file;
+    SafeFile *file;
     DownloadView *view;
     UserPort *port;
     qint64 expected = -1;
@@ -30,7 +31,7 @@ struct Transfer
 size_t writeBody(char *data, size_t size, size_t count, void *user)
 {
     auto *t = static_cast<Transfer *>(user);
-    return size_t(t->file->write(data, qint64(size * count)));
+    return t->file->write(data, qsizetype(size * count)) ? size * count : 0;
 }
 
 int onProgress(void *user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t)
@@ -70,12 +71,14 @@ QString AdresSchematuZWzorca(const QString &templ)
 bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, const QString &address,
                     const QString &target)
 {
-    view->setUp(QStringLiteral("Pobieranie pliku ") + heading, heading, address);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        port->info(applicationTitle(), QStringLiteral("%1: %2").arg(target, file.errorString()));
+    // the progress window opens only once there is a file to download into
+    SafeFile file(target);
+    if (!file.open()) {
+        port->failure(applicationTitle(), QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r")
+                                              + QStringLiteral("%1: %2").arg(target, file.errorString()));
         return false;
     }
+    view->setUp(QStringLiteral("Pobieranie pliku ") + heading, heading, address);
     port->setBusy(true);
     Transfer t{&file, view, port};
     char errorText[CURL_ERROR_SIZE] = {};
@@ -115,6 +118,8 @@ bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, 
             failure = QStringLiteral("Przerwano przez użytkownika");
         else if (code != CURLE_OK)
             failure = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
+        else if (status < 200 || status > 299)  // a redirect is not followed: it is no schema
+            failure = QStringLiteral("The requested URL returned error: %1").arg(status);
     } else {
         failure = QStringLiteral("the HTTP client could not start");
     }
@@ -122,7 +127,7 @@ bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, 
     view->over(ok ? QStringLiteral("Pobrano") : QStringLiteral("Przerwano"));
     port->setBusy(false);
     if (!ok) {
-        file.cancelWriting();
+        file.cancel();
         port->failure(applicationTitle(), QStringLiteral("Błąd pobierania z ") + address + QStringLiteral("\r") + failure);
         return false;
     }
@@ -144,13 +149,17 @@ bool reformat(const QString &text, QString *result, QString *error)
     }
     xmlChar *bytes = nullptr;
     int size = 0;
-    const char *encoding = doc->encoding ? reinterpret_cast<const char *>(doc->encoding) : "UTF-8";
-    // the text is shown as Unicode: dump as UTF-8, then put the declared encoding back
+    // the text is shown as Unicode: dump as UTF-8, then put the source's own declaration back
+    // (or none, when it had none): nothing is added to what the file says of itself
     xmlDocDumpFormatMemoryEnc(doc.get(), &bytes, &size, "UTF-8", 1);
     QString out = QString::fromUtf8(reinterpret_cast<const char *>(bytes), size);
     xmlFree(bytes);
-    if (qstricmp(encoding, "UTF-8") != 0)
-        out.replace(QStringLiteral("encoding=\"UTF-8\""), QStringLiteral("encoding=\"%1\"").arg(QString::fromLatin1(encoding)));
+    static const QRegularExpression declaration(QStringLiteral(R"(^\s*(<\?xml\s[^>]*\?>))"));
+    const QRegularExpressionMatch own = declaration.match(text);
+    if (out.startsWith(QStringLiteral("<?xml"))) {
+        const qsizetype end = out.indexOf(u'\n');
+        out = (own.hasMatch() ? own.captured(1) + u'\n' : QString()) + out.mid(end + 1);
+    }
     *result = out;
     return true;
 }

@@ -99,6 +99,7 @@ TEST(SchemaPage, DownloadsOverHttpAndFailsCleanly)
         {QStringLiteral("https://127.0.0.1:%1/s.xsd").arg(server.port()), false, false},
         {server.url(QStringLiteral("broken/s.xsd")), false, false},
         {server.url(QStringLiteral("s.xsd")), true, false},
+        {server.url(QStringLiteral("redirect/s.xsd")), false, false},  // 302: once an empty schema was kept
     };
     for (const Case &c : cases) {
         TempHome home;
@@ -122,6 +123,36 @@ TEST(SchemaPage, DownloadsOverHttpAndFailsCleanly)
             EXPECT_TRUE(port.messages.at(0).text.startsWith(QStringLiteral("Błąd pobierania z ") + c.address + u'\r'));
             EXPECT_EQ(port.messages.at(1).text, QStringLiteral("Brak pliku : ") + home.file(kSchema));
         }
+    }
+}
+
+TEST(SchemaPage, NoProgressWindowWithoutAFileToWriteAndTheOwnDeclarationKept)
+{
+    RecordingPort port;
+    RecordingView view;
+    QString text;
+    TempHome home;
+    const QString nowhere = home.file(QStringLiteral("no/such/folder"));
+    EXPECT_FALSE(SchemaDownload::b_LoadXSDClick(&port, &view, nowhere, templateWith(QStringLiteral("http://127.0.0.1:9/s.xsd")), &text));
+    EXPECT_TRUE(view.caption.isEmpty()) << "the progress window stays closed";
+    ASSERT_FALSE(port.messages.isEmpty());
+    EXPECT_TRUE(port.messages.first().text.startsWith(QStringLiteral("Błąd pobierania http://127.0.0.1:9/s.xsd\r")));
+
+    struct Case
+    {
+        const char *source;
+        const char *starts;
+    };
+    const Case cases[] = {
+        {"<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"a\"/></xs:schema>", "<xs:schema"},
+        {"<?xml version=\"1.0\"?>\n<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>", "<?xml version=\"1.0\"?>\n<xs:schema"},
+        {"<?xml version='1.0' encoding='windows-1250'?><xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>",
+         "<?xml version='1.0' encoding='windows-1250'?>\n<xs:schema"},
+    };
+    for (const Case &c : cases) {
+        QString out, error;
+        ASSERT_TRUE(SchemaDownload::reformat(QString::fromUtf8(c.source), &out, &error)) << error.toStdString();
+        EXPECT_TRUE(out.startsWith(QString::fromUtf8(c.starts))) << out.toStdString();
     }
 }
 
