@@ -291,7 +291,7 @@ bool Controls::applyText(const Def &def, const QString &text, bool fromSettings,
             return true;
         }
         const QDate d = QDate::fromString(text, Qt::ISODate);
-        if (!d.isValid())
+        if (!d.isValid() || d.year() < 1)
             return fail(QStringLiteral("%1: \"%2\" is not a date yyyy-mm-dd").arg(def.key, text));
         assign(def, d);
         return true;

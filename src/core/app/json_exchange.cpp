@@ -77,7 +77,7 @@ QVariant jsonToField(const QJsonValue &v, FieldType type, QString *error)
     case FieldType::Date:
         if (v.isString()) {
             const QDate d = QDate::fromString(v.toString(), Qt::ISODate);
-            if (d.isValid())
+            if (d.isValid() && d.year() >= 1)
                 return d;
         }
         break;

@@ -92,6 +92,10 @@ RecordResolver::Expression RecordResolver::Expression::parse(const QString &text
         }
         r.before = rest.left(p);
         r.nn = FirstNumber(QStringView(rest).mid(p + 2, 10));
+        // a reference with no number of its own ("#(@)", "#(@:T)") yields nothing: it must not
+        // read a number written after it, nor the default expanded last (field -1)
+        if (FirstNumber(QStringView(rest).mid(p + 2, c - p - 2)) < 0)
+            r.nn = -1;
         rest.remove(0, c + 1);
         e.references.push_back(r);
     }
@@ -137,6 +141,8 @@ bool RecordResolver::ExpandDefault(const Expression &expression, tcsvParser &par
     QString result;
     for (const Reference &r : expression.references) {
         result += r.before;
+        if (r.nn < 0)
+            continue;
         switch (r.kind) {
         case Reference::Entry:
             result += entry(r.nn);

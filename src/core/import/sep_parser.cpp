@@ -61,7 +61,9 @@ int tcsvParser::Split(QStringView line)
     for (qsizetype i = 0; i < L && !ended; ++i) {
         const QChar c = line[i];
         const bool last = i == L - 1;
-        if (c == sep && sep != QChar(0)) {
+        // the code-0 separator splits too: no line of a file holds that character (it ends
+        // the text), but the header's column layout joins its lines with it
+        if (c == sep) {
             if (!quoted) {
                 endField();
                 if (last)
@@ -73,7 +75,7 @@ int tcsvParser::Split(QStringView line)
             const bool bufferEmpty = int(m_buffer.size()) == start;
             if (bufferEmpty && !quoted) {
                 quoted = true;
-            } else if (quoted && !last && line[i + 1] == sep && sep != QChar(0)) {
+            } else if (quoted && !last && line[i + 1] == sep) {
                 quoted = false;
                 endField();
                 ++i;

@@ -151,7 +151,8 @@ QString JpkWriter::WartoscPolaDoJPK(const DocumentTable &table, int row, int fie
     case FieldType::Float:
         return mnXML::FloatText(v.toDouble(), 2);
     case FieldType::Date:
-        return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        // a year below 1 is no date: its element is left out
+        return v.toDate().year() < 1 ? QString() : v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
     case FieldType::Boolean:
         return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     }

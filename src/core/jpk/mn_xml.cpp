@@ -155,7 +155,8 @@ QDate TextToDate(const QString &text)
     const int y = t.mid(0, 4).toInt(&okY);
     const int m = t.mid(5, 2).toInt(&okM);
     const int d = t.mid(8, 2).toInt(&okD);
-    if (!okY || !okM || !okD || !QDate::isValid(y, m, d))
+    // a year below 1 ("-001", "0000") is as impossible as a 13th month
+    if (!okY || !okM || !okD || y < 1 || !QDate::isValid(y, m, d))
         return zeroDate();
     return QDate(y, m, d);
 }
@@ -177,7 +178,7 @@ void SetNodeTextOrRemove(UserPort *port, xmlNode *start, const QString &path, co
 
 QString DateText(const QDate &date)
 {
-    if (!date.isValid() || date == zeroDate())
+    if (!date.isValid() || date == zeroDate() || date.year() < 1)
         return QString();
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }

@@ -252,6 +252,17 @@ TEST_F(Import, HeaderLayouts)
     EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Łąka"));
     EXPECT_EQ(c().text(QStringLiteral("ed_KodKraju_Text")), QString());
 
+    // the same with no separator chosen (code 0): the lines are joined with code 0 and split
+    // there again, not read as one field
+    c().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), -1);
+    c().setText(QStringLiteral("ed_PelnaNazwa_Text"), QString());
+    ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("01-08-2023\n30-09-2023\n1472\n5261040828\nŁąka 2"))));
+    EXPECT_TRUE(d.ImportujNaglowek(0));
+    EXPECT_EQ(c().date(QStringLiteral("ed_DataDo_Date")), QDate(2023, 9, 30));
+    EXPECT_EQ(c().text(QStringLiteral("ed_KodUrzedu_Text")), QStringLiteral("1472"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Łąka 2"));
+    c().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), 2);
+
     // row layout: a mapping row naming nothing is ignored, a date with field 0 is kept,
     // a text with field 0 takes its default as typed, an empty date field clears the date
     c().setChecked(QStringLiteral("rb_nag_wiersz_Checked"), true);

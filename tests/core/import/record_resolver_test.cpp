@@ -77,6 +77,26 @@ TEST_F(Resolver, DefaultValueExpressions)
     EXPECT_TRUE(port.messages.isEmpty());
 }
 
+TEST_F(Resolver, AReferenceWithoutANumberYieldsNothing)
+{
+    // an earlier row expands a default: a reference without a number must not read it back
+    map.setCell(4, 1, QStringLiteral("Poprzednia"));
+    struct Case
+    {
+        const char *expression;
+        QVariant expected;
+    };
+    const Case cases[] = {
+        {"#(@)", QVariant()}, {"#(@:T)", QVariant()}, {"#(@:[=a|b])", QVariant()}, {"#( )", QVariant()},
+        {"x#(@)y", QStringLiteral("xy")},
+        {"#(@)3", QStringLiteral("3")},  // the digits after the reference are text, not its number
+    };
+    for (const Case &c : cases) {
+        const QVariant got = resolve(QString(), QString::fromUtf8(c.expression), QString());
+        EXPECT_EQ(got, c.expected) << c.expression << " gave " << got.toString().toStdString();
+    }
+}
+
 TEST_F(Resolver, Conditions)
 {
     struct Case
@@ -134,6 +154,7 @@ TEST_F(Resolver, ErrorsEndTheLineWithTheirMessage)
         resolve(QString::fromLatin1(c.number), QString::fromUtf8(c.expression), QString::fromUtf8(c.condition), &added);
         EXPECT_FALSE(added);
         ASSERT_EQ(port.messages.size(), 1) << c.condition;
+        EXPECT_EQ(port.messages.first().kind, QStringLiteral("info")) << "every message of a pass is an information";
         EXPECT_EQ(port.messages.first().text, QStringLiteral("Błąd podziału wiersza pozycji faktur:\r") + kLine
                                                   + QStringLiteral("\rKomunikat:") + QString::fromUtf8(c.message));
     }

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <libxml/tree.h>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 
@@ -339,6 +340,57 @@ TEST_F(Writer, RefusalsAndFailuresLeaveTheOldFile)
     EXPECT_FALSE(ws.act_Generuj_JPKExecute());
     EXPECT_TRUE(ws.lastGenerateHadNoName());
     EXPECT_EQ(port.messages.size(), before);
+}
+
+TEST_F(Writer, TheQuestionIsAboutTheFileThatWillBeWritten)
+{
+    fill();
+    struct Case
+    {
+        const char *typed;
+        const char *written;  // the corrected name: the one that exists and is asked about
+    };
+    const Case cases[] = {{"out.XML", "out.xml"}, {"my file.txt", "my_file.xml"}};
+    for (const Case &cs : cases) {
+        const QString written = QString::fromUtf8(cs.written);
+        home.write(written, "old");
+        c().setText(QStringLiteral("fn_JPK_Text"), QString::fromUtf8(cs.typed));
+        port.queueAnswer(false);
+        EXPECT_FALSE(ws.act_Generuj_JPKExecute()) << cs.typed;
+        EXPECT_EQ(port.messages.last().text,
+                  QStringLiteral("Plik o podanej nazwie %1 istnieje, wymienić go na nowy (nadpisać) ?").arg(written));
+        EXPECT_EQ(home.read(written), QByteArray("old")) << cs.typed << ": a No keeps the file";
+    }
+}
+
+TEST_F(Writer, AnUnexpectedFailureIsReportedAndCleanedUp)
+{
+    fill();
+    ws.now = []() -> QDateTime { throw std::runtime_error("zegar systemowy niedostępny"); };
+    c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.xml"));
+    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), applicationTitle(),
+                                         QStringLiteral("Błąd ustawienia danych w JPK\rzegar systemowy niedostępny")}));
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("JPK_FA4.xml"))));
+    EXPECT_TRUE(t().lineLinkOn()) << "the clean-up ran";
+    EXPECT_FALSE(t().mt_FAK_.viewsSuspended());
+    EXPECT_FALSE(ws.isBusy());
+}
+
+TEST_F(Writer, CharactersXmlForbidsAreLeftOutAndCounted)
+{
+    const QString buyer = QStringLiteral("Firma\x01 A") + QChar(0xFFFE);
+    const QString address = QString(QChar(0xD800)) + QStringLiteral("ul. Długa");
+    invoice(QStringLiteral("FV/1"), {{"P_3A", QVariant(buyer)}, {"P_3B", QVariant(address)}});
+    c().setText(QStringLiteral("ed_PelnaNazwa_Text"), QStringLiteral("Nazwa\x0B"));
+    const QByteArray out = generate();
+    XmlError error;
+    EXPECT_TRUE(Xml::parseText(QString::fromUtf8(out), &error)) << error.reason.toStdString();
+    EXPECT_TRUE(out.contains("<P_3A>Firma A</P_3A>"));
+    EXPECT_TRUE(out.contains("<P_3B>ul. Długa</P_3B>"));
+    EXPECT_TRUE(out.contains("<PelnaNazwa>Nazwa</PelnaNazwa>"));
+    EXPECT_TRUE(port.messages.at(port.messages.size() - 2).text.contains(QStringLiteral("w 3 wartościach")))
+        << port.messages.at(port.messages.size() - 2).text.toStdString();
 }
 
 TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)

@@ -151,9 +151,12 @@ TEST(TextToDate, Forms)
         {"2023-8-25", zeroDate()},          {"25-08-2023", zeroDate()},            {"", zeroDate()},
         {"2023-13-01", zeroDate()},         {"2023-04-31", zeroDate()},            {"2024-02-29", QDate(2024, 2, 29)},
         {"abcd-ef-gh", zeroDate()},
+        // a year below 1: once read as the year -1 and written back as "-0001-01-01"
+        {"-001-01-01", zeroDate()},         {"0000-01-01", zeroDate()},            {"0001-01-01", QDate(1, 1, 1)},
     };
     for (const Case &c : cases)
         EXPECT_EQ(mnXML::TextToDate(QString::fromLatin1(c.text)), c.expected) << c.text;
+    EXPECT_EQ(mnXML::DateText(QDate(-1, 1, 1)), QString());
 }
 
 TEST(FloatText, TwoDecimalsHalfAwayFromZero)
