@@ -20,6 +20,7 @@ DatePicker::DatePicker(Controls &controls, const QString &key, UserPort *port, Q
     layout->setSpacing(2);
     m_edit->setPlaceholderText(QLocale().dateFormat(QLocale::ShortFormat).toLower());
     layout->addWidget(m_edit);
+    setFocusProxy(m_edit);  // focusing the picker puts the cursor into its text
     auto *button = new QToolButton(this);
     button->setText(QStringLiteral("▾"));
     button->setPopupMode(QToolButton::InstantPopup);

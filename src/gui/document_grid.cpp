@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyledItemDelegate>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -80,13 +81,21 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setHighlightSections(false);
+    // rows of one height: the view places a million of them without asking for each
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setFixedWidth(22);
-    // wide enough for the column's title, at least for a short value
+    // wide enough for the column's title, at least for a short value; then for the content
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString title = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        setColumnWidth(c, std::clamp(fontMetrics().horizontalAdvance(title) + 18, 70, 260));
+        setColumnWidth(c, std::clamp(fontMetrics().horizontalAdvance(title) + 18, 50, 260));
     }
+    fitColumnsToContent();
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DocumentGrid::fitColumnsToContent);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first) {
+        if (first < kSampleRows)
+            fitColumnsToContent();
+    });
     // the title arrow opens the column chooser
     auto *chooser = new QPushButton(QStringLiteral("▾"), this);
     chooser->setFlat(true);
@@ -105,6 +114,30 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     connect(m_model, &QAbstractItemModel::modelReset, this, &DocumentGrid::syncCurrent);
 }
 
+void DocumentGrid::fitColumnsToContent()
+{
+    // the title and a sample of rows (the first ones and those around the current record);
+    // columns only grow, so a width the user chose stays, and none grows past the cap
+    const int rows = m_model->rowCount();
+    QList<int> sample;
+    for (int r = 0; r < std::min(rows, kSampleRows); ++r)
+        sample << r;
+    const int pos = m_table->position();
+    for (int r = std::max(kSampleRows, pos - 10); r < std::min(rows, pos + 10); ++r)
+        sample << r;
+    const QFontMetrics metrics(font());
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (isColumnHidden(c))
+            continue;
+        int wanted = 0;
+        for (int r : std::as_const(sample))
+            wanted = std::max(wanted, metrics.horizontalAdvance(m_model->data(m_model->index(r, c), Qt::DisplayRole).toString()));
+        wanted = std::min(wanted + 14, kMaxColumnWidth);
+        if (wanted > columnWidth(c))
+            setColumnWidth(c, wanted);
+    }
+}
+
 void DocumentGrid::syncCurrent()
 {
     const int pos = m_table->position();
@@ -112,8 +145,10 @@ void DocumentGrid::syncCurrent()
         return;
     m_syncing = true;
     const int column = std::max(0, currentIndex().column());
-    selectionModel()->setCurrentIndex(m_model->index(pos, column),
-                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QModelIndex current = m_model->index(pos, column);
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // the current record is always in sight, the last of a million rows included
+    scrollTo(current);
     m_syncing = false;
     viewport()->update();
     verticalHeader()->viewport()->update();
@@ -122,13 +157,25 @@ void DocumentGrid::syncCurrent()
 void DocumentGrid::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
-    const QModelIndex index = indexAt(event->pos());
-    QAction *sum = menu.addAction(QStringLiteral("Suma wg kolumny."));
-    sum->setObjectName(QStringLiteral("act_SumaWgKolumny"));
-    sum->setEnabled(index.isValid());
+    // the column under the pointer, rows or no rows: an empty grid sums to zero
+    m_menuColumn = columnAt(event->pos().x());
+    if (m_menuColumn < 0)
+        m_menuColumn = currentIndex().isValid() ? currentIndex().column() : horizontalHeader()->logicalIndex(0);
+    if (m_sumAction)
+        menu.addAction(m_sumAction);  // the window's own command, as the menu bar runs it
     menu.addAction(QStringLiteral("Select columns"), this, &DocumentGrid::chooseColumns);
-    if (menu.exec(event->globalPos()) == sum)
-        emit sumRequested(this, m_model->fieldOfColumn(index.column()));
+    emit menuOpened(this);
+    menu.exec(event->globalPos());
+    m_menuColumn = -1;
+}
+
+int DocumentGrid::sumColumn() const
+{
+    if (m_menuColumn >= 0)
+        return m_menuColumn;
+    if (currentIndex().isValid())
+        return currentIndex().column();
+    return horizontalHeader()->logicalIndex(0);
 }
 
 bool DocumentGrid::applyColumnChoice(const QList<bool> &visible)
@@ -223,10 +270,11 @@ void DocumentGrid::restoreLayout(const SettingsFile &settings)
     }
 }
 
-DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QToolBar(parent)
+DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QWidget(parent), m_table(table)
 {
-    setIconSize(QSize(16, 16));
-    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     struct Button
     {
         const char *text, *hint;
@@ -244,9 +292,16 @@ DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QT
         {"✗", "Anuluj", [table] { table->cancel(); }},
         {"↻", "Odśwież", [table] { table->suspendViews(); table->resumeViews(); }},
     };
+    const int width = fontMetrics().horizontalAdvance(QStringLiteral("▶|")) + 10;
     for (const Button &b : buttons) {
-        QAction *a = addAction(QString::fromUtf8(b.text));
-        a->setToolTip(QString::fromUtf8(b.hint));
-        connect(a, &QAction::triggered, this, b.act);
+        auto *button = new QToolButton(this);
+        button->setText(QString::fromUtf8(b.text));
+        button->setToolTip(QString::fromUtf8(b.hint));
+        button->setAutoRaise(true);
+        button->setFixedWidth(width);
+        connect(button, &QToolButton::clicked, this, b.act);
+        layout->addWidget(button);
+        m_buttons << button;
     }
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

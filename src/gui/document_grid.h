@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QTableView>
-#include <QToolBar>
+#include <QToolButton>
 
 class DocumentModel;
 class DocumentTable;
@@ -28,25 +28,44 @@ public:
     void storeLayout(SettingsFile &settings) const;
     void restoreLayout(const SettingsFile &settings);
 
+    // The window's "Suma wg kolumny." command, offered by the context menu.
+    void setSumAction(QAction *action) { m_sumAction = action; }
+    // The column the command sums: the one the context menu was opened on, else the current one.
+    int sumColumn() const;
+
 signals:
-    void sumRequested(DocumentGrid *grid, int field);
+    void menuOpened(DocumentGrid *grid);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
+    // Widens the columns to their content (title, and a sample of rows), up to a cap.
+    void fitColumnsToContent();
+
 private:
+    static constexpr int kSampleRows = 50;
+    static constexpr int kMaxColumnWidth = 300;
     void syncCurrent();
 
     DocumentModel *m_model;
     DocumentTable *m_table;
     UserPort *m_port;
     bool m_syncing = false;
+    QAction *m_sumAction = nullptr;
+    int m_menuColumn = -1;
 };
 
-// The navigator of a table: first, prior, next, last, insert, delete, edit, post, cancel, refresh.
-class DocumentNavigator : public QToolBar
+// The navigator of a table: first, prior, next, last, insert, delete, edit, post, cancel,
+// refresh; the ten buttons side by side in a row that never hides one of them.
+class DocumentNavigator : public QWidget
 {
     Q_OBJECT
 public:
     DocumentNavigator(DocumentTable *table, QWidget *parent = nullptr);
+    QList<QToolButton *> buttons() const { return m_buttons; }
+    DocumentTable *table() const { return m_table; }
+
+private:
+    DocumentTable *m_table;
+    QList<QToolButton *> m_buttons;
 };

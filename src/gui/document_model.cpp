@@ -1,10 +1,8 @@
 #include "document_model.h"
 
-#include <QLocale>
+#include "tables/display_text.h"
 
-namespace {
-constexpr int kBatch = 2000;
-}
+#include <QLocale>
 
 DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QObject *parent)
     : QAbstractTableModel(parent), m_table(table)
@@ -12,42 +10,41 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
     for (int f = 0; f < table->fieldCount(); ++f)
         if (!hidden.contains(table->fields().at(f).name))
             m_columns << f;
-    m_known = table->recordCount();
-    m_fetched = std::min(m_known, kBatch);
+    // Every record is a row: the view draws only what is visible, so a million rows cost
+    // nothing until they are scrolled to, and the last record can be shown at once.
+    m_rows = table->recordCount();
     connect(table, &DocumentTable::reset, this, &DocumentModel::resetFromTable);
     connect(table, &DocumentTable::rowsAppended, this, [this](int first, int last) {
-        // rows beyond what the view has fetched arrive when it scrolls there
-        if (first > m_fetched) {
-            m_known = std::max(m_known, last + 1);
+        if (last < m_rows)
             return;
-        }
-        beginInsertRows({}, first, last);
-        m_known = std::max(m_known, last + 1);
-        m_fetched = std::max(m_fetched, last + 1);
+        beginInsertRows({}, m_rows, last);
+        m_rows = last + 1;
         endInsertRows();
+        Q_UNUSED(first);
     });
     connect(table, &DocumentTable::rowChanged, this, [this](int row) {
-        if (row < m_fetched)
+        if (row < m_rows)
             emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     });
-    connect(table, &DocumentTable::rowRemoved, this, [this](int row) {
-        if (row >= m_fetched) {
-            --m_known;
+    connect(table, &DocumentTable::rowAboutToBeRemoved, this, [this](int row) {
+        if (row >= m_rows)
             return;
-        }
         beginRemoveRows({}, row, row);
-        --m_fetched;
-        --m_known;
+        m_removing = true;
+    });
+    connect(table, &DocumentTable::rowRemoved, this, [this](int) {
+        if (!m_removing)
+            return;
+        m_removing = false;
+        --m_rows;
         endRemoveRows();
     });
 }
 
 void DocumentModel::resetFromTable()
 {
-    // counts first: a view asking during the reset sees the new table
-    m_known = m_table->recordCount();
-    m_fetched = std::min(m_known, kBatch);
     beginResetModel();
+    m_rows = m_table->recordCount();
     endResetModel();
 }
 
@@ -58,7 +55,7 @@ int DocumentModel::columnOfField(const QString &name) const
 
 int DocumentModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_fetched;
+    return parent.isValid() ? 0 : m_rows;
 }
 
 int DocumentModel::columnCount(const QModelIndex &parent) const
@@ -66,37 +63,21 @@ int DocumentModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-bool DocumentModel::canFetchMore(const QModelIndex &parent) const
+int DocumentModel::decimalsOf(const FieldDef &field)
 {
-    return !parent.isValid() && m_fetched < m_known;
-}
-
-void DocumentModel::fetchMore(const QModelIndex &parent)
-{
-    if (parent.isValid())
-        return;
-    const int more = std::min(kBatch, m_known - m_fetched);
-    if (more <= 0)
-        return;
-    beginInsertRows({}, m_fetched, m_fetched + more - 1);
-    m_fetched += more;
-    endInsertRows();
+    return field.format == u"0.000000" ? 6 : 2;
 }
 
 QString DocumentModel::displayText(const FieldDef &field, const QVariant &value)
 {
     if (!value.isValid())
         return QString();
-    QLocale locale;
     switch (field.type) {
     case FieldType::Float:
-        if (field.format == u"0.000000") {
-            locale.setNumberOptions(QLocale::OmitGroupSeparator);
-            return locale.toString(value.toDouble(), 'f', 6);
-        }
-        return locale.toString(value.toDouble(), 'f', 2);
+        // ",0.00" groups thousands; "0.000000" does not
+        return DisplayText::number(value.toDouble(), decimalsOf(field), field.format != u"0.000000");
     case FieldType::Date:
-        return locale.toString(value.toDate(), QLocale::ShortFormat);
+        return QLocale().toString(value.toDate(), QLocale::ShortFormat);
     case FieldType::Boolean:
         return value.toBool() ? QStringLiteral("Tak") : QStringLiteral("Nie");
     case FieldType::Integer:
@@ -107,9 +88,67 @@ QString DocumentModel::displayText(const FieldDef &field, const QVariant &value)
     return QString();
 }
 
+QString DocumentModel::editText(const FieldDef &field, const QVariant &value)
+{
+    if (!value.isValid())
+        return QString();
+    switch (field.type) {
+    case FieldType::Float:
+        return DisplayText::editText(value.toDouble(), decimalsOf(field));
+    case FieldType::Date:
+        return QLocale().toString(value.toDate(), QLocale::ShortFormat);
+    default:
+        return displayText(field, value);
+    }
+}
+
+bool DocumentModel::valueFromText(const FieldDef &field, const QString &typed, QVariant *value)
+{
+    const QString text = typed.trimmed();
+    if (field.type == FieldType::String) {
+        *value = typed;
+        return true;
+    }
+    if (text.isEmpty()) {  // an emptied cell is null, whatever its type
+        *value = QVariant();
+        return true;
+    }
+    switch (field.type) {
+    case FieldType::Float: {
+        double d = 0;
+        if (!DisplayText::readNumber(text, &d))
+            return false;
+        *value = d;
+        return true;
+    }
+    case FieldType::Date: {
+        QDate d = QLocale().toDate(text, QLocale::ShortFormat);
+        if (!d.isValid())
+            d = QDate::fromString(text, Qt::ISODate);
+        if (!d.isValid() || d.year() < 1)
+            return false;
+        *value = d;
+        return true;
+    }
+    case FieldType::Integer: {
+        bool ok = false;
+        const qlonglong n = text.toLongLong(&ok);
+        if (!ok)
+            return false;
+        *value = n;
+        return true;
+    }
+    case FieldType::Boolean:
+    case FieldType::String:
+        break;
+    }
+    *value = typed;
+    return true;
+}
+
 QVariant DocumentModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_fetched)
+    if (!index.isValid() || index.row() >= m_rows)
         return {};
     const int row = m_table->presentedRow(index.row());
     if (row < 0)
@@ -121,13 +160,16 @@ QVariant DocumentModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return def.type == FieldType::Boolean ? QVariant() : QVariant(displayText(def, value));
     case Qt::EditRole:
-        if (def.type == FieldType::Float || def.type == FieldType::Date)
-            return value.isValid() ? value : QVariant(QString());
-        return value.isValid() ? value : QVariant(QString());
+        // the editor is a line edit over the full value: no spin box rounds it, no date
+        // editor keeps it from being emptied
+        return def.type == FieldType::String ? (value.isValid() ? value : QVariant(QString())) : QVariant(editText(def, value));
     case Qt::CheckStateRole:
         if (def.type != FieldType::Boolean)
             return {};
-        return !value.isValid() ? Qt::PartiallyChecked : (value.toBool() ? Qt::Checked : Qt::Unchecked);
+        // a null that the file gets as "false" shows as unticked; P_106E_3 keeps its three states
+        if (!value.isValid())
+            return def.nullAsFalse && def.name != u"P_106E_3" ? Qt::Unchecked : Qt::PartiallyChecked;
+        return value.toBool() ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
         if (def.type == FieldType::Float || def.type == FieldType::Integer)
             return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -139,7 +181,7 @@ QVariant DocumentModel::data(const QModelIndex &index, int role) const
 
 bool DocumentModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!index.isValid() || !m_table->moveTo(index.row()))
+    if (!index.isValid() || index.row() >= m_rows)
         return false;
     const int field = m_columns.at(index.column());
     const FieldDef &def = m_table->fields().at(field);
@@ -149,26 +191,14 @@ bool DocumentModel::setData(const QModelIndex &index, const QVariant &value, int
     } else if (role != Qt::EditRole) {
         return false;
     } else if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        if (text.isEmpty() && def.type != FieldType::String) {
-            v = QVariant();
-        } else if (def.type == FieldType::Float) {
-            bool ok = false;
-            double d = QLocale().toDouble(text, &ok);
-            if (!ok)
-                d = text.toDouble(&ok);
-            if (!ok)
-                return false;
-            v = d;
-        } else if (def.type == FieldType::Date) {
-            QDate d = QLocale().toDate(text, QLocale::ShortFormat);
-            if (!d.isValid())
-                d = QDate::fromString(text, Qt::ISODate);
-            if (!d.isValid())
-                return false;
-            v = d;
-        }
+        // a text confirmed unchanged leaves the value as it is, every digit of it
+        if (value.toString() == data(index, Qt::EditRole).toString())
+            return true;
+        if (!valueFromText(def, value.toString(), &v))
+            return false;
     }
+    if (!m_table->moveTo(index.row()))
+        return false;
     m_table->edit();
     m_table->setValue(field, v);
     return m_table->post();

@@ -6,8 +6,8 @@
 #include <QList>
 
 // A grid's view of one document table: the records the table presents (for a linked
-// detail table, those of the current master), fetched on demand so that a million rows
-// scroll at once, with the display formats of the fields.
+// detail table, those of the current master), all of them (the view draws only what it
+// shows), with the display formats of the fields.
 class DocumentModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -25,17 +25,20 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    bool canFetchMore(const QModelIndex &parent) const override;
-    void fetchMore(const QModelIndex &parent) override;
-
     // The text a cell shows for a value of a field.
     static QString displayText(const FieldDef &field, const QVariant &value);
+    // The text an editor starts from: the full value, at least the display decimals.
+    static QString editText(const FieldDef &field, const QVariant &value);
+    // What the user typed, as a value of the field: either decimal separator, an emptied
+    // text as null. False when it is not a value of the field's type.
+    static bool valueFromText(const FieldDef &field, const QString &text, QVariant *value);
+    static int decimalsOf(const FieldDef &field);
 
 private:
     void resetFromTable();
 
     DocumentTable *m_table;
     QList<int> m_columns;
-    int m_fetched = 0;
-    int m_known = 0;  // the rows the model has been told of; the table may be a step ahead
+    int m_rows = 0;
+    bool m_removing = false;  // between the table's two signals of a removal
 };

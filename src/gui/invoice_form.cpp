@@ -61,12 +61,18 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(3);
     int n = 0;
+    int checkRow = -1;  // the row of P_106E_3: its description edit stands beside it
     for (const Row &r : kRows) {
         const QString field = QString::fromLatin1(r.field);
         const int f = table->fieldIndex(field);
-        const int row = n / 2;
-        const int col = (n % 2) * 2;
-        ++n;
+        int row = n / 2;
+        int col = (n % 2) * 2;
+        if (field == u"P_106E_3A" && checkRow >= 0) {
+            row = checkRow;
+            col = m_checkColumn;
+        } else {
+            ++n;
+        }
         if (r.check) {
             auto *box = new QCheckBox(QString::fromUtf8(r.caption), inner);
             box->setObjectName(QStringLiteral("chb_") + field);
@@ -76,7 +82,14 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
                 box->setToolTip(QStringLiteral("(P_22) Wewnątrzwspólnotowa dostawa nowych środków transportu"));
             else
                 box->setToolTip(field);
-            grid->addWidget(box, row, col + 1);
+            if (field == u"P_106E_3") {
+                // the check box takes the label's place; its unlabelled description follows it
+                grid->addWidget(box, row, col);
+                checkRow = row;
+                m_checkColumn = col + 1;
+            } else {
+                grid->addWidget(box, row, col, 1, 2);
+            }
             m_controls.insert(field, box);
             connect(box, &QCheckBox::stateChanged, this, [this, field, box](int state) {
                 if (m_refreshing)
@@ -88,11 +101,8 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
             });
             continue;
         }
-        auto *label = new QLabel(QString::fromUtf8(r.caption), inner);
-        label->setWordWrap(true);
-        label->setMaximumWidth(260);
         auto *edit = new QLineEdit(inner);
-        edit->setMinimumWidth(90);
+        edit->setMinimumWidth(60);
         edit->setObjectName(QStringLiteral("ed_") + field);
         edit->setToolTip(field);
         const FieldDef &def = table->fields().at(f);
@@ -100,44 +110,36 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
             edit->setMaxLength(def.size);
         if (def.type == FieldType::Float)
             edit->setAlignment(Qt::AlignRight);
-        label->setBuddy(edit);
-        grid->addWidget(label, row, col);
+        if (r.caption[0]) {
+            // long names without spaces wrap after "_" and "/" (a zero-width space there)
+            QString caption = QString::fromUtf8(r.caption);
+            caption.replace(u'_', QStringLiteral("_\u200B")).replace(u'/', QStringLiteral("/\u200B"));
+            auto *label = new QLabel(caption, inner);
+            label->setWordWrap(true);
+            label->setMinimumWidth(60);
+            label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+            label->setBuddy(edit);
+            grid->addWidget(label, row, col);
+        }
         grid->addWidget(edit, row, col + 1);
         m_controls.insert(field, edit);
         connect(edit, &QLineEdit::editingFinished, this, [this, field, edit, def] {
             if (m_refreshing || !edit->isModified())
                 return;
             edit->setModified(false);
-            const QString text = edit->text().trimmed();
-            QVariant value = edit->text();
-            if (def.type != FieldType::String) {
-                value = QVariant();
-                if (!text.isEmpty()) {
-                    bool ok = false;
-                    if (def.type == FieldType::Float) {
-                        double d = QLocale().toDouble(text, &ok);
-                        if (!ok)
-                            d = text.toDouble(&ok);
-                        if (ok)
-                            value = d;
-                    } else if (def.type == FieldType::Date) {
-                        QDate d = QLocale().toDate(text, QLocale::ShortFormat);
-                        if (!d.isValid())
-                            d = QDate::fromString(text, Qt::ISODate);
-                        if (d.isValid())
-                            value = d;
-                    }
-                    if (!value.isValid()) {
-                        refresh();
-                        return;
-                    }
-                }
+            QVariant value;
+            if (!DocumentModel::valueFromText(def, edit->text(), &value)) {
+                refresh();  // not a value of the field: the stored one is shown again
+                return;
             }
             store(field, value);
         });
     }
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
+    // the labels take what their text needs up to a third of the form; the edits the rest
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(2, 2);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 3);
     grid->setRowStretch(n / 2 + 1, 1);
     area->setWidget(inner);
     outer->addWidget(area);

@@ -39,6 +39,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
+#include <string_view>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -112,9 +113,8 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
     m_status->setText(m_workspace->statusText());
     for (DocumentGrid *g : std::as_const(m_grids)) {
         g->restoreLayout(m_workspace->settings());
-        connect(g, &DocumentGrid::sumRequested, this, [this](DocumentGrid *grid, int field) {
-            SumaWgKolumny(*grid->documentModel()->table(), field, m_port);
-        });
+        g->setSumAction(m_actions.value(QStringLiteral("act_SumaWgKolumny")));
+        connect(g, &DocumentGrid::menuOpened, this, [this](DocumentGrid *grid) { m_menuGrid = grid; });
     }
     restoreWindowPlacement();
     applyTabAppearance();
@@ -142,7 +142,8 @@ MainWindow::~MainWindow() = default;
 
 QWidget *MainWindow::optionWidget(const QString &key) const
 {
-    return m_binder->widget(key);
+    QWidget *w = m_binder->widget(key);
+    return w ? w : m_named.value(key);
 }
 
 bool MainWindow::isPageVisible(const QString &name) const
@@ -280,8 +281,11 @@ QWidget *MainWindow::buildHeaderPage()
     auto *fields = new QGroupBox(S(" Nagłówek i Podmiot "), page);
     auto *form = new QFormLayout(fields);
     form->setLabelAlignment(Qt::AlignRight);
-    form->addRow(S("Data Od"), new DatePicker(c, QStringLiteral("ed_DataOd_Date"), m_port, fields));
-    form->addRow(S("Data Do"), new DatePicker(c, QStringLiteral("ed_DataDo_Date"), m_port, fields));
+    for (const auto &[caption, key] : {std::pair{"Data Od", "ed_DataOd_Date"}, std::pair{"Data Do", "ed_DataDo_Date"}}) {
+        auto *picker = new DatePicker(c, QString::fromLatin1(key), m_port, fields);
+        m_named.insert(QString::fromLatin1(key), picker);
+        form->addRow(S(caption), picker);
+    }
     QLineEdit *created = m_binder->text(QStringLiteral("ed_DataWytworzeniaJPK_Text"), fields);
     created->setReadOnly(true);
     created->setToolTip(S("Podwójne kliknięcie wstawia bieżącą datę i czas"));
@@ -600,8 +604,29 @@ QWidget *MainWindow::buildConfigPage()
     m_named.insert(QStringLiteral("gb_Exe"), exe);
     auto *xl = new QFormLayout(exe);
     xl->addRow(m_binder->check(QStringLiteral("chb_Imp_Application_Checked"), S("Importuj poprzez wywołanie aplikacji"), exe));
-    xl->addRow(S("Aplikacja klienta:"), m_binder->text(QStringLiteral("fn_Imp_Aplikacja_FileName"), exe));
-    xl->addRow(S("Plik wymiany danych:"), m_binder->text(QStringLiteral("fn_Imp_PlikWymiany_FileName"), exe));
+    // each path with its browse button
+    auto browsed = [this, exe](const char *key, const QString &title, const QString &filter, bool save) {
+        QLineEdit *edit = m_binder->text(QString::fromLatin1(key), exe);
+        auto *browse = new QToolButton(exe);
+        browse->setText(QStringLiteral("…"));
+        browse->setObjectName(QStringLiteral("browse_") + QString::fromLatin1(key));
+        browse->setToolTip(title);
+        connect(browse, &QToolButton::clicked, this, [this, edit, key, title, filter, save] {
+            const QString file = save ? QFileDialog::getSaveFileName(this, title, edit->text(), filter, nullptr,
+                                                                     QFileDialog::DontConfirmOverwrite)
+                                      : QFileDialog::getOpenFileName(this, title, edit->text(), filter);
+            if (!file.isEmpty())
+                m_workspace->controls().setText(QString::fromLatin1(key), QDir::toNativeSeparators(file));
+        });
+        return row(exe, {edit, browse}, false);
+    };
+    // on this system a program is any executable file or script; the Part's filters follow
+    xl->addRow(S("Aplikacja klienta:"),
+               browsed("fn_Imp_Aplikacja_FileName", S("Aplikacja klienta"),
+                       S("Programy i skrypty (*);;Aplikacje  (*.exe);;Aplikacje (*.BAT) (*.bat *.BAT);;Skrypty (*.sh)"), false));
+    // the exchange file need not exist yet: the application writes it
+    xl->addRow(S("Plik wymiany danych:"),
+               browsed("fn_Imp_PlikWymiany_FileName", S("Plik wymiany danych"), S("Plik wymiany danych  (*.txt *.cvd)"), true));
     QLineEdit *params = m_binder->text(QStringLiteral("e_Params_Text"), exe);
     params->setToolTip(S("%0:s = DataOd; %1:s = DataDo; %2:s = PlikWyminay"));
     xl->addRow(S("Przekazane parametry:"), params);
@@ -689,6 +714,24 @@ void MainWindow::updateEnables()
         m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setVisible(on("chb_Imp_Application_Checked"));
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setEnabled(m_workspace->isEnabled(QStringLiteral("act_ImportujZAplikacji")));
+    // a greyed import command says which option offers it, and where
+    QString why;
+    for (const char *name : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujZAplikacji"}) {
+        QAction *action = m_actions.value(QString::fromLatin1(name));
+        const QString reason = m_workspace->disabledReason(QString::fromLatin1(name));
+        action->setToolTip(reason.isEmpty() ? action->text().remove(u'&') : reason);
+        action->setStatusTip(reason);
+        if (why.isEmpty() && action->isVisible() && name != std::string_view("Act_ImportNaglowek")
+            && name != std::string_view("Act_ImportujFaktury"))
+            why = reason;
+    }
+    if (why != m_importReason) {
+        m_importReason = why;
+        if (why.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(why);
+    }
 
     // the layout of the import file
     enable("edx_Nag_Start_Text", common);
@@ -753,11 +796,16 @@ void MainWindow::refreshCounters()
 void MainWindow::applyTabAppearance()
 {
     const Controls &c = m_workspace->controls();
-    // Qt's tab bar keeps one row: with "wieloliniowe" every caption stays whole and the row
-    // scrolls; without it the captions are shortened to fit the window
+    // Qt's tab bar keeps one row, and every caption stays whole and readable: with
+    // "wieloliniowe" the row scrolls at the window's font; without it the captions take a
+    // smaller font so that more of them fit, and the row scrolls for the rest
     const bool whole = c.checked(QStringLiteral("chb_page_multiline_Checked"));
-    m_pages->tabBar()->setUsesScrollButtons(whole);
-    m_pages->tabBar()->setElideMode(whole ? Qt::ElideNone : Qt::ElideRight);
+    QFont font = this->font();
+    if (!whole)
+        font.setPointSizeF(font.pointSizeF() * 0.85);
+    m_pages->tabBar()->setFont(font);
+    m_pages->tabBar()->setUsesScrollButtons(true);
+    m_pages->tabBar()->setElideMode(Qt::ElideNone);
     m_pages->tabBar()->setExpanding(!c.checked(QStringLiteral("chb_page_ragged_Checked")));
 }
 
@@ -828,12 +876,12 @@ void MainWindow::storeWindowPlacement(SettingsFile &s) const
 
 void MainWindow::act_SumaWgKolumnyExecute()
 {
-    // the focused grid and its current column
-    auto *grid = qobject_cast<DocumentGrid *>(QApplication::focusWidget());
+    // the grid whose context menu is open, else the focused grid; and its column
+    auto *grid = m_menuGrid ? m_menuGrid.data() : qobject_cast<DocumentGrid *>(QApplication::focusWidget());
+    m_menuGrid = nullptr;
     if (!grid || !m_grids.values().contains(grid))
         return;
-    const int column = grid->currentIndex().isValid() ? grid->currentIndex().column()
-                                                      : grid->horizontalHeader()->logicalIndex(0);
+    const int column = grid->sumColumn();
     if (column < 0)
         return;
     SumaWgKolumny(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column), m_port);
@@ -855,32 +903,38 @@ void MainWindow::act_ImportujZAplikacjiExecute()
 {
     QAction *self = m_actions.value(QStringLiteral("act_ImportujZAplikacji"));
     self->setEnabled(false);
-    const ExternalApp::Check check = ExternalApp::act_ImportujZAplikacjiExecute(*m_workspace);
+    // a failed check: a beep, its page shown, its field focused, and then its message
+    m_workspace->act_ImportujZAplikacjiExecute([this](ExternalApp::Check check) {
+        QString page, field;
+        switch (check) {
+        case ExternalApp::Check::Passed:
+            return;
+        case ExternalApp::Check::Application:
+        case ExternalApp::Check::ApplicationMissing:
+            page = QStringLiteral("ts_Config");
+            field = QStringLiteral("fn_Imp_Aplikacja_FileName");
+            break;
+        case ExternalApp::Check::ExchangeFile:
+            page = QStringLiteral("ts_Config");
+            field = QStringLiteral("fn_Imp_PlikWymiany_FileName");
+            break;
+        case ExternalApp::Check::DateFrom:
+            page = QStringLiteral("ts_Naglowek");
+            field = QStringLiteral("ed_DataOd_Date");
+            break;
+        case ExternalApp::Check::DateTo:
+            page = QStringLiteral("ts_Naglowek");
+            field = QStringLiteral("ed_DataDo_Date");
+            break;
+        }
+        QApplication::beep();
+        const int index = m_pages->indexOf(m_pageByName.value(page));
+        m_pages->setTabVisible(index, true);
+        m_pages->setCurrentIndex(index);
+        if (QWidget *w = optionWidget(field))
+            w->setFocus();
+    });
     updateEnables();
-    QString page, field;
-    switch (check) {
-    case ExternalApp::Check::Passed:
-        return;
-    case ExternalApp::Check::Application:
-    case ExternalApp::Check::ApplicationMissing:
-        page = QStringLiteral("ts_Config");
-        field = QStringLiteral("fn_Imp_Aplikacja_FileName");
-        break;
-    case ExternalApp::Check::ExchangeFile:
-        page = QStringLiteral("ts_Config");
-        field = QStringLiteral("fn_Imp_PlikWymiany_FileName");
-        break;
-    case ExternalApp::Check::DateFrom:
-    case ExternalApp::Check::DateTo:
-        page = QStringLiteral("ts_Naglowek");
-        break;
-    }
-    QApplication::beep();
-    const int index = m_pages->indexOf(m_pageByName.value(page));
-    m_pages->setTabVisible(index, true);
-    m_pages->setCurrentIndex(index);
-    if (QWidget *w = field.isEmpty() ? nullptr : m_binder->widget(field))
-        w->setFocus();
 }
 
 void MainWindow::act_AboutExecute()

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 class ControlBinder;
 class DocumentGrid;
@@ -77,6 +78,8 @@ private:
 
     WidgetUserPort m_widgetPort;
     UserPort *m_port;
+    QPointer<DocumentGrid> m_menuGrid;  // the grid whose context menu runs a command
+    QString m_importReason;  // why the main import command is greyed, as the status bar tells
     Workspace *m_workspace;
     ControlBinder *m_binder = nullptr;
     QTabWidget *m_pages = nullptr;

@@ -202,24 +202,84 @@ TEST(DocumentModel, BehavesAsAModelWhileTheTableChanges)
     tester.reset();
 }
 
-TEST(DocumentModel, FetchesRowsOnDemand)
+TEST(DocumentModel, PresentsEveryRowAndRemovesAMiddleOneInOrder)
 {
     RecordingPort port;
     DocumentTables t(&port);
     t.suspendViews();
     for (int i = 0; i < 5000; ++i) {
-        t.mt_POZ_.append();
-        t.mt_POZ_.post();
+        t.mt_ZAM_.append();
+        t.mt_ZAM_.setValue(QStringLiteral("P_2AZ"), QStringLiteral("Z/%1").arg(i));
+        t.mt_ZAM_.post();
     }
     t.resumeViews();
+    DocumentModel model(&t.mt_ZAM_, {});
+    EXPECT_EQ(model.rowCount(), 5000) << "every record is a row: the last one can be shown at once";
+    // the tester checks that the row is announced while it can still be read
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const int column = model.columnOfField(QStringLiteral("P_2AZ"));
+    QString seenBefore;
+    QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, [&](const QModelIndex &, int first, int) {
+        seenBefore = model.data(model.index(first, column), Qt::DisplayRole).toString();
+    });
+    ASSERT_TRUE(t.mt_ZAM_.moveTo(2500));
+    port.queueAnswer(true);
+    ASSERT_TRUE(t.mt_ZAM_.remove());
+    EXPECT_EQ(seenBefore, QStringLiteral("Z/2500")) << "the model was told before the row went";
+    EXPECT_EQ(model.rowCount(), 4999);
+    EXPECT_EQ(model.data(model.index(2500, column), Qt::DisplayRole).toString(), QStringLiteral("Z/2501"));
+}
+
+TEST(DocumentModel, EditorsKeepEveryDigitAndCellsCanBeEmptied)
+{
+    RecordingPort port;
+    DocumentTables t(&port);
     DocumentModel model(&t.mt_POZ_, {});
-    EXPECT_EQ(model.rowCount(), 2000);
-    ASSERT_TRUE(model.canFetchMore({}));
-    model.fetchMore({});
-    EXPECT_EQ(model.rowCount(), 4000);
-    model.fetchMore({});
-    EXPECT_EQ(model.rowCount(), 5000);
-    EXPECT_FALSE(model.canFetchMore({}));
+    t.mt_POZ_.append();
+    t.mt_POZ_.setValue(QStringLiteral("P_8B"), 1.234567891);
+    t.mt_POZ_.setValue(QStringLiteral("P_9A"), 12300.0);
+    t.mt_POZ_.setValue(QStringLiteral("P_11"), 1230.5);
+    t.mt_POZ_.post();
+    const QLocale locale;
+    auto cell = [&](const char *field) { return model.index(0, model.columnOfField(QString::fromLatin1(field))); };
+    auto stored = [&](const char *field) { return t.mt_POZ_.valueAt(0, t.mt_POZ_.fieldIndex(QString::fromLatin1(field))); };
+    const QString sep = locale.decimalPoint();
+    // a cell opened and confirmed unchanged keeps its value
+    EXPECT_EQ(model.data(cell("P_8B"), Qt::EditRole).toString(), QStringLiteral("1") + sep + QStringLiteral("234567891"));
+    ASSERT_TRUE(model.setData(cell("P_8B"), model.data(cell("P_8B"), Qt::EditRole), Qt::EditRole));
+    EXPECT_EQ(stored("P_8B"), QVariant(1.234567891));
+    // ",0.00" groups thousands always, as the form and the sum message do
+    const QString group = locale.groupSeparator();
+    EXPECT_EQ(model.data(cell("P_11"), Qt::DisplayRole).toString(), QStringLiteral("1") + group + QStringLiteral("230") + sep + QStringLiteral("50"));
+    struct Case
+    {
+        const char *typed;
+        QVariant expected;
+    };
+    const Case cases[] = {
+        {"2,125", 2.125}, {"2.125", 2.125}, {"-3,5", -3.5}, {"+4", 4.0}, {"1 234,5", 1234.5}, {"1.234,56", 1234.56},
+        {"", QVariant()},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(model.setData(cell("P_9A"), QString::fromUtf8(c.typed), Qt::EditRole)) << c.typed;
+        EXPECT_EQ(stored("P_9A"), c.expected) << c.typed;
+    }
+    EXPECT_FALSE(model.setData(cell("P_9A"), QStringLiteral("12a"), Qt::EditRole));
+
+    // a date cell can be emptied too; an unticked null boolean written as "false" shows unticked
+    DocumentModel invoices(&t.mt_FAK_, {});
+    t.mt_FAK_.append();
+    t.mt_FAK_.setValue(QStringLiteral("P_1"), QDate(2023, 8, 2));
+    t.mt_FAK_.post();
+    const QModelIndex issued = invoices.index(0, invoices.columnOfField(QStringLiteral("P_1")));
+    ASSERT_TRUE(invoices.setData(issued, QString(), Qt::EditRole));
+    EXPECT_FALSE(t.mt_FAK_.valueAt(0, t.mt_FAK_.fieldIndex(QStringLiteral("P_1"))).isValid());
+    ASSERT_TRUE(invoices.setData(issued, locale.toString(QDate(2023, 8, 3), QLocale::ShortFormat), Qt::EditRole));
+    EXPECT_EQ(t.mt_FAK_.valueAt(0, t.mt_FAK_.fieldIndex(QStringLiteral("P_1"))), QVariant(QDate(2023, 8, 3)));
+    EXPECT_EQ(invoices.data(invoices.index(0, invoices.columnOfField(QStringLiteral("P_16"))), Qt::CheckStateRole),
+              QVariant(Qt::Unchecked));
+    EXPECT_EQ(invoices.data(invoices.index(0, invoices.columnOfField(QStringLiteral("P_106E_3"))), Qt::CheckStateRole),
+              QVariant(Qt::PartiallyChecked));
 }
 
 TEST(InvoiceForm, ShowsAndStoresTheCurrentInvoice)

@@ -3,6 +3,8 @@
 void RecordingPort::info(const QString &caption, const QString &text)
 {
     messages.append({QStringLiteral("info"), caption, text});
+    if (onMessage)
+        onMessage(messages.last());
 }
 
 void RecordingPort::error(const QString &caption, const QString &text)

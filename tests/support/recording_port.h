@@ -43,6 +43,7 @@ public:
             onProcessEvents();
     }
     std::function<void()> onProcessEvents;
+    std::function<void(const Message &)> onMessage;  // called as each message is shown
 
 private:
     std::deque<bool> m_answers;

@@ -48,9 +48,37 @@ bool Workspace::isEnabled(const QString &action) const
     return true;
 }
 
-bool Workspace::act_ImportujZAplikacjiExecute()
+QString Workspace::disabledReason(const QString &action) const
 {
-    return ExternalApp::act_ImportujZAplikacjiExecute(*this) == ExternalApp::Check::Passed;
+    if (isEnabled(action))
+        return QString();
+    if (m_busy)
+        return QStringLiteral("Trwa import lub generowanie pliku JPK – polecenie będzie dostępne po jego zakończeniu.");
+    const QString headerPage = QStringLiteral("„Ustawienia importu nagłówka”");
+    const QString configPage = QStringLiteral("„Ogóle ustawienia pliku importu”");
+    if (action == u"act_Importuj") {
+        if (m_controls.checked(QStringLiteral("chb_Imp_Application_Checked")))
+            return QStringLiteral("„Importuj Dane” jest wyłączone, bo zaznaczono „Importuj poprzez wywołanie aplikacji” na stronie %1; "
+                                  "użyj „Importuj z aplikacji”.")
+                .arg(configPage);
+        return QStringLiteral("„Importuj Dane” wymaga opcji „Nagłowek i Faktury w jednym pliku” na stronie %1.").arg(headerPage);
+    }
+    if (action == u"Act_ImportNaglowek")
+        return QStringLiteral("„Importuj Naglowek” wymaga opcji „Import z osobnego pliku” na stronie %1.").arg(headerPage);
+    if (action == u"Act_ImportujFaktury")
+        return QStringLiteral("„Importuj Faktury” działa, gdy faktury są w osobnym pliku: wybierz „Import z osobnego pliku” "
+                              "albo „Brak danych do importu” na stronie %1.")
+            .arg(headerPage);
+    if (action == u"act_ImportujZAplikacji")
+        return QStringLiteral("„Importuj z aplikacji” wymaga opcji „Nagłowek i Faktury w jednym pliku” (strona %1) i "
+                              "„Importuj poprzez wywołanie aplikacji” (strona %2).")
+            .arg(headerPage, configPage);
+    return QString();
+}
+
+bool Workspace::act_ImportujZAplikacjiExecute(const std::function<void(ExternalApp::Check)> &beforeMessage)
+{
+    return ExternalApp::act_ImportujZAplikacjiExecute(*this, beforeMessage) == ExternalApp::Check::Passed;
 }
 
 QString Workspace::sumColumn(const QString &grid, const QString &field)

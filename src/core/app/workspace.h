@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/controls.h"
 #include "app/settings_file.h"
+#include "import/external_app.h"
 #include "import/mapping_tables.h"
 #include "tables/document_tables.h"
 
@@ -47,7 +48,8 @@ public:
     bool Act_ImportujFakturyExecute(const QString &path = QString());
     bool act_ImportujZamowieniaExecute(const QString &path = QString());
     // "Importuj z aplikacji": false when a check failed (its message shown).
-    bool act_ImportujZAplikacjiExecute();
+    // beforeMessage: what the window does when a check fails, before its message.
+    bool act_ImportujZAplikacjiExecute(const std::function<void(ExternalApp::Check)> &beforeMessage = {});
     // "Suma wg kolumny." over a grid's column: grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ.
     QString sumColumn(const QString &grid, const QString &field);  // empty, or why nothing was summed
     // The window is closing: a wait for the external application ends.
@@ -57,6 +59,9 @@ public:
     // Whether a command of the window may run now: the import layout decides which import
     // commands are offered, and none starts while another import or a generation runs.
     bool isEnabled(const QString &action) const;
+    // Why an import command is not offered now, naming the option that offers it and its
+    // page; empty while it is offered.
+    QString disabledReason(const QString &action) const;
     bool isBusy() const { return m_busy; }
     void setBusy(bool busy);
 

@@ -169,7 +169,7 @@ bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QStrin
     return true;
 }
 
-Check act_ImportujZAplikacjiExecute(Workspace &workspace)
+Check act_ImportujZAplikacjiExecute(Workspace &workspace, const std::function<void(Check)> &beforeMessage)
 {
     const Controls &c = workspace.controls();
     UserPort *port = workspace.port();
@@ -192,7 +192,9 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace)
     };
     for (const Test &t : tests) {
         if (t.failed) {
-            port->info(applicationTitle(), QString::fromUtf8(t.message));
+            if (beforeMessage)
+                beforeMessage(t.check);
+            port->failure(applicationTitle(), QString::fromUtf8(t.message));
             return t.check;
         }
     }

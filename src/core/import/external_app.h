@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Workspace;
 
@@ -26,7 +27,9 @@ bool formatArguments(const QString &templ, const QStringList &args, QStringList 
 enum class Check { Passed, Application, ApplicationMissing, ExchangeFile, DateFrom, DateTo };
 
 // act_ImportujZAplikacjiExecute. Returns the failed check (its message shown) or Passed.
-Check act_ImportujZAplikacjiExecute(Workspace &workspace);
+// beforeMessage runs when a check fails, before its message: the window beeps, shows the
+// page and focuses the field there.
+Check act_ImportujZAplikacjiExecute(Workspace &workspace, const std::function<void(Check)> &beforeMessage = {});
 
 // UruchomIPoczekaj: starts the program without a shell and lets events run until it ends or
 // the workspace closes; closing stops the waiting, not the program.

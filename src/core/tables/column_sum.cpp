@@ -1,27 +1,13 @@
 #include "tables/column_sum.h"
 
 #include "app/user_port.h"
-#include "jpk/mn_xml.h"
+#include "tables/display_text.h"
 #include "tables/document_table.h"
 
-#include <QLocale>
 
 QString sumText(double sum)
 {
-    // rounded half away from zero first, then written with the locale's separators
-    const QString fixed = mnXML::FloatText(sum, 2);
-    const bool negative = fixed.startsWith(u'-');
-    const QString digits = negative ? fixed.mid(1) : fixed;
-    const qsizetype point = digits.indexOf(u'.');
-    const QString whole = digits.left(point);
-    const QLocale locale;
-    QString grouped;
-    for (qsizetype i = 0; i < whole.size(); ++i) {
-        if (i > 0 && (whole.size() - i) % 3 == 0)
-            grouped += locale.groupSeparator();
-        grouped += whole.at(i);
-    }
-    return (negative ? locale.negativeSign() : QString()) + grouped + locale.decimalPoint() + digits.mid(point + 1);
+    return DisplayText::number(sum, 2, true);
 }
 
 void SumaWgKolumny(DocumentTable &table, int field, UserPort *port)

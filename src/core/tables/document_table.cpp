@@ -368,6 +368,9 @@ void DocumentTable::append()
     m_buffer = Record(fieldCount());
     if (onNewRecord)
         onNewRecord(*this);
+    // the new, empty record is what a form shows now
+    if (!m_suspended)
+        emit currentChanged();
 }
 
 bool DocumentTable::edit()
@@ -384,8 +387,12 @@ bool DocumentTable::edit()
 
 void DocumentTable::cancel()
 {
+    const bool inserting = m_state == State::Insert;
     m_state = State::Browse;
     m_buffer.clear();
+    // a form that showed the new record shows the current one again
+    if (inserting && !m_suspended)
+        emit currentChanged();
 }
 
 bool DocumentTable::post()
@@ -471,6 +478,9 @@ bool DocumentTable::remove()
     const int target = presentedRow(pos);
     if (target < 0)
         return false;
+    // a view is told before the row goes, while it can still read it
+    if (!m_suspended)
+        emit rowAboutToBeRemoved(pos);
     eraseRow(target);
     const int count = recordCount();
     if (m_pos >= count)

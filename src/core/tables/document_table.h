@@ -95,6 +95,7 @@ signals:
     void reset();                     // the presented records changed wholesale
     void rowsAppended(int first, int last);
     void rowChanged(int position);
+    void rowAboutToBeRemoved(int position);
     void rowRemoved(int position);
     void currentChanged();
 
