@@ -1,5 +1,7 @@
 #include "cli_runner.h"
 
+#include "app/program_files.h"
+
 #include "app/json_exchange.h"
 #include "app/workspace.h"
 #include "validate/schema_download.h"
@@ -7,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QFile>
 #include <cstdio>
@@ -198,10 +201,13 @@ int runDemo(ConsolePort &port, const QString &programDir)
         return 1;
     }
     QFile::setPermissions(settings, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    // the schema and its catalog travel with the program
-    const QString schema = QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd");
-    QFile::copy(QDir(programDir).filePath(schema), home.filePath(schema));
-    QFile::link(QDir(programDir).filePath(QStringLiteral("schemas")), home.filePath(QStringLiteral("schemas")));
+    // the schema and its catalog travel with the program (beside it, or where it was installed)
+    const QString schema = ProgramFiles::mainSchema(programDir);
+    if (!schema.isEmpty())
+        QFile::copy(schema, home.filePath(QString::fromLatin1(ProgramFiles::kMainSchema)));
+    const QStringList catalogs = ProgramFiles::schemaCatalogs(programDir);
+    if (!catalogs.isEmpty())
+        QFile::link(QFileInfo(catalogs.first()).absolutePath(), home.filePath(QStringLiteral("schemas")));
 
     Workspace workspace(&port);
     workspace.start({}, home.path());
@@ -227,7 +233,7 @@ int runDemo(ConsolePort &port, const QString &programDir)
 QString commandLineUsage()
 {
     return QStringLiteral(
-        "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] [--keep-going] STEP...\n"
+        "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] [--keep-going] [--quiet] STEP...\n"
         "       tavrix-jpk --demo   (imports the built-in example, writes JPK_FA4_demo.xml here and validates it)\n"
         "       tavrix-jpk --version | --help\n"
         "options:\n"
@@ -236,6 +242,8 @@ QString commandLineUsage()
         "  --messages FILE      append every message as a JSON line to FILE\n"
         "  --save               store the settings file at the end, as closing the window does\n"
         "  --keep-going         run every step even after one failed\n"
+        "  --quiet              no progress line (it is shown only when stderr is a terminal)\n"
+        "  --version            print the version\n"
         "steps:\n"
         "  set KEY=VALUE        set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)\n"
         "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
@@ -284,6 +292,8 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
             save = true;
         } else if (arg == u"--keep-going") {
             keepGoing = true;
+        } else if (arg == u"--quiet") {
+            port.setQuiet(true);
         } else if (arg == u"--version") {
             std::fputs((QStringLiteral("tavrix-jpk ") + Workspace::programVersion() + u'\n').toUtf8().constData(), stdout);
             return 0;

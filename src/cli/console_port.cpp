@@ -74,26 +74,69 @@ void ConsolePort::progressShow(int minimum, int maximum)
 {
     m_progressMin = minimum;
     m_progressMax = maximum;
-    m_lastPercent = -1;
+    m_started.start();
+    m_printed.invalidate();
+}
+
+namespace {
+
+QString grouped(qint64 n)
+{
+    QString digits = QString::number(n);
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, u' ');
+    return digits;
+}
+
+QString clock(qint64 seconds)
+{
+    return seconds >= 3600 ? QStringLiteral("%1:%2:%3").arg(seconds / 3600).arg(seconds / 60 % 60, 2, 10, QChar(u'0')).arg(seconds % 60, 2, 10, QChar(u'0'))
+                           : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
+} // namespace
+
+QString ConsolePort::progressLine(qint64 done, qint64 total, double seconds, const QString &unit)
+{
+    const int percent = total > 0 ? int(100 * done / total) : 0;
+    const double rate = seconds > 0 ? done / seconds : 0;
+    QString counts, speed;
+    if (unit == u"KiB") {
+        // sizes read as MB
+        auto mb = [](double kib) { return QString::number(kib / 1024.0, 'f', 1); };
+        counts = QStringLiteral("%1 / %2 MB").arg(mb(double(done)), mb(double(total)));
+        speed = QStringLiteral("%1 MB/s").arg(mb(rate));
+    } else {
+        counts = QStringLiteral("%1 / %2%3").arg(grouped(done), grouped(total), unit.isEmpty() ? QString() : u' ' + unit);
+        speed = QStringLiteral("%1/s").arg(grouped(qint64(rate)));
+    }
+    QString line = QStringLiteral("%1% %2 · %3").arg(percent, 3).arg(counts, speed);
+    if (rate > 0 && done < total)
+        line += QStringLiteral(" · pozostało %1").arg(clock(qint64((total - done) / rate + 0.5)));
+    return line;
 }
 
 void ConsolePort::progressPosition(int position)
 {
-    if (!m_progressOnTerminal || m_progressMax <= m_progressMin)
+    // on a terminal only, at most ten times a second
+    if (!m_progressOnTerminal || m_quiet || m_progressMax <= m_progressMin)
         return;
-    const int percent = int(100.0 * (position - m_progressMin) / (m_progressMax - m_progressMin));
-    if (percent == m_lastPercent)
+    if (m_printed.isValid() && m_printed.elapsed() < 100)
         return;
-    m_lastPercent = percent;
-    std::fprintf(stderr, "\r%3d%%", percent);
+    m_printed.start();
+    const QString line = progressLine(position - m_progressMin, m_progressMax - m_progressMin,
+                                      m_started.elapsed() / 1000.0, m_unit);
+    std::fprintf(stderr, "\r%s\x1b[K", line.toUtf8().constData());
     std::fflush(stderr);
+    m_shown = true;
 }
 
 void ConsolePort::progressHide()
 {
-    if (m_progressOnTerminal && m_lastPercent >= 0) {
-        std::fputs("\r    \r", stderr);
+    if (m_shown) {
+        std::fputs("\r\x1b[K", stderr);
         std::fflush(stderr);
     }
-    m_lastPercent = -1;
+    m_shown = false;
+    m_printed.invalidate();
 }

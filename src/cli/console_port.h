@@ -2,6 +2,7 @@
 
 #include "app/user_port.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 
@@ -26,12 +27,17 @@ public:
     std::optional<QString> chooseSaveFile(const QString &title, const QString &filter,
                                           const QString &defaultExt) override;
     void progressShow(int minimum, int maximum) override;
+    void progressUnit(const QString &unit) override { m_unit = unit; }
     void progressPosition(int position) override;
     void progressHide() override;
     void setBusy(bool) override {}
     void processEvents() override {}
 
     int errorCount() const { return m_errors; }
+    // --quiet: no progress line even on a terminal.
+    void setQuiet(bool quiet) { m_quiet = quiet; }
+    // The progress line as it is printed: done of the total, rate and time left.
+    static QString progressLine(qint64 done, qint64 total, double seconds, const QString &unit);
 
 private:
     void record(const char *kind, const QString &caption, const QString &text, const char *answer);
@@ -42,7 +48,11 @@ private:
     QFile m_messages;
     int m_errors = 0;
     bool m_progressOnTerminal = false;
+    bool m_quiet = false;
     int m_progressMin = 0;
     int m_progressMax = 0;
-    int m_lastPercent = -1;
+    bool m_shown = false;
+    QString m_unit;
+    QElapsedTimer m_started;  // since the progress was shown
+    QElapsedTimer m_printed;  // since the line was last printed
 };

@@ -1,3 +1,4 @@
+#include "app/program_files.h"
 #include "cli_runner.h"
 
 #include <QCoreApplication>
@@ -7,5 +8,5 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
-    return runCommandLine(args, QCoreApplication::applicationDirPath());
+    return runCommandLine(args, ProgramFiles::defaultHome());
 }

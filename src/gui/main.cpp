@@ -1,3 +1,4 @@
+#include "app/program_files.h"
 #include "cli_runner.h"
 #include "main_window.h"
 
@@ -36,12 +37,12 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         QStringList args = app.arguments();
         args.removeFirst();
-        return runCommandLine(args, QCoreApplication::applicationDirPath());
+        return runCommandLine(args, ProgramFiles::defaultHome());
     }
     QApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
-    const QString home = homeOption(args, QCoreApplication::applicationDirPath());
+    const QString home = homeOption(args, ProgramFiles::defaultHome());
     const QString shots = takeOption(args, QStringLiteral("--screenshots"));
     const QString importFirst = takeOption(args, QStringLiteral("--import"));
     const QString size = takeOption(args, QStringLiteral("--size"));

@@ -1,3 +1,4 @@
+#include "console_port.h"
 #include "support/full_disk.h"
 #include "support/temp_home.h"
 
@@ -6,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <cerrno>
@@ -496,6 +498,56 @@ TEST(Cli, SumOfAColumn)
     EXPECT_TRUE(r.out.contains(QStringLiteral("NazwaXML: <P_15/>")));
     const CliRun hidden = run({QStringLiteral("--home"), home.path(), QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_14_5")});
     EXPECT_EQ(hidden.status, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Cli, AProgressLineOnATerminalOnly)
+{
+    // the example's settings and export in a program folder of their own
+    TempHome home;
+    QFile::copy(QStringLiteral(TAVRIX_TEST_DATA "/../../data/demo/JPK_FA3_Ustawienia.ini"), home.file(QStringLiteral("JPK_FA3_Ustawienia.ini")));
+    QFile::setPermissions(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString data = QStringLiteral(TAVRIX_TEST_DATA "/../../data/demo/sprzedaz_2023_08.txt");
+    // redirected: nothing but the messages
+    const CliRun piped = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), data});
+    ASSERT_EQ(piped.status, 0) << piped.out.toStdString() << piped.err.toStdString();
+    EXPECT_TRUE(piped.err.isEmpty()) << piped.err.toStdString();
+
+    // on a terminal (script gives the program one): the line, unless --quiet
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "script(1) is not available to provide a terminal";
+    for (const bool quiet : {false, true}) {
+        QProcess p;
+        const QString command = QStringLiteral("'%1' --home '%2' %3 import '%4'")
+                                    .arg(QStringLiteral(TAVRIX_CLI), home.path(),
+                                         quiet ? QStringLiteral("--quiet") : QString(), data);
+        p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString screen = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_EQ(screen.contains(QStringLiteral(" wierszy · ")), !quiet) << screen.toStdString();
+    }
+}
+
+TEST(ConsoleProgress, TheLineTellsDoneTotalRateAndTimeLeft)
+{
+    struct Case
+    {
+        qint64 done, total;
+        double seconds;
+        const char *unit;
+        const char *line;
+    };
+    const Case cases[] = {
+        {25000, 100000, 2.0, "wierszy", " 25% 25 000 / 100 000 wierszy · 12 500/s · pozostało 0:06"},
+        {100000, 100000, 4.0, "rekordów", "100% 100 000 / 100 000 rekordów · 25 000/s"},
+        {512 * 1024, 2048 * 1024, 10.0, "KiB", " 25% 512.0 / 2048.0 MB · 51.2 MB/s · pozostało 0:30"},
+        {10, 7200 * 11, 1.0, "", "  0% 10 / 79 200 · 10/s · pozostało 2:11:59"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ConsolePort::progressLine(c.done, c.total, c.seconds, QString::fromUtf8(c.unit)), QString::fromUtf8(c.line));
 }
 
 } // namespace

@@ -34,6 +34,8 @@ public:
                                                   const QString &defaultExt) = 0;
 
     virtual void progressShow(int minimum, int maximum) = 0;
+    // What the progress counts ("wierszy", "rekordów", "KiB"); a front end may show it.
+    virtual void progressUnit(const QString &unit) { (void)unit; }
     virtual void progressPosition(int position) = 0;
     virtual void progressHide() = 0;
     virtual void setBusy(bool busy) = 0;

@@ -319,6 +319,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
     bool awaiting = !heading;
     bool allOk = true;
     bool rowFailed = false;
+    m_port->progressUnit(QStringLiteral("wierszy"));
     m_port->progressShow(0, n);
     m_port->progressPosition(i);
 

@@ -7,6 +7,8 @@
 #include "jpk/xml_services.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <limits>
 #include <charconv>
 #include <cstring>
 #include <libxml/xmlreader.h>
@@ -385,9 +387,12 @@ bool JpkReader::readRecords(const QString &path)
                     if (state[k] == InRun && qname == runName[k])
                         kind = k;
                 }
-                if (kind >= 0 && reading[kind])
+                if (kind >= 0 && reading[kind]) {
                     if (xmlNode *node = xmlTextReaderExpand(reader.get()))
                         readRecord(kind, node);
+                    if ((++m_records & 0x3ff) == 0)
+                        m_port->progressPosition(int(xmlTextReaderByteConsumed(reader.get()) >> 10));
+                }
             } while (xmlTextReaderNext(reader.get()) == 1);
         }
         if (m_readFailed)
@@ -436,7 +441,10 @@ bool JpkReader::load(const QString &path)
     const int before[4] = {t.mt_FAK_.storedCount(), t.mt_POZ_.storedCount(), t.mt_ZAM_.storedCount(),
                            t.mt_ZPOZ_.storedCount()};
     t.suspendViews();
+    m_port->progressUnit(QStringLiteral("KiB"));
+    m_port->progressShow(0, int(std::min<qint64>(QFileInfo(path).size() >> 10, std::numeric_limits<int>::max())));
     readRecords(path);
+    m_port->progressHide();
     if (m_readFailed) {
         // a load that stopped partway keeps nothing of the file
         DocumentTable *tables[4] = {&t.mt_ZPOZ_, &t.mt_ZAM_, &t.mt_POZ_, &t.mt_FAK_};

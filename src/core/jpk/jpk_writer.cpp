@@ -402,6 +402,7 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
     if (!file.open())
         writeError = file.errorString();
     const int total = t.mt_FAK_.storedCount() + t.mt_POZ_.storedCount();
+    m_port->progressUnit(QStringLiteral("rekordów"));
     m_port->progressShow(0, total);
     int progress = 0;
     qsizetype from = 0;

@@ -1,5 +1,6 @@
 #include "validate/validator.h"
 
+#include "app/program_files.h"
 #include "app/safe_file.h"
 #include "app/user_port.h"
 #include "jpk/xml_services.h"
@@ -7,14 +8,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <limits>
 #include <libxml/parser.h>
 #include <libxml/schemasInternals.h>
 #include <libxml/xmlschemas.h>
 
 namespace {
 
-const QString kSchemaBesideProgram = QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd");
 
 const QStringList &acceptedRoots()
 {
@@ -56,6 +56,26 @@ void onValidationError(void *data, xmlErrorPtr e)
 QString settingsPath(const QString &programDir)
 {
     return QDir(programDir).filePath(QStringLiteral("ustawienia.xml"));
+}
+
+struct ProgressReader
+{
+    QFile *file;
+    UserPort *port;
+    qint64 done;
+};
+
+int readWithProgress(void *context, char *buffer, int len)
+{
+    auto *r = static_cast<ProgressReader *>(context);
+    const qint64 n = r->file->read(buffer, len);
+    if (n < 0)
+        return -1;
+    const qint64 before = r->done >> 20;
+    r->done += n;
+    if ((r->done >> 20) != before)  // once a MiB
+        r->port->progressPosition(int(r->done >> 10));
+    return int(n);
 }
 
 } // namespace
@@ -203,7 +223,10 @@ bool TForm_WalidatorXML::Weryfikacja2()
 
     // Add the schema under the document's namespace.
     SchemaLocator &locator = SchemaLocator::instance();
-    locator.configure({QDir(m_programDir).filePath(QStringLiteral("schemas/catalog.xml"))}, locator.cacheDir());
+    QStringList catalogs = ProgramFiles::schemaCatalogs(m_programDir);
+    if (catalogs.isEmpty())  // a catalog added later is still found
+        catalogs << QDir(m_programDir).filePath(QStringLiteral("schemas/catalog.xml"));
+    locator.configure(catalogs, locator.cacheDir());
     locator.clearFailure();
     ValidationSink schemaErrors;
     xmlSchemaPtr schema = nullptr;
@@ -236,7 +259,19 @@ bool TForm_WalidatorXML::Weryfikacja2()
             failure = QStringLiteral("the validator could not be created");
         } else {
             xmlSchemaSetValidStructuredErrors(valid, onValidationError, &result);
-            const int status = xmlSchemaValidateFile(valid, QFile::encodeName(JvFilenameEdit_XML).constData(), 0);
+            // the document is read as a stream through our own reader, which tells the
+            // progress in KiB read (the command line shows it)
+            QFile file(JvFilenameEdit_XML);
+            int status = -1;
+            if (file.open(QIODevice::ReadOnly)) {
+                ProgressReader progress{&file, m_port, 0};
+                m_port->progressUnit(QStringLiteral("KiB"));
+                m_port->progressShow(0, int(std::min<qint64>(file.size() >> 10, std::numeric_limits<int>::max())));
+                xmlParserInputBufferPtr input =
+                    xmlParserInputBufferCreateIO(readWithProgress, nullptr, &progress, XML_CHAR_ENCODING_NONE);
+                status = input ? xmlSchemaValidateStream(valid, input, XML_CHAR_ENCODING_NONE, nullptr, nullptr) : -1;
+                m_port->progressHide();
+            }
             xmlSchemaFreeValidCtxt(valid);
             if (status != 0 && !result.seen) {
                 result.seen = true;
@@ -286,8 +321,9 @@ void WeryfikujPlikJPK(UserPort *port, const QString &programDir, const QString &
 {
     TForm_WalidatorXML validator(port, programDir);
     validator.JvFilenameEdit_XML = path;
-    const QString beside = QDir(programDir).filePath(kSchemaBesideProgram);
-    if (QFile::exists(beside)) {
+    // the schema beside the program, else the one the program was installed with
+    const QString beside = ProgramFiles::mainSchema(programDir);
+    if (!beside.isEmpty()) {
         validator.fn_ShematXSD = beside;
         validator.cbh_GetFromXML = false;
     }

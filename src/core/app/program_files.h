@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where the program finds its own files. The program folder (--home, by default the folder of
+// the executable) holds the settings, the schema beside the program and schemas/catalog.xml.
+// An installed program also has the schemas it was installed with, in
+// <prefix>/share/tavrix-jpk/schemas next to <prefix>/bin, so it validates offline.
+namespace ProgramFiles {
+
+inline constexpr char kMainSchema[] = "Schemat_JPK_FA(4)_v1-0.xsd";
+
+// The schema catalogs that exist, the program folder's first.
+QStringList schemaCatalogs(const QString &home);
+// The JPK_FA(4) schema beside the program, else the installed one; empty when neither exists.
+QString mainSchema(const QString &home);
+// The folder of the installed schemas (with catalog.xml), or empty.
+QString installedSchemas();
+// The program folder when none is given: the executable's folder when it can be written to
+// (a program unpacked anywhere), else the user's data folder (an installed program).
+QString defaultHome();
+
+} // namespace ProgramFiles
