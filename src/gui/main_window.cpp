@@ -38,6 +38,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QDesktopServices>
+#include <QUrl>
+#include <QIcon>
+#include <QKeySequence>
+#include <QFileInfo>
 #include <QSplitter>
 #include <string_view>
 #include <QStatusBar>
@@ -94,12 +99,17 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
       m_workspace(new Workspace(m_port, this))
 {
     setObjectName(QStringLiteral("Form_ImportJPK"));
-    setWindowTitle(QStringLiteral("Tavrix JPK_FA(4).XML"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tavrix-jpk-256.png")));
     setMinimumSize(855, 600);
     resize(855, 718);
 
     // the creation of the window: command line, settings, default tables, restored options
     m_workspace->start(args, homeDir);
+    // the title names the configuration the window works with (-cnf:NN)
+    setWindowTitle(m_workspace->commandLine().cnfGiven
+                       ? QStringLiteral("Tavrix JPK_FA(4).XML – konfiguracja %1").arg(m_workspace->commandLine().cnf)
+                       : QStringLiteral("Tavrix JPK_FA(4).XML"));
+    m_widgetPort.setFolderMemory(&m_workspace->settings(), QStringLiteral("Form_ImportJPK\\Foldery"));
     m_workspace->storeWindowPlacement = [this](SettingsFile &s) { storeWindowPlacement(s); };
     m_workspace->storeGridLayouts = [this](SettingsFile &s) {
         for (const char *name : {"grid_FAK", "grid_POZ", "grid_ZAM", "grid_ZPOZ"})
@@ -182,6 +192,29 @@ void MainWindow::buildActions()
     QAction *eraseFak = make("act_Erase_FAK", "Usuń wszystkie pozycje Faktur");
     QAction *eraseZam = make("act_Erase_ZAM", "Usuń wszystkie pozycje Zamówień");
     QAction *sum = make("act_SumaWgKolumny", "Suma wg kolumny.");
+    QAction *showFolder = make("act_PokazWFolderze", "Pokaż w folderze");
+    showFolder->setEnabled(false);
+    showFolder->setToolTip(QStringLiteral("Otwiera folder z ostatnio utworzonym plikiem JPK"));
+    connect(showFolder, &QAction::triggered, this, [showFolder] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(showFolder->data().toString()));
+    });
+    // the main commands have their keys, shown in the menus
+    const std::pair<QAction *, QKeySequence> keys[] = {
+        {importAll, QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {importHeader, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H)},
+        {importInvoices, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+        {importOrders, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        {load, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {check, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {generate, QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {showFolder, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {quit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {sum, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {about, QKeySequence(Qt::Key_F1)},
+    };
+    for (const auto &[action, key] : keys)
+        action->setShortcut(key);
+    addAction(sum);  // its key works wherever the focus is
     connect(importApp, &QAction::triggered, this, [this] { act_ImportujZAplikacjiExecute(); });
     connect(sum, &QAction::triggered, this, [this] { act_SumaWgKolumnyExecute(); });
 
@@ -193,7 +226,14 @@ void MainWindow::buildActions()
     connect(check, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_SprawdzPlikJPK"), [&ws] { ws.act_SprawdzPlikJPKExecute(); }); });
     connect(generate, &QAction::triggered, this, [this, &ws] {
         runCommand(QStringLiteral("act_Generuj_JPK"), [this, &ws] {
-            if (!ws.act_Generuj_JPKExecute() && ws.lastGenerateHadNoName()) {
+            const bool written = ws.act_Generuj_JPKExecute();
+            if (written) {
+                // the file can be shown in its folder now
+                QAction *showFolder = m_actions.value(QStringLiteral("act_PokazWFolderze"));
+                showFolder->setData(QFileInfo(ws.controls().text(QStringLiteral("fn_JPK_Text"))).absolutePath());
+                showFolder->setEnabled(true);
+            }
+            if (!written && ws.lastGenerateHadNoName()) {
                 m_pages->setCurrentWidget(m_pageByName.value(QStringLiteral("ts_Naglowek")));
                 if (QWidget *w = m_binder->widget(QStringLiteral("fn_JPK_Text")))
                     w->setFocus();
@@ -208,7 +248,7 @@ void MainWindow::buildActions()
     QMenu *file = menuBar()->addMenu(QStringLiteral("Plik"));
     file->addActions({importAll, importHeader, importInvoices, importOrders, load, check});
     file->addSeparator();
-    file->addAction(generate);
+    file->addActions({generate, showFolder});
     file->addSeparator();
     file->addAction(quit);
     QMenu *program = menuBar()->addMenu(QStringLiteral("Program"));
@@ -221,7 +261,7 @@ void MainWindow::buildActions()
     tools->addSeparator();
     tools->addActions({importHeader, importInvoices});
     tools->addSeparator();
-    tools->addAction(generate);
+    tools->addActions({generate, showFolder});
     tools->addSeparator();
     m_gauge = new QProgressBar(tools);
     m_gauge->setMaximumWidth(220);

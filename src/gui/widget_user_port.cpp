@@ -1,10 +1,14 @@
 #include "widget_user_port.h"
 
+#include "app/settings_file.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
-#include <QAction>
 #include <QProgressBar>
 #include <cstdlib>
 
@@ -33,22 +37,52 @@ bool WidgetUserPort::question(const QString &caption, const QString &text)
            == QMessageBox::Yes;
 }
 
-std::optional<QString> WidgetUserPort::chooseOpenFile(const QString &title, const QString &filter, const QString &)
+QString WidgetUserPort::kindOf(const QString &filter, const QString &defaultExt)
 {
-    const QString file = QFileDialog::getOpenFileName(m_parent, title, QString(), filter);
+    if (!defaultExt.isEmpty())
+        return defaultExt.toLower();
+    // "Tekstowe pliki importu [TXT,CSV] (*.TXT …)": the words before the first bracket
+    QString name = filter.section(u'(', 0, 0).section(u'[', 0, 0).trimmed();
+    QString key;
+    for (QChar c : name)
+        key += c.isLetterOrNumber() && c.unicode() < 128 ? c : QChar(u'_');
+    return key.isEmpty() ? QStringLiteral("inne") : key;
+}
+
+QString WidgetUserPort::lastFolder(const QString &kind) const
+{
+    if (!m_settings)
+        return QString();
+    const auto folder = m_settings->value(m_section, kind);
+    return folder && QDir(*folder).exists() ? *folder : QString();
+}
+
+void WidgetUserPort::rememberFolder(const QString &kind, const QString &file)
+{
+    if (m_settings)
+        m_settings->setValue(m_section, kind, QFileInfo(file).absolutePath());
+}
+
+std::optional<QString> WidgetUserPort::chooseOpenFile(const QString &title, const QString &filter, const QString &defaultExt)
+{
+    const QString kind = kindOf(filter, defaultExt);
+    const QString file = QFileDialog::getOpenFileName(m_parent, title, lastFolder(kind), filter);
     if (file.isEmpty())
         return std::nullopt;
+    rememberFolder(kind, file);
     return file;
 }
 
 std::optional<QString> WidgetUserPort::chooseSaveFile(const QString &title, const QString &filter,
                                                       const QString &defaultExt)
 {
-    QFileDialog dialog(m_parent, title, QString(), filter);
+    const QString kind = kindOf(filter, defaultExt);
+    QFileDialog dialog(m_parent, title, lastFolder(kind), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultExt);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    rememberFolder(kind, dialog.selectedFiles().constFirst());
     return dialog.selectedFiles().constFirst();
 }
 

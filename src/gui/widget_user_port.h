@@ -3,6 +3,7 @@
 #include "app/user_port.h"
 
 class QWidget;
+class SettingsFile;
 class QProgressBar;
 class QAction;
 
@@ -32,8 +33,23 @@ public:
     void setBusy(bool busy) override;
     void processEvents() override;
 
+    // File dialogs start in the folder last used for the same kind of file (JPK files, import
+    // files, mapping tables, …), kept in the settings file under this section.
+    void setFolderMemory(SettingsFile *settings, const QString &section)
+    {
+        m_settings = settings;
+        m_section = section;
+    }
+    // The kind of a file dialog: its default extension, or its first filter's name.
+    static QString kindOf(const QString &filter, const QString &defaultExt);
+
 private:
+    QString lastFolder(const QString &kind) const;
+    void rememberFolder(const QString &kind, const QString &file);
+
     QWidget *m_parent;
+    SettingsFile *m_settings = nullptr;
+    QString m_section;
     QProgressBar *m_gauge = nullptr;
     QAction *m_gaugeShown = nullptr;
 };
