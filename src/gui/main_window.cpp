@@ -248,7 +248,7 @@ void MainWindow::buildActions()
     QMenu *file = menuBar()->addMenu(QStringLiteral("Plik"));
     file->addActions({importAll, importHeader, importInvoices, importOrders, load, check});
     file->addSeparator();
-    file->addActions({generate, showFolder});
+    file->addAction(generate);
     file->addSeparator();
     file->addAction(quit);
     QMenu *program = menuBar()->addMenu(QStringLiteral("Program"));
@@ -261,7 +261,7 @@ void MainWindow::buildActions()
     tools->addSeparator();
     tools->addActions({importHeader, importInvoices});
     tools->addSeparator();
-    tools->addActions({generate, showFolder});
+    tools->addAction(generate);
     tools->addSeparator();
     m_gauge = new QProgressBar(tools);
     m_gauge->setMaximumWidth(220);
@@ -271,6 +271,14 @@ void MainWindow::buildActions()
 
     m_status = new QLabel(this);
     statusBar()->addWidget(m_status, 1);
+    // the menus and the tool bar stay as they are; the folder of the written file is a
+    // button of the status bar (and a key)
+    auto *folderButton = new QToolButton(this);
+    folderButton->setDefaultAction(showFolder);
+    folderButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    folderButton->setAutoRaise(true);
+    statusBar()->addPermanentWidget(folderButton);
+    addAction(showFolder);
 }
 
 void MainWindow::buildPages()

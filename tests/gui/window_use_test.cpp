@@ -7,11 +7,15 @@
 #include "main_window.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
+#include "widget_user_port.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QKeySequence>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -272,6 +276,45 @@ TEST_F(WindowUse, TabCaptionsStayReadableWithoutTheMultilineOption)
         EXPECT_GE(bar->tabRect(i).width(), bar->fontMetrics().horizontalAdvance(bar->tabText(i)))
             << bar->tabText(i).toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(DesktopConventions, KeysTitleAndTheFolderOfTheWrittenFile)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({QStringLiteral("-cnf:05")}, home.path(), &port);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tavrix JPK_FA(4).XML – konfiguracja 05"));
+    for (const char *name : {"act_Importuj", "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK", "Act_Koniec",
+                             "act_SumaWgKolumny", "act_PokazWFolderze"})
+        EXPECT_FALSE(w.action(QString::fromLatin1(name))->shortcut().isEmpty()) << name;
+    EXPECT_EQ(w.action(QStringLiteral("act_Generuj_JPK"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+
+    // after a generation the written file's folder can be opened
+    QAction *show = w.action(QStringLiteral("act_PokazWFolderze"));
+    EXPECT_FALSE(show->isEnabled());
+    QDir(home.path()).mkdir(QStringLiteral("wyniki"));
+    w.workspace().controls().setText(QStringLiteral("fn_JPK_Text"), home.file(QStringLiteral("wyniki/JPK_FA4.xml")));
+    w.action(QStringLiteral("act_Generuj_JPK"))->trigger();
+    ASSERT_TRUE(QFile::exists(home.file(QStringLiteral("wyniki/JPK_FA4.xml")))) << port.messages.last().text.toStdString();
+    EXPECT_TRUE(show->isEnabled());
+    EXPECT_EQ(show->data().toString(), QDir(home.file(QStringLiteral("wyniki"))).absolutePath());
+
+    // file dialogs remember a folder per kind of file
+    struct Case
+    {
+        const char *filter, *ext, *kind;
+    };
+    const Case cases[] = {
+        {"Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)", "XML", "xml"},
+        {"Tekstowe pliki importu [TXT,CSV] (*.TXT *.txt *.CSV *.csv);;Wszystkie pliki [*.*] (*)", "", "Tekstowe_pliki_importu"},
+        {"Pliki połączeń (*.ccv)", "ccv", "ccv"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(WidgetUserPort::kindOf(QString::fromUtf8(c.filter), QString::fromLatin1(c.ext)), QString::fromLatin1(c.kind));
 }
 
 } // namespace
