@@ -8,6 +8,14 @@ target_compile_definitions(tavrix_common INTERFACE
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_USE_QSTRINGBUILDER)
 if(TAVRIX_SANITIZE)
-    target_compile_options(tavrix_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
-    target_link_options(tavrix_common INTERFACE -fsanitize=address,undefined)
+    # GCC's "undefined" leaves out float-cast-overflow: an out-of-range number cast to an
+    # integer must be seen too
+    target_compile_options(tavrix_common INTERFACE -fsanitize=address,undefined,float-cast-overflow -fno-omit-frame-pointer)
+    target_link_options(tavrix_common INTERFACE -fsanitize=address,undefined,float-cast-overflow)
+endif()
+if(TAVRIX_FUZZ)
+    # every line of the project is instrumented for libFuzzer's coverage, under ASan and UBSan
+    target_compile_options(tavrix_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined,float-cast-overflow
+                           -fno-sanitize-recover=undefined,float-cast-overflow -fno-omit-frame-pointer -g)
+    target_link_options(tavrix_common INTERFACE -fsanitize=address,undefined,float-cast-overflow)
 endif()

@@ -1,0 +1,44 @@
+// Loading a JPK file: a load that fails keeps nothing of the file; a file that loads is
+// written again as well-formed XML.
+#include "app/workspace.h"
+#include "fuzz_support.h"
+#include "jpk/xml_services.h"
+
+#include <QDir>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    fuzzInitialize(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QDir home(fuzzHome().path());
+    const QString in = home.filePath(QStringLiteral("in.xml"));
+    writeFile(in, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    FuzzPort port;
+    Workspace ws(&port);
+    ws.start({}, home.path());
+    DocumentTables &t = ws.tables();
+    ws.controls().setChecked(QStringLiteral("chb_FAK_append_Checked"), true);
+    t.mt_FAK_.append();
+    t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("moja"));
+    t.mt_FAK_.post();
+    const int failuresBefore = port.failureCount();
+    ws.loadJpk(in);
+    if (port.failureCount() > failuresBefore && port.last.startsWith(QStringLiteral("Błąd wczytania pliku XML"))) {
+        FUZZ_CHECK(t.mt_FAK_.storedCount() == 1 && t.mt_POZ_.storedCount() == 0 && t.mt_ZAM_.storedCount() == 0
+                       && t.mt_ZPOZ_.storedCount() == 0,
+                   "a failed load keeps nothing of the file");
+        return 0;
+    }
+    const QString out = home.filePath(QStringLiteral("out.xml"));
+    ws.controls().setText(QStringLiteral("fn_JPK_Text"), out);
+    if (ws.act_Generuj_JPKExecute()) {
+        XmlRootInfo root;
+        XmlError error;
+        FUZZ_CHECK(Xml::scanFile(out, &root, &error), "a written file is well-formed");
+    }
+    return 0;
+}

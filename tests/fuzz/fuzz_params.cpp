@@ -1,0 +1,30 @@
+// The application's parameter template: it fills or refuses, never grows without bound.
+#include "fuzz_support.h"
+#include "import/external_app.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    fuzzInitialize(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString templ = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QStringList args = {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"), QStringLiteral("wymiana  danych.txt")};
+    QString text, error;
+    if (ExternalApp::formatParams(templ, args, &text, &error))
+        FUZZ_CHECK(text.size() <= templ.size() * 1025, "a filled template stays bounded");
+    else
+        FUZZ_CHECK(!error.isEmpty(), "a refusal says why");
+    QStringList arguments;
+    if (ExternalApp::formatArguments(templ, args, &arguments, &error)) {
+        qsizetype total = 0;
+        for (const QString &a : arguments) {
+            FUZZ_CHECK(!a.isEmpty() || templ.contains(u'%'), "an argument comes from the template");
+            total += a.size();
+        }
+        FUZZ_CHECK(total <= templ.size() * 1025, "the arguments stay bounded");
+    }
+    return 0;
+}

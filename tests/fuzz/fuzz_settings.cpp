@@ -1,0 +1,26 @@
+// The settings-file reader: any bytes load, and what is written from them reads back to the
+// same file; the controls restore from it without harm.
+#include "app/controls.h"
+#include "app/settings_file.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    fuzzInitialize(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    SettingsFile file;
+    file.loadFromBytes(bytes);
+    Controls controls;
+    controls.restore(file, QStringLiteral("Form_ImportJPK"));
+    const QByteArray written = file.toBytes();
+    SettingsFile again;
+    again.loadFromBytes(written);
+    FUZZ_CHECK(again.toBytes() == written, "a written settings file reads back the same");
+    FUZZ_CHECK(!written.contains('\x1A') || bytes.contains('\x1A'), "no substitute character is made up");
+    return 0;
+}

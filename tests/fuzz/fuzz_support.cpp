@@ -1,0 +1,36 @@
+#include "fuzz_support.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace {
+
+QCoreApplication *g_app = nullptr;
+
+} // namespace
+
+void fuzzInitialize(int *argc, char ***argv)
+{
+    if (!g_app)
+        g_app = new QCoreApplication(*argc, *argv);  // lives as long as the fuzzer
+    qputenv("TAVRIX_NO_NETWORK", "1");
+}
+
+const QTemporaryDir &fuzzHome()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
