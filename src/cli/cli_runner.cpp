@@ -66,6 +66,9 @@ const StepDef kSteps[] = {
     {"load-map", 2, 2},
     {"save-map", 2, 2},
     {"set-template", 1, 1},
+    {"check", 0, 0},
+    {"check-file", 1, 1},
+    {"report", 1, 1},
 };
 
 const StepDef *findStep(const QString &name)
@@ -177,6 +180,30 @@ QString runStep(Workspace &workspace, const Step &step)
         workspace.setMemo_JPK(QString::fromUtf8(file.readAll()));
         return QString();
     }
+    if (step.name == u"check" || step.name == u"check-file") {
+        QString error;
+        const CheckResult *result = nullptr;
+        if (step.name == u"check") {
+            result = &workspace.checkData();
+        } else {
+            if (!workspace.checkFile(step.args.at(0), &error))
+                return error;
+            result = &workspace.lastCheck();
+        }
+        auto *console = static_cast<ConsolePort *>(workspace.port());
+        for (const Finding &f : result->findings)
+            console->check(f.text());
+        console->info(QStringLiteral("Kontrola"),
+                      QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(result->errors()).arg(result->warnings()));
+        // the checks of the data fail the step on a błąd; a file's schema errors are its findings
+        if (step.name == u"check" && result->errors() > 0)
+            return QStringLiteral("%1 error(s) found").arg(result->errors());
+        return QString();
+    }
+    if (step.name == u"report") {
+        QString error;
+        return workspace.writeCheckReport(step.args.at(0), &error) ? QString() : error;
+    }
     if (step.name == u"validate")
         return workspace.WeryfikujPlikJPK(step.args.at(0)) ? QString()
                                                            : QStringLiteral("%1 was not confirmed valid").arg(step.args.at(0));
@@ -261,6 +288,9 @@ QString commandLineUsage()
         "  load FILE            load a JPK_FA(1)-(4) file into the header fields and tables\n"
         "  set-template FILE    use the text of FILE (UTF-8) as the JPK template\n"
         "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n"
+        "  check                \"Sprawdź dane\": the checks beyond the schema (K01-K11) on the tables; fails on a błąd\n"
+        "  check-file FILE      \"Sprawdź plik\": every schema error of FILE, by record, with a Polish reason\n"
+        "  report FILE          the last findings and the totals per rate as FILE.json or FILE.html\n"
         "exit status: 0 every step succeeded; 1 a step failed (a failure message or an error was shown,\n"
         "  or the command did not finish); 2 a usage error\n");
 }

@@ -22,6 +22,8 @@ public:
     void info(const QString &caption, const QString &text) override;
     void error(const QString &caption, const QString &text) override;
     bool question(const QString &caption, const QString &text) override;
+    // A finding of "Kontrola": printed, and a message of kind "check".
+    void check(const QString &text) { record("check", QStringLiteral("Kontrola"), text, nullptr); }
     std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,
                                           const QString &defaultExt) override;
     std::optional<QString> chooseSaveFile(const QString &title, const QString &filter,

@@ -551,3 +551,42 @@ TEST(ConsoleProgress, TheLineTellsDoneTotalRateAndTimeLeft)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Cli, CheckFailsOnAnErrorAndReportsEveryFinding)
+{
+    TempHome home;
+    home.write(QStringLiteral("in.json"), "{\"header\":{\"NIP\":\"5261040829\"},\"mt_FAK_\":[{\"P_2A\":\"FV/1\",\"P_15\":10}]}");
+    const QString messages = home.file(QStringLiteral("m.jsonl"));
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("--keep-going"), QStringLiteral("--messages"),
+                          messages, QStringLiteral("import-json"), home.file(QStringLiteral("in.json")), QStringLiteral("check"),
+                          QStringLiteral("report"), home.file(QStringLiteral("r.json"))});
+    EXPECT_EQ(r.status, 1) << "a błąd fails the step";
+    EXPECT_TRUE(r.out.contains(QStringLiteral("K01 błąd: Nagłówek, pole NIP: NIP podmiotu 5261040829 ma błędną sumę kontrolną")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("K05 błąd: Faktura FV/1, pole P_15")));
+    int checks = 0;
+    for (const QByteArray &line : home.read(QStringLiteral("m.jsonl")).split('\n'))
+        if (QJsonDocument::fromJson(line).object().value(QStringLiteral("kind")).toString() == u"check")
+            ++checks;
+    const QJsonObject report = QJsonDocument::fromJson(home.read(QStringLiteral("r.json"))).object();
+    EXPECT_EQ(checks, report.value(QStringLiteral("ustalenia")).toArray().size());
+    EXPECT_GE(checks, 2);
+    EXPECT_GE(report.value(QStringLiteral("bledy")).toInt(), 2);
+}
+
+TEST(Cli, TheGeneratorsExportHasNoError)
+{
+    TempHome home;
+    TAVRIX_GENERATOR_OR_SKIP();
+    QProcess gen;
+    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(), QStringLiteral("--invoices"), QStringLiteral("300")});
+    ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0);
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), home.file(QStringLiteral("dane.txt")),
+                          QStringLiteral("check")});
+    EXPECT_EQ(r.status, 0) << r.out.right(2000).toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Błędy: 0,"))) << r.out.right(2000).toStdString();
+}
+
+} // namespace

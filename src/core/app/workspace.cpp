@@ -1,6 +1,9 @@
 #include "app/workspace.h"
 
 #include "app/user_port.h"
+#include "check/check_report.h"
+#include "check/data_checks.h"
+#include "check/schema_findings.h"
 #include "import/external_app.h"
 #include "import/import_driver.h"
 #include "tables/column_sum.h"
@@ -198,6 +201,50 @@ bool Workspace::WeryfikujPlikJPK(const QString &path)
     bool valid = false;
     ::WeryfikujPlikJPK(m_port, m_homeDir, path, &valid);
     return valid;
+}
+
+const CheckResult &Workspace::checkData()
+{
+    DataChecks::Header header;
+    const QDate from = m_controls.date(QStringLiteral("ed_DataOd_Date"));
+    const QDate to = m_controls.date(QStringLiteral("ed_DataDo_Date"));
+    header.from = from == zeroDate() ? QDate() : from;
+    header.to = to == zeroDate() ? QDate() : to;
+    header.nip = m_controls.text(QStringLiteral("ed_NIP_Text"));
+    // the elements of Naglowek and Podmiot1 that the schema requires and the window fills
+    for (const char *name : {"DataOd", "DataDo", "KodUrzedu", "NIP", "PelnaNazwa", "KodKraju", "Wojewodztwo", "Powiat",
+                             "Gmina", "NrDomu", "Miejscowosc", "KodPocztowy"}) {
+        const QString key = headerControlKey(QString::fromLatin1(name));
+        const bool empty = key.endsWith(QStringLiteral("_Date")) ? m_controls.date(key) == zeroDate()
+                                                                : m_controls.text(key).trimmed().isEmpty();
+        if (empty)
+            header.missing << QString::fromLatin1(name);
+    }
+    m_port->setBusy(true);
+    m_lastCheck = CheckResult();
+    m_lastCheck.source = QStringLiteral("dane w tabelach");
+    m_lastCheck.findings = DataChecks::run(m_tables, header);
+    m_lastCheck.totals = DataChecks::totals(m_tables);
+    m_lastCheck.hasTotals = true;
+    m_port->setBusy(false);
+    return m_lastCheck;
+}
+
+bool Workspace::checkFile(const QString &path, QString *error)
+{
+    CheckResult result;
+    result.source = path;
+    m_port->setBusy(true);
+    const bool ok = SchemaFindings::check(path, m_homeDir, &result.findings, error);
+    m_port->setBusy(false);
+    if (ok)
+        m_lastCheck = result;
+    return ok;
+}
+
+bool Workspace::writeCheckReport(const QString &path, QString *error) const
+{
+    return CheckReport::write(m_lastCheck, path, error);
 }
 
 QString Workspace::configLabelText() const

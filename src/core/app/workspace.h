@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/controls.h"
 #include "app/settings_file.h"
+#include "check/findings.h"
 #include "import/external_app.h"
 #include "import/mapping_tables.h"
 #include "tables/document_tables.h"
@@ -83,6 +84,14 @@ public:
     // Validates one file; returns whether it conforms.
     bool WeryfikujPlikJPK(const QString &path);
 
+    // "Kontrola": "Sprawdź dane" (the checks beyond the schema, and the totals per rate) and
+    // "Sprawdź plik" (every schema error of a file, by record). Each keeps its result for the
+    // report; checkFile returns false, with *error, when the file cannot be checked at all.
+    const CheckResult &checkData();
+    bool checkFile(const QString &path, QString *error);
+    const CheckResult &lastCheck() const { return m_lastCheck; }
+    bool writeCheckReport(const QString &path, QString *error) const;
+
     QString statusText() const { return m_commandLine.statusText(); }
     // The label on the general settings page that tells how the configuration was chosen.
     QString configLabelText() const;
@@ -113,6 +122,7 @@ private:
     DocumentTables m_tables;
     MappingTables m_maps;
     QString m_template;
+    CheckResult m_lastCheck;
     bool m_generateNoName = false;
     bool m_busy = false;
     bool m_closing = false;

@@ -208,20 +208,8 @@ bool TForm_WalidatorXML::Przygotuj()
     return true;
 }
 
-bool TForm_WalidatorXML::Weryfikacja2()
+xmlSchemaPtr TForm_WalidatorXML::compileSchema(QString *failure) const
 {
-    if (!Przygotuj())
-        return false;
-
-    QFile document(JvFilenameEdit_XML);
-    if (!document.open(QIODevice::ReadOnly)) {
-        m_port->error(QStringLiteral("Błąd utworzenia obiektu weryfikacji"),
-                      QStringLiteral("XML CoDOMDocument60.Create:") + document.errorString());
-        return false;
-    }
-    document.close();
-
-    // Add the schema under the document's namespace.
     SchemaLocator &locator = SchemaLocator::instance();
     QStringList catalogs = ProgramFiles::schemaCatalogs(m_programDir);
     if (catalogs.isEmpty())  // a catalog added later is still found
@@ -240,17 +228,45 @@ bool TForm_WalidatorXML::Weryfikacja2()
             xmlSchemaFreeParserCtxt(parser);
         }
     }
-    QString failure;
     if (!schema) {
-        failure = schemaErrors.reason;
+        *failure = schemaErrors.reason;
         if (!locator.lastFailure().isEmpty())
-            failure += (failure.isEmpty() ? QString() : QStringLiteral("; ")) + locator.lastFailure();
-        if (failure.isEmpty())
-            failure = QStringLiteral("the schema \"%1\" could not be read").arg(fn_ShematXSD);
+            *failure += (failure->isEmpty() ? QString() : QStringLiteral("; ")) + locator.lastFailure();
+        if (failure->isEmpty())
+            *failure = QStringLiteral("the schema \"%1\" could not be read").arg(fn_ShematXSD);
     } else if (Xml::str(schema->targetNamespace) != ed_NameSpace) {
-        failure = QStringLiteral("The namespace '%1' does not match the schema's targetNamespace '%2'.")
-                      .arg(ed_NameSpace, Xml::str(schema->targetNamespace));
+        *failure = QStringLiteral("The namespace '%1' does not match the schema's targetNamespace '%2'.")
+                       .arg(ed_NameSpace, Xml::str(schema->targetNamespace));
     }
+    return schema;
+}
+
+void TForm_WalidatorXML::useSchemaBesideProgram()
+{
+    // the schema beside the program, else the one the program was installed with
+    const QString beside = ProgramFiles::mainSchema(m_programDir);
+    if (!beside.isEmpty()) {
+        fn_ShematXSD = beside;
+        cbh_GetFromXML = false;
+    }
+}
+
+bool TForm_WalidatorXML::Weryfikacja2()
+{
+    if (!Przygotuj())
+        return false;
+
+    QFile document(JvFilenameEdit_XML);
+    if (!document.open(QIODevice::ReadOnly)) {
+        m_port->error(QStringLiteral("Błąd utworzenia obiektu weryfikacji"),
+                      QStringLiteral("XML CoDOMDocument60.Create:") + document.errorString());
+        return false;
+    }
+    document.close();
+
+    // Add the schema under the document's namespace.
+    QString failure;
+    xmlSchemaPtr schema = compileSchema(&failure);
 
     ValidationSink result;
     if (failure.isEmpty()) {
@@ -321,12 +337,7 @@ void WeryfikujPlikJPK(UserPort *port, const QString &programDir, const QString &
 {
     TForm_WalidatorXML validator(port, programDir);
     validator.JvFilenameEdit_XML = path;
-    // the schema beside the program, else the one the program was installed with
-    const QString beside = ProgramFiles::mainSchema(programDir);
-    if (!beside.isEmpty()) {
-        validator.fn_ShematXSD = beside;
-        validator.cbh_GetFromXML = false;
-    }
+    validator.useSchemaBesideProgram();
     const bool ok = validator.Weryfikacja2();
     if (valid)
         *valid = ok;

@@ -3,6 +3,7 @@
 #include <QString>
 
 class UserPort;
+struct _xmlSchema;
 
 // TForm_WalidatorXML: validates one XML file against its XSD schema and tells the user the
 // outcome. Created for one validation and disposed of; reading and validating stream the
@@ -25,6 +26,11 @@ public:
     bool Przygotuj();
     // Przygotuj, then validation and its message. True only for a conforming file.
     bool Weryfikacja2();
+    // The schema beside the program (or installed with it) as fn_ShematXSD, when there is one.
+    void useSchemaBesideProgram();
+    // Compiles fn_ShematXSD (catalog, cache, network) and checks its namespace; null, or a
+    // schema with *failure set, when it cannot serve. The caller frees the schema.
+    _xmlSchema *compileSchema(QString *failure) const;
 
     // The schema location cut out of an xsi:schemaLocation value: up to the first ".xsd",
     // after the last character outside the location character set.

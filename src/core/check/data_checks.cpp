@@ -1,0 +1,402 @@
+#include "check/data_checks.h"
+
+#include "tables/display_text.h"
+#include "tables/document_tables.h"
+
+#include <QHash>
+#include <cmath>
+#include <vector>
+
+QString Finding::where() const
+{
+    // a line is named by its invoice and its number there
+    QString text = kind == u"Naglowek" ? QStringLiteral("Nagłówek")
+                   : kind == u"FakturaWiersz" && line > 0 && !invoice.isEmpty() ? QStringLiteral("Faktura")
+                                                                                : kind;
+    if (!invoice.isEmpty())
+        text += u' ' + invoice;
+    else if (record > 0)
+        text += QStringLiteral(" (pozycja %1)").arg(record);
+    if (!field.isEmpty())
+        text += QStringLiteral(", pole ") + field + (description.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(description));
+    if (line > 0)
+        text += QStringLiteral(" w wierszu %1").arg(line);
+    return text;
+}
+
+QString Finding::text() const
+{
+    return QStringLiteral("%1 %2: %3: %4").arg(code, levelText(level), where(), message);
+}
+
+int CheckResult::errors() const
+{
+    int n = 0;
+    for (const Finding &f : findings)
+        n += f.level == Finding::Level::Error ? 1 : 0;
+    return n;
+}
+
+int CheckResult::warnings() const
+{
+    return int(findings.size()) - errors();
+}
+
+namespace {
+
+// The net, tax and tax-in-PLN fields of each rate column of an invoice, and the line rates
+// that belong to it.
+struct RateColumn
+{
+    const char *net, *tax, *taxPln;
+    QStringList lineRates;
+    double percents[2];  // the tax a net amount carries (0: none to compare)
+};
+
+const std::vector<RateColumn> &rateColumns()
+{
+    static const std::vector<RateColumn> columns = {
+        {"P_13_1", "P_14_1", "P_14_1W", {QStringLiteral("23"), QStringLiteral("22")}, {23, 22}},
+        {"P_13_2", "P_14_2", "P_14_2W", {QStringLiteral("8"), QStringLiteral("7")}, {8, 7}},
+        {"P_13_3", "P_14_3", "P_14_3W", {QStringLiteral("5")}, {5, 5}},
+        {"P_13_4", "P_14_4", "P_14_4W", {QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("oo")}, {0, 0}},
+        {"P_13_5", "P_14_5", nullptr, {QStringLiteral("np")}, {0, 0}},
+        {"P_13_6", nullptr, nullptr, {QStringLiteral("0")}, {0, 0}},
+        {"P_13_7", nullptr, nullptr, {QStringLiteral("zw")}, {0, 0}},
+    };
+    return columns;
+}
+
+QString amount(double v)
+{
+    return DisplayText::number(v, 2, true);
+}
+
+// Field indexes looked up once.
+struct Fields
+{
+    explicit Fields(const DocumentTable &t) : table(t) {}
+    int operator()(const char *name) const { return name ? table.fieldIndex(QString::fromLatin1(name)) : -1; }
+    const DocumentTable &table;
+};
+
+class Checker
+{
+public:
+    Checker(const DocumentTables &tables, const DataChecks::Header &header)
+        : h(header), fak(tables.mt_FAK_), poz(tables.mt_POZ_), zam(tables.mt_ZAM_), zpoz(tables.mt_ZPOZ_)
+    {
+    }
+
+    QList<Finding> run()
+    {
+        indexRecords();
+        checkHeader();
+        for (int row = 0; row < fak.storedCount(); ++row)
+            checkInvoice(row);
+        checkLines();
+        checkOrders();
+        return m_findings;
+    }
+
+private:
+    void add(Finding::Level level, const char *code, const QString &kind, int record, const QString &invoice, int line,
+             const QString &field, const QString &value, const QString &message)
+    {
+        Finding f;
+        f.level = level;
+        f.code = QString::fromLatin1(code);
+        f.kind = kind;
+        f.record = record;
+        f.invoice = invoice;
+        f.line = line;
+        f.field = field;
+        f.value = value;
+        f.message = message;
+        m_findings.append(f);
+    }
+    void invoiceFinding(Finding::Level level, const char *code, int row, const QString &field, const QString &value,
+                        const QString &message)
+    {
+        add(level, code, QStringLiteral("Faktura"), row + 1, fak.stringAt(row, iP_2A), 0, field, value, message);
+    }
+
+    void indexRecords()
+    {
+        const Fields f(fak), p(poz), z(zam), zp(zpoz);
+        iP_2A = f("P_2A");
+        iP_2B = p("P_2B");
+        iP_2AZ = z("P_2AZ");
+        iIdx = z("idx");
+        iIdxZal = zp("idx_zal");
+        for (int row = 0; row < fak.storedCount(); ++row) {
+            const QString number = fak.stringAt(row, iP_2A);
+            if (!number.isEmpty())
+                m_invoices[number].push_back(row);
+        }
+        for (int row = 0; row < poz.storedCount(); ++row)
+            m_lines[poz.stringAt(row, iP_2B)].push_back(row);
+        for (int row = 0; row < zam.storedCount(); ++row) {
+            m_orderOf.insert(zam.stringAt(row, iP_2AZ), row);
+            if (!zam.isNullAt(row, iIdx))
+                m_orderIds.insert(zam.stringAt(row, iIdx), row);
+        }
+    }
+
+    void checkHeader()
+    {
+        if (!h.nip.isEmpty() && !DataChecks::nipValid(h.nip))
+            add(Finding::Level::Error, "K01", QStringLiteral("Naglowek"), 0, QString(), 0, QStringLiteral("NIP"), h.nip,
+                QStringLiteral("NIP podmiotu %1 ma błędną sumę kontrolną").arg(h.nip));
+        for (const QString &name : h.missing)
+            add(Finding::Level::Warning, "K11", QStringLiteral("Naglowek"), 0, QString(), 0, name, QString(),
+                QStringLiteral("pole %1 nagłówka jest wymagane przez schemat, a jest puste").arg(name));
+    }
+
+    void checkInvoice(int row)
+    {
+        const Fields f(fak);
+        const QString number = fak.stringAt(row, iP_2A);
+        // K01: the seller's NIP always, the buyer's when it is Polish
+        static const int iP_4B = f("P_4B"), iP_5A = f("P_5A"), iP_5B = f("P_5B");
+        const QString seller = fak.stringAt(row, iP_4B);
+        if (!seller.isEmpty() && !DataChecks::nipValid(seller))
+            invoiceFinding(Finding::Level::Error, "K01", row, QStringLiteral("P_4B"), seller,
+                           QStringLiteral("NIP sprzedawcy %1 ma błędną sumę kontrolną").arg(seller));
+        const QString buyerPrefix = fak.stringAt(row, iP_5A);
+        const QString buyer = fak.stringAt(row, iP_5B);
+        if (!buyer.isEmpty() && (buyerPrefix.isEmpty() || buyerPrefix == u"PL") && !DataChecks::nipValid(buyer))
+            invoiceFinding(Finding::Level::Warning, "K01", row, QStringLiteral("P_5B"), buyer,
+                           QStringLiteral("NIP nabywcy %1 ma błędną sumę kontrolną").arg(buyer));
+        // K02: the issue date within the period
+        static const int iP_1 = f("P_1");
+        if (!fak.isNullAt(row, iP_1) && h.from.isValid() && h.to.isValid()) {
+            const QDate issued = fak.valueAt(row, iP_1).toDate();
+            if (issued < h.from || issued > h.to)
+                invoiceFinding(Finding::Level::Error, "K02", row, QStringLiteral("P_1"), issued.toString(Qt::ISODate),
+                               QStringLiteral("data wystawienia %1 leży poza okresem %2 – %3")
+                                   .arg(issued.toString(Qt::ISODate), h.from.toString(Qt::ISODate), h.to.toString(Qt::ISODate)));
+        }
+        // K03: numbers are unique (the second and every later one is reported)
+        const auto same = m_invoices.constFind(number);
+        if (!number.isEmpty() && same != m_invoices.cend() && same->size() > 1 && same->front() != row)
+            invoiceFinding(Finding::Level::Error, "K03", row, QStringLiteral("P_2A"), number,
+                           QStringLiteral("numer faktury powtarza się (pierwsza: pozycja %1 listy)").arg(same->front() + 1));
+        // K05: the total is the net plus the tax
+        static const char *sumFields[] = {"P_13_1", "P_13_2", "P_13_3", "P_13_4", "P_13_5", "P_13_6", "P_13_7",
+                                          "P_14_1", "P_14_2", "P_14_3", "P_14_4", "P_14_5"};
+        static const int iP_15 = f("P_15");
+        double sum = 0;
+        int summed = 0;
+        for (const char *name : sumFields) {
+            const int field = f(name);
+            if (!fak.isNullAt(row, field)) {
+                sum += fak.floatAt(row, field);
+                ++summed;
+            }
+        }
+        if (!fak.isNullAt(row, iP_15) || summed > 0) {
+            const double total = fak.floatAt(row, iP_15);
+            if (std::fabs(total - sum) > 0.01 * std::max(summed, 1) + 1e-9)
+                invoiceFinding(Finding::Level::Error, "K05", row, QStringLiteral("P_15"), amount(total),
+                               QStringLiteral("kwota ogółem %1 różni się od sumy kwot netto i podatku %2").arg(amount(total), amount(sum)));
+        }
+        // K06: each tax agrees with its net amount and rate
+        const std::vector<int> *lines = linesOf(number);
+        const int lineCount = lines ? int(lines->size()) : 0;
+        for (const RateColumn &rc : rateColumns()) {
+            if (!rc.tax || rc.percents[0] == 0)
+                continue;
+            const int net = f(rc.net), tax = f(rc.tax);
+            if (fak.isNullAt(row, net) || fak.isNullAt(row, tax))
+                continue;
+            const double n = fak.floatAt(row, net), v = fak.floatAt(row, tax);
+            const double tolerance = 0.01 * std::max(lineCount, 1) + 1e-9;
+            bool agrees = false;
+            for (double percent : rc.percents)
+                agrees = agrees || std::fabs(v - n * percent / 100.0) <= tolerance;
+            if (!agrees)
+                invoiceFinding(Finding::Level::Warning, "K06", row, QString::fromLatin1(rc.tax), amount(v),
+                               QStringLiteral("podatek %1 nie odpowiada kwocie netto %2 (%3)")
+                                   .arg(amount(v), amount(n), rc.percents[0] == rc.percents[1]
+                                                                  ? QStringLiteral("%1%").arg(rc.percents[0])
+                                                                  : QStringLiteral("%1% lub %2%").arg(rc.percents[0]).arg(rc.percents[1])));
+        }
+        // K07: the lines add up to the net amounts per rate
+        if (lineCount > 0) {
+            static const int iP_11 = Fields(poz)("P_11"), iP_12 = Fields(poz)("P_12");
+            for (const RateColumn &rc : rateColumns()) {
+                double lineSum = 0;
+                int counted = 0;
+                for (int l : *lines) {
+                    if (rc.lineRates.contains(poz.stringAt(l, iP_12))) {
+                        lineSum += poz.floatAt(l, iP_11);
+                        ++counted;
+                    }
+                }
+                const int net = f(rc.net);
+                if (counted == 0 && fak.isNullAt(row, net))
+                    continue;
+                const double n = fak.floatAt(row, net);
+                if (std::fabs(n - lineSum) > 0.01 * std::max(counted, 1) + 1e-9)
+                    invoiceFinding(Finding::Level::Warning, "K07", row, QString::fromLatin1(rc.net), amount(n),
+                                   QStringLiteral("suma wartości netto wierszy ze stawką %1 (%2) różni się od kwoty %3 faktury (%4)")
+                                       .arg(rc.lineRates.join(u'/'), amount(lineSum), QString::fromLatin1(rc.net), amount(n)));
+            }
+        }
+        // K08: a correction says why and what; an advance invoice has its order
+        static const int iRodzaj = f("RodzajFaktury"), iPrzyczyna = f("PrzyczynaKorekty"), iNrKor = f("NrFaKorygowanej");
+        const QString kind = fak.stringAt(row, iRodzaj);
+        if (kind == u"KOREKTA") {
+            if (fak.stringAt(row, iPrzyczyna).trimmed().isEmpty())
+                invoiceFinding(Finding::Level::Error, "K08", row, QStringLiteral("PrzyczynaKorekty"), QString(),
+                               QStringLiteral("faktura korygująca bez przyczyny korekty"));
+            if (fak.stringAt(row, iNrKor).trimmed().isEmpty())
+                invoiceFinding(Finding::Level::Error, "K08", row, QStringLiteral("NrFaKorygowanej"), QString(),
+                               QStringLiteral("faktura korygująca bez numeru faktury korygowanej"));
+        } else if (kind == u"ZAL" && !m_orderOf.contains(number)) {
+            invoiceFinding(Finding::Level::Error, "K08", row, QStringLiteral("P_2A"), number,
+                           QStringLiteral("faktura zaliczkowa bez zamówienia"));
+        }
+        // K09: tax in PLN on invoices in other currencies
+        static const int iWaluta = f("KodWaluty");
+        const QString currency = fak.stringAt(row, iWaluta);
+        if (!currency.isEmpty() && currency != u"PLN") {
+            for (const RateColumn &rc : rateColumns()) {
+                if (!rc.tax || !rc.taxPln)
+                    continue;
+                const int tax = f(rc.tax), pln = f(rc.taxPln);
+                if (!fak.isNullAt(row, tax) && fak.floatAt(row, tax) != 0 && fak.isNullAt(row, pln))
+                    invoiceFinding(Finding::Level::Error, "K09", row, QString::fromLatin1(rc.taxPln), QString(),
+                                   QStringLiteral("faktura w walucie %1 ma podatek %2 bez kwoty w złotych (%3)")
+                                       .arg(currency, QString::fromLatin1(rc.tax), QString::fromLatin1(rc.taxPln)));
+            }
+        }
+        // K11: an invoice without lines
+        if (lineCount == 0)
+            invoiceFinding(Finding::Level::Warning, "K11", row, QStringLiteral("P_2A"), number,
+                           QStringLiteral("faktura nie ma wierszy"));
+    }
+
+    void checkLines()
+    {
+        const Fields p(poz);
+        const int iP_8B = p("P_8B"), iP_9A = p("P_9A"), iP_11 = p("P_11");
+        QHash<QString, int> numberInInvoice;
+        for (int row = 0; row < poz.storedCount(); ++row) {
+            const QString number = poz.stringAt(row, iP_2B);
+            const int line = ++numberInInvoice[number];
+            if (!m_invoices.contains(number))
+                add(Finding::Level::Error, "K04", QStringLiteral("FakturaWiersz"), row + 1, number, line, QStringLiteral("P_2B"),
+                    number, number.isEmpty() ? QStringLiteral("wiersz nie wskazuje faktury")
+                                             : QStringLiteral("wiersz wskazuje fakturę %1, której nie ma").arg(number));
+            if (!poz.isNullAt(row, iP_8B) && !poz.isNullAt(row, iP_9A) && !poz.isNullAt(row, iP_11)) {
+                const double expected = poz.floatAt(row, iP_8B) * poz.floatAt(row, iP_9A);
+                const double net = poz.floatAt(row, iP_11);
+                if (std::fabs(net - expected) > 0.01 + 1e-9)
+                    add(Finding::Level::Warning, "K10", QStringLiteral("FakturaWiersz"), row + 1, number, line,
+                        QStringLiteral("P_11"), amount(net),
+                        QStringLiteral("wartość netto %1 różni się od ilości × ceny jednostkowej netto (%2)").arg(amount(net), amount(expected)));
+            }
+        }
+    }
+
+    void checkOrders()
+    {
+        for (int row = 0; row < zam.storedCount(); ++row) {
+            const QString number = zam.stringAt(row, iP_2AZ);
+            if (!m_invoices.contains(number))
+                add(Finding::Level::Error, "K04", QStringLiteral("Zamowienie"), row + 1, number, 0, QStringLiteral("P_2AZ"), number,
+                    number.isEmpty() ? QStringLiteral("zamówienie nie wskazuje faktury")
+                                     : QStringLiteral("zamówienie wskazuje fakturę %1, której nie ma").arg(number));
+        }
+        QHash<QString, int> numberInOrder;
+        for (int row = 0; row < zpoz.storedCount(); ++row) {
+            const QString id = zpoz.stringAt(row, iIdxZal);
+            const int line = ++numberInOrder[id];
+            const auto order = m_orderIds.constFind(id);
+            if (order == m_orderIds.cend())
+                add(Finding::Level::Error, "K04", QStringLiteral("ZamowienieWiersz"), row + 1, QString(), line,
+                    QStringLiteral("idx_zal"), id, QStringLiteral("wiersz zamówienia nie należy do żadnego zamówienia"));
+        }
+    }
+
+    const std::vector<int> *linesOf(const QString &number) const
+    {
+        const auto it = m_lines.constFind(number);
+        return it == m_lines.cend() ? nullptr : &*it;
+    }
+
+    const DataChecks::Header &h;
+    const DocumentTable &fak, &poz, &zam, &zpoz;
+    int iP_2A = -1, iP_2B = -1, iP_2AZ = -1, iIdx = -1, iIdxZal = -1;
+    QHash<QString, std::vector<int>> m_invoices;  // number → rows
+    QHash<QString, std::vector<int>> m_lines;     // invoice number → line rows
+    QHash<QString, int> m_orderOf;                // invoice number → order row
+    QHash<QString, int> m_orderIds;               // idx → order row
+    QList<Finding> m_findings;
+};
+
+} // namespace
+
+namespace DataChecks {
+
+bool nipValid(const QString &nip)
+{
+    QString digits;
+    for (QChar c : nip) {
+        if (c == u'-' || c == u' ')
+            continue;
+        if (!c.isDigit() || c.unicode() > 127)
+            return false;
+        digits += c;
+    }
+    if (digits.size() != 10)
+        return false;
+    static const int weights[] = {6, 5, 7, 2, 3, 4, 5, 6, 7};
+    int sum = 0;
+    for (int i = 0; i < 9; ++i)
+        sum += weights[i] * (digits.at(i).unicode() - u'0');
+    const int check = sum % 11;
+    return check != 10 && check == digits.at(9).unicode() - u'0';
+}
+
+QList<Finding> run(const DocumentTables &tables, const Header &header)
+{
+    return Checker(tables, header).run();
+}
+
+Totals totals(const DocumentTables &tables)
+{
+    Totals result;
+    const DocumentTable &fak = tables.mt_FAK_;
+    const Fields f(fak);
+    const int iRodzaj = f("RodzajFaktury"), iWaluta = f("KodWaluty");
+    const QStringList rates = Totals::rates();
+    struct Columns
+    {
+        int net, tax, pln;
+    };
+    std::vector<Columns> columns;
+    for (const RateColumn &rc : rateColumns())
+        columns.push_back({f(rc.net), f(rc.tax), f(rc.taxPln)});
+    for (int row = 0; row < fak.storedCount(); ++row) {
+        QString kind = fak.stringAt(row, iRodzaj);
+        if (kind != u"KOREKTA" && kind != u"ZAL")
+            kind = QStringLiteral("VAT");
+        ++result.counts[kind];
+        const QString currency = fak.stringAt(row, iWaluta);
+        const bool foreign = !currency.isEmpty() && currency != u"PLN";
+        for (size_t i = 0; i < columns.size(); ++i) {
+            RateTotals &r = result.byKind[kind][rates.at(qsizetype(i))];
+            r.net += fak.floatAt(row, columns[i].net);
+            if (columns[i].tax >= 0)
+                r.tax += fak.floatAt(row, columns[i].tax);
+            if (columns[i].pln >= 0)
+                r.taxPln += foreign ? fak.floatAt(row, columns[i].pln) : (columns[i].tax >= 0 ? fak.floatAt(row, columns[i].tax) : 0);
+        }
+    }
+    return result;
+}
+
+} // namespace DataChecks

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "check/findings.h"
+
+#include <QDate>
+
+class DocumentTables;
+
+// The checks the schema cannot make, over the four tables and the header fields.
+namespace DataChecks {
+
+struct Header
+{
+    QDate from, to;       // DataOd, DataDo (invalid when not set)
+    QString nip;          // the header's NIP
+    QStringList missing;  // required header elements left empty (their JPK names)
+};
+
+// Every finding of K01 … K11, in the order of the records.
+QList<Finding> run(const DocumentTables &tables, const Header &header);
+Totals totals(const DocumentTables &tables);
+
+// The NIP checksum (weights 6 5 7 2 3 4 5 6 7, mod 11); separators "-" and spaces allowed.
+bool nipValid(const QString &nip);
+
+} // namespace DataChecks

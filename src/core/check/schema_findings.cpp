@@ -1,0 +1,302 @@
+#include "check/schema_findings.h"
+
+#include "app/program_files.h"
+#include "app/user_port.h"
+#include "jpk/xml_services.h"
+#include "validate/validator.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
+#include <libxml/xmlreader.h>
+#include <libxml/xmlschemas.h>
+#include <memory>
+
+namespace {
+
+// A user port that keeps what the validator's preparation says: the check reports it itself.
+class KeepingPort : public UserPort
+{
+public:
+    void info(const QString &, const QString &text) override { last = text; }
+    void error(const QString &, const QString &text) override { last = text; }
+    bool question(const QString &, const QString &) override { return false; }
+    std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+    void progressShow(int, int) override {}
+    void progressPosition(int) override {}
+    void progressHide() override {}
+    void setBusy(bool) override {}
+    void processEvents() override {}
+    QString last;
+};
+
+struct RawError
+{
+    int line;
+    QString message;
+};
+
+void collectAll(void *data, xmlErrorPtr error)
+{
+    if (!error || error->level < XML_ERR_ERROR)
+        return;
+    auto *errors = static_cast<QList<RawError> *>(data);
+    if (errors->size() < 100000)  // a file broken everywhere still gives a report of bounded size
+        errors->append({error->line, QString::fromUtf8(error->message).trimmed()});
+}
+
+// One record of the file: where it starts and what names it.
+struct Record
+{
+    int startLine;
+    QString kind;
+    int number;           // its number among the records of its kind
+    QString invoice;      // P_2A, P_2B or P_2AZ
+    int line = 0;         // a line's number among its invoice's lines
+    QList<int> subLines;  // the start lines of an order's ZamowienieWiersz
+};
+
+QString childText(xmlNode *node, const char *name)
+{
+    for (xmlNode *c = node->children; c; c = c->next)
+        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>(name)))
+            return XmlString(xmlNodeGetContent(c)).toString().trimmed();
+    return QString();
+}
+
+// The records of the file in their order, read as a stream.
+QList<Record> recordsOf(const QString &path)
+{
+    QList<Record> records;
+    std::unique_ptr<xmlTextReader, void (*)(xmlTextReader *)> reader(
+        xmlReaderForFile(QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET), xmlFreeTextReader);
+    if (!reader)
+        return records;
+    xmlTextReaderSetStructuredErrorHandler(reader.get(), [](void *, xmlErrorPtr) {}, nullptr);
+    QHash<QString, int> counts, linesOfInvoice;
+    int ret = xmlTextReaderRead(reader.get());
+    while (ret == 1) {
+        const int depth = xmlTextReaderDepth(reader.get());
+        if (depth == 1 && xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT) {
+            const QString name = Xml::str(xmlTextReaderConstLocalName(reader.get()));
+            Record r{xmlTextReaderGetParserLineNumber(reader.get()), name, 0, QString(), 0, {}};
+            if (name == u"Naglowek" || name == u"Podmiot1")
+                r.kind = QStringLiteral("Naglowek");
+            if (xmlNode *node = xmlTextReaderExpand(reader.get())) {
+                r.startLine = std::min(r.startLine, int(xmlGetLineNo(node)));
+                if (name == u"Faktura")
+                    r.invoice = childText(node, "P_2A");
+                else if (name == u"FakturaWiersz") {
+                    r.invoice = childText(node, "P_2B");
+                    r.line = ++linesOfInvoice[r.invoice];
+                } else if (name == u"Zamowienie") {
+                    r.invoice = childText(node, "P_2AZ");
+                    for (xmlNode *c = node->children; c; c = c->next)
+                        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>("ZamowienieWiersz")))
+                            r.subLines << int(xmlGetLineNo(c));
+                }
+            }
+            r.number = ++counts[r.kind];
+            records << r;
+            ret = xmlTextReaderNext(reader.get());
+            continue;
+        }
+        ret = xmlTextReaderRead(reader.get());
+    }
+    return records;
+}
+
+// The schema's own words for each element: the first sentence of its documentation.
+QHash<QString, QString> documentationOf(const QString &schemaPath)
+{
+    QHash<QString, QString> docs;
+    if (!QFile::exists(schemaPath))
+        return docs;
+    XmlError error;
+    XmlDocPtr doc = Xml::parseFile(schemaPath, &error);
+    if (!doc)
+        return docs;
+    const std::function<void(xmlNode *)> walk = [&](xmlNode *node) {
+        for (xmlNode *n = node; n; n = n->next) {
+            if (n->type != XML_ELEMENT_NODE)
+                continue;
+            if (xmlStrEqual(n->name, reinterpret_cast<const xmlChar *>("element"))) {
+                const QString name = Xml::attribute(n, QStringLiteral("name"));
+                if (!name.isEmpty() && !docs.contains(name)) {
+                    for (xmlNode *a = n->children; a; a = a->next) {
+                        if (a->type != XML_ELEMENT_NODE || !xmlStrEqual(a->name, reinterpret_cast<const xmlChar *>("annotation")))
+                            continue;
+                        for (xmlNode *d = a->children; d; d = d->next) {
+                            if (d->type == XML_ELEMENT_NODE && xmlStrEqual(d->name, reinterpret_cast<const xmlChar *>("documentation"))) {
+                                QString text = XmlString(xmlNodeGetContent(d)).toString().simplified();
+                                const qsizetype dot = text.indexOf(QStringLiteral(". "));
+                                if (dot > 0)
+                                    text.truncate(dot);
+                                if (text.endsWith(u'.'))
+                                    text.chop(1);
+                                if (!text.isEmpty())
+                                    text[0] = text.at(0).toLower();
+                                docs.insert(name, text);
+                                break;
+                            }
+                        }
+                    }
+                }
+            }
+            walk(n->children);
+        }
+    };
+    walk(xmlDocGetRootElement(doc.get()));
+    return docs;
+}
+
+QString listOf(const QString &set)
+{
+    // "{'23', '22', 'zw'}" → "23, 22, zw"
+    QString s = set;
+    s.remove(u'{').remove(u'}').remove(u'\'');
+    return s.simplified();
+}
+
+QString elementList(const QString &expected)
+{
+    // "( {ns}P_1, {ns}P_2A )" → "P_1, P_2A"
+    static const QRegularExpression ns(QStringLiteral(R"(\{[^}]*\})"));
+    QString s = expected;
+    s.remove(ns).remove(u'(').remove(u')');
+    s = s.simplified();
+    while (s.endsWith(u'.') || s.endsWith(u' '))
+        s.chop(1);
+    return s;
+}
+
+} // namespace
+
+namespace SchemaFindings {
+
+QString polishReason(const QString &message, QString *element, QString *value)
+{
+    static const QRegularExpression elementRe(QStringLiteral(R"(Element '(?:\{[^}]*\})?([^']+)')"));
+    static const QRegularExpression valueRe(QStringLiteral(R"(The value '([^']*)')"));
+    const QRegularExpressionMatch e = elementRe.match(message);
+    const QRegularExpressionMatch v = valueRe.match(message);
+    *element = e.hasMatch() ? e.captured(1) : QString();
+    *value = v.hasMatch() ? v.captured(1) : QString();
+    auto facet = [&](const char *name) { return message.contains(QStringLiteral("[facet '%1']").arg(QLatin1String(name))); };
+    auto after = [&](const QString &key) {
+        const qsizetype at = message.indexOf(key);
+        return at < 0 ? QString() : message.mid(at + key.size()).section(u'\'', 1, 1);
+    };
+    const QString shown = value->isEmpty() ? QStringLiteral("(pusta)") : *value;
+    if (facet("enumeration")) {
+        const qsizetype open = message.indexOf(u'{', message.indexOf(QStringLiteral("set")));
+        const qsizetype close = message.lastIndexOf(u'}');
+        return QStringLiteral("wartość %1 spoza dozwolonych: %2").arg(shown, listOf(message.mid(open, close - open + 1)));
+    }
+    if (facet("pattern"))
+        return QStringLiteral("wartość %1 nie ma wymaganej postaci (wzorzec %2)").arg(shown, after(QStringLiteral("the pattern")));
+    if (facet("maxLength"))
+        return QStringLiteral("wartość %1 jest za długa (najwyżej %2 znaków)").arg(shown, after(QStringLiteral("length of")).isEmpty() ? message.section(u' ', -2, -2) : after(QStringLiteral("length of")));
+    if (facet("minLength"))
+        return QStringLiteral("wartość %1 jest za krótka").arg(shown);
+    if (facet("minInclusive") || facet("minExclusive"))
+        return QStringLiteral("wartość %1 jest mniejsza niż dozwolone minimum %2")
+            .arg(shown, after(QStringLiteral("minimum value")).isEmpty() ? after(QStringLiteral("than")) : after(QStringLiteral("minimum value")));
+    if (facet("maxInclusive") || facet("maxExclusive"))
+        return QStringLiteral("wartość %1 jest większa niż dozwolone maksimum %2")
+            .arg(shown, after(QStringLiteral("maximum value")).isEmpty() ? after(QStringLiteral("than")) : after(QStringLiteral("maximum value")));
+    if (facet("totalDigits"))
+        return QStringLiteral("wartość %1 ma za dużo cyfr").arg(shown);
+    if (facet("fractionDigits"))
+        return QStringLiteral("wartość %1 ma za dużo cyfr po przecinku").arg(shown);
+    if (message.contains(QStringLiteral("This element is not expected"))) {
+        const qsizetype at = message.indexOf(QStringLiteral("Expected is"));
+        return at < 0 ? QStringLiteral("element w tym miejscu jest niedozwolony")
+                      : QStringLiteral("element w tym miejscu jest niedozwolony; oczekiwano: %1").arg(elementList(message.mid(at + 11)));
+    }
+    if (message.contains(QStringLiteral("Missing child element"))) {
+        const qsizetype at = message.indexOf(QStringLiteral("Expected is"));
+        return QStringLiteral("brak wymaganego elementu: %1").arg(elementList(message.mid(at + 11)));
+    }
+    static const QRegularExpression atomic(QStringLiteral(R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union) type(?: '([^']*)')?)"));
+    const QRegularExpressionMatch a = atomic.match(message);
+    if (a.hasMatch()) {
+        *value = a.captured(1);
+        const QString type = elementList(a.captured(2));
+        return type.isEmpty() ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
+                              : QStringLiteral("wartość %1 nie jest poprawną wartością typu %2").arg(a.captured(1), type);
+    }
+    if (message.contains(QStringLiteral("attribute")))
+        return QStringLiteral("niepoprawny atrybut: %1").arg(message);
+    return QStringLiteral("niezgodność ze schematem: %1").arg(message);
+}
+
+bool check(const QString &path, const QString &home, QList<Finding> *findings, QString *error)
+{
+    findings->clear();
+    KeepingPort port;
+    TForm_WalidatorXML validator(&port, home);
+    validator.JvFilenameEdit_XML = path;
+    validator.useSchemaBesideProgram();
+    if (!validator.Przygotuj()) {
+        *error = port.last;
+        return false;
+    }
+    QString failure;
+    xmlSchemaPtr schema = validator.compileSchema(&failure);
+    if (!failure.isEmpty()) {
+        if (schema)
+            xmlSchemaFree(schema);
+        *error = QStringLiteral("Schemat %1 nie nadaje się do sprawdzenia: %2").arg(validator.fn_ShematXSD, failure);
+        return false;
+    }
+    QList<RawError> raw;
+    xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
+    int status = -1;
+    if (valid) {
+        xmlSchemaSetValidStructuredErrors(valid, collectAll, &raw);
+        status = xmlSchemaValidateFile(valid, QFile::encodeName(path).constData(), 0);
+        xmlSchemaFreeValidCtxt(valid);
+    }
+    xmlSchemaFree(schema);
+    if (status < 0 && raw.isEmpty()) {
+        *error = QStringLiteral("%1: plik nie dał się sprawdzić").arg(path);
+        return false;
+    }
+    const QList<Record> records = recordsOf(path);
+    const QString schemaFile = QFile::exists(validator.fn_ShematXSD) ? validator.fn_ShematXSD : ProgramFiles::mainSchema(home);
+    const QHash<QString, QString> docs = documentationOf(schemaFile);
+    for (const RawError &r : std::as_const(raw)) {
+        Finding f;
+        f.level = Finding::Level::Error;
+        f.code = QStringLiteral("XSD");
+        f.message = polishReason(r.message, &f.field, &f.value);
+        f.description = docs.value(f.field);
+        // the record the line falls in: the last one that starts at or before it
+        const auto after = std::upper_bound(records.cbegin(), records.cend(), r.line,
+                                            [](int line, const Record &rec) { return line < rec.startLine; });
+        if (after == records.cbegin()) {
+            f.kind = QStringLiteral("JPK");
+        } else {
+            const Record &rec = *(after - 1);
+            f.kind = rec.kind;
+            f.record = rec.number;
+            f.invoice = rec.invoice;
+            f.line = rec.line;
+            if (rec.kind == u"Zamowienie") {
+                const qsizetype sub = std::upper_bound(rec.subLines.cbegin(), rec.subLines.cend(), r.line) - rec.subLines.cbegin();
+                if (sub > 0 && f.field != u"ZamowienieWiersz") {
+                    f.kind = QStringLiteral("ZamowienieWiersz");
+                    f.line = int(sub);
+                }
+            }
+        }
+        f.fileLine = r.line;
+        findings->append(f);
+    }
+    return true;
+}
+
+} // namespace SchemaFindings
