@@ -54,8 +54,10 @@ int main(int argc, char *argv[])
             window.workspace().act_ImportujExecute(importFirst);
         if (!size.isEmpty())
             window.resize(size.section(u'x', 0, 0).toInt(), size.section(u'x', 1, 1).toInt());
-        if (!shots.isEmpty())
+        if (!shots.isEmpty()) {
+            window.checkPage()->checkData();  // the "Kontrola" page shows the example's findings
             return window.renderPages(shots) ? 0 : 1;
+        }
         status = app.exec();
         window.storeSettings();
         // the settings file is written once, in one piece, when the program ends

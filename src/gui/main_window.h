@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/workspace.h"
+#include "check_page.h"
 #include "widget_user_port.h"
 
 #include <QHash>
@@ -35,6 +36,7 @@ public:
     bool isPageVisible(const QString &name) const;
     DocumentGrid *grid(const QString &name) const { return m_grids.value(name); }
     InvoiceForm *invoiceForm() const { return m_form; }
+    CheckPage *checkPage() const { return m_checkPage; }
     QLabel *counter(const QString &name) const { return m_counters.value(name); }
     QWidget *optionWidget(const QString &key) const;
 
@@ -70,6 +72,8 @@ private:
     void act_AboutExecute();
     void act_SumaWgKolumnyExecute();
     void act_ImportujZAplikacjiExecute();
+    // A finding of "Kontrola" double-clicked: its record current, its field's column current.
+    void showFinding(const QString &kind, int record, const QString &invoice, int line, const QString &field);
 public:
     // A "Ʃ" button: its grid gets the focus and its column, then the column is summed.
     void sumButton(const QString &grid, const QString &field);
@@ -79,7 +83,8 @@ private:
     WidgetUserPort m_widgetPort;
     UserPort *m_port;
     QPointer<DocumentGrid> m_menuGrid;  // the grid whose context menu runs a command
-    QString m_importReason;  // why the main import command is greyed, as the status bar tells
+    QString m_importReason;
+    CheckPage *m_checkPage = nullptr;  // why the main import command is greyed, as the status bar tells
     Workspace *m_workspace;
     ControlBinder *m_binder = nullptr;
     QTabWidget *m_pages = nullptr;

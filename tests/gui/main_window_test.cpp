@@ -45,7 +45,7 @@ TEST(MainWindow, PagesMenusAndCaptions)
                                      QStringLiteral("Ustawienia importu faktur"), QStringLiteral("... i pozycji faktur"),
                                      QStringLiteral("Ustawienie importu Zaliczek"), QStringLiteral("... i pozycji zaliczek"),
                                      QStringLiteral("Ogóle ustawienia pliku importu"), QStringLiteral("Schemat XML"),
-                                     QStringLiteral("Opis pól:")}));
+                                     QStringLiteral("Opis pól:"), QStringLiteral("Kontrola")}));
     EXPECT_FALSE(w.isPageVisible(QStringLiteral("ts_XML")));
     const QList<QAction *> menus = w.menuBar()->actions();
     ASSERT_EQ(menus.size(), 2);
@@ -75,13 +75,15 @@ TEST(MainWindow, ConfigurationPagesHiddenUnlessMinusK)
     {
         MainWindow w({}, home.path(), &port);
         w.applyActivationRule();
+        // "Kontrola" is a page of the data, not of the configuration
         EXPECT_EQ(visiblePages(w), QStringList({QStringLiteral("ts_Naglowek"), QStringLiteral("ts_Faktury"),
-                                                QStringLiteral("ts_Zamowienia"), QStringLiteral("ts_XML")}));
+                                                QStringLiteral("ts_Zamowienia"), QStringLiteral("ts_XML"),
+                                                QStringLiteral("ts_Kontrola")}));
     }
     for (const QString &k : {QStringLiteral("-k"), QStringLiteral("/K")}) {
         MainWindow w({k}, home.path(), &port);
         w.applyActivationRule();
-        EXPECT_EQ(visiblePages(w).size(), 10) << k.toStdString();
+        EXPECT_EQ(visiblePages(w).size(), 11) << k.toStdString();
         EXPECT_FALSE(w.isPageVisible(QStringLiteral("ts_XML")));
     }
     MainWindow x({QStringLiteral("-xml")}, home.path(), &port);

@@ -20,6 +20,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -315,6 +318,52 @@ TEST(DesktopConventions, KeysTitleAndTheFolderOfTheWrittenFile)
     };
     for (const Case &c : cases)
         EXPECT_EQ(WidgetUserPort::kindOf(QString::fromUtf8(c.filter), QString::fromLatin1(c.ext)), QString::fromLatin1(c.kind));
+}
+
+} // namespace
+
+namespace {
+
+TEST(KontrolaPage, FindingsSortFilterAndShowTheirRecord)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    w.show();
+    DocumentTable &fak = w.workspace().tables().mt_FAK_;
+    for (const char *number : {"FV/1", "FV/2", "FV/3"}) {
+        fak.append();
+        fak.setValue(QStringLiteral("P_2A"), QString::fromLatin1(number));
+        fak.setValue(QStringLiteral("P_15"), 10.0);  // no net and no tax: K05
+        fak.post();
+    }
+    w.pages()->setCurrentWidget(w.page(QStringLiteral("ts_Kontrola")));
+    QTest::mouseClick(w.checkPage()->findChild<QPushButton *>(QStringLiteral("b_SprawdzDane")), Qt::LeftButton);
+    QTableView *view = w.checkPage()->findingsView();
+    const int all = view->model()->rowCount();
+    EXPECT_GE(all, 6);  // K05 and K11 for each invoice, K11 for the header fields
+    // the filter keeps what matches, the sort orders by a column
+    QTest::keyClicks(w.checkPage()->filter(), QStringLiteral("FV/2"));
+    EXPECT_GE(view->model()->rowCount(), 2);
+    EXPECT_LT(view->model()->rowCount(), all);
+    w.checkPage()->filter()->clear();
+    view->sortByColumn(1, Qt::AscendingOrder);
+    EXPECT_EQ(view->model()->index(0, 1).data().toString(), QStringLiteral("K05"));
+    // a double click shows the invoice in "Faktury" with the field's column current
+    int k05OfFv2 = -1;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        if (view->model()->index(r, 1).data() == QStringLiteral("K05") && view->model()->index(r, 3).data() == QStringLiteral("FV/2"))
+            k05OfFv2 = r;
+    ASSERT_GE(k05OfFv2, 0);
+    const QRect cell = view->visualRect(view->model()->index(k05OfFv2, 6));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());  // as a mouse does: press first
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w.pages()->currentWidget()->objectName(), QStringLiteral("ts_Faktury"));
+    EXPECT_EQ(fak.position(), 1);
+    DocumentGrid *grid = w.grid(QStringLiteral("grid_FAK"));
+    EXPECT_EQ(grid->currentIndex().column(), grid->documentModel()->columnOfField(QStringLiteral("P_15")));
+    // the totals below
+    EXPECT_EQ(w.checkPage()->totalsView()->rowCount(), 7);
 }
 
 } // namespace

@@ -223,7 +223,7 @@ const CheckResult &Workspace::checkData()
     m_port->setBusy(true);
     m_lastCheck = CheckResult();
     m_lastCheck.source = QStringLiteral("dane w tabelach");
-    m_lastCheck.findings = DataChecks::run(m_tables, header);
+    m_lastCheck.findings = DataChecks::run(m_tables, header, m_port);
     m_lastCheck.totals = DataChecks::totals(m_tables);
     m_lastCheck.hasTotals = true;
     m_port->setBusy(false);

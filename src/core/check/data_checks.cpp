@@ -1,5 +1,6 @@
 #include "check/data_checks.h"
 
+#include "app/user_port.h"
 #include "tables/display_text.h"
 #include "tables/document_tables.h"
 
@@ -83,8 +84,8 @@ struct Fields
 class Checker
 {
 public:
-    Checker(const DocumentTables &tables, const DataChecks::Header &header)
-        : h(header), fak(tables.mt_FAK_), poz(tables.mt_POZ_), zam(tables.mt_ZAM_), zpoz(tables.mt_ZPOZ_)
+    Checker(const DocumentTables &tables, const DataChecks::Header &header, UserPort *port)
+        : m_port(port), h(header), fak(tables.mt_FAK_), poz(tables.mt_POZ_), zam(tables.mt_ZAM_), zpoz(tables.mt_ZPOZ_)
     {
     }
 
@@ -92,8 +93,19 @@ public:
     {
         indexRecords();
         checkHeader();
-        for (int row = 0; row < fak.storedCount(); ++row)
+        if (m_port) {
+            m_port->progressUnit(QStringLiteral("faktur"));
+            m_port->progressShow(0, fak.storedCount());
+        }
+        for (int row = 0; row < fak.storedCount(); ++row) {
             checkInvoice(row);
+            if (m_port && (row & 0x1fff) == 0x1fff) {
+                m_port->progressPosition(row + 1);
+                m_port->processEvents();
+            }
+        }
+        if (m_port)
+            m_port->progressHide();
         checkLines();
         checkOrders();
         return m_findings;
@@ -327,6 +339,7 @@ private:
         return it == m_lines.cend() ? nullptr : &*it;
     }
 
+    UserPort *m_port;
     const DataChecks::Header &h;
     const DocumentTable &fak, &poz, &zam, &zpoz;
     int iP_2A = -1, iP_2B = -1, iP_2AZ = -1, iIdx = -1, iIdxZal = -1;
@@ -361,9 +374,9 @@ bool nipValid(const QString &nip)
     return check != 10 && check == digits.at(9).unicode() - u'0';
 }
 
-QList<Finding> run(const DocumentTables &tables, const Header &header)
+QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort *port)
 {
-    return Checker(tables, header).run();
+    return Checker(tables, header, port).run();
 }
 
 Totals totals(const DocumentTables &tables)

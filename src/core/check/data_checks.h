@@ -5,6 +5,7 @@
 #include <QDate>
 
 class DocumentTables;
+class UserPort;
 
 // The checks the schema cannot make, over the four tables and the header fields.
 namespace DataChecks {
@@ -16,8 +17,9 @@ struct Header
     QStringList missing;  // required header elements left empty (their JPK names)
 };
 
-// Every finding of K01 … K11, in the order of the records.
-QList<Finding> run(const DocumentTables &tables, const Header &header);
+// Every finding of K01 … K11, in the order of the records; the port (when given) shows the
+// progress over the invoices.
+QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort *port = nullptr);
 Totals totals(const DocumentTables &tables);
 
 // The NIP checksum (weights 6 5 7 2 3 4 5 6 7, mod 11); separators "-" and spaces allowed.

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+class QTableWidget;
+class UserPort;
+class Workspace;
+struct CheckResult;
+
+// "Kontrola": the checks beyond the schema on the tables ("Sprawdź dane"), every schema error
+// of a chosen file ("Sprawdź plik"), the findings in a table that sorts and filters, and the
+// totals per rate below it. A double click asks the window to show the finding's record.
+class CheckPage : public QWidget
+{
+    Q_OBJECT
+public:
+    CheckPage(Workspace *workspace, UserPort *port, QWidget *parent = nullptr);
+
+    QTableView *findingsView() const { return m_view; }
+    QTableWidget *totalsView() const { return m_totals; }
+    QLineEdit *filter() const { return m_filter; }
+    void checkData();
+    bool checkFile(const QString &path);
+
+signals:
+    // kind ("Faktura", "FakturaWiersz", …), the record's number, its invoice, its line, the field
+    void showRecord(const QString &kind, int record, const QString &invoice, int line, const QString &field);
+
+private:
+    void show(const CheckResult &result);
+    void activated(const QModelIndex &index);
+
+    Workspace *m_workspace;
+    UserPort *m_port;
+    QStandardItemModel *m_model;
+    QSortFilterProxyModel *m_proxy;
+    QTableView *m_view;
+    QLineEdit *m_filter;
+    QLabel *m_summary;
+    QTableWidget *m_totals;
+};
