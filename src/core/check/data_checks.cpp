@@ -136,22 +136,73 @@ private:
     void indexRecords()
     {
         const Fields f(fak), p(poz), z(zam), zp(zpoz);
+        // every field is looked up once: a million invoices ask for them many million times
+        for (const RateColumn &rc : rateColumns())
+            m_rate.push_back({f(rc.net), f(rc.tax), f(rc.taxPln)});
+        static const char *sumFields[] = {"P_13_1", "P_13_2", "P_13_3", "P_13_4", "P_13_5", "P_13_6", "P_13_7",
+                                          "P_14_1", "P_14_2", "P_14_3", "P_14_4", "P_14_5"};
+        for (const char *name : sumFields)
+            m_sum.push_back(f(name));
+        iP_1 = f("P_1");
+        iP_4B = f("P_4B");
+        iP_5A = f("P_5A");
+        iP_5B = f("P_5B");
+        iP_15 = f("P_15");
+        iRodzaj = f("RodzajFaktury");
+        iPrzyczyna = f("PrzyczynaKorekty");
+        iNrKor = f("NrFaKorygowanej");
+        iWaluta = f("KodWaluty");
+        iP_11 = p("P_11");
+        iP_12 = p("P_12");
+        // the rate column of each line, worked out once
+        m_lineColumn.resize(size_t(poz.storedCount()), -1);
+        for (int row = 0; row < poz.storedCount(); ++row) {
+            const QStringView rate = poz.stringViewAt(row, iP_12);
+            for (size_t c = 0; c < rateColumns().size() && m_lineColumn[size_t(row)] < 0; ++c)
+                for (const QString &r : rateColumns()[c].lineRates)
+                    if (rate == r)
+                        m_lineColumn[size_t(row)] = qint8(c);
+        }
         iP_2A = f("P_2A");
         iP_2B = p("P_2B");
         iP_2AZ = z("P_2AZ");
         iIdx = z("idx");
         iIdxZal = zp("idx_zal");
-        for (int row = 0; row < fak.storedCount(); ++row) {
-            const QString number = fak.stringAt(row, iP_2A);
-            if (!number.isEmpty())
-                m_invoices[number].push_back(row);
+        // invoices by number (views into the table: nothing is copied), the first of each number
+        const int invoices = fak.storedCount();
+        m_invoiceByNumber.reserve(invoices);
+        m_firstOf.assign(size_t(invoices), -1);
+        for (int row = 0; row < invoices; ++row) {
+            const QStringView number = fak.stringViewAt(row, iP_2A);
+            if (number.isEmpty())
+                continue;
+            const auto it = m_invoiceByNumber.constFind(number);
+            m_firstOf[size_t(row)] = it == m_invoiceByNumber.cend() ? row : *it;
+            if (it == m_invoiceByNumber.cend())
+                m_invoiceByNumber.insert(number, row);
         }
-        for (int row = 0; row < poz.storedCount(); ++row)
-            m_lines[poz.stringAt(row, iP_2B)].push_back(row);
+        // the lines of each invoice, in their order, as one array (no list per invoice)
+        const int lines = poz.storedCount();
+        m_lineInvoice.assign(size_t(lines), -1);
+        m_lineStart.assign(size_t(invoices) + 1, 0);
+        for (int row = 0; row < lines; ++row) {
+            const auto it = m_invoiceByNumber.constFind(poz.stringViewAt(row, iP_2B));
+            if (it != m_invoiceByNumber.cend()) {
+                m_lineInvoice[size_t(row)] = *it;
+                ++m_lineStart[size_t(*it) + 1];
+            }
+        }
+        for (int i = 0; i < invoices; ++i)
+            m_lineStart[size_t(i) + 1] += m_lineStart[size_t(i)];
+        m_lineRows.resize(size_t(m_lineStart.back()));
+        std::vector<int> fill(m_lineStart.begin(), m_lineStart.end() - 1);
+        for (int row = 0; row < lines; ++row)
+            if (m_lineInvoice[size_t(row)] >= 0)
+                m_lineRows[size_t(fill[size_t(m_lineInvoice[size_t(row)])]++)] = row;
         for (int row = 0; row < zam.storedCount(); ++row) {
-            m_orderOf.insert(zam.stringAt(row, iP_2AZ), row);
+            m_orderOf.insert(zam.stringViewAt(row, iP_2AZ), row);
             if (!zam.isNullAt(row, iIdx))
-                m_orderIds.insert(zam.stringAt(row, iIdx), row);
+                m_orderIds.insert(zam.intAt(row, iIdx), row);
         }
     }
 
@@ -167,21 +218,18 @@ private:
 
     void checkInvoice(int row)
     {
-        const Fields f(fak);
-        const QString number = fak.stringAt(row, iP_2A);
+        const QStringView number = fak.stringViewAt(row, iP_2A);
         // K01: the seller's NIP always, the buyer's when it is Polish
-        static const int iP_4B = f("P_4B"), iP_5A = f("P_5A"), iP_5B = f("P_5B");
-        const QString seller = fak.stringAt(row, iP_4B);
+        const QStringView seller = fak.stringViewAt(row, iP_4B);
         if (!seller.isEmpty() && !DataChecks::nipValid(seller))
-            invoiceFinding(Finding::Level::Error, "K01", row, QStringLiteral("P_4B"), seller,
+            invoiceFinding(Finding::Level::Error, "K01", row, QStringLiteral("P_4B"), seller.toString(),
                            QStringLiteral("NIP sprzedawcy %1 ma błędną sumę kontrolną").arg(seller));
-        const QString buyerPrefix = fak.stringAt(row, iP_5A);
-        const QString buyer = fak.stringAt(row, iP_5B);
+        const QStringView buyerPrefix = fak.stringViewAt(row, iP_5A);
+        const QStringView buyer = fak.stringViewAt(row, iP_5B);
         if (!buyer.isEmpty() && (buyerPrefix.isEmpty() || buyerPrefix == u"PL") && !DataChecks::nipValid(buyer))
-            invoiceFinding(Finding::Level::Warning, "K01", row, QStringLiteral("P_5B"), buyer,
+            invoiceFinding(Finding::Level::Warning, "K01", row, QStringLiteral("P_5B"), buyer.toString(),
                            QStringLiteral("NIP nabywcy %1 ma błędną sumę kontrolną").arg(buyer));
         // K02: the issue date within the period
-        static const int iP_1 = f("P_1");
         if (!fak.isNullAt(row, iP_1) && h.from.isValid() && h.to.isValid()) {
             const QDate issued = fak.valueAt(row, iP_1).toDate();
             if (issued < h.from || issued > h.to)
@@ -190,18 +238,14 @@ private:
                                    .arg(issued.toString(Qt::ISODate), h.from.toString(Qt::ISODate), h.to.toString(Qt::ISODate)));
         }
         // K03: numbers are unique (the second and every later one is reported)
-        const auto same = m_invoices.constFind(number);
-        if (!number.isEmpty() && same != m_invoices.cend() && same->size() > 1 && same->front() != row)
-            invoiceFinding(Finding::Level::Error, "K03", row, QStringLiteral("P_2A"), number,
-                           QStringLiteral("numer faktury powtarza się (pierwsza: pozycja %1 listy)").arg(same->front() + 1));
+        const int first = m_firstOf[size_t(row)];
+        if (first >= 0 && first != row)
+            invoiceFinding(Finding::Level::Error, "K03", row, QStringLiteral("P_2A"), number.toString(),
+                           QStringLiteral("numer faktury powtarza się (pierwsza: pozycja %1 listy)").arg(first + 1));
         // K05: the total is the net plus the tax
-        static const char *sumFields[] = {"P_13_1", "P_13_2", "P_13_3", "P_13_4", "P_13_5", "P_13_6", "P_13_7",
-                                          "P_14_1", "P_14_2", "P_14_3", "P_14_4", "P_14_5"};
-        static const int iP_15 = f("P_15");
         double sum = 0;
         int summed = 0;
-        for (const char *name : sumFields) {
-            const int field = f(name);
+        for (const int field : m_sum) {
             if (!fak.isNullAt(row, field)) {
                 sum += fak.floatAt(row, field);
                 ++summed;
@@ -214,12 +258,15 @@ private:
                                QStringLiteral("kwota ogółem %1 różni się od sumy kwot netto i podatku %2").arg(amount(total), amount(sum)));
         }
         // K06: each tax agrees with its net amount and rate
-        const std::vector<int> *lines = linesOf(number);
-        const int lineCount = lines ? int(lines->size()) : 0;
-        for (const RateColumn &rc : rateColumns()) {
+        // the lines of an invoice are those of the first invoice of its number
+        const int owner = first >= 0 ? first : -1;
+        const int *lines = owner >= 0 ? m_lineRows.data() + m_lineStart[size_t(owner)] : nullptr;
+        const int lineCount = owner >= 0 ? m_lineStart[size_t(owner) + 1] - m_lineStart[size_t(owner)] : 0;
+        for (size_t c = 0; c < rateColumns().size(); ++c) {
+            const RateColumn &rc = rateColumns()[c];
             if (!rc.tax || rc.percents[0] == 0)
                 continue;
-            const int net = f(rc.net), tax = f(rc.tax);
+            const int net = m_rate[c].net, tax = m_rate[c].tax;
             if (fak.isNullAt(row, net) || fak.isNullAt(row, tax))
                 continue;
             const double n = fak.floatAt(row, net), v = fak.floatAt(row, tax);
@@ -236,17 +283,21 @@ private:
         }
         // K07: the lines add up to the net amounts per rate
         if (lineCount > 0) {
-            static const int iP_11 = Fields(poz)("P_11"), iP_12 = Fields(poz)("P_12");
-            for (const RateColumn &rc : rateColumns()) {
-                double lineSum = 0;
-                int counted = 0;
-                for (int l : *lines) {
-                    if (rc.lineRates.contains(poz.stringAt(l, iP_12))) {
-                        lineSum += poz.floatAt(l, iP_11);
-                        ++counted;
-                    }
+            double lineSums[8] = {};
+            int counts[8] = {};
+            for (int i = 0; i < lineCount; ++i) {
+                const int l = lines[i];
+                const int c = m_lineColumn[size_t(l)];
+                if (c >= 0) {
+                    lineSums[c] += poz.floatAt(l, iP_11);
+                    ++counts[c];
                 }
-                const int net = f(rc.net);
+            }
+            for (size_t c = 0; c < rateColumns().size(); ++c) {
+                const RateColumn &rc = rateColumns()[c];
+                const double lineSum = lineSums[c];
+                const int counted = counts[c];
+                const int net = m_rate[c].net;
                 if (counted == 0 && fak.isNullAt(row, net))
                     continue;
                 const double n = fak.floatAt(row, net);
@@ -257,27 +308,26 @@ private:
             }
         }
         // K08: a correction says why and what; an advance invoice has its order
-        static const int iRodzaj = f("RodzajFaktury"), iPrzyczyna = f("PrzyczynaKorekty"), iNrKor = f("NrFaKorygowanej");
-        const QString kind = fak.stringAt(row, iRodzaj);
+        const QStringView kind = fak.stringViewAt(row, iRodzaj);
         if (kind == u"KOREKTA") {
-            if (fak.stringAt(row, iPrzyczyna).trimmed().isEmpty())
+            if (fak.stringViewAt(row, iPrzyczyna).trimmed().isEmpty())
                 invoiceFinding(Finding::Level::Error, "K08", row, QStringLiteral("PrzyczynaKorekty"), QString(),
                                QStringLiteral("faktura korygująca bez przyczyny korekty"));
-            if (fak.stringAt(row, iNrKor).trimmed().isEmpty())
+            if (fak.stringViewAt(row, iNrKor).trimmed().isEmpty())
                 invoiceFinding(Finding::Level::Error, "K08", row, QStringLiteral("NrFaKorygowanej"), QString(),
                                QStringLiteral("faktura korygująca bez numeru faktury korygowanej"));
         } else if (kind == u"ZAL" && !m_orderOf.contains(number)) {
-            invoiceFinding(Finding::Level::Error, "K08", row, QStringLiteral("P_2A"), number,
+            invoiceFinding(Finding::Level::Error, "K08", row, QStringLiteral("P_2A"), number.toString(),
                            QStringLiteral("faktura zaliczkowa bez zamówienia"));
         }
         // K09: tax in PLN on invoices in other currencies
-        static const int iWaluta = f("KodWaluty");
-        const QString currency = fak.stringAt(row, iWaluta);
+        const QStringView currency = fak.stringViewAt(row, iWaluta);
         if (!currency.isEmpty() && currency != u"PLN") {
-            for (const RateColumn &rc : rateColumns()) {
+            for (size_t c = 0; c < rateColumns().size(); ++c) {
+                const RateColumn &rc = rateColumns()[c];
                 if (!rc.tax || !rc.taxPln)
                     continue;
-                const int tax = f(rc.tax), pln = f(rc.taxPln);
+                const int tax = m_rate[c].tax, pln = m_rate[c].pln;
                 if (!fak.isNullAt(row, tax) && fak.floatAt(row, tax) != 0 && fak.isNullAt(row, pln))
                     invoiceFinding(Finding::Level::Error, "K09", row, QString::fromLatin1(rc.taxPln), QString(),
                                    QStringLiteral("faktura w walucie %1 ma podatek %2 bez kwoty w złotych (%3)")
@@ -286,27 +336,33 @@ private:
         }
         // K11: an invoice without lines
         if (lineCount == 0)
-            invoiceFinding(Finding::Level::Warning, "K11", row, QStringLiteral("P_2A"), number,
+            invoiceFinding(Finding::Level::Warning, "K11", row, QStringLiteral("P_2A"), number.toString(),
                            QStringLiteral("faktura nie ma wierszy"));
     }
 
     void checkLines()
     {
         const Fields p(poz);
-        const int iP_8B = p("P_8B"), iP_9A = p("P_9A"), iP_11 = p("P_11");
-        QHash<QString, int> numberInInvoice;
+        const int iP_8B = p("P_8B"), iP_9A = p("P_9A");
+        std::vector<int> numberInInvoice(size_t(fak.storedCount()), 0);
+        int unknownLines = 0;
         for (int row = 0; row < poz.storedCount(); ++row) {
-            const QString number = poz.stringAt(row, iP_2B);
-            const int line = ++numberInInvoice[number];
-            if (!m_invoices.contains(number))
-                add(Finding::Level::Error, "K04", QStringLiteral("FakturaWiersz"), row + 1, number, line, QStringLiteral("P_2B"),
-                    number, number.isEmpty() ? QStringLiteral("wiersz nie wskazuje faktury")
-                                             : QStringLiteral("wiersz wskazuje fakturę %1, której nie ma").arg(number));
+            const int owner = m_lineInvoice[size_t(row)];
+            const int line = owner >= 0 ? ++numberInInvoice[size_t(owner)] : ++unknownLines;
+            const bool needed = owner < 0 || (!poz.isNullAt(row, iP_8B) && !poz.isNullAt(row, iP_9A) && !poz.isNullAt(row, iP_11));
+            if (!needed)
+                continue;
+            const QStringView number = poz.stringViewAt(row, iP_2B);
+            if (owner < 0)
+                add(Finding::Level::Error, "K04", QStringLiteral("FakturaWiersz"), row + 1, number.toString(), line,
+                    QStringLiteral("P_2B"), number.toString(),
+                    number.isEmpty() ? QStringLiteral("wiersz nie wskazuje faktury")
+                                     : QStringLiteral("wiersz wskazuje fakturę %1, której nie ma").arg(number));
             if (!poz.isNullAt(row, iP_8B) && !poz.isNullAt(row, iP_9A) && !poz.isNullAt(row, iP_11)) {
                 const double expected = poz.floatAt(row, iP_8B) * poz.floatAt(row, iP_9A);
                 const double net = poz.floatAt(row, iP_11);
                 if (std::fabs(net - expected) > 0.01 + 1e-9)
-                    add(Finding::Level::Warning, "K10", QStringLiteral("FakturaWiersz"), row + 1, number, line,
+                    add(Finding::Level::Warning, "K10", QStringLiteral("FakturaWiersz"), row + 1, number.toString(), line,
                         QStringLiteral("P_11"), amount(net),
                         QStringLiteral("wartość netto %1 różni się od ilości × ceny jednostkowej netto (%2)").arg(amount(net), amount(expected)));
             }
@@ -317,36 +373,42 @@ private:
     {
         for (int row = 0; row < zam.storedCount(); ++row) {
             const QString number = zam.stringAt(row, iP_2AZ);
-            if (!m_invoices.contains(number))
+            if (!m_invoiceByNumber.contains(QStringView(number)))
                 add(Finding::Level::Error, "K04", QStringLiteral("Zamowienie"), row + 1, number, 0, QStringLiteral("P_2AZ"), number,
                     number.isEmpty() ? QStringLiteral("zamówienie nie wskazuje faktury")
                                      : QStringLiteral("zamówienie wskazuje fakturę %1, której nie ma").arg(number));
         }
-        QHash<QString, int> numberInOrder;
+        QHash<qint64, int> numberInOrder;
         for (int row = 0; row < zpoz.storedCount(); ++row) {
-            const QString id = zpoz.stringAt(row, iIdxZal);
+            const bool none = zpoz.isNullAt(row, iIdxZal);
+            const qint64 id = none ? -1 : zpoz.intAt(row, iIdxZal);
             const int line = ++numberInOrder[id];
-            const auto order = m_orderIds.constFind(id);
-            if (order == m_orderIds.cend())
+            if (none || !m_orderIds.contains(id))
                 add(Finding::Level::Error, "K04", QStringLiteral("ZamowienieWiersz"), row + 1, QString(), line,
-                    QStringLiteral("idx_zal"), id, QStringLiteral("wiersz zamówienia nie należy do żadnego zamówienia"));
+                    QStringLiteral("idx_zal"), none ? QString() : QString::number(id),
+                    QStringLiteral("wiersz zamówienia nie należy do żadnego zamówienia"));
         }
-    }
-
-    const std::vector<int> *linesOf(const QString &number) const
-    {
-        const auto it = m_lines.constFind(number);
-        return it == m_lines.cend() ? nullptr : &*it;
     }
 
     UserPort *m_port;
     const DataChecks::Header &h;
     const DocumentTable &fak, &poz, &zam, &zpoz;
     int iP_2A = -1, iP_2B = -1, iP_2AZ = -1, iIdx = -1, iIdxZal = -1;
-    QHash<QString, std::vector<int>> m_invoices;  // number → rows
-    QHash<QString, std::vector<int>> m_lines;     // invoice number → line rows
-    QHash<QString, int> m_orderOf;                // invoice number → order row
-    QHash<QString, int> m_orderIds;               // idx → order row
+    int iP_1 = -1, iP_4B = -1, iP_5A = -1, iP_5B = -1, iP_15 = -1, iRodzaj = -1, iPrzyczyna = -1, iNrKor = -1,
+        iWaluta = -1, iP_11 = -1, iP_12 = -1;
+    struct RateFields
+    {
+        int net, tax, pln;
+    };
+    std::vector<RateFields> m_rate;
+    std::vector<int> m_sum;
+    std::vector<qint8> m_lineColumn;  // the rate column of each line, -1 for none
+    QHash<QStringView, int> m_invoiceByNumber;  // number → its first row (views into the table)
+    std::vector<int> m_firstOf;                 // per invoice: the first row of its number, -1 for none
+    std::vector<int> m_lineInvoice;             // per line: the invoice row it belongs to, -1 for none
+    std::vector<int> m_lineStart, m_lineRows;   // the lines of invoice i: m_lineRows[m_lineStart[i] …]
+    QHash<QStringView, int> m_orderOf;          // invoice number → order row
+    QHash<qint64, int> m_orderIds;              // idx → order row
     QList<Finding> m_findings;
 };
 
@@ -354,7 +416,7 @@ private:
 
 namespace DataChecks {
 
-bool nipValid(const QString &nip)
+bool nipValid(QStringView nip)
 {
     QString digits;
     for (QChar c : nip) {
@@ -398,7 +460,7 @@ Totals totals(const DocumentTables &tables)
         if (kind != u"KOREKTA" && kind != u"ZAL")
             kind = QStringLiteral("VAT");
         ++result.counts[kind];
-        const QString currency = fak.stringAt(row, iWaluta);
+        const QStringView currency = fak.stringViewAt(row, iWaluta);
         const bool foreign = !currency.isEmpty() && currency != u"PLN";
         for (size_t i = 0; i < columns.size(); ++i) {
             RateTotals &r = result.byKind[kind][rates.at(qsizetype(i))];

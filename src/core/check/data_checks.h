@@ -23,6 +23,6 @@ QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort 
 Totals totals(const DocumentTables &tables);
 
 // The NIP checksum (weights 6 5 7 2 3 4 5 6 7, mod 11); separators "-" and spaces allowed.
-bool nipValid(const QString &nip);
+bool nipValid(QStringView nip);
 
 } // namespace DataChecks

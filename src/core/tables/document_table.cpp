@@ -245,6 +245,21 @@ QString DocumentTable::stringAt(int row, int field) const
     return c.type == FieldType::String ? c.string(row) : keyText(c.get(row));
 }
 
+QStringView DocumentTable::stringViewAt(int row, int field) const
+{
+    const Column &c = m_columns[field];
+    if (c.type != FieldType::String)
+        return QStringView();
+    const qint32 len = c.length[row];
+    return len <= 0 ? QStringView() : QStringView(c.chars.data() + c.start[row], len);
+}
+
+qint64 DocumentTable::intAt(int row, int field) const
+{
+    const Column &c = m_columns[field];
+    return c.type == FieldType::Integer ? c.ints[row] : 0;
+}
+
 double DocumentTable::floatAt(int row, int field) const
 {
     const Column &c = m_columns[field];

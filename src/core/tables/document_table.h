@@ -34,6 +34,9 @@ public:
     bool isNullAt(int row, int field) const;
     QVariant valueAt(int row, int field) const;
     QString stringAt(int row, int field) const;
+    // A string field's text without a copy: valid until the table changes (empty for null).
+    QStringView stringViewAt(int row, int field) const;
+    qint64 intAt(int row, int field) const;  // an integer field; its null is a value of its own
     double floatAt(int row, int field) const;  // 0 for null
     Record recordAt(int row) const;
 
