@@ -1,7 +1,8 @@
 # Compile settings shared by every target of the project.
 add_library(tavrix_common INTERFACE)
 target_compile_features(tavrix_common INTERFACE cxx_std_20)
-target_compile_options(tavrix_common INTERFACE -Wall -Wextra)
+# standard C++ only: no GNU extension slips in
+target_compile_options(tavrix_common INTERFACE -Wall -Wextra -pedantic-errors)
 target_compile_definitions(tavrix_common INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII

@@ -4,6 +4,8 @@
 
 #include "app/json_exchange.h"
 #include "app/workspace.h"
+#include "check/findings.h"
+#include "import/mapping_tables.h"
 #include "validate/schema_download.h"
 #include "console_port.h"
 
@@ -42,38 +44,157 @@ struct Step
     QStringList args;
 };
 
+using Handler = std::function<QString(Workspace &, const QStringList &)>;
+
+// One step of the command line: its name, its arguments, its help and what it does. The
+// handler returns an empty string on success, otherwise why it failed.
 struct StepDef
 {
     const char *name;
     int minArgs;
     int maxArgs;
+    const char *synopsis;  // as --help shows it: "import FILE"
+    const char *help;
+    Handler run;
 };
 
-const StepDef kSteps[] = {
-    {"set", 1, 1},
-    {"import-json", 1, 1},
-    {"export-json", 1, 1},
-    {"validate", 1, 1},
-    {"generate", 0, 1},
-    {"load", 1, 1},
-    {"import", 1, 1},
-    {"import-header", 1, 1},
-    {"import-invoices", 1, 1},
-    {"import-orders", 1, 1},
-    {"import-app", 0, 0},
-    {"load-xsd", 0, 0},
-    {"sum", 2, 2},
-    {"load-map", 2, 2},
-    {"save-map", 2, 2},
-    {"set-template", 1, 1},
-    {"check", 0, 0},
-    {"check-file", 1, 1},
-    {"report", 1, 1},
-};
+// An import command of the window, offered only in its file layout.
+Handler importStep(const char *action, const char *caption, bool (Workspace::*separate)(const QString &))
+{
+    return [action, caption, separate](Workspace &ws, const QStringList &args) -> QString {
+        if (!ws.isEnabled(QString::fromLatin1(action)))
+            return QStringLiteral("\"%1\" is not available with the chosen file layout (rb_WspolnyPlik, rb_nag_OsobnyPlik, "
+                                  "rb_sp_BrakPliku, chb_Imp_Application)")
+                .arg(QString::fromUtf8(caption));
+        if (!separate) {
+            ws.act_ImportujExecute(args.at(0));
+            return QString();
+        }
+        return (ws.*separate)(args.at(0)) ? QString() : QStringLiteral("%1 was not imported completely").arg(args.at(0));
+    };
+}
+
+// A "Wczytaj"/"Zachowaj" of a mapping table.
+Handler mapStep(bool load)
+{
+    return [load](Workspace &ws, const QStringList &args) -> QString {
+        const int kind = MappingTables::kindOf(args.at(0));
+        if (kind < 0 || kind == MappingTables::DEF)
+            return QStringLiteral("no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
+                .arg(args.at(0));
+        const auto k = MappingTables::Kind(kind);
+        const bool ok = load ? ws.maps().loadFile(k, args.at(1), ws.port()) : ws.maps().saveFile(k, args.at(1), ws.port());
+        return ok ? QString() : QStringLiteral("%1 failed").arg(args.at(1));
+    };
+}
+
+// "Sprawdź dane" and "Sprawdź plik": each finding printed and recorded as a message of kind "check".
+QString printFindings(Workspace &ws, const CheckResult &result)
+{
+    auto *console = static_cast<ConsolePort *>(ws.port());
+    for (const Finding &f : result.findings)
+        console->check(f.text());
+    console->info(QStringLiteral("Kontrola"), QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(result.errors()).arg(result.warnings()));
+    return QString();
+}
+
+const std::vector<StepDef> &steps()
+{
+    static const std::vector<StepDef> table = {
+        {"set", 1, 1, "set KEY=VALUE", "set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)",
+         [](Workspace &ws, const QStringList &args) {
+             const QString &arg = args.at(0);
+             const qsizetype eq = arg.indexOf(u'=');
+             QString error;
+             return ws.controls().setFromText(arg.left(eq), arg.mid(eq + 1), &error) ? QString() : error;
+         }},
+        {"import-json", 1, 1, "import-json FILE", "append the header fields and records of a JSON file to the tables",
+         [](Workspace &ws, const QStringList &args) { return JsonExchange::importFile(ws, args.at(0)); }},
+        {"export-json", 1, 1, "export-json FILE", "write the header fields and all records of the four tables as JSON",
+         [](Workspace &ws, const QStringList &args) { return JsonExchange::exportFile(ws, args.at(0)); }},
+        {"generate", 0, 1, "generate [FILE]", "write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name",
+         [](Workspace &ws, const QStringList &args) -> QString {
+             if (!args.isEmpty())
+                 ws.controls().setText(QStringLiteral("fn_JPK_Text"), args.at(0));
+             if (ws.act_Generuj_JPKExecute())
+                 return QString();
+             if (ws.lastGenerateHadNoName())
+                 return QStringLiteral("the output file name (fn_JPK_Text) is empty");
+             return QStringLiteral("no JPK file was written");
+         }},
+        {"import", 1, 1, "import FILE", "\"Importuj Dane\": a common file with header, invoices and orders",
+         importStep("act_Importuj", "Importuj Dane", nullptr)},
+        {"import-header", 1, 1, "import-header FILE", "\"Importuj Naglowek\": a header file of its own",
+         importStep("Act_ImportNaglowek", "Importuj Naglowek", &Workspace::Act_ImportNaglowekExecute)},
+        {"import-invoices", 1, 1, "import-invoices FILE", "\"Importuj Faktury\": an invoice file of its own",
+         importStep("Act_ImportujFaktury", "Importuj Faktury", &Workspace::Act_ImportujFakturyExecute)},
+        {"import-orders", 1, 1, "import-orders FILE", "\"Importuj zamówienia\": an order file of its own",
+         importStep("act_ImportujZamowienia", "Importuj zamówienia", &Workspace::act_ImportujZamowieniaExecute)},
+        {"import-app", 0, 0, "import-app", "\"Importuj z aplikacji\": run the user's application, then import its exchange file",
+         [](Workspace &ws, const QStringList &) -> QString {
+             if (!ws.isEnabled(QStringLiteral("act_ImportujZAplikacji")))
+                 return QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
+                                       "chb_Imp_Application_Checked=TRUE");
+             return ws.act_ImportujZAplikacjiExecute() ? QString() : QStringLiteral("the application was not called");
+         }},
+        {"load-xsd", 0, 0, "load-xsd", "\"Wczytaj ...\" on \"Opis pól:\": the schema re-indented to stdout",
+         [](Workspace &ws, const QStringList &) -> QString {
+             ConsoleDownload view;
+             QString text;
+             const bool ok = SchemaDownload::b_LoadXSDClick(ws.port(), &view, ws.homeDir(), ws.Memo_JPK(), &text);
+             if (!text.isEmpty())
+                 std::fputs(text.toUtf8().constData(), stdout);
+             return ok ? QString() : QStringLiteral("the schema's descriptions could not be loaded");
+         }},
+        {"sum", 2, 2, "sum GRID FIELD", "\"Suma wg kolumny.\" of a column of grid_FAK, grid_POZ, grid_ZAM or grid_ZPOZ",
+         [](Workspace &ws, const QStringList &args) { return ws.sumColumn(args.at(0), args.at(1)); }},
+        {"load-map", 2, 2, "load-map GRID FILE", "\"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)",
+         mapStep(true)},
+        {"save-map", 2, 2, "save-map GRID FILE", "\"Zachowaj\" of a mapping table", mapStep(false)},
+        {"load", 1, 1, "load FILE", "load a JPK_FA(1)-(4) file into the header fields and tables",
+         [](Workspace &ws, const QStringList &args) -> QString {
+             if (!QFile::exists(args.at(0)))
+                 return QStringLiteral("%1: no such file").arg(args.at(0));
+             ws.loadJpk(args.at(0));
+             return QString();
+         }},
+        {"set-template", 1, 1, "set-template FILE", "use the text of FILE (UTF-8) as the JPK template",
+         [](Workspace &ws, const QStringList &args) -> QString {
+             QFile file(args.at(0));
+             if (!file.open(QIODevice::ReadOnly))
+                 return QStringLiteral("%1: %2").arg(args.at(0), file.errorString());
+             ws.setMemo_JPK(QString::fromUtf8(file.readAll()));
+             return QString();
+         }},
+        {"validate", 1, 1, "validate FILE", "check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")",
+         [](Workspace &ws, const QStringList &args) {
+             return ws.WeryfikujPlikJPK(args.at(0)) ? QString() : QStringLiteral("%1 was not confirmed valid").arg(args.at(0));
+         }},
+        {"check", 0, 0, "check", "\"Sprawdź dane\": the checks beyond the schema (K01-K11) on the tables; fails on a błąd",
+         [](Workspace &ws, const QStringList &) -> QString {
+             const CheckResult &result = ws.checkData();
+             printFindings(ws, result);
+             return result.errors() > 0 ? QStringLiteral("%1 error(s) found").arg(result.errors()) : QString();
+         }},
+        {"check-file", 1, 1, "check-file FILE", "\"Sprawdź plik\": every schema error of FILE, by record, with a Polish reason",
+         [](Workspace &ws, const QStringList &args) -> QString {
+             QString error;
+             if (!ws.checkFile(args.at(0), &error))
+                 return error;
+             return printFindings(ws, ws.lastCheck());  // the schema errors are the file's findings
+         }},
+        {"report", 1, 1, "report FILE", "the last findings and the totals per rate as FILE.json or FILE.html",
+         [](Workspace &ws, const QStringList &args) {
+             QString error;
+             return ws.writeCheckReport(args.at(0), &error) ? QString() : error;
+         }},
+    };
+    return table;
+}
 
 const StepDef *findStep(const QString &name)
 {
-    for (const StepDef &def : kSteps)
+    for (const StepDef &def : steps())
         if (name == QLatin1String(def.name))
             return &def;
     return nullptr;
@@ -89,125 +210,6 @@ int usageError(const QString &text)
     printErr(text);
     std::fputs(commandLineUsage().toUtf8().constData(), stderr);
     return 2;
-}
-
-// Runs one step; returns an empty string on success, otherwise why it failed.
-QString runStep(Workspace &workspace, const Step &step)
-{
-    if (step.name == u"set") {
-        const QString &arg = step.args.at(0);
-        const qsizetype eq = arg.indexOf(u'=');
-        QString error;
-        if (!workspace.controls().setFromText(arg.left(eq), arg.mid(eq + 1), &error))
-            return error;
-        return QString();
-    }
-    if (step.name == u"import-json")
-        return JsonExchange::importFile(workspace, step.args.at(0));
-    if (step.name == u"export-json")
-        return JsonExchange::exportFile(workspace, step.args.at(0));
-    if (step.name == u"generate") {
-        if (!step.args.isEmpty())
-            workspace.controls().setText(QStringLiteral("fn_JPK_Text"), step.args.at(0));
-        if (workspace.act_Generuj_JPKExecute())
-            return QString();
-        if (workspace.lastGenerateHadNoName())
-            return QStringLiteral("the output file name (fn_JPK_Text) is empty");
-        return QStringLiteral("no JPK file was written");
-    }
-    struct ImportStep
-    {
-        const char *step, *action, *caption;
-    };
-    const ImportStep imports[] = {{"import", "act_Importuj", "Importuj Dane"},
-                                  {"import-header", "Act_ImportNaglowek", "Importuj Naglowek"},
-                                  {"import-invoices", "Act_ImportujFaktury", "Importuj Faktury"},
-                                  {"import-orders", "act_ImportujZamowienia", "Importuj zamówienia"}};
-    for (const ImportStep &is : imports) {
-        if (step.name != QLatin1String(is.step))
-            continue;
-        // the window offers each import command only in its file layout
-        if (!workspace.isEnabled(QString::fromLatin1(is.action)))
-            return QStringLiteral("\"%1\" is not available with the chosen file layout (rb_WspolnyPlik, rb_nag_OsobnyPlik, "
-                                  "rb_sp_BrakPliku, chb_Imp_Application)")
-                .arg(QString::fromUtf8(is.caption));
-        const QString &file = step.args.at(0);
-        if (step.name == u"import") {
-            workspace.act_ImportujExecute(file);
-            return QString();
-        }
-        const bool ok = step.name == u"import-header"     ? workspace.Act_ImportNaglowekExecute(file)
-                        : step.name == u"import-invoices" ? workspace.Act_ImportujFakturyExecute(file)
-                                                          : workspace.act_ImportujZamowieniaExecute(file);
-        return ok ? QString() : QStringLiteral("%1 was not imported completely").arg(file);
-    }
-    if (step.name == u"import-app") {
-        if (!workspace.isEnabled(QStringLiteral("act_ImportujZAplikacji")))
-            return QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
-                                  "chb_Imp_Application_Checked=TRUE");
-        return workspace.act_ImportujZAplikacjiExecute() ? QString() : QStringLiteral("the application was not called");
-    }
-    if (step.name == u"load-xsd") {
-        ConsoleDownload view;
-        QString text;
-        const bool ok = SchemaDownload::b_LoadXSDClick(workspace.port(), &view, workspace.homeDir(), workspace.Memo_JPK(), &text);
-        if (!text.isEmpty())
-            std::fputs(text.toUtf8().constData(), stdout);
-        return ok ? QString() : QStringLiteral("the schema's descriptions could not be loaded");
-    }
-    if (step.name == u"sum")
-        return workspace.sumColumn(step.args.at(0), step.args.at(1));
-    if (step.name == u"load-map" || step.name == u"save-map") {
-        const int kind = MappingTables::kindOf(step.args.at(0));
-        if (kind < 0 || kind == MappingTables::DEF)
-            return QStringLiteral("no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
-                .arg(step.args.at(0));
-        const auto k = MappingTables::Kind(kind);
-        const bool ok = step.name == u"load-map" ? workspace.maps().loadFile(k, step.args.at(1), workspace.port())
-                                                 : workspace.maps().saveFile(k, step.args.at(1), workspace.port());
-        return ok ? QString() : QStringLiteral("%1 failed").arg(step.args.at(1));
-    }
-    if (step.name == u"load") {
-        if (!QFile::exists(step.args.at(0)))
-            return QStringLiteral("%1: no such file").arg(step.args.at(0));
-        workspace.loadJpk(step.args.at(0));
-        return QString();
-    }
-    if (step.name == u"set-template") {
-        QFile file(step.args.at(0));
-        if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("%1: %2").arg(step.args.at(0), file.errorString());
-        workspace.setMemo_JPK(QString::fromUtf8(file.readAll()));
-        return QString();
-    }
-    if (step.name == u"check" || step.name == u"check-file") {
-        QString error;
-        const CheckResult *result = nullptr;
-        if (step.name == u"check") {
-            result = &workspace.checkData();
-        } else {
-            if (!workspace.checkFile(step.args.at(0), &error))
-                return error;
-            result = &workspace.lastCheck();
-        }
-        auto *console = static_cast<ConsolePort *>(workspace.port());
-        for (const Finding &f : result->findings)
-            console->check(f.text());
-        console->info(QStringLiteral("Kontrola"),
-                      QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(result->errors()).arg(result->warnings()));
-        // the checks of the data fail the step on a błąd; a file's schema errors are its findings
-        if (step.name == u"check" && result->errors() > 0)
-            return QStringLiteral("%1 error(s) found").arg(result->errors());
-        return QString();
-    }
-    if (step.name == u"report") {
-        QString error;
-        return workspace.writeCheckReport(step.args.at(0), &error) ? QString() : error;
-    }
-    if (step.name == u"validate")
-        return workspace.WeryfikujPlikJPK(step.args.at(0)) ? QString()
-                                                           : QStringLiteral("%1 was not confirmed valid").arg(step.args.at(0));
-    return QStringLiteral("unknown step \"%1\"").arg(step.name);
 }
 
 // The example of the repository, end to end: its settings and its sales export are imported
@@ -259,7 +261,7 @@ int runDemo(ConsolePort &port, const QString &programDir)
 
 QString commandLineUsage()
 {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] [--keep-going] [--quiet] STEP...\n"
         "       tavrix-jpk --demo   (imports the built-in example, writes JPK_FA4_demo.xml here and validates it)\n"
         "       tavrix-jpk --version | --help\n"
@@ -271,28 +273,12 @@ QString commandLineUsage()
         "  --keep-going         run every step even after one failed\n"
         "  --quiet              no progress line (it is shown only when stderr is a terminal)\n"
         "  --version            print the version\n"
-        "steps:\n"
-        "  set KEY=VALUE        set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)\n"
-        "  import-json FILE     append the header fields and records of a JSON file to the tables\n"
-        "  export-json FILE     write the header fields and all records of the four tables as JSON\n"
-        "  generate [FILE]      write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name\n"
-        "  import FILE          \"Importuj Dane\": a common file with header, invoices and orders\n"
-        "  import-header FILE   \"Importuj Naglowek\": a header file of its own\n"
-        "  import-invoices FILE \"Importuj Faktury\": an invoice file of its own\n"
-        "  import-orders FILE   \"Importuj zamówienia\": an order file of its own\n"
-        "  import-app           \"Importuj z aplikacji\": run the user's application, then import its exchange file\n"
-        "  load-xsd             \"Wczytaj ...\" on \"Opis pól:\": the schema re-indented to stdout\n"
-        "  sum GRID FIELD       \"Suma wg kolumny.\" of a column of grid_FAK, grid_POZ, grid_ZAM or grid_ZPOZ\n"
-        "  load-map GRID FILE   \"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)\n"
-        "  save-map GRID FILE   \"Zachowaj\" of a mapping table\n"
-        "  load FILE            load a JPK_FA(1)-(4) file into the header fields and tables\n"
-        "  set-template FILE    use the text of FILE (UTF-8) as the JPK template\n"
-        "  validate FILE        check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")\n"
-        "  check                \"Sprawdź dane\": the checks beyond the schema (K01-K11) on the tables; fails on a błąd\n"
-        "  check-file FILE      \"Sprawdź plik\": every schema error of FILE, by record, with a Polish reason\n"
-        "  report FILE          the last findings and the totals per rate as FILE.json or FILE.html\n"
-        "exit status: 0 every step succeeded; 1 a step failed (a failure message or an error was shown,\n"
-        "  or the command did not finish); 2 a usage error\n");
+        "steps:\n");
+    for (const StepDef &def : steps())
+        text += QStringLiteral("  %1 %2\n").arg(QString::fromUtf8(def.synopsis), -20).arg(QString::fromUtf8(def.help));
+    text += QStringLiteral("exit status: 0 every step succeeded; 1 a step failed (a failure message or an error was shown,\n"
+                           "  or the command did not finish); 2 a usage error\n");
+    return text;
 }
 
 int runCommandLine(const QStringList &args, const QString &defaultHome)
@@ -389,7 +375,7 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
         // error box or a failure message on the way.
         const int errorsBefore = port.errorCount();
         const int failuresBefore = port.failureCount();
-        QString error = runStep(workspace, step);
+        QString error = findStep(step.name)->run(workspace, step.args);
         if (error.isEmpty() && (port.errorCount() > errorsBefore || port.failureCount() > failuresBefore))
             error = QStringLiteral("the command ended in failure (see its message)");
         if (!error.isEmpty()) {

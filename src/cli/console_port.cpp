@@ -51,23 +51,15 @@ bool ConsolePort::question(const QString &caption, const QString &text)
     return m_answer;
 }
 
-std::optional<QString> ConsolePort::takeFile()
-{
-    if (m_nextFile.isEmpty())
-        return std::nullopt;
-    const QString file = m_nextFile;
-    m_nextFile.clear();
-    return file;
-}
-
+// The command line has no file dialogs: a step names its files itself.
 std::optional<QString> ConsolePort::chooseOpenFile(const QString &, const QString &, const QString &)
 {
-    return takeFile();
+    return std::nullopt;
 }
 
 std::optional<QString> ConsolePort::chooseSaveFile(const QString &, const QString &, const QString &)
 {
-    return takeFile();
+    return std::nullopt;
 }
 
 void ConsolePort::progressShow(int minimum, int maximum)

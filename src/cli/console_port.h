@@ -7,8 +7,8 @@
 #include <QStringList>
 
 // The command line's UserPort: prints every message, answers every question with the
-// chosen answer, takes file names from the steps and appends each message to a JSON-lines
-// record when asked to.
+// chosen answer (file names come with the steps, so no dialog is ever answered) and appends
+// each message to a JSON-lines record when asked to.
 class ConsolePort : public UserPort
 {
 public:
@@ -16,8 +16,6 @@ public:
 
     void setAnswer(bool yes) { m_answer = yes; }
     bool setMessagesFile(const QString &path);
-    // The file the next file dialog returns (a step's argument); none when empty.
-    void setNextFile(const QString &path) { m_nextFile = path; }
 
     void info(const QString &caption, const QString &text) override;
     void error(const QString &caption, const QString &text) override;
@@ -43,10 +41,8 @@ public:
 
 private:
     void record(const char *kind, const QString &caption, const QString &text, const char *answer);
-    std::optional<QString> takeFile();
 
     bool m_answer = false;
-    QString m_nextFile;
     QFile m_messages;
     int m_errors = 0;
     bool m_progressOnTerminal = false;

@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "import/pass_keys.h"
+
 #include "control_binder.h"
 #include "date_picker.h"
 #include "document_grid.h"
@@ -804,32 +806,19 @@ void MainWindow::updateEnables()
     enable("edx_Wyroznik_Text", on("chb_wyroznik_Checked"));
 
     // the record passes, and their order twins
-    for (const bool orders : {false, true}) {
-        const char *const *n = orders
-            ? (const char *const[]){"rb_ZPOZ_OsobnyBlok_Checked", "ed_ZPOZ_BLOK_START_Text", "ed_ZPOZ_BLOK_END_Text",
-                                    "rb_ZPOZ_PodFaktura_Checked", "rb_ZPozBezposrednioPod_Checked", "rb_ZPozPoNaglowku_Checked",
-                                    "ed_ZPOZ_Naglowek_Text", "chb_ZAM_BeginIf_Checked", "ed_ZAM_BeginIf_Text",
-                                    "rb_ZPozEnd_FakId_Checked", "chb_ZAM_Naglowek_Checked", "ed_ZAM_Naglowek_Text",
-                                    "rb_ZPozEnd_Faktura_Checked", "chb_ZPOZ_BeginIf_Checked", "ed_ZPOZ_BeginIf_Text",
-                                    "rb_ZPozEnd_InnyStart_Checked"}
-            : (const char *const[]){"rb_POZ_OsobnyBlok_Checked", "ed_POZ_BLOK_START_Text", "ed_POZ_BLOK_END_Text",
-                                    "rb_POZ_PodFaktura_Checked", "rb_PozBezposrednioPod_Checked", "rb_PozPoNaglowku_Checked",
-                                    "ed_POZ_Naglowek_Text", "chb_FAK_BeginIf_Checked", "ed_FAK_BeginIf_Text",
-                                    "rb_PozEnd_FakId_Checked", "chb_FAK_Naglowek_Checked", "ed_FAK_Naglowek_Text",
-                                    "rb_PozEnd_Faktura_Checked", "chb_POZ_BeginIf_Checked", "ed_POZ_BeginIf_Text",
-                                    "rb_PozEnd_InnyStart_Checked"};
-        enable(n[0], false);  // a separate block of lines is never offered
-        enable(n[1], on(n[0]));
-        enable(n[2], on(n[0]));
-        enable(n[4], on(n[3]));
-        enable(n[5], on(n[3]));
-        enable(n[6], on(n[3]) && on(n[5]));
-        enable(n[8], on(n[7]));
-        enable(n[9], on(n[7]));
-        enable(n[11], on(n[10]));
-        enable(n[12], on(n[10]));
-        enable(n[14], on(n[13]));
-        enable(n[15], on(n[13]));
+    for (const PassKeys *k : {&kInvoicePassKeys, &kOrderPassKeys}) {
+        enable(k->separateBlock, false);  // a separate block of lines is never offered
+        enable(k->blockStart, on(k->separateBlock));
+        enable(k->blockEnd, on(k->separateBlock));
+        enable(k->directlyUnder, on(k->underRecord));
+        enable(k->afterHeading, on(k->underRecord));
+        enable(k->headingText, on(k->underRecord) && on(k->afterHeading));
+        enable(k->recordFilterText, on(k->recordFilter));
+        enable(k->endAtNumber, on(k->recordFilter));
+        enable(k->recordHeadingText, on(k->recordHeading));
+        enable(k->endAtRecord, on(k->recordHeading));
+        enable(k->lineFilterText, on(k->lineFilter));
+        enable(k->endAtOtherStart, on(k->lineFilter));
     }
     if (m_connect) {
         m_connect->setEnabled(m_workspace->tables().polaczEnabled());

@@ -35,7 +35,6 @@ public:
 
     UserPort *port() const { return m_port; }
     const CommandLine &commandLine() const { return m_commandLine; }
-    QString Cnf() const { return m_commandLine.cnf; }
     QString homeDir() const { return m_homeDir; }
     QString settingsPath() const { return m_settings.path(); }
     SettingsFile &settings() { return m_settings; }

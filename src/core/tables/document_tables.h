@@ -20,7 +20,6 @@ public:
 
     DocumentTable *table(TableKind kind);
     DocumentTable *tableByName(const QString &name);  // "mt_FAK_" … (letter case ignored)
-    void setUserPort(UserPort *port) { m_port = port; }
 
     int ZamIdx = 0;     // the last idx given to an order
     bool Deleting = false;  // a cascade deletion is removing lines
