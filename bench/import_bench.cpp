@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
         SilentPort port;
         Workspace ws(&port);
         ws.start({}, dir);
-        ImportDriver d(ws);
+        ImportDriver d(ws.context());
         QElapsedTimer t;
         t.start();
         if (!d.WczytajPlikImportu(QDir(dir).filePath(QStringLiteral("dane.txt"))))

@@ -1,6 +1,6 @@
 #include "cli_runner.h"
 
-#include "app/program_files.h"
+#include "base/program_files.h"
 
 #include "app/json_exchange.h"
 #include "app/workspace.h"

@@ -1,4 +1,4 @@
-#include "app/program_files.h"
+#include "base/program_files.h"
 #include "cli_runner.h"
 
 #include <QCoreApplication>

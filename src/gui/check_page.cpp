@@ -1,6 +1,6 @@
 #include "check_page.h"
 
-#include "app/user_port.h"
+#include "base/user_port.h"
 #include "app/workspace.h"
 #include "check/findings.h"
 #include "tables/display_text.h"

@@ -1,6 +1,6 @@
 #include "control_binder.h"
 
-#include "app/controls.h"
+#include "base/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

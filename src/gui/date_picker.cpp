@@ -1,7 +1,7 @@
 #include "date_picker.h"
 
-#include "app/controls.h"
-#include "app/user_port.h"
+#include "base/controls.h"
+#include "base/user_port.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>

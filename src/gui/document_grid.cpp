@@ -1,7 +1,7 @@
 #include "document_grid.h"
 
-#include "app/settings_file.h"
-#include "app/user_port.h"
+#include "base/settings_file.h"
+#include "base/user_port.h"
 #include "document_model.h"
 #include "tables/document_table.h"
 

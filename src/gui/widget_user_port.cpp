@@ -1,6 +1,6 @@
 #include "widget_user_port.h"
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
 #include <QAction>
 #include <QApplication>

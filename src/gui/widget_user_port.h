@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/user_port.h"
+#include "base/user_port.h"
 
 class QWidget;
 class SettingsFile;

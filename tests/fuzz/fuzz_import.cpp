@@ -5,7 +5,7 @@
 #include "app/workspace.h"
 #include "fuzz_support.h"
 #include "import/mapping_tables.h"
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 
 #include <QDir>
 #include <QFile>

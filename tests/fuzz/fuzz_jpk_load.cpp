@@ -2,7 +2,7 @@
 // written again as well-formed XML.
 #include "app/workspace.h"
 #include "fuzz_support.h"
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 
 #include <QDir>
 

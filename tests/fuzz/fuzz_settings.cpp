@@ -1,7 +1,7 @@
 // The settings-file reader: any bytes load, and what is written from them reads back to the
 // same file; the controls restore from it without harm.
-#include "app/controls.h"
-#include "app/settings_file.h"
+#include "base/controls.h"
+#include "base/settings_file.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)

@@ -4,7 +4,7 @@
 // program folder through it), a quiet user port that counts failures, a scratch folder, and
 // the check that stops a run when an invariant does not hold.
 
-#include "app/user_port.h"
+#include "base/user_port.h"
 
 #include <QByteArray>
 #include <QString>

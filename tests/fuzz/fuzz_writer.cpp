@@ -3,7 +3,7 @@
 #include "app/workspace.h"
 #include "fuzz_support.h"
 #include "jpk/jpk_template.h"
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 
 #include <QDir>
 

@@ -332,7 +332,7 @@ TEST(LineFilter, IsKeptBetweenRunsAndUsedByThePass)
     ws.maps().grid(MappingTables::FAK).setCell(3, 3, QStringLiteral("2"));
     ws.maps().grid(MappingTables::POS).setCell(3, 2, QStringLiteral("2"));
     home.write(QStringLiteral("f.txt"), "FAK;FV/1\nPOZ;A\nuwaga\nPOZ;B\n");
-    ImportDriver d(ws);
+    ImportDriver d(ws.context());
     ASSERT_TRUE(d.WczytajPlikImportu(home.file(QStringLiteral("f.txt"))));
     d.WczytajFaktury(0);
     EXPECT_EQ(ws.tables().mt_POZ_.storedCount(), 2);

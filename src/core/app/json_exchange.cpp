@@ -1,6 +1,6 @@
 #include "app/json_exchange.h"
 
-#include "app/safe_file.h"
+#include "base/safe_file.h"
 #include "app/workspace.h"
 
 #include <QFile>

@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 
-#include "app/user_port.h"
+#include "base/user_port.h"
+#include "base/busy.h"
 #include "check/check_report.h"
 #include "check/data_checks.h"
 #include "check/schema_findings.h"
@@ -17,6 +18,22 @@
 Workspace::Workspace(UserPort *port, QObject *parent)
     : QObject(parent), m_port(port), m_controls(this), m_tables(port, this), m_template(designTemplate())
 {
+    m_busy.changed = [this](bool busy) { emit busyChanged(busy); };
+}
+
+WorkContext Workspace::context()
+{
+    WorkContext c;
+    c.controls = &m_controls;
+    c.tables = &m_tables;
+    c.maps = &m_maps;
+    c.port = m_port;
+    c.busy = &m_busy;
+    c.homeDir = m_homeDir;
+    c.jpkTemplate = [this] { return m_template; };
+    c.validate = [this](const QString &path) { return WeryfikujPlikJPK(path); };
+    c.closing = [this] { return m_closing; };
+    return c;
 }
 
 void Workspace::setMemo_JPK(const QString &text)
@@ -29,15 +46,12 @@ void Workspace::setMemo_JPK(const QString &text)
 
 void Workspace::setBusy(bool busy)
 {
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    emit busyChanged(busy);
+    m_busy.set(busy);
 }
 
 bool Workspace::isEnabled(const QString &action) const
 {
-    if (m_busy)
+    if (m_busy.isBusy())
         return false;
     const Controls &c = m_controls;
     if (action == u"act_Importuj")
@@ -55,7 +69,7 @@ QString Workspace::disabledReason(const QString &action) const
 {
     if (isEnabled(action))
         return QString();
-    if (m_busy)
+    if (m_busy.isBusy())
         return QStringLiteral("Trwa import lub generowanie pliku JPK – polecenie będzie dostępne po jego zakończeniu.");
     const QString headerPage = QStringLiteral("„Ustawienia importu nagłówka”");
     const QString configPage = QStringLiteral("„Ogóle ustawienia pliku importu”");
@@ -81,7 +95,7 @@ QString Workspace::disabledReason(const QString &action) const
 
 bool Workspace::act_ImportujZAplikacjiExecute(const std::function<void(ExternalApp::Check)> &beforeMessage)
 {
-    return ExternalApp::act_ImportujZAplikacjiExecute(*this, beforeMessage) == ExternalApp::Check::Passed;
+    return ExternalApp::act_ImportujZAplikacjiExecute(context(), beforeMessage) == ExternalApp::Check::Passed;
 }
 
 QString Workspace::sumColumn(const QString &grid, const QString &field)
@@ -106,33 +120,31 @@ QString Workspace::sumColumn(const QString &grid, const QString &field)
 
 void Workspace::act_ImportujExecute(const QString &path)
 {
-    ImportDriver(*this).act_ImportujExecute(path);
+    ImportDriver(context()).act_ImportujExecute(path);
 }
 
 bool Workspace::Act_ImportNaglowekExecute(const QString &path)
 {
-    return ImportDriver(*this).Act_ImportNaglowekExecute(path);
+    return ImportDriver(context()).Act_ImportNaglowekExecute(path);
 }
 
 bool Workspace::Act_ImportujFakturyExecute(const QString &path)
 {
-    return ImportDriver(*this).Act_ImportujFakturyExecute(path);
+    return ImportDriver(context()).Act_ImportujFakturyExecute(path);
 }
 
 bool Workspace::act_ImportujZamowieniaExecute(const QString &path)
 {
-    return ImportDriver(*this).act_ImportujZamowieniaExecute(path);
+    return ImportDriver(context()).act_ImportujZamowieniaExecute(path);
 }
 
 bool Workspace::act_Generuj_JPKExecute()
 {
-    const bool wasBusy = m_busy;
-    setBusy(true);
-    JpkWriter writer(*this);
+    BusyScope busy(m_busy);
+    JpkWriter writer(context());
     if (now)
         writer.now = now;
     const JpkWriter::Outcome outcome = writer.generate();
-    setBusy(wasBusy);
     m_generateNoName = outcome == JpkWriter::Outcome::EmptyName;
     return outcome == JpkWriter::Outcome::Written;
 }
@@ -184,7 +196,7 @@ void Workspace::act_LoadFromJPKExecute()
 
 bool Workspace::loadJpk(const QString &path)
 {
-    JpkReader reader(*this);
+    JpkReader reader(context());
     return reader.load(path);
 }
 
@@ -264,24 +276,3 @@ QString Workspace::aboutText()
            + programVersion();
 }
 
-QStringList Workspace::headerFieldNames()
-{
-    return {QStringLiteral("DataOd"),      QStringLiteral("DataDo"),      QStringLiteral("KodUrzedu"),
-            QStringLiteral("NIP"),         QStringLiteral("PelnaNazwa"),  QStringLiteral("EUPLVATID"),
-            QStringLiteral("IMPLVATID"),   QStringLiteral("KodKraju"),    QStringLiteral("Wojewodztwo"),
-            QStringLiteral("Powiat"),      QStringLiteral("Gmina"),       QStringLiteral("Ulica"),
-            QStringLiteral("NrDomu"),      QStringLiteral("NrLokalu"),    QStringLiteral("Miejscowosc"),
-            QStringLiteral("KodPocztowy"), QStringLiteral("DataWytworzeniaJPK")};
-}
-
-QString Workspace::headerControlKey(const QString &name)
-{
-    for (const QString &field : headerFieldNames()) {
-        if (field.compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        if (field == u"DataOd" || field == u"DataDo")
-            return QStringLiteral("ed_") + field + QStringLiteral("_Date");
-        return QStringLiteral("ed_") + field + QStringLiteral("_Text");
-    }
-    return QString();
-}

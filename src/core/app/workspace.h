@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/command_line.h"
-#include "app/controls.h"
-#include "app/settings_file.h"
+#include "base/controls.h"
+#include "base/settings_file.h"
+#include "base/busy.h"
+#include "base/work_context.h"
 #include "check/findings.h"
 #include "import/external_app.h"
 #include "import/mapping_tables.h"
@@ -34,6 +36,8 @@ public:
     bool writeSettingsFile(QString *error = nullptr);
 
     UserPort *port() const { return m_port; }
+    // What the workers it runs are given (the import, the writer, the reader, the application).
+    WorkContext context();
     const CommandLine &commandLine() const { return m_commandLine; }
     QString homeDir() const { return m_homeDir; }
     QString settingsPath() const { return m_settings.path(); }
@@ -62,7 +66,7 @@ public:
     // Why an import command is not offered now, naming the option that offers it and its
     // page; empty while it is offered.
     QString disabledReason(const QString &action) const;
-    bool isBusy() const { return m_busy; }
+    bool isBusy() const { return m_busy.isBusy(); }
     void setBusy(bool busy);
 
     // The JPK template of the page "Schemat XML" (Memo_JPK); edits are not stored.
@@ -99,8 +103,8 @@ public:
     static QString sectionName() { return QStringLiteral("Form_ImportJPK"); }
 
     // The header fields of page 1 by their JPK names (DataOd, NIP, KodKraju, …).
-    static QStringList headerFieldNames();
-    static QString headerControlKey(const QString &name);  // "ed_NIP_Text", "ed_DataOd_Date"; empty if none
+    static QStringList headerFieldNames() { return Controls::headerFieldNames(); }
+    static QString headerControlKey(const QString &name) { return Controls::headerControlKey(name); }
 
     // Hooks of the window, called while storing: window placement and grid layouts.
     std::function<void(SettingsFile &)> storeWindowPlacement;
@@ -123,6 +127,6 @@ private:
     QString m_template;
     CheckResult m_lastCheck;
     bool m_generateNoName = false;
-    bool m_busy = false;
+    BusyState m_busy;
     bool m_closing = false;
 };

@@ -1,6 +1,6 @@
 #include "check/check_report.h"
 
-#include "app/safe_file.h"
+#include "base/safe_file.h"
 #include "tables/display_text.h"
 
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 #include "check/data_checks.h"
 
-#include "app/user_port.h"
+#include "base/user_port.h"
 #include "tables/display_text.h"
 #include "tables/document_tables.h"
 

@@ -1,8 +1,8 @@
 #include "check/schema_findings.h"
 
-#include "app/program_files.h"
-#include "app/user_port.h"
-#include "jpk/xml_services.h"
+#include "base/program_files.h"
+#include "base/user_port.h"
+#include "base/xml_services.h"
 #include "validate/validator.h"
 
 #include <QFile>

@@ -1,7 +1,8 @@
 #include "import/external_app.h"
 
-#include "app/user_port.h"
-#include "app/workspace.h"
+#include "base/user_port.h"
+#include "base/controls.h"
+#include "base/busy.h"
 #include "import/import_driver.h"
 
 #include <QFileInfo>
@@ -146,7 +147,7 @@ bool formatArguments(const QString &templ, const QStringList &args, QStringList 
     return true;
 }
 
-bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QStringList &arguments)
+bool UruchomIPoczekaj(const WorkContext &workspace, const QString &program, const QStringList &arguments)
 {
     // The application is the user's own: started detached, it lives on if the window closes
     // while waiting; only the waiting stops.
@@ -155,24 +156,24 @@ bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QStrin
     process.setArguments(arguments);
     qint64 pid = 0;
     if (!process.startDetached(&pid)) {
-        workspace.port()->info(applicationTitle(), process.errorString());
+        workspace.port->info(applicationTitle(), process.errorString());
         return false;
     }
     // the window keeps working while the application runs
     QElapsedTimer pause;
-    while (stillRunning(pid) && !workspace.isClosing()) {
-        workspace.port()->processEvents();
+    while (stillRunning(pid) && !(workspace.closing && workspace.closing())) {
+        workspace.port->processEvents();
         pause.start();
-        while (pause.elapsed() < 20 && !workspace.isClosing())
+        while (pause.elapsed() < 20 && !(workspace.closing && workspace.closing()))
             QThread::msleep(5);
     }
     return true;
 }
 
-Check act_ImportujZAplikacjiExecute(Workspace &workspace, const std::function<void(Check)> &beforeMessage)
+Check act_ImportujZAplikacjiExecute(const WorkContext &workspace, const std::function<void(Check)> &beforeMessage)
 {
-    const Controls &c = workspace.controls();
-    UserPort *port = workspace.port();
+    const Controls &c = (*workspace.controls);
+    UserPort *port = workspace.port;
     const QString program = c.text(QStringLiteral("fn_Imp_Aplikacja_FileName"));
     // a relative path is resolved once, here, and the file that was checked is the one started
     const QString resolved = program.isEmpty() ? QString() : QFileInfo(program).absoluteFilePath();
@@ -198,8 +199,7 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace, const std::function<vo
             return t.check;
         }
     }
-    const bool wasBusy = workspace.isBusy();
-    workspace.setBusy(true);
+    BusyScope busy(*workspace.busy);
     const int format = c.itemIndex(QStringLiteral("cb_data_ItemIndex"));
     QStringList arguments;
     QString error;
@@ -207,7 +207,6 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace, const std::function<vo
                          {DataDlaAplikacji(c.date(QStringLiteral("ed_DataOd_Date")), format),
                           DataDlaAplikacji(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange},
                          &arguments, &error)) {
-        workspace.setBusy(wasBusy);
         port->failure(applicationTitle(), QStringLiteral("Błąd wywołania polecenia %1,\r\n%2").arg(program, error));
         return Check::Passed;
     }
@@ -215,7 +214,6 @@ Check act_ImportujZAplikacjiExecute(Workspace &workspace, const std::function<vo
     ImportDriver driver(workspace);
     if (driver.WczytajPlikImportu(exchange))
         driver.ImportujWspolnyPlik();
-    workspace.setBusy(wasBusy);
     return Check::Passed;
 }
 

@@ -5,7 +5,8 @@
 #include <QStringList>
 #include <functional>
 
-class Workspace;
+#include "base/work_context.h"
+
 
 // Import through the user's own application: it is started with the period and the name
 // of the exchange file, waited for, and its exchange file is imported as a common file.
@@ -29,10 +30,10 @@ enum class Check { Passed, Application, ApplicationMissing, ExchangeFile, DateFr
 // act_ImportujZAplikacjiExecute. Returns the failed check (its message shown) or Passed.
 // beforeMessage runs when a check fails, before its message: the window beeps, shows the
 // page and focuses the field there.
-Check act_ImportujZAplikacjiExecute(Workspace &workspace, const std::function<void(Check)> &beforeMessage = {});
+Check act_ImportujZAplikacjiExecute(const WorkContext &context, const std::function<void(Check)> &beforeMessage = {});
 
 // UruchomIPoczekaj: starts the program without a shell and lets events run until it ends or
 // the workspace closes; closing stops the waiting, not the program.
-bool UruchomIPoczekaj(Workspace &workspace, const QString &program, const QStringList &arguments);
+bool UruchomIPoczekaj(const WorkContext &context, const QString &program, const QStringList &arguments);
 
 } // namespace ExternalApp

@@ -1,7 +1,10 @@
 #include "import/import_driver.h"
 
-#include "app/user_port.h"
-#include "app/workspace.h"
+#include "base/user_port.h"
+#include "base/controls.h"
+#include "base/busy.h"
+#include "import/mapping_tables.h"
+#include "tables/document_tables.h"
 #include "import/record_resolver.h"
 
 #include <QHash>
@@ -13,18 +16,6 @@ bool beginsWith(QStringView line, const QString &prefix)
     // an empty prefix is never found
     return !prefix.isEmpty() && line.startsWith(prefix);
 }
-
-// Keeps the workspace marked busy while an import runs, so no other import or JPK command starts.
-class BusyScope
-{
-public:
-    explicit BusyScope(Workspace &ws) : m_ws(ws), m_was(ws.isBusy()) { ws.setBusy(true); }
-    ~BusyScope() { m_ws.setBusy(m_was); }
-
-private:
-    Workspace &m_ws;
-    bool m_was;
-};
 
 } // namespace
 
@@ -51,11 +42,11 @@ struct ImportDriver::Pass
     QString failed;
 };
 
-ImportDriver::ImportDriver(Workspace &workspace) : m_ws(workspace), m_port(workspace.port()) {}
+ImportDriver::ImportDriver(const WorkContext &context) : m_ws(context), m_port(context.port) {}
 
 bool ImportDriver::WczytajPlikImportu(const QString &path)
 {
-    const Controls &c = m_ws.controls();
+    const Controls &c = (*m_ws.controls);
     const int page = c.itemIndex(QStringLiteral("cb_PL_ItemIndex"));
     const LineList::CodePage codePage = page == 1   ? LineList::CodePage::Utf8
                                         : page == 2 ? LineList::CodePage::Ibm852
@@ -91,14 +82,14 @@ bool ImportDriver::WskazPlikImportu(const QString &what, const QString &path)
 
 void ImportDriver::act_ImportujExecute(const QString &path)
 {
-    BusyScope busy(m_ws);
+    BusyScope busy(*m_ws.busy);
     if (WskazPlikImportu(QStringLiteral("Pobrania danych dla Nagłowka i FAKTUR"), path))
         ImportujWspolnyPlik();
 }
 
 bool ImportDriver::Act_ImportNaglowekExecute(const QString &path)
 {
-    BusyScope busy(m_ws);
+    BusyScope busy(*m_ws.busy);
     if (!WskazPlikImportu(QStringLiteral("NAGŁÓWEK"), path))
         return false;
     bool ok = false;
@@ -118,7 +109,7 @@ bool ImportDriver::Act_ImportNaglowekExecute(const QString &path)
 bool ImportDriver::importSeparateFile(const QString &what, const QString &path, bool (ImportDriver::*pass)(int),
                                       const QString &done, const QString &failed)
 {
-    BusyScope busy(m_ws);
+    BusyScope busy(*m_ws.busy);
     if (!WskazPlikImportu(what, path))
         return false;
     const bool ok = (this->*pass)(0);
@@ -146,7 +137,7 @@ bool ImportDriver::act_ImportujZamowieniaExecute(const QString &path)
 
 void ImportDriver::ImportujWspolnyPlik()
 {
-    const Controls &c = m_ws.controls();
+    const Controls &c = (*m_ws.controls);
     if (!c.isCommonFile()) {
         m_lines.clear();
         return;
@@ -205,7 +196,7 @@ void ImportDriver::ImportujWspolnyPlik()
 
 bool ImportDriver::ImportujNaglowek(int start)
 {
-    const Controls &c = m_ws.controls();
+    const Controls &c = (*m_ws.controls);
     if (c.checked(QStringLiteral("rb_nag_kolumny_Checked"))) {
         const QString end = c.text(QStringLiteral("edx_Nag_Koniec_Text"));
         const QChar separator = ImportFormat::fromControls(c).separator;
@@ -224,11 +215,11 @@ bool ImportDriver::ImportujNaglowek(int start)
 
 bool ImportDriver::ImportujWierszNaglowka(const QString &text)
 {
-    Controls &c = m_ws.controls();
+    Controls &c = (*m_ws.controls);
     const ImportFormat format = ImportFormat::fromControls(c);
     tcsvParser parser;
     parser.Init(text, format.separator, format.decimal, format.dateFormat, true);
-    const MappingGrid &map = m_ws.maps().grid(MappingTables::NAG);
+    const MappingGrid &map = (*m_ws.maps).grid(MappingTables::NAG);
     try {
         for (int r = 1; r < map.rowCount(); ++r) {
             const QString name = map.cell(0, r);
@@ -238,7 +229,7 @@ bool ImportDriver::ImportujWierszNaglowka(const QString &text)
             const QString defaultText = map.cell(2, r);
             if (name.isEmpty() || name.compare(QStringLiteral("DataWytworzeniaJPK"), Qt::CaseInsensitive) == 0)
                 continue;
-            const QString key = Workspace::headerControlKey(name);
+            const QString key = Controls::headerControlKey(name);
             if (key.isEmpty())
                 continue;
             const bool dateField = key.endsWith(QStringLiteral("_Date"));
@@ -263,7 +254,7 @@ bool ImportDriver::ImportujWierszNaglowka(const QString &text)
 
 bool ImportDriver::WczytajFaktury(int start)
 {
-    DocumentTables &t = m_ws.tables();
+    DocumentTables &t = (*m_ws.tables);
     const Pass pass{&t.mt_FAK_, &t.mt_POZ_, MappingTables::FAK, MappingTables::POS, QStringLiteral("faktur"),
                     QStringLiteral("pozycji faktur"), "chb_FAK_append_Checked", "chb_FAK_OdDrugiegoWiersza_Checked",
                     "chb_FAK_Naglowek_Checked", "ed_FAK_Naglowek_Text", "chb_FAK_BeginIf_Checked", "ed_FAK_BeginIf_Text",
@@ -277,7 +268,7 @@ bool ImportDriver::WczytajFaktury(int start)
 
 bool ImportDriver::WczytajZamowienia(int start)
 {
-    DocumentTables &t = m_ws.tables();
+    DocumentTables &t = (*m_ws.tables);
     const Pass pass{&t.mt_ZAM_, &t.mt_ZPOZ_, MappingTables::ZAM, MappingTables::ZPOS, QStringLiteral("zamówień"),
                     QStringLiteral("pozycji zamówien"), "chb_ZAM_append_Checked", "chb_ZAM_OdDrugiegoWiersza_Checked",
                     "chb_ZAM_Naglowek_Checked", "ed_ZAM_Naglowek_Text", "chb_ZAM_BeginIf_Checked", "ed_ZAM_BeginIf_Text",
@@ -291,7 +282,7 @@ bool ImportDriver::WczytajZamowienia(int start)
 
 bool ImportDriver::runPass(const Pass &p, int start)
 {
-    const Controls &c = m_ws.controls();
+    const Controls &c = (*m_ws.controls);
     // option keys are looked up once; their values are read afresh at every line
     QHash<const char *, int> positions;
     auto position = [&](const char *key) {
@@ -302,8 +293,8 @@ bool ImportDriver::runPass(const Pass &p, int start)
     };
     auto on = [&](const char *key) { return c.valueAt(position(key)).toBool(); };
     auto text = [&](const char *key) { return c.valueAt(position(key)).toString(); };
-    DocumentTables &t = m_ws.tables();
-    MappingTables &maps = m_ws.maps();
+    DocumentTables &t = (*m_ws.tables);
+    MappingTables &maps = (*m_ws.maps);
     RecordResolver rows(maps.grid(p.rowMap), *p.table, p.rowKind, maps.grid(MappingTables::DEF), m_port);
     RecordResolver lines(maps.grid(p.lineMap), *p.lineTable, p.lineKind, maps.grid(MappingTables::DEF), m_port);
     const int n = m_lines.count();

@@ -4,7 +4,8 @@
 
 #include <QString>
 
-class Workspace;
+#include "base/work_context.h"
+
 class UserPort;
 
 // The import commands: reading an input file into the line list, the common file with its
@@ -12,7 +13,7 @@ class UserPort;
 class ImportDriver
 {
 public:
-    explicit ImportDriver(Workspace &workspace);
+    explicit ImportDriver(const WorkContext &context);
 
     // "Importuj Dane", "Importuj Naglowek", "Importuj Faktury", "Importuj zamówienia"; with a
     // path the file dialog is skipped.
@@ -38,7 +39,7 @@ private:
     bool importSeparateFile(const QString &what, const QString &path, bool (ImportDriver::*pass)(int),
                             const QString &done, const QString &failed);
 
-    Workspace &m_ws;
+    WorkContext m_ws;
     UserPort *m_port;
     LineList m_lines;
 };

@@ -1,6 +1,6 @@
 #include "import/import_format.h"
 
-#include "app/controls.h"
+#include "base/controls.h"
 #include "import/sep_parser.h"
 #include "tables/document_table.h"
 

@@ -1,6 +1,6 @@
 #include "import/mapping_grid.h"
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 #include "tables/document_table.h"
 
 #include <QStringDecoder>

@@ -1,8 +1,8 @@
 #include "import/mapping_tables.h"
 
-#include "app/safe_file.h"
-#include "app/settings_file.h"
-#include "app/user_port.h"
+#include "base/safe_file.h"
+#include "base/settings_file.h"
+#include "base/user_port.h"
 #include "tables/document_tables.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "import/record_resolver.h"
 
-#include "app/user_port.h"
+#include "base/user_port.h"
 #include "import/mapping_grid.h"
 #include "tables/document_table.h"
 

@@ -1,10 +1,11 @@
 #include "jpk/jpk_reader.h"
 
-#include "app/settings_file.h"
-#include "app/user_port.h"
-#include "app/workspace.h"
+#include "base/settings_file.h"
+#include "base/user_port.h"
+#include "base/controls.h"
+#include "tables/document_tables.h"
 #include "jpk/mn_xml.h"
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -130,7 +131,7 @@ const QString kRecordKinds[3] = {QStringLiteral("Faktura"), QStringLiteral("Fakt
 
 } // namespace
 
-JpkReader::JpkReader(Workspace &workspace) : m_ws(workspace), m_port(workspace.port()) {}
+JpkReader::JpkReader(const WorkContext &context) : m_ws(context), m_port(context.port) {}
 
 bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table)
 {
@@ -232,7 +233,7 @@ bool JpkReader::readHeader(const QString &path, int *version)
         }
     }
     xmlNode *naglowek = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Naglowek"), false);
-    Controls &c = m_ws.controls();
+    Controls &c = (*m_ws.controls);
     *version = 4;
     if (naglowek) {
         if (xmlNode *kod = mnXML::FindNodeOrReport(m_port, naglowek, QStringLiteral("KodFormularza"), false)) {
@@ -290,7 +291,7 @@ bool JpkReader::readHeader(const QString &path, int *version)
 
 void JpkReader::readRecord(int kind, xmlNode *node)
 {
-    DocumentTables &t = m_ws.tables();
+    DocumentTables &t = (*m_ws.tables);
     auto store = [this](const xmlNode *child, DocumentTable &table) {
         if (!UstawPoleZWezla(child, table, fieldOf(child, table, int(table.kind()))))
             ++m_cut;
@@ -431,8 +432,8 @@ bool JpkReader::load(const QString &path)
         m_port->setBusy(false);
         return false;
     }
-    DocumentTables &t = m_ws.tables();
-    if (!m_ws.controls().checked(QStringLiteral("chb_FAK_append_Checked"))) {
+    DocumentTables &t = (*m_ws.tables);
+    if (!(*m_ws.controls).checked(QStringLiteral("chb_FAK_append_Checked"))) {
         t.mt_FAK_.empty();
         t.mt_POZ_.empty();
         t.mt_ZAM_.empty();

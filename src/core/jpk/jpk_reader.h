@@ -1,12 +1,13 @@
 #pragma once
 
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 
 #include <QString>
 #include <libxml/tree.h>
 #include <unordered_map>
 
-class Workspace;
+#include "base/work_context.h"
+
 class UserPort;
 class DocumentTable;
 
@@ -16,7 +17,7 @@ class DocumentTable;
 class JpkReader
 {
 public:
-    explicit JpkReader(Workspace &workspace);
+    explicit JpkReader(const WorkContext &context);
 
     // Returns whether anything was loaded.
     bool load(const QString &path);
@@ -35,7 +36,7 @@ private:
     // name is the same pointer and is looked up once.
     int fieldOf(const xmlNode *child, DocumentTable &table, int cache);
 
-    Workspace &m_ws;
+    WorkContext m_ws;
     UserPort *m_port;
     int m_version = 4;
     int m_invoices = 0;

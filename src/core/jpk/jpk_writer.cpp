@@ -1,11 +1,12 @@
 #include "jpk/jpk_writer.h"
 
-#include "app/safe_file.h"
-#include "app/text_codec.h"
-#include "app/user_port.h"
-#include "app/workspace.h"
+#include "base/safe_file.h"
+#include "base/text_codec.h"
+#include "base/user_port.h"
+#include "base/controls.h"
+#include "tables/document_tables.h"
 #include "jpk/mn_xml.h"
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 
 #include <QDir>
 #include <algorithm>
@@ -125,7 +126,7 @@ bool writeAll(SafeFile &file, const QByteArray &bytes)
 
 } // namespace
 
-JpkWriter::JpkWriter(Workspace &workspace) : m_ws(workspace), m_port(workspace.port()) {}
+JpkWriter::JpkWriter(const WorkContext &context) : m_ws(context), m_port(context.port) {}
 
 QString JpkWriter::timestampText(const QDateTime &when)
 {
@@ -230,7 +231,7 @@ void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const Docu
 
 bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
 {
-    const Controls &c = m_ws.controls();
+    const Controls &c = (*m_ws.controls);
     auto text = [&](const char *key) { return c.text(QString::fromLatin1(key)); };
     xmlNode *naglowek = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Naglowek"), false);
     if (!naglowek)
@@ -267,7 +268,7 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
 
 JpkWriter::Outcome JpkWriter::generate()
 {
-    Controls &c = m_ws.controls();
+    Controls &c = (*m_ws.controls);
     const QString name = c.text(QStringLiteral("fn_JPK_Text"));
     if (name.isEmpty())
         return Outcome::EmptyName;
@@ -280,7 +281,7 @@ JpkWriter::Outcome JpkWriter::generate()
         return Outcome::Declined;
 
     XmlError parseError;
-    XmlDocPtr doc = Xml::parseText(m_ws.Memo_JPK(), &parseError);
+    XmlDocPtr doc = Xml::parseText(m_ws.jpkTemplate(), &parseError);
     if (!doc) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + parseError.reason
                                                 + QStringLiteral("\r\nLine: ") + QString::number(parseError.line));
@@ -289,7 +290,7 @@ JpkWriter::Outcome JpkWriter::generate()
     xmlFree(const_cast<xmlChar *>(doc->encoding));
     doc->encoding = xmlStrdup(reinterpret_cast<const xmlChar *>("UTF-8"));
 
-    DocumentTables &t = m_ws.tables();
+    DocumentTables &t = (*m_ws.tables);
     std::vector<Stream> streams;
     t.lineLinkOff();
     t.suspendViews();
@@ -314,7 +315,7 @@ JpkWriter::Outcome JpkWriter::generate()
                                                         "pozostałe znaki tych wartości zapisano bez zmian.")
                                              .arg(m_cleaned));
     if (c.checked(QStringLiteral("chb_Weryfikuj_Checked")))
-        m_ws.WeryfikujPlikJPK(fileName);
+        m_ws.validate(fileName);
     else
         m_port->info(applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \r") + fileName);
     return Outcome::Written;
@@ -322,8 +323,8 @@ JpkWriter::Outcome JpkWriter::generate()
 
 JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, std::vector<Stream> &streams)
 {
-    Controls &c = m_ws.controls();
-    DocumentTables &t = m_ws.tables();
+    Controls &c = (*m_ws.controls);
+    DocumentTables &t = (*m_ws.tables);
     const QString created = timestampText(now());
     c.setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"), created);
     xmlNode *root = xmlDocGetRootElement(doc);

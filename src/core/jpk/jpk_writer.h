@@ -8,7 +8,8 @@
 #include <vector>
 #include <libxml/tree.h>
 
-class Workspace;
+#include "base/work_context.h"
+
 class UserPort;
 
 // "Generuj JPK": the template filled from the header fields and the four tables. The header
@@ -19,7 +20,7 @@ class JpkWriter
 public:
     enum class Outcome { Written, EmptyName, Declined, Failed };
 
-    explicit JpkWriter(Workspace &workspace);
+    explicit JpkWriter(const WorkContext &context);
 
     // The clock of DataWytworzeniaJPK (tests fix it).
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
@@ -51,7 +52,7 @@ private:
     struct Stream;
     Outcome fillAndSave(xmlDoc *doc, const QString &fileName, std::vector<Stream> &streams);
 
-    Workspace &m_ws;
+    WorkContext m_ws;
     UserPort *m_port;
     QString m_file;
     int m_cleaned = 0;  // values that lost characters XML 1.0 forbids

@@ -1,6 +1,6 @@
 #include "tables/column_sum.h"
 
-#include "app/user_port.h"
+#include "base/user_port.h"
 #include "tables/display_text.h"
 #include "tables/document_table.h"
 

@@ -1,6 +1,6 @@
 #include "tables/display_text.h"
 
-#include "jpk/mn_xml.h"
+#include "base/number_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,7 +11,7 @@ QString number(double value, int decimals, bool grouped, const QLocale &locale)
 {
     if (!std::isfinite(value))
         return QString();
-    const QString fixed = mnXML::FloatText(value, decimals);
+    const QString fixed = NumberText::fixed(value, decimals);
     const bool negative = fixed.startsWith(u'-');
     const QString digits = negative ? fixed.mid(1) : fixed;
     const qsizetype point = digits.indexOf(u'.');

@@ -1,6 +1,6 @@
 #include "tables/document_tables.h"
 
-#include "app/user_port.h"
+#include "base/user_port.h"
 
 DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     : QObject(parent), mt_FAK_(TableKind::FAK), mt_POZ_(TableKind::POZ), mt_ZAM_(TableKind::ZAM),

@@ -1,8 +1,8 @@
 #include "validate/schema_download.h"
 
-#include "app/safe_file.h"
-#include "app/user_port.h"
-#include "jpk/xml_services.h"
+#include "base/safe_file.h"
+#include "base/user_port.h"
+#include "base/xml_services.h"
 #include "validate/schema_locator.h"
 
 #include <QDir>

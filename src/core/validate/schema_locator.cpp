@@ -1,7 +1,7 @@
 #include "validate/schema_locator.h"
 
-#include "app/safe_file.h"
-#include "jpk/xml_services.h"
+#include "base/safe_file.h"
+#include "base/xml_services.h"
 
 #include <QDir>
 #include <QFile>

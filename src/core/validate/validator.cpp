@@ -1,9 +1,9 @@
 #include "validate/validator.h"
 
-#include "app/program_files.h"
-#include "app/safe_file.h"
-#include "app/user_port.h"
-#include "jpk/xml_services.h"
+#include "base/program_files.h"
+#include "base/safe_file.h"
+#include "base/user_port.h"
+#include "base/xml_services.h"
 #include "validate/schema_locator.h"
 
 #include <QDir>

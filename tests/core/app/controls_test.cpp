@@ -1,5 +1,5 @@
-#include "app/controls.h"
-#include "app/settings_file.h"
+#include "base/controls.h"
+#include "base/settings_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "support/temp_home.h"
 
 #include <QFile>

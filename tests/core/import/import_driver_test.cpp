@@ -39,7 +39,7 @@ protected:
     // Runs the invoice pass over a separate file; returns "number:line names|…".
     QString invoices(const QString &text, bool *ok = nullptr)
     {
-        ImportDriver d(ws);
+        ImportDriver d(ws.context());
         EXPECT_TRUE(d.WczytajPlikImportu(file(text)));
         const bool result = d.WczytajFaktury(0);
         if (ok)
@@ -142,7 +142,7 @@ TEST_F(Import, LayoutOptions)
         w.controls().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), 2);
         for (const QString &s : cs.settings)
             ASSERT_TRUE(w.controls().setFromText(s.section(u'=', 0, 0), s.section(u'=', 1)));
-        ImportDriver d(w);
+        ImportDriver d(w.context());
         ASSERT_TRUE(d.WczytajPlikImportu(file(QString::fromUtf8(cs.text))));
         d.WczytajFaktury(0);
         QStringList out;
@@ -187,7 +187,7 @@ TEST_F(Import, CommonFileBlocks)
                                         "[Faktury]\nFAK;FV/1\nPOZ;A\n[Faktury_Koniec]\n"
                                         "[Faktury]\nFAK;FV/2\n\n[Faktury_Koniec]\n"
                                         "[Zamowienia]\nZAM;Z/1\nPOZ;z1\nPOZ;z2\n\n[Zamowienia_Koniec]\n");
-    ImportDriver d(ws);
+    ImportDriver d(ws.context());
     ASSERT_TRUE(d.WczytajPlikImportu(file(text)));
     d.ImportujWspolnyPlik();
     // the end marker right after a line row is taken as a line row under "pusta linia"
@@ -200,7 +200,7 @@ TEST_F(Import, CommonFileBlocks)
     c().setChecked(QStringLiteral("chb_FAK_append_Checked"), true);
     c().setChecked(QStringLiteral("chb_ZAL_NieImportuj_Checked"), true);
     t().mt_FAK_.empty();
-    ImportDriver again(ws);
+    ImportDriver again(ws.context());
     ASSERT_TRUE(again.WczytajPlikImportu(file(text)));
     again.ImportujWspolnyPlik();
     EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
@@ -227,7 +227,7 @@ TEST_F(Import, CommonFileMessages)
     for (const Case &cs : cases) {
         port.messages.clear();
         t().mt_FAK_.empty();
-        ImportDriver d(ws);
+        ImportDriver d(ws.context());
         ASSERT_TRUE(d.WczytajPlikImportu(file(QString::fromUtf8(cs.text))));
         d.ImportujWspolnyPlik();
         if (cs.messages.isEmpty()) {
@@ -243,7 +243,7 @@ TEST_F(Import, CommonFileMessages)
 
 TEST_F(Import, HeaderLayouts)
 {
-    ImportDriver d(ws);
+    ImportDriver d(ws.context());
     // column layout without its end marker: every line is a field
     c().setChecked(QStringLiteral("rb_nag_kolumny_Checked"), true);
     ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("01-08-2023\n31-08-2023\n1471\n5261040828\nŁąka"))));
@@ -287,7 +287,7 @@ TEST_F(Import, HeaderLayouts)
 
 TEST_F(Import, ReadingFiles)
 {
-    ImportDriver d(ws);
+    ImportDriver d(ws.context());
     // code pages
     c().setItemIndex(QStringLiteral("cb_PL_ItemIndex"), 1);
     home.write(QStringLiteral("utf8.txt"), QByteArray("\xEF\xBB\xBF") + QStringLiteral("Żółw\r\nb\rc\n").toUtf8());

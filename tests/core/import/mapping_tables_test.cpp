@@ -1,4 +1,4 @@
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 #include "app/workspace.h"
 #include "import/mapping_tables.h"
 #include "support/recording_port.h"

@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "base/controls.h"
 #include "import/mapping_grid.h"
 #include "import/record_resolver.h"
 #include "support/recording_port.h"

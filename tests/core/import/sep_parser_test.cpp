@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "base/controls.h"
 #include "import/import_format.h"
 #include "import/sep_parser.h"
 #include "support/recording_port.h"

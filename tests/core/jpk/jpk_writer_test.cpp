@@ -3,7 +3,7 @@
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
 #include "jpk/mn_xml.h"
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
 
@@ -23,7 +23,7 @@ const QDateTime kNow(QDate(2023, 8, 25), QTime(14, 5, 9));
 // whole. The streaming writer must produce the same bytes.
 QByteArray referenceDocument(Workspace &ws)
 {
-    JpkWriter writer(ws);
+    JpkWriter writer(ws.context());
     XmlError error;
     XmlDocPtr doc = Xml::parseText(ws.Memo_JPK(), &error);
     if (!doc)

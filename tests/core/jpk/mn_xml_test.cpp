@@ -1,6 +1,6 @@
-#include "app/controls.h"
+#include "base/controls.h"
 #include "jpk/mn_xml.h"
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 #include "support/recording_port.h"
 
 #include <libxml/tree.h>

@@ -1,7 +1,7 @@
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
-#include "app/safe_file.h"
-#include "app/text_codec.h"
+#include "base/safe_file.h"
+#include "base/text_codec.h"
 
 #include <QFile>
 #include <QStringDecoder>

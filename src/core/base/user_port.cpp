@@ -1,4 +1,4 @@
-#include "app/user_port.h"
+#include "base/user_port.h"
 
 UserPort::~UserPort() = default;
 

@@ -1,6 +1,6 @@
-#include "jpk/xml_services.h"
+#include "base/xml_services.h"
 
-#include "app/text_codec.h"
+#include "base/text_codec.h"
 
 #include <QFile>
 #include <QList>

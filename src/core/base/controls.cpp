@@ -1,6 +1,6 @@
-#include "app/controls.h"
+#include "base/controls.h"
 
-#include "app/settings_file.h"
+#include "base/settings_file.h"
 
 QDate zeroDate()
 {
@@ -341,4 +341,26 @@ void Controls::store(SettingsFile &file, const QString &section) const
             break;
         }
     }
+}
+
+QStringList Controls::headerFieldNames()
+{
+    return {QStringLiteral("DataOd"),      QStringLiteral("DataDo"),      QStringLiteral("KodUrzedu"),
+            QStringLiteral("NIP"),         QStringLiteral("PelnaNazwa"),  QStringLiteral("EUPLVATID"),
+            QStringLiteral("IMPLVATID"),   QStringLiteral("KodKraju"),    QStringLiteral("Wojewodztwo"),
+            QStringLiteral("Powiat"),      QStringLiteral("Gmina"),       QStringLiteral("Ulica"),
+            QStringLiteral("NrDomu"),      QStringLiteral("NrLokalu"),    QStringLiteral("Miejscowosc"),
+            QStringLiteral("KodPocztowy"), QStringLiteral("DataWytworzeniaJPK")};
+}
+
+QString Controls::headerControlKey(const QString &name)
+{
+    for (const QString &field : headerFieldNames()) {
+        if (field.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (field == u"DataOd" || field == u"DataDo")
+            return QStringLiteral("ed_") + field + QStringLiteral("_Date");
+        return QStringLiteral("ed_") + field + QStringLiteral("_Text");
+    }
+    return QString();
 }

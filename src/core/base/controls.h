@@ -19,6 +19,11 @@ class Controls : public QObject
 {
     Q_OBJECT
 public:
+    // The header fields of page 1 by their JPK names (DataOd, NIP, KodKraju, …), and the key of
+    // each ("ed_NIP_Text", "ed_DataOd_Date"; empty if none; letter case ignored).
+    static QStringList headerFieldNames();
+    static QString headerControlKey(const QString &name);
+
     enum class Kind { Text, Checked, ItemIndex, Page, Date };
     struct Def
     {
