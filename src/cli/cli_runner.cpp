@@ -1,13 +1,12 @@
 #include "cli_runner.h"
 
-#include "base/program_files.h"
+#include "console_port.h"
 
-#include "app/json_exchange.h"
 #include "app/workspace.h"
+#include "base/program_files.h"
 #include "check/findings.h"
 #include "import/mapping_tables.h"
 #include "validate/schema_download.h"
-#include "console_port.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -83,7 +82,7 @@ Handler mapStep(bool load)
             return QStringLiteral("no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
                 .arg(args.at(0));
         const auto k = MappingTables::Kind(kind);
-        const bool ok = load ? ws.maps().loadFile(k, args.at(1), ws.port()) : ws.maps().saveFile(k, args.at(1), ws.port());
+        const bool ok = load ? ws.loadMap(k, args.at(1)) : ws.saveMap(k, args.at(1));
         return ok ? QString() : QStringLiteral("%1 failed").arg(args.at(1));
     };
 }
@@ -109,9 +108,9 @@ const std::vector<StepDef> &steps()
              return ws.controls().setFromText(arg.left(eq), arg.mid(eq + 1), &error) ? QString() : error;
          }},
         {"import-json", 1, 1, "import-json FILE", "append the header fields and records of a JSON file to the tables",
-         [](Workspace &ws, const QStringList &args) { return JsonExchange::importFile(ws, args.at(0)); }},
+         [](Workspace &ws, const QStringList &args) { return ws.importJson(args.at(0)); }},
         {"export-json", 1, 1, "export-json FILE", "write the header fields and all records of the four tables as JSON",
-         [](Workspace &ws, const QStringList &args) { return JsonExchange::exportFile(ws, args.at(0)); }},
+         [](Workspace &ws, const QStringList &args) { return ws.exportJson(args.at(0)); }},
         {"generate", 0, 1, "generate [FILE]", "write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name",
          [](Workspace &ws, const QStringList &args) -> QString {
              if (!args.isEmpty())
@@ -141,7 +140,7 @@ const std::vector<StepDef> &steps()
          [](Workspace &ws, const QStringList &) -> QString {
              ConsoleDownload view;
              QString text;
-             const bool ok = SchemaDownload::b_LoadXSDClick(ws.port(), &view, ws.homeDir(), ws.Memo_JPK(), &text);
+             const bool ok = ws.loadSchemaDescriptions(&view, &text);
              if (!text.isEmpty())
                  std::fputs(text.toUtf8().constData(), stdout);
              return ok ? QString() : QStringLiteral("the schema's descriptions could not be loaded");

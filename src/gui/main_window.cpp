@@ -1,19 +1,16 @@
 #include "main_window.h"
 
-#include "import/pass_keys.h"
-
 #include "control_binder.h"
 #include "date_picker.h"
 #include "document_grid.h"
-#include "download_window.h"
-#include "validate/schema_download.h"
 #include "document_model.h"
-#include "import/external_app.h"
-#include "import/record_resolver.h"
-#include "tables/column_sum.h"
+#include "download_window.h"
 #include "invoice_form.h"
-#include "jpk/jpk_writer.h"
 #include "mapping_grid_view.h"
+
+#include "import/external_app.h"
+#include "import/pass_keys.h"
+#include "import/record_resolver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -375,12 +372,12 @@ QWidget *MainWindow::buildHeaderPage()
         const QString file = QFileDialog::getSaveFileName(this, S("Nazwa wynikowa dla pliku JPK (XML)"), fn->text(),
                                                           S("Pliki XML (*.xml)"));
         if (!file.isEmpty())
-            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), fn_JPKExit(m_port, file));
+            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), m_workspace->correctedOutputName(file));
     });
     connect(fn, &QLineEdit::editingFinished, this, [this, fn] {
         if (fn->isModified()) {
             fn->setModified(false);
-            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), fn_JPKExit(m_port, fn->text()));
+            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), m_workspace->correctedOutputName(fn->text()));
         }
     });
     ol->addWidget(row(output, {fn, browse}, false));
@@ -513,15 +510,14 @@ QWidget *MainWindow::mappingBox(const QString &title, int kind)
     m_mapViews << view;
     l->addWidget(view, 1);
     auto *buttons = new QHBoxLayout;
-    MappingTables &maps = m_workspace->maps();
     if (k != MappingTables::DEF) {
         auto *load = new QPushButton(S("Wczytaj"), box);
         auto *save = new QPushButton(S("Zachowaj"), box);
-        connect(load, &QPushButton::clicked, this, [this, &maps, k, view] {
-            maps.loadClick(k, m_port);
+        connect(load, &QPushButton::clicked, this, [this, k, view] {
+            m_workspace->loadMap(k);
             view->reload();
         });
-        connect(save, &QPushButton::clicked, this, [this, &maps, k] { maps.saveClick(k, m_port); });
+        connect(save, &QPushButton::clicked, this, [this, k] { m_workspace->saveMap(k); });
         buttons->addWidget(load);
         buttons->addWidget(save);
     }
@@ -529,8 +525,8 @@ QWidget *MainWindow::mappingBox(const QString &title, int kind)
     auto *fresh = new QPushButton(S(newCaption), box);
     if (k == MappingTables::NAG)
         m_named.insert(QStringLiteral("b_New_NAG"), fresh);
-    connect(fresh, &QPushButton::clicked, this, [this, &maps, k, view] {
-        maps.newClick(k, m_workspace->tables(), m_port);
+    connect(fresh, &QPushButton::clicked, this, [this, k, view] {
+        m_workspace->newMap(k);
         view->reload();
     });
     buttons->addWidget(fresh);
@@ -735,7 +731,7 @@ QWidget *MainWindow::buildHelpPage()
     auto *loadButton = new QPushButton(S("Wczytaj ..."), page);
     loadButton->setObjectName(QStringLiteral("b_LoadXSD"));
     layout->addWidget(row(page, {title, loadButton}));
-    auto *memo = new QPlainTextEdit(SchemaDownload::prompt(m_workspace->homeDir()), page);
+    auto *memo = new QPlainTextEdit(m_workspace->schemaPrompt(), page);
     memo->setObjectName(QStringLiteral("MemoXSD"));
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -744,7 +740,7 @@ QWidget *MainWindow::buildHelpPage()
         DownloadWindow window(this);
         QString text;
         memo->setUpdatesEnabled(false);
-        const bool ok = SchemaDownload::b_LoadXSDClick(m_port, &window, m_workspace->homeDir(), m_workspace->Memo_JPK(), &text);
+        const bool ok = m_workspace->loadSchemaDescriptions(&window, &text);
         if (!text.isEmpty())
             memo->setPlainText(text);
         if (ok)
@@ -927,7 +923,7 @@ void MainWindow::act_SumaWgKolumnyExecute()
     const int column = grid->sumColumn();
     if (column < 0)
         return;
-    SumaWgKolumny(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column), m_port);
+    m_workspace->columnSum(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column));
 }
 
 void MainWindow::sumButton(const QString &gridName, const QString &field)
@@ -939,7 +935,7 @@ void MainWindow::sumButton(const QString &gridName, const QString &field)
     const int column = grid->documentModel()->columnOfField(field);
     const int row = std::max(0, grid->documentModel()->table()->position());
     grid->setCurrentIndex(grid->documentModel()->index(row, column));
-    SumaWgKolumny(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column), m_port);
+    m_workspace->columnSum(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column));
 }
 
 void MainWindow::act_ImportujZAplikacjiExecute()
@@ -1040,7 +1036,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     // a double click on "Data Wytworzenia JPK [UTC]" puts the current date and time into it
     if (event->type() == QEvent::MouseButtonDblClick && watched == m_binder->widget(QStringLiteral("ed_DataWytworzeniaJPK_Text"))) {
         m_workspace->controls().setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"),
-                                        JpkWriter::timestampText(QDateTime::currentDateTime()));
+                                        Workspace::timestampNow());
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

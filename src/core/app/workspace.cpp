@@ -1,5 +1,8 @@
 #include "app/workspace.h"
 
+#include "app/json_exchange.h"
+#include "validate/schema_download.h"
+
 #include "base/user_port.h"
 #include "base/busy.h"
 #include "check/check_report.h"
@@ -116,6 +119,64 @@ QString Workspace::sumColumn(const QString &grid, const QString &field)
         return QString();
     }
     return QStringLiteral("no grid \"%1\" (grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ)").arg(grid);
+}
+
+void Workspace::columnSum(DocumentTable &table, int field)
+{
+    SumaWgKolumny(table, field, m_port);
+}
+
+bool Workspace::loadMap(MappingTables::Kind kind, const QString &path)
+{
+    if (path.isEmpty()) {
+        m_maps.loadClick(kind, m_port);
+        return true;
+    }
+    return m_maps.loadFile(kind, path, m_port);
+}
+
+bool Workspace::saveMap(MappingTables::Kind kind, const QString &path)
+{
+    if (path.isEmpty()) {
+        m_maps.saveClick(kind, m_port);
+        return true;
+    }
+    return m_maps.saveFile(kind, path, m_port);
+}
+
+void Workspace::newMap(MappingTables::Kind kind)
+{
+    m_maps.newClick(kind, m_tables, m_port);
+}
+
+QString Workspace::schemaPrompt() const
+{
+    return SchemaDownload::prompt(m_homeDir);
+}
+
+bool Workspace::loadSchemaDescriptions(DownloadView *view, QString *text)
+{
+    return SchemaDownload::b_LoadXSDClick(m_port, view, m_homeDir, m_template, text);
+}
+
+QString Workspace::correctedOutputName(const QString &text)
+{
+    return fn_JPKExit(m_port, text);
+}
+
+QString Workspace::timestampNow()
+{
+    return JpkWriter::timestampText(QDateTime::currentDateTime());
+}
+
+QString Workspace::importJson(const QString &path)
+{
+    return JsonExchange::importFile(*this, path);
+}
+
+QString Workspace::exportJson(const QString &path)
+{
+    return JsonExchange::exportFile(*this, path);
 }
 
 void Workspace::act_ImportujExecute(const QString &path)

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <functional>
 
+class DownloadView;
 class UserPort;
 
 // Everything the main window owns for the whole run: the document tables, the options,
@@ -56,6 +57,27 @@ public:
     bool act_ImportujZAplikacjiExecute(const std::function<void(ExternalApp::Check)> &beforeMessage = {});
     // "Suma wg kolumny." over a grid's column: grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ.
     QString sumColumn(const QString &grid, const QString &field);  // empty, or why nothing was summed
+    // "Suma wg kolumny." over a field of a table, as the window's grid presents it.
+    void columnSum(DocumentTable &table, int field);
+
+    // The mapping tables' file commands: "Wczytaj", "Zachowaj" (a dialog when path is empty),
+    // "Nowy wzorzec" / "Domyślne" / "Wyczyść".
+    bool loadMap(MappingTables::Kind kind, const QString &path = QString());
+    bool saveMap(MappingTables::Kind kind, const QString &path = QString());
+    void newMap(MappingTables::Kind kind);
+
+    // "Opis pól:": the prompt of the page, and "Wczytaj ..." (the schema re-indented, downloaded
+    // first when it is not beside the program); false when it could not be shown.
+    QString schemaPrompt() const;
+    bool loadSchemaDescriptions(DownloadView *view, QString *text);
+
+    // The output name corrected to the schema's pattern (the message tells of a change).
+    QString correctedOutputName(const QString &text);
+    static QString timestampNow();
+
+    // Appends the records of a JSON file / writes all records as JSON; empty, or why not.
+    QString importJson(const QString &path);
+    QString exportJson(const QString &path);
     // The window is closing: a wait for the external application ends.
     bool isClosing() const { return m_closing; }
     void setClosing(bool closing) { m_closing = closing; }
