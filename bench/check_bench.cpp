@@ -1,9 +1,9 @@
 // "Kontrola" over N invoices with K lines each: the checks and the totals, wall time per run
 // (median of RUNS) and the findings they give.
 //   bench_check [INVOICES] [LINES] [RUNS]
-#include "silent_port.h"
 #include "app/workspace.h"
 #include "check/data_checks.h"
+#include "silent_port.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,7 +49,8 @@ int main(int argc, char **argv)
         }
     }
     t.resumeViews();
-    std::fprintf(stderr, "filled %d invoices, %d lines in %.1f s\n", invoices, invoices * lines, fillTime.elapsed() / 1000.0);
+    std::fprintf(stderr, "filled %d invoices, %d lines in %.1f s\n", invoices, invoices * lines,
+                 fillTime.elapsed() / 1000.0);
     DataChecks::Header header;
     header.from = QDate(2023, 8, 1);
     header.to = QDate(2023, 8, 31);

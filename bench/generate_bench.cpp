@@ -1,8 +1,8 @@
 // Generation of the JPK file from N invoices with K lines each: wall time per run and the
 // memory the generation adds on top of the filled tables (it must not grow with N).
 //   bench_generate [INVOICES] [LINES] [RUNS] [OUTFILE]
-#include "silent_port.h"
 #include "app/workspace.h"
+#include "silent_port.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -114,7 +114,6 @@ int main(int argc, char *argv[])
     std::printf("invoices %d, lines %d: tables filled in %.2f s, RSS with tables %ld KiB\n", invoices, invoices * lines,
                 fillSeconds, tablesKiB);
     std::printf("generate: median %.3f s (min %.3f, max %.3f, %d runs), peak memory added %ld KiB, file %lld bytes\n",
-                seconds.at(seconds.size() / 2), seconds.first(), seconds.last(), runs, growth,
-                QFile(out).size());
+                seconds.at(seconds.size() / 2), seconds.first(), seconds.last(), runs, growth, QFile(out).size());
     return 0;
 }

@@ -2,9 +2,9 @@
 // the line list, the header, the invoice pass, the order pass. Prints each step's median time
 // over RUNS runs, lines per second of the passes, and the peak memory of the process.
 //   bench_import DIR [RUNS]      (DIR holds dane.txt and JPK_FA3_Ustawienia.ini)
-#include "silent_port.h"
 #include "app/workspace.h"
 #include "import/import_driver.h"
+#include "silent_port.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,7 +7,7 @@ packages=(
   libxml2-dev libxml2-utils libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 xvfb xauth time bc mawk locales
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,9 +10,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QFile>
 #include <cstdio>
 #include <functional>
 
@@ -52,7 +52,7 @@ struct StepDef
     const char *name;
     int minArgs;
     int maxArgs;
-    const char *synopsis;  // as --help shows it: "import FILE"
+    const char *synopsis; // as --help shows it: "import FILE"
     const char *help;
     Handler run;
 };
@@ -62,14 +62,16 @@ Handler importStep(const char *action, const char *caption, bool (Workspace::*se
 {
     return [action, caption, separate](Workspace &ws, const QStringList &args) -> QString {
         if (!ws.isEnabled(QString::fromLatin1(action)))
-            return QStringLiteral("\"%1\" is not available with the chosen file layout (rb_WspolnyPlik, rb_nag_OsobnyPlik, "
-                                  "rb_sp_BrakPliku, chb_Imp_Application)")
+            return QStringLiteral(
+                       "\"%1\" is not available with the chosen file layout (rb_WspolnyPlik, rb_nag_OsobnyPlik, "
+                       "rb_sp_BrakPliku, chb_Imp_Application)")
                 .arg(QString::fromUtf8(caption));
         if (!separate) {
             ws.act_ImportujExecute(args.at(0));
             return QString();
         }
-        return (ws.*separate)(args.at(0)) ? QString() : QStringLiteral("%1 was not imported completely").arg(args.at(0));
+        return (ws.*separate)(args.at(0)) ? QString()
+                                          : QStringLiteral("%1 was not imported completely").arg(args.at(0));
     };
 }
 
@@ -79,7 +81,8 @@ Handler mapStep(bool load)
     return [load](Workspace &ws, const QStringList &args) -> QString {
         const int kind = MappingTables::kindOf(args.at(0));
         if (kind < 0 || kind == MappingTables::DEF)
-            return QStringLiteral("no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
+            return QStringLiteral(
+                       "no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
                 .arg(args.at(0));
         const auto k = MappingTables::Kind(kind);
         const bool ok = load ? ws.loadMap(k, args.at(1)) : ws.saveMap(k, args.at(1));
@@ -93,7 +96,8 @@ QString printFindings(Workspace &ws, const CheckResult &result)
     auto *console = static_cast<ConsolePort *>(ws.port());
     for (const Finding &f : result.findings)
         console->check(f.text());
-    console->info(QStringLiteral("Kontrola"), QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(result.errors()).arg(result.warnings()));
+    console->info(QStringLiteral("Kontrola"),
+                  QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(result.errors()).arg(result.warnings()));
     return QString();
 }
 
@@ -129,7 +133,8 @@ const std::vector<StepDef> &steps()
          importStep("Act_ImportujFaktury", "Importuj Faktury", &Workspace::Act_ImportujFakturyExecute)},
         {"import-orders", 1, 1, "import-orders FILE", "\"Importuj zamówienia\": an order file of its own",
          importStep("act_ImportujZamowienia", "Importuj zamówienia", &Workspace::act_ImportujZamowieniaExecute)},
-        {"import-app", 0, 0, "import-app", "\"Importuj z aplikacji\": run the user's application, then import its exchange file",
+        {"import-app", 0, 0, "import-app",
+         "\"Importuj z aplikacji\": run the user's application, then import its exchange file",
          [](Workspace &ws, const QStringList &) -> QString {
              if (!ws.isEnabled(QStringLiteral("act_ImportujZAplikacji")))
                  return QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
@@ -147,8 +152,8 @@ const std::vector<StepDef> &steps()
          }},
         {"sum", 2, 2, "sum GRID FIELD", "\"Suma wg kolumny.\" of a column of grid_FAK, grid_POZ, grid_ZAM or grid_ZPOZ",
          [](Workspace &ws, const QStringList &args) { return ws.sumColumn(args.at(0), args.at(1)); }},
-        {"load-map", 2, 2, "load-map GRID FILE", "\"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)",
-         mapStep(true)},
+        {"load-map", 2, 2, "load-map GRID FILE",
+         "\"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)", mapStep(true)},
         {"save-map", 2, 2, "save-map GRID FILE", "\"Zachowaj\" of a mapping table", mapStep(false)},
         {"load", 1, 1, "load FILE", "load a JPK_FA(1)-(4) file into the header fields and tables",
          [](Workspace &ws, const QStringList &args) -> QString {
@@ -167,20 +172,23 @@ const std::vector<StepDef> &steps()
          }},
         {"validate", 1, 1, "validate FILE", "check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")",
          [](Workspace &ws, const QStringList &args) {
-             return ws.WeryfikujPlikJPK(args.at(0)) ? QString() : QStringLiteral("%1 was not confirmed valid").arg(args.at(0));
+             return ws.WeryfikujPlikJPK(args.at(0)) ? QString()
+                                                    : QStringLiteral("%1 was not confirmed valid").arg(args.at(0));
          }},
-        {"check", 0, 0, "check", "\"Sprawdź dane\": the checks beyond the schema (K01-K11) on the tables; fails on a błąd",
+        {"check", 0, 0, "check",
+         "\"Sprawdź dane\": the checks beyond the schema (K01-K11) on the tables; fails on a błąd",
          [](Workspace &ws, const QStringList &) -> QString {
              const CheckResult &result = ws.checkData();
              printFindings(ws, result);
              return result.errors() > 0 ? QStringLiteral("%1 error(s) found").arg(result.errors()) : QString();
          }},
-        {"check-file", 1, 1, "check-file FILE", "\"Sprawdź plik\": every schema error of FILE, by record, with a Polish reason",
+        {"check-file", 1, 1, "check-file FILE",
+         "\"Sprawdź plik\": every schema error of FILE, by record, with a Polish reason",
          [](Workspace &ws, const QStringList &args) -> QString {
              QString error;
              if (!ws.checkFile(args.at(0), &error))
                  return error;
-             return printFindings(ws, ws.lastCheck());  // the schema errors are the file's findings
+             return printFindings(ws, ws.lastCheck()); // the schema errors are the file's findings
          }},
         {"report", 1, 1, "report FILE", "the last findings and the totals per rate as FILE.json or FILE.html",
          [](Workspace &ws, const QStringList &args) {
@@ -223,8 +231,8 @@ int runDemo(ConsolePort &port, const QString &programDir)
     }
     const QString settings = home.filePath(QStringLiteral("JPK_FA3_Ustawienia.ini"));
     const QString data = home.filePath(QStringLiteral("sprzedaz_2023_08.txt"));
-    if (!QFile::copy(QStringLiteral(":/demo/JPK_FA3_Ustawienia.ini"), settings)
-        || !QFile::copy(QStringLiteral(":/demo/sprzedaz_2023_08.txt"), data)) {
+    if (!QFile::copy(QStringLiteral(":/demo/JPK_FA3_Ustawienia.ini"), settings) ||
+        !QFile::copy(QStringLiteral(":/demo/sprzedaz_2023_08.txt"), data)) {
         printErr(QStringLiteral("the example files are missing from the program"));
         return 1;
     }
@@ -240,7 +248,8 @@ int runDemo(ConsolePort &port, const QString &programDir)
     Workspace workspace(&port);
     workspace.start({}, home.path());
     std::fputs("Przykład: import pliku sprzedaz_2023_08.txt (Windows-1250, wspólny plik z nagłówkiem, fakturami i "
-               "zamówieniem)\n", stdout);
+               "zamówieniem)\n",
+               stdout);
     workspace.act_ImportujExecute(data);
     const QString out = QDir::current().absoluteFilePath(QStringLiteral("JPK_FA4_demo.xml"));
     workspace.controls().setText(QStringLiteral("fn_JPK_Text"), out);
@@ -261,7 +270,8 @@ int runDemo(ConsolePort &port, const QString &programDir)
 QString commandLineUsage()
 {
     QString text = QStringLiteral(
-        "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] [--keep-going] [--quiet] STEP...\n"
+        "usage: tavrix-jpk [--home DIR] [-cnf:NN] [-k] [-xml] [--yes|--no] [--messages FILE] [--save] [--keep-going] "
+        "[--quiet] STEP...\n"
         "       tavrix-jpk --demo   (imports the built-in example, writes JPK_FA4_demo.xml here and validates it)\n"
         "       tavrix-jpk --version | --help\n"
         "options:\n"
@@ -275,8 +285,9 @@ QString commandLineUsage()
         "steps:\n");
     for (const StepDef &def : steps())
         text += QStringLiteral("  %1 %2\n").arg(QString::fromUtf8(def.synopsis), -20).arg(QString::fromUtf8(def.help));
-    text += QStringLiteral("exit status: 0 every step succeeded; 1 a step failed (a failure message or an error was shown,\n"
-                           "  or the command did not finish); 2 a usage error\n");
+    text += QStringLiteral(
+        "exit status: 0 every step succeeded; 1 a step failed (a failure message or an error was shown,\n"
+        "  or the command did not finish); 2 a usage error\n");
     return text;
 }
 
@@ -310,7 +321,8 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
         } else if (arg == u"--quiet") {
             port.setQuiet(true);
         } else if (arg == u"--version") {
-            std::fputs((QStringLiteral("tavrix-jpk ") + Workspace::programVersion() + u'\n').toUtf8().constData(), stdout);
+            std::fputs((QStringLiteral("tavrix-jpk ") + Workspace::programVersion() + u'\n').toUtf8().constData(),
+                       stdout);
             return 0;
         } else if (arg == u"--help" || arg == u"-h") {
             std::fputs(commandLineUsage().toUtf8().constData(), stdout);
@@ -328,8 +340,8 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
             break;
         windowArgs << arg;
         // "-cnf 05": the code may follow as an argument of its own
-        if (QStringView(arg).mid(1).compare(u"cnf", Qt::CaseInsensitive) == 0 && i + 1 < rest.size()
-            && !isOptionArgument(rest.at(i + 1)) && !findStep(rest.at(i + 1)))
+        if (QStringView(arg).mid(1).compare(u"cnf", Qt::CaseInsensitive) == 0 && i + 1 < rest.size() &&
+            !isOptionArgument(rest.at(i + 1)) && !findStep(rest.at(i + 1)))
             windowArgs << rest.at(++i);
     }
 
@@ -362,7 +374,7 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
 
     if (demo) {
         if (!answerGiven)
-            port.setAnswer(true);  // the example may replace its own earlier file
+            port.setAnswer(true); // the example may replace its own earlier file
         return runDemo(port, QCoreApplication::applicationDirPath());
     }
 

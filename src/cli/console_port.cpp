@@ -82,7 +82,10 @@ QString grouped(qint64 n)
 
 QString clock(qint64 seconds)
 {
-    return seconds >= 3600 ? QStringLiteral("%1:%2:%3").arg(seconds / 3600).arg(seconds / 60 % 60, 2, 10, QChar(u'0')).arg(seconds % 60, 2, 10, QChar(u'0'))
+    return seconds >= 3600 ? QStringLiteral("%1:%2:%3")
+                                 .arg(seconds / 3600)
+                                 .arg(seconds / 60 % 60, 2, 10, QChar(u'0'))
+                                 .arg(seconds % 60, 2, 10, QChar(u'0'))
                            : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
@@ -99,7 +102,8 @@ QString ConsolePort::progressLine(qint64 done, qint64 total, double seconds, con
         counts = QStringLiteral("%1 / %2 MB").arg(mb(double(done)), mb(double(total)));
         speed = QStringLiteral("%1 MB/s").arg(mb(rate));
     } else {
-        counts = QStringLiteral("%1 / %2%3").arg(grouped(done), grouped(total), unit.isEmpty() ? QString() : u' ' + unit);
+        counts =
+            QStringLiteral("%1 / %2%3").arg(grouped(done), grouped(total), unit.isEmpty() ? QString() : u' ' + unit);
         speed = QStringLiteral("%1/s").arg(grouped(qint64(rate)));
     }
     QString line = QStringLiteral("%1% %2 · %3").arg(percent, 3).arg(counts, speed);
@@ -116,8 +120,8 @@ void ConsolePort::progressPosition(int position)
     if (m_printed.isValid() && m_printed.elapsed() < 100)
         return;
     m_printed.start();
-    const QString line = progressLine(position - m_progressMin, m_progressMax - m_progressMin,
-                                      m_started.elapsed() / 1000.0, m_unit);
+    const QString line =
+        progressLine(position - m_progressMin, m_progressMax - m_progressMin, m_started.elapsed() / 1000.0, m_unit);
     std::fprintf(stderr, "\r%s\x1b[K", line.toUtf8().constData());
     std::fflush(stderr);
     m_shown = true;

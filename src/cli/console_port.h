@@ -51,6 +51,6 @@ private:
     int m_progressMax = 0;
     bool m_shown = false;
     QString m_unit;
-    QElapsedTimer m_started;  // since the progress was shown
-    QElapsedTimer m_printed;  // since the line was last printed
+    QElapsedTimer m_started; // since the progress was shown
+    QElapsedTimer m_printed; // since the line was last printed
 };

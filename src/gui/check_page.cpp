@@ -1,7 +1,7 @@
 #include "check_page.h"
 
-#include "base/user_port.h"
 #include "app/workspace.h"
+#include "base/user_port.h"
 #include "check/findings.h"
 #include "tables/display_text.h"
 
@@ -19,7 +19,17 @@
 
 namespace {
 
-enum Column { Level, Code, Kind, Invoice, Line, Field, Message, ColumnCount };
+enum Column
+{
+    Level,
+    Code,
+    Kind,
+    Invoice,
+    Line,
+    Field,
+    Message,
+    ColumnCount
+};
 
 } // namespace
 
@@ -31,7 +41,8 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
     auto *buttons = new QHBoxLayout;
     auto *data = new QPushButton(QStringLiteral("Sprawdź dane"), this);
     data->setObjectName(QStringLiteral("b_SprawdzDane"));
-    data->setToolTip(QStringLiteral("Kontrole K01–K11 na fakturach, wierszach i zamówieniach w tabelach oraz sumy według stawek"));
+    data->setToolTip(
+        QStringLiteral("Kontrole K01–K11 na fakturach, wierszach i zamówieniach w tabelach oraz sumy według stawek"));
     auto *file = new QPushButton(QStringLiteral("Sprawdź plik"), this);
     file->setObjectName(QStringLiteral("b_SprawdzPlik"));
     file->setToolTip(QStringLiteral("Wszystkie błędy schematu wybranego pliku JPK, każdy przy swojej fakturze i polu"));
@@ -72,9 +83,9 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
 
     connect(data, &QPushButton::clicked, this, &CheckPage::checkData);
     connect(file, &QPushButton::clicked, this, [this] {
-        if (const auto path = m_port->chooseOpenFile(QStringLiteral("Sprawdź plik JPK"),
-                                                      QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)"),
-                                                      QStringLiteral("XML")))
+        if (const auto path = m_port->chooseOpenFile(
+                QStringLiteral("Sprawdź plik JPK"),
+                QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)"), QStringLiteral("XML")))
             checkFile(*path);
     });
     connect(m_filter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);

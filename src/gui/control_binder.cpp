@@ -32,7 +32,7 @@ QRadioButton *ControlBinder::radio(const QString &key, const QString &caption, Q
 {
     auto *button = new QRadioButton(caption, parent);
     button->setObjectName(key.section(u'_', 0, -2));
-    button->setAutoExclusive(false);  // the groups are the options' own
+    button->setAutoExclusive(false); // the groups are the options' own
     m_widgets.insert(key, button);
     show(key);
     connect(button, &QRadioButton::clicked, this, [this, key, button] {

@@ -20,7 +20,7 @@ DatePicker::DatePicker(Controls &controls, const QString &key, UserPort *port, Q
     layout->setSpacing(2);
     m_edit->setPlaceholderText(QLocale().dateFormat(QLocale::ShortFormat).toLower());
     layout->addWidget(m_edit);
-    setFocusProxy(m_edit);  // focusing the picker puts the cursor into its text
+    setFocusProxy(m_edit); // focusing the picker puts the cursor into its text
     auto *button = new QToolButton(this);
     button->setText(QStringLiteral("▾"));
     button->setPopupMode(QToolButton::InstantPopup);
@@ -66,7 +66,8 @@ void DatePicker::commit()
     if (!d.isValid())
         d = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
     if (!d.isValid()) {
-        m_port->info(applicationTitle(), QStringLiteral("Wprowadzona data \"%1\" nie jest właściwą").arg(m_edit->text()));
+        m_port->info(applicationTitle(),
+                     QStringLiteral("Wprowadzona data \"%1\" nie jest właściwą").arg(m_edit->text()));
         m_controls.setDate(m_key, zeroDate());
         show();
         m_edit->setFocus();

@@ -11,12 +11,12 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyledItemDelegate>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -57,8 +57,8 @@ private:
     {
         const QString name = m_model->table()->fields().at(m_model->fieldOfColumn(index.column())).name;
         if (name == u"P_12")
-            return {QStringLiteral("23"), QStringLiteral("22"), QStringLiteral("8"),  QStringLiteral("7"),
-                    QStringLiteral("5"),  QStringLiteral("4"),  QStringLiteral("3"),  QStringLiteral("0"),
+            return {QStringLiteral("23"), QStringLiteral("22"), QStringLiteral("8"), QStringLiteral("7"),
+                    QStringLiteral("5"),  QStringLiteral("4"),  QStringLiteral("3"), QStringLiteral("0"),
                     QStringLiteral("zw"), QStringLiteral("np"), QStringLiteral("oo")};
         if (name == u"RodzajFaktury")
             return {QStringLiteral("VAT"), QStringLiteral("KOREKTA"), QStringLiteral("ZAL")};
@@ -78,7 +78,8 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     setItemDelegate(new PickListDelegate(m_model, this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setHighlightSections(false);
     // rows of one height: the view places a million of them without asking for each
@@ -131,7 +132,8 @@ void DocumentGrid::fitColumnsToContent()
             continue;
         int wanted = 0;
         for (int r : std::as_const(sample))
-            wanted = std::max(wanted, metrics.horizontalAdvance(m_model->data(m_model->index(r, c), Qt::DisplayRole).toString()));
+            wanted = std::max(
+                wanted, metrics.horizontalAdvance(m_model->data(m_model->index(r, c), Qt::DisplayRole).toString()));
         wanted = std::min(wanted + 14, kMaxColumnWidth);
         if (wanted > columnWidth(c))
             setColumnWidth(c, wanted);
@@ -162,7 +164,7 @@ void DocumentGrid::contextMenuEvent(QContextMenuEvent *event)
     if (m_menuColumn < 0)
         m_menuColumn = currentIndex().isValid() ? currentIndex().column() : horizontalHeader()->logicalIndex(0);
     if (m_sumAction)
-        menu.addAction(m_sumAction);  // the window's own command, as the menu bar runs it
+        menu.addAction(m_sumAction); // the window's own command, as the menu bar runs it
     menu.addAction(QStringLiteral("Select columns"), this, &DocumentGrid::chooseColumns);
     emit menuOpened(this);
     menu.exec(event->globalPos());
@@ -243,7 +245,7 @@ void DocumentGrid::storeLayout(SettingsFile &settings) const
 void DocumentGrid::restoreLayout(const SettingsFile &settings)
 {
     const QString section = settingsSection();
-    QList<QPair<int, int>> wanted;  // position, column
+    QList<QPair<int, int>> wanted; // position, column
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString field = m_table->fields().at(m_model->fieldOfColumn(c)).name;
         const auto value = settings.value(section, objectName() + u'.' + field);
@@ -290,7 +292,11 @@ DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QW
         {"▲", "Edytuj", [table] { table->edit(); }},
         {"✓", "Zapisz", [table] { table->post(); }},
         {"✗", "Anuluj", [table] { table->cancel(); }},
-        {"↻", "Odśwież", [table] { table->suspendViews(); table->resumeViews(); }},
+        {"↻", "Odśwież",
+         [table] {
+             table->suspendViews();
+             table->resumeViews();
+         }},
     };
     const int width = fontMetrics().horizontalAdvance(QStringLiteral("▶|")) + 10;
     for (const Button &b : buttons) {

@@ -109,7 +109,7 @@ bool DocumentModel::valueFromText(const FieldDef &field, const QString &typed, Q
         *value = typed;
         return true;
     }
-    if (text.isEmpty()) {  // an emptied cell is null, whatever its type
+    if (text.isEmpty()) { // an emptied cell is null, whatever its type
         *value = QVariant();
         return true;
     }
@@ -162,7 +162,8 @@ QVariant DocumentModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         // the editor is a line edit over the full value: no spin box rounds it, no date
         // editor keeps it from being emptied
-        return def.type == FieldType::String ? (value.isValid() ? value : QVariant(QString())) : QVariant(editText(def, value));
+        return def.type == FieldType::String ? (value.isValid() ? value : QVariant(QString()))
+                                             : QVariant(editText(def, value));
     case Qt::CheckStateRole:
         if (def.type != FieldType::Boolean)
             return {};
@@ -229,6 +230,6 @@ QVariant DocumentModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole)
         return def.label;
     if (role == Qt::ToolTipRole)
-        return def.name;  // the title shows the label, the hint the field name
+        return def.name; // the title shows the label, the hint the field name
     return {};
 }

@@ -40,5 +40,5 @@ private:
     DocumentTable *m_table;
     QList<int> m_columns;
     int m_rows = 0;
-    bool m_removing = false;  // between the table's two signals of a removal
+    bool m_removing = false; // between the table's two signals of a removal
 };

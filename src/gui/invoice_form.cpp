@@ -22,28 +22,59 @@ struct Row
 
 // The controls of the form in their order (P_22A, P_22B and P_22C are edited in the grid only).
 const Row kRows[] = {
-    {"P_1", "DataWystawienia", false}, {"P_2A", "NumerFaktury", false}, {"P_3A", "Nabywca", false},
-    {"P_3B", "AdresNabywcy", false}, {"P_3C", "Sprzedawca", false}, {"P_3D", "AdresSprzedawcy", false},
-    {"P_4A", "Kraj", false}, {"P_4B", "NipSprzedawcy", false}, {"P_5A", "Kraj", false}, {"P_5B", "NipNabywcy", false},
-    {"P_6", "DataDokonania", false}, {"P_13_1", "netto 22;23%", false}, {"P_14_1", "vat 22;23%", false},
-    {"P_14_1W", "vat 22;23% wPLN", false}, {"P_13_2", "netto 7;8%", false}, {"P_14_2", "vat 7,8%", false},
-    {"P_14_2W", "vat 7,8% wPLN", false}, {"P_13_3", "netto 5%", false}, {"P_14_3", "vat 5%", false},
-    {"P_14_3W", "vat 5% wPLN", false}, {"P_13_4", "netto o3; 4%T; oo", false}, {"P_14_4", "vat o3; 4%T,\"0\"", false},
-    {"P_14_4W", "vat o3; 4%T,\"0\" wPLN", false}, {"P_13_5", "netto poza PL", false}, {"P_14_5", "kwOSS", false},
-    {"P_13_6", "netto 0%", false}, {"P_13_7", "netto ZW", false}, {"P_15", "KwotaOgółem", false},
-    {"P_16", "MetodaKasowa", true}, {"P_17", "Samofakturowanie", true}, {"P_18", "ObciążenieOdwrotne", true},
-    {"P_18A", "Mechanizm Podzielonej Płatności", true}, {"P_19", "ZwolnionaOdPodatku", true},
+    {"P_1", "DataWystawienia", false},
+    {"P_2A", "NumerFaktury", false},
+    {"P_3A", "Nabywca", false},
+    {"P_3B", "AdresNabywcy", false},
+    {"P_3C", "Sprzedawca", false},
+    {"P_3D", "AdresSprzedawcy", false},
+    {"P_4A", "Kraj", false},
+    {"P_4B", "NipSprzedawcy", false},
+    {"P_5A", "Kraj", false},
+    {"P_5B", "NipNabywcy", false},
+    {"P_6", "DataDokonania", false},
+    {"P_13_1", "netto 22;23%", false},
+    {"P_14_1", "vat 22;23%", false},
+    {"P_14_1W", "vat 22;23% wPLN", false},
+    {"P_13_2", "netto 7;8%", false},
+    {"P_14_2", "vat 7,8%", false},
+    {"P_14_2W", "vat 7,8% wPLN", false},
+    {"P_13_3", "netto 5%", false},
+    {"P_14_3", "vat 5%", false},
+    {"P_14_3W", "vat 5% wPLN", false},
+    {"P_13_4", "netto o3; 4%T; oo", false},
+    {"P_14_4", "vat o3; 4%T,\"0\"", false},
+    {"P_14_4W", "vat o3; 4%T,\"0\" wPLN", false},
+    {"P_13_5", "netto poza PL", false},
+    {"P_14_5", "kwOSS", false},
+    {"P_13_6", "netto 0%", false},
+    {"P_13_7", "netto ZW", false},
+    {"P_15", "KwotaOgółem", false},
+    {"P_16", "MetodaKasowa", true},
+    {"P_17", "Samofakturowanie", true},
+    {"P_18", "ObciążenieOdwrotne", true},
+    {"P_18A", "Mechanizm Podzielonej Płatności", true},
+    {"P_19", "ZwolnionaOdPodatku", true},
     {"P_19A", "TreśćPodstawyZwolnienia_A43u1_A113u1", false},
     {"P_19B", "TreśćPodstawyZwolnienia_Dyrektywy2006/112/WE", false},
-    {"P_19C", "TreśćPodstawyZwolnienia_Inna", false}, {"P_20", "FakturaDłuznika_A106c", true},
-    {"P_20A", "NazwaEgzekutora", false}, {"P_20B", "AdresEgzekutora", false},
-    {"P_21", "FakturaPrzezPrzedstawiciela", true}, {"P_21A", "Przedstawiciel", false},
-    {"P_21B", "AdresPrzedstawiciela", false}, {"P_21C", "NipPrzedstawiciela", false},
-    {"P_22", "WD nowych środków transportu", true}, {"P_23", "TransakcjaTrójstronna", true},
-    {"P_106E_2", "MarżaWTurystyce_A106e_2", true}, {"P_106E_3", "MarżaSprzedaż_A106e_3", true},
-    {"P_106E_3A", "", false}, {"RodzajFaktury", "RodzajFaktury", false},
-    {"PrzyczynaKorekty", "Przyczyna korekty", false}, {"NrFaKorygowanej", "NrFaKorygowanej", false},
-    {"OkresFaKorygowanej", "OkresFaKorygowanej", false}, {"NrFaZaliczkowej", "NrFaZaliczkowej", false},
+    {"P_19C", "TreśćPodstawyZwolnienia_Inna", false},
+    {"P_20", "FakturaDłuznika_A106c", true},
+    {"P_20A", "NazwaEgzekutora", false},
+    {"P_20B", "AdresEgzekutora", false},
+    {"P_21", "FakturaPrzezPrzedstawiciela", true},
+    {"P_21A", "Przedstawiciel", false},
+    {"P_21B", "AdresPrzedstawiciela", false},
+    {"P_21C", "NipPrzedstawiciela", false},
+    {"P_22", "WD nowych środków transportu", true},
+    {"P_23", "TransakcjaTrójstronna", true},
+    {"P_106E_2", "MarżaWTurystyce_A106e_2", true},
+    {"P_106E_3", "MarżaSprzedaż_A106e_3", true},
+    {"P_106E_3A", "", false},
+    {"RodzajFaktury", "RodzajFaktury", false},
+    {"PrzyczynaKorekty", "Przyczyna korekty", false},
+    {"NrFaKorygowanej", "NrFaKorygowanej", false},
+    {"OkresFaKorygowanej", "OkresFaKorygowanej", false},
+    {"NrFaZaliczkowej", "NrFaZaliczkowej", false},
     {"KodWaluty", "KodWaluty", false},
 };
 
@@ -61,7 +92,7 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(3);
     int n = 0;
-    int checkRow = -1;  // the row of P_106E_3: its description edit stands beside it
+    int checkRow = -1; // the row of P_106E_3: its description edit stands beside it
     for (const Row &r : kRows) {
         const QString field = QString::fromLatin1(r.field);
         const int f = table->fieldIndex(field);
@@ -129,7 +160,7 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
             edit->setModified(false);
             QVariant value;
             if (!DocumentModel::valueFromText(def, edit->text(), &value)) {
-                refresh();  // not a value of the field: the stored one is shown again
+                refresh(); // not a value of the field: the stored one is shown again
                 return;
             }
             store(field, value);
@@ -171,7 +202,7 @@ void InvoiceForm::refresh()
                                             : (v.toBool() ? Qt::Checked : Qt::Unchecked));
         else if (auto *edit = qobject_cast<QLineEdit *>(it.value())) {
             edit->setText(DocumentModel::displayText(m_table->fields().at(f), v));
-            edit->setCursorPosition(0);  // a long text shows from its beginning
+            edit->setCursorPosition(0); // a long text shows from its beginning
         }
     }
     m_refreshing = false;

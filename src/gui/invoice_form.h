@@ -23,5 +23,5 @@ private:
     DocumentTable *m_table;
     QHash<QString, QWidget *> m_controls;
     bool m_refreshing = false;
-    int m_checkColumn = 1;  // where the description of P_106E_3 stands
+    int m_checkColumn = 1; // where the description of P_106E_3 stands
 };

@@ -9,8 +9,8 @@ namespace {
 // Without a display the program runs its command line instead of failing.
 bool haveDisplay()
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 QString takeOption(QStringList &args, const QString &name)
@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
         if (!size.isEmpty())
             window.resize(size.section(u'x', 0, 0).toInt(), size.section(u'x', 1, 1).toInt());
         if (!shots.isEmpty()) {
-            window.checkPage()->checkData();  // the "Kontrola" page shows the example's findings
+            window.checkPage()->checkData(); // the "Kontrola" page shows the example's findings
             return window.renderPages(shots) ? 0 : 1;
         }
         status = app.exec();

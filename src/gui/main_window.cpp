@@ -17,9 +17,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -27,6 +29,8 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -37,19 +41,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QDesktopServices>
-#include <QUrl>
-#include <QIcon>
-#include <QKeySequence>
-#include <QFileInfo>
 #include <QSplitter>
-#include <string_view>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <string_view>
 
 namespace {
 
@@ -194,9 +194,8 @@ void MainWindow::buildActions()
     QAction *showFolder = make("act_PokazWFolderze", "Pokaż w folderze");
     showFolder->setEnabled(false);
     showFolder->setToolTip(QStringLiteral("Otwiera folder z ostatnio utworzonym plikiem JPK"));
-    connect(showFolder, &QAction::triggered, this, [showFolder] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(showFolder->data().toString()));
-    });
+    connect(showFolder, &QAction::triggered, this,
+            [showFolder] { QDesktopServices::openUrl(QUrl::fromLocalFile(showFolder->data().toString())); });
     // the main commands have their keys, shown in the menus
     const std::pair<QAction *, QKeySequence> keys[] = {
         {importAll, QKeySequence(Qt::CTRL | Qt::Key_I)},
@@ -213,16 +212,26 @@ void MainWindow::buildActions()
     };
     for (const auto &[action, key] : keys)
         action->setShortcut(key);
-    addAction(sum);  // its key works wherever the focus is
+    addAction(sum); // its key works wherever the focus is
     connect(importApp, &QAction::triggered, this, [this] { act_ImportujZAplikacjiExecute(); });
     connect(sum, &QAction::triggered, this, [this] { act_SumaWgKolumnyExecute(); });
 
-    connect(importAll, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_Importuj"), [&ws] { ws.act_ImportujExecute(); }); });
-    connect(importHeader, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("Act_ImportNaglowek"), [&ws] { ws.Act_ImportNaglowekExecute(); }); });
-    connect(importInvoices, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("Act_ImportujFaktury"), [&ws] { ws.Act_ImportujFakturyExecute(); }); });
-    connect(importOrders, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_ImportujZamowienia"), [&ws] { ws.act_ImportujZamowieniaExecute(); }); });
-    connect(load, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_LoadFromJPK"), [&ws] { ws.act_LoadFromJPKExecute(); }); });
-    connect(check, &QAction::triggered, this, [this, &ws] { runCommand(QStringLiteral("act_SprawdzPlikJPK"), [&ws] { ws.act_SprawdzPlikJPKExecute(); }); });
+    connect(importAll, &QAction::triggered, this,
+            [this, &ws] { runCommand(QStringLiteral("act_Importuj"), [&ws] { ws.act_ImportujExecute(); }); });
+    connect(importHeader, &QAction::triggered, this, [this, &ws] {
+        runCommand(QStringLiteral("Act_ImportNaglowek"), [&ws] { ws.Act_ImportNaglowekExecute(); });
+    });
+    connect(importInvoices, &QAction::triggered, this, [this, &ws] {
+        runCommand(QStringLiteral("Act_ImportujFaktury"), [&ws] { ws.Act_ImportujFakturyExecute(); });
+    });
+    connect(importOrders, &QAction::triggered, this, [this, &ws] {
+        runCommand(QStringLiteral("act_ImportujZamowienia"), [&ws] { ws.act_ImportujZamowieniaExecute(); });
+    });
+    connect(load, &QAction::triggered, this,
+            [this, &ws] { runCommand(QStringLiteral("act_LoadFromJPK"), [&ws] { ws.act_LoadFromJPKExecute(); }); });
+    connect(check, &QAction::triggered, this, [this, &ws] {
+        runCommand(QStringLiteral("act_SprawdzPlikJPK"), [&ws] { ws.act_SprawdzPlikJPKExecute(); });
+    });
     connect(generate, &QAction::triggered, this, [this, &ws] {
         runCommand(QStringLiteral("act_Generuj_JPK"), [this, &ws] {
             const bool written = ws.act_Generuj_JPKExecute();
@@ -334,7 +343,8 @@ QWidget *MainWindow::buildHeaderPage()
     auto *fields = new QGroupBox(S(" Nagłówek i Podmiot "), page);
     auto *form = new QFormLayout(fields);
     form->setLabelAlignment(Qt::AlignRight);
-    for (const auto &[caption, key] : {std::pair{"Data Od", "ed_DataOd_Date"}, std::pair{"Data Do", "ed_DataDo_Date"}}) {
+    for (const auto &[caption, key] :
+         {std::pair{"Data Od", "ed_DataOd_Date"}, std::pair{"Data Do", "ed_DataDo_Date"}}) {
         auto *picker = new DatePicker(c, QString::fromLatin1(key), m_port, fields);
         m_named.insert(QString::fromLatin1(key), picker);
         form->addRow(S(caption), picker);
@@ -349,13 +359,20 @@ QWidget *MainWindow::buildHeaderPage()
         const char *key, *caption;
         int max;
     };
-    const Field header[] = {{"ed_KodUrzedu_Text", "Kod Urzędu", 4},  {"ed_NIP_Text", "NIP", 0},
-                            {"ed_PelnaNazwa_Text", "Pełna Nazwa", 70}, {"ed_EUPLVATID_Text", "EUPLVATID", 0},
-                            {"ed_IMPLVATID_Text", "IMPLVATID", 0},    {"ed_KodKraju_Text", "Kod Kraju", 2},
-                            {"ed_Wojewodztwo_Text", "Województwo", 36}, {"ed_Powiat_Text", "Powiat", 36},
-                            {"ed_Gmina_Text", "Gmian", 36},           {"ed_Ulica_Text", "Ulica", 65},
-                            {"ed_NrDomu_Text", "NrDomu", 6},          {"ed_NrLokalu_Text", "NrLokalu", 6},
-                            {"ed_Miejscowosc_Text", "Miejscowość", 56}, {"ed_KodPocztowy_Text", "Kod poczowy", 8}};
+    const Field header[] = {{"ed_KodUrzedu_Text", "Kod Urzędu", 4},
+                            {"ed_NIP_Text", "NIP", 0},
+                            {"ed_PelnaNazwa_Text", "Pełna Nazwa", 70},
+                            {"ed_EUPLVATID_Text", "EUPLVATID", 0},
+                            {"ed_IMPLVATID_Text", "IMPLVATID", 0},
+                            {"ed_KodKraju_Text", "Kod Kraju", 2},
+                            {"ed_Wojewodztwo_Text", "Województwo", 36},
+                            {"ed_Powiat_Text", "Powiat", 36},
+                            {"ed_Gmina_Text", "Gmian", 36},
+                            {"ed_Ulica_Text", "Ulica", 65},
+                            {"ed_NrDomu_Text", "NrDomu", 6},
+                            {"ed_NrLokalu_Text", "NrLokalu", 6},
+                            {"ed_Miejscowosc_Text", "Miejscowość", 56},
+                            {"ed_KodPocztowy_Text", "Kod poczowy", 8}};
     for (const Field &f : header)
         form->addRow(S(f.caption), m_binder->text(QString::fromLatin1(f.key), fields, f.max));
     QLineEdit *kod = qobject_cast<QLineEdit *>(m_binder->widget(QStringLiteral("ed_KodUrzedu_Text")));
@@ -377,7 +394,8 @@ QWidget *MainWindow::buildHeaderPage()
     connect(fn, &QLineEdit::editingFinished, this, [this, fn] {
         if (fn->isModified()) {
             fn->setModified(false);
-            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), m_workspace->correctedOutputName(fn->text()));
+            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"),
+                                            m_workspace->correctedOutputName(fn->text()));
         }
     });
     ol->addWidget(row(output, {fn, browse}, false));
@@ -386,7 +404,8 @@ QWidget *MainWindow::buildHeaderPage()
 
     auto *action = new QGroupBox(S(" Akcja "), page);
     auto *al = new QVBoxLayout(action);
-    for (const char *name : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
+    for (const char *name :
+         {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
         QAction *a = m_actions.value(QString::fromLatin1(name));
         auto *button = new QPushButton(a->text(), action);
         button->setObjectName(QStringLiteral("b_") + a->objectName());
@@ -424,14 +443,18 @@ QWidget *MainWindow::buildInvoicesPage()
     counter->setObjectName(QStringLiteral("Label_poz_sp"));
     m_counters.insert(counter->objectName(), counter);
     auto *importButton = new QPushButton(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->text(), top);
-    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("Act_ImportujFaktury")), &QAction::trigger);
+    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("Act_ImportujFaktury")),
+            &QAction::trigger);
     connect(m_actions.value(QStringLiteral("Act_ImportujFaktury")), &QAction::changed, importButton,
-            [this, importButton] { importButton->setEnabled(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->isEnabled()); });
+            [this, importButton] {
+                importButton->setEnabled(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->isEnabled());
+            });
     auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_FAK"))->text(), top);
     connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_FAK")), &QAction::trigger);
     auto *sumInvoices = new QPushButton(S("Ʃ Wartość Faktur"), top);
     sumInvoices->setObjectName(QStringLiteral("Button_WartoscFaktur"));
-    connect(sumInvoices, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_FAK"), QStringLiteral("P_15")); });
+    connect(sumInvoices, &QPushButton::clicked, this,
+            [this] { sumButton(QStringLiteral("grid_FAK"), QStringLiteral("P_15")); });
     tl->addWidget(row(top, {new DocumentNavigator(&t.mt_FAK_, top), counter, importButton, erase, sumInvoices}));
     auto *inner = new QTabWidget(top);
     inner->setObjectName(QStringLiteral("PageControlFaktura"));
@@ -458,8 +481,10 @@ QWidget *MainWindow::buildInvoicesPage()
     connect(m_disconnect, &QPushButton::clicked, this, [&t] { t.b_POZ_RozlaczClick(); });
     auto *sumLines = new QPushButton(S("Ʃ Wartość Wierszy"), bottom);
     sumLines->setObjectName(QStringLiteral("Button_WartoscWierszyFaktur"));
-    connect(sumLines, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11")); });
-    bl->addWidget(row(bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, m_connect, m_disconnect, sumLines}));
+    connect(sumLines, &QPushButton::clicked, this,
+            [this] { sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11")); });
+    bl->addWidget(
+        row(bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, m_connect, m_disconnect, sumLines}));
     auto *pozGrid = new DocumentGrid(QStringLiteral("grid_POZ"), &t.mt_POZ_, {}, m_port, bottom);
     m_grids.insert(pozGrid->objectName(), pozGrid);
     bl->addWidget(pozGrid, 1);
@@ -478,12 +503,14 @@ QWidget *MainWindow::buildOrdersPage()
     counter->setObjectName(QStringLiteral("Label_poz_zam"));
     m_counters.insert(counter->objectName(), counter);
     auto *importButton = new QPushButton(m_actions.value(QStringLiteral("act_ImportujZamowienia"))->text(), page);
-    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("act_ImportujZamowienia")), &QAction::trigger);
+    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("act_ImportujZamowienia")),
+            &QAction::trigger);
     auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_ZAM"))->text(), page);
     connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_ZAM")), &QAction::trigger);
     auto *sumOrders = new QPushButton(S("Ʃ Wartość Zamówień"), page);
     sumOrders->setObjectName(QStringLiteral("Button_WartoscZamowien"));
-    connect(sumOrders, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_ZAM"), QStringLiteral("WartoscZamowienia")); });
+    connect(sumOrders, &QPushButton::clicked, this,
+            [this] { sumButton(QStringLiteral("grid_ZAM"), QStringLiteral("WartoscZamowienia")); });
     layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZAM_, page), counter, importButton, erase, sumOrders}));
     auto *zam = new DocumentGrid(QStringLiteral("grid_ZAM"), &t.mt_ZAM_, {QStringLiteral("idx")}, m_port, page);
     m_grids.insert(zam->objectName(), zam);
@@ -493,7 +520,8 @@ QWidget *MainWindow::buildOrdersPage()
     m_counters.insert(lineCounter->objectName(), lineCounter);
     auto *sumOrderLines = new QPushButton(S("Ʃ Wartość Wierszy"), page);
     sumOrderLines->setObjectName(QStringLiteral("Button_SumaWierszyZaliczek"));
-    connect(sumOrderLines, &QPushButton::clicked, this, [this] { sumButton(QStringLiteral("grid_ZPOZ"), QStringLiteral("P_11NettoZ")); });
+    connect(sumOrderLines, &QPushButton::clicked, this,
+            [this] { sumButton(QStringLiteral("grid_ZPOZ"), QStringLiteral("P_11NettoZ")); });
     layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZPOZ_, page), lineCounter, sumOrderLines}));
     auto *zpoz = new DocumentGrid(QStringLiteral("grid_ZPOZ"), &t.mt_ZPOZ_, {QStringLiteral("idx_zal")}, m_port, page);
     m_grids.insert(zpoz->objectName(), zpoz);
@@ -521,7 +549,9 @@ QWidget *MainWindow::mappingBox(const QString &title, int kind)
         buttons->addWidget(load);
         buttons->addWidget(save);
     }
-    const char *newCaption = k == MappingTables::NAG ? "Domyślne" : k == MappingTables::DEF ? "Wyczyść" : "Nowy wzorzec";
+    const char *newCaption = k == MappingTables::NAG   ? "Domyślne"
+                             : k == MappingTables::DEF ? "Wyczyść"
+                                                       : "Nowy wzorzec";
     auto *fresh = new QPushButton(S(newCaption), box);
     if (k == MappingTables::NAG)
         m_named.insert(QStringLiteral("b_New_NAG"), fresh);
@@ -541,7 +571,8 @@ QWidget *MainWindow::buildHeaderImportPage()
     auto *layout = new QVBoxLayout(page);
     auto *files = new QGroupBox(S(" Układ pliku importu "), page);
     auto *fl = new QVBoxLayout(files);
-    fl->addWidget(m_binder->radio(QStringLiteral("rb_WspolnyPlik_Checked"), S("Nagłowek i Faktury w jednym pliku"), files));
+    fl->addWidget(
+        m_binder->radio(QStringLiteral("rb_WspolnyPlik_Checked"), S("Nagłowek i Faktury w jednym pliku"), files));
     fl->addWidget(m_binder->radio(QStringLiteral("rb_nag_OsobnyPlik_Checked"), S("Import z osobnego pliku"), files));
     fl->addWidget(m_binder->radio(QStringLiteral("rb_sp_BrakPliku_Checked"), S("Brak danych do importu"), files));
     auto *markers = new QWidget(files);
@@ -552,9 +583,12 @@ QWidget *MainWindow::buildHeaderImportPage()
     auto *panel = new QGroupBox(S("Zapis danych nagłówka:"), page);
     m_named.insert(QStringLiteral("HeaderLayoutPanel"), panel);
     auto *pl = new QVBoxLayout(panel);
-    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_kolumny_Checked"), S("układ kolumn (pola w kolejnych wierszach)"), panel));
-    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_wiersz_Checked"), S("układ wiersza (pola oddzielone separatorem)"), panel));
-    pl->addWidget(m_binder->check(QStringLiteral("chb_nag_OdDrugiegoWiersza_Checked"), S("zignoruj pierwszy wiersz (opisowy)"), panel));
+    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_kolumny_Checked"),
+                                  S("układ kolumn (pola w kolejnych wierszach)"), panel));
+    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_wiersz_Checked"),
+                                  S("układ wiersza (pola oddzielone separatorem)"), panel));
+    pl->addWidget(m_binder->check(QStringLiteral("chb_nag_OdDrugiegoWiersza_Checked"),
+                                  S("zignoruj pierwszy wiersz (opisowy)"), panel));
     layout->addWidget(row(page, {files, panel}));
     QWidget *map = mappingBox(S("Tabela połączenia Nagłówka"), MappingTables::NAG);
     m_named.insert(QStringLiteral("SG_NAG"), map);
@@ -569,25 +603,37 @@ QWidget *MainWindow::buildRecordImportPage(bool orders)
     const QString p = orders ? QStringLiteral("ZAM") : QStringLiteral("FAK");
     auto *group = new QGroupBox(orders ? S(" Import zamówień ") : S(" Import sprzedaży "), page);
     auto *g = new QGridLayout(group);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_append_Checked").arg(p), S("dołącz importowane dokumenty do listy"), group), 0, 0, 1, 2);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_append_Checked").arg(p),
+                                 S("dołącz importowane dokumenty do listy"), group),
+                 0, 0, 1, 2);
     auto *second = new QLabel(S("Dla import z osobnego pliku:"), group);
     m_named.insert(QStringLiteral("Lab_%1_OdDrugiegoWiersza").arg(p), second);
     g->addWidget(second, 1, 0);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_OdDrugiegoWiersza_Checked").arg(p), S("zignoruj pierwszy wiersz (opisowy)"), group), 1, 1);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_OdDrugiegoWiersza_Checked").arg(p),
+                                 S("zignoruj pierwszy wiersz (opisowy)"), group),
+                 1, 1);
     g->addWidget(m_binder->check(QStringLiteral("chb_%1_Naglowek_Checked").arg(p),
-                                 orders ? S("wiersz każdego zamówienia poprzedzony jest") : S("wiersz każdej faktury poprzedzony jest"), group), 2, 0);
+                                 orders ? S("wiersz każdego zamówienia poprzedzony jest")
+                                        : S("wiersz każdej faktury poprzedzony jest"),
+                                 group),
+                 2, 0);
     g->addWidget(m_binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(p), group), 2, 1);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(p), S("Wiesz musi rozpoczynac się od ..."), group), 3, 0);
+    g->addWidget(
+        m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(p), S("Wiesz musi rozpoczynac się od ..."), group),
+        3, 0);
     g->addWidget(m_binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(p), group), 3, 1);
     g->addWidget(new QLabel(S("Identyfikator początku bloku"), group), 4, 0);
     g->addWidget(m_binder->text(QStringLiteral("ed_%1_StartBlok_Text").arg(p), group), 4, 1);
     g->addWidget(new QLabel(S("Identyfikator końca bloku"), group), 5, 0);
     g->addWidget(m_binder->text(QStringLiteral("ed_%1_EndBlok_Text").arg(p), group), 5, 1);
     if (orders)
-        g->addWidget(m_binder->check(QStringLiteral("chb_ZAL_NieImportuj_Checked"), S("Nie importuj danych zaliczek"), group), 6, 0, 1, 2);
+        g->addWidget(
+            m_binder->check(QStringLiteral("chb_ZAL_NieImportuj_Checked"), S("Nie importuj danych zaliczek"), group), 6,
+            0, 1, 2);
     g->setColumnStretch(1, 1);
     layout->addWidget(group);
-    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza danych Zamówienie") : S("Tabela połączenia wiersza danych Faktura"),
+    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza danych Zamówienie")
+                                        : S("Tabela połączenia wiersza danych Faktura"),
                                  orders ? MappingTables::ZAM : MappingTables::FAK),
                       1);
     return page;
@@ -602,31 +648,44 @@ QWidget *MainWindow::buildLinesImportPage(bool orders)
     const QString r = orders ? QStringLiteral("ZPoz") : QStringLiteral("Poz");
     auto *group = new QGroupBox(orders ? S(" Import pozycji zamówień ") : S(" Import pozycji faktur "), page);
     auto *g = new QGridLayout(group);
-    g->addWidget(m_binder->radio(QStringLiteral("rb_%1_OsobnyBlok_Checked").arg(blok), S("Pozycje jedna pod drugą w osobnym bloku"), group), 0, 0);
+    g->addWidget(m_binder->radio(QStringLiteral("rb_%1_OsobnyBlok_Checked").arg(blok),
+                                 S("Pozycje jedna pod drugą w osobnym bloku"), group),
+                 0, 0);
     auto *markers = new QWidget(group);
     auto *ml = new QFormLayout(markers);
     ml->setContentsMargins(0, 0, 0, 0);
-    ml->addRow(S("Identyfikator początku bloku"), m_binder->text(QStringLiteral("ed_%1_BLOK_START_Text").arg(blok), markers));
-    ml->addRow(S("Identyfikator końca bloku"), m_binder->text(QStringLiteral("ed_%1_BLOK_END_Text").arg(blok), markers));
+    ml->addRow(S("Identyfikator początku bloku"),
+               m_binder->text(QStringLiteral("ed_%1_BLOK_START_Text").arg(blok), markers));
+    ml->addRow(S("Identyfikator końca bloku"),
+               m_binder->text(QStringLiteral("ed_%1_BLOK_END_Text").arg(blok), markers));
     g->addWidget(markers, 0, 1, 2, 1);
     g->addWidget(m_binder->radio(QStringLiteral("rb_%1_PodFaktura_Checked").arg(blok),
-                                 orders ? S("Pozycje pod wierszem Zamówienia") : S("Pozycje pod wierszem Faktury"), group), 2, 0);
-    g->addWidget(m_binder->radio(QStringLiteral("rb_%1BezposrednioPod_Checked").arg(r), S("w pierszej linii pod"), group), 3, 0);
+                                 orders ? S("Pozycje pod wierszem Zamówienia") : S("Pozycje pod wierszem Faktury"),
+                                 group),
+                 2, 0);
+    g->addWidget(
+        m_binder->radio(QStringLiteral("rb_%1BezposrednioPod_Checked").arg(r), S("w pierszej linii pod"), group), 3, 0);
     g->addWidget(m_binder->radio(QStringLiteral("rb_%1PoNaglowku_Checked").arg(r), S("po nagłówku:"), group), 4, 0);
     g->addWidget(m_binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(blok), group), 4, 1);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(blok), S("Wiersz musi rozpoczynac sie od ..."), group), 5, 0);
+    g->addWidget(m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(blok),
+                                 S("Wiersz musi rozpoczynac sie od ..."), group),
+                 5, 0);
     g->addWidget(m_binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(blok), group), 5, 1);
     auto *end = new QGroupBox(S("Koniec listy pozycji:"), group);
     auto *el = new QHBoxLayout(end);
     el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_FL_Checked").arg(r), S("pusta linia"), end));
-    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_InnyStart_Checked").arg(r), S("inny od zadanego początek wiersza"), end));
-    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_Faktura_Checked").arg(r), orders ? S("nagłowek zamówienia") : S("nagłowek faktury"), end));
-    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_FakId_Checked").arg(r),
-                                  orders ? S("identyfikator początkowy zamówienia") : S("identyfikator początkowy faktury"), end));
+    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_InnyStart_Checked").arg(r),
+                                  S("inny od zadanego początek wiersza"), end));
+    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_Faktura_Checked").arg(r),
+                                  orders ? S("nagłowek zamówienia") : S("nagłowek faktury"), end));
+    el->addWidget(m_binder->radio(
+        QStringLiteral("rb_%1End_FakId_Checked").arg(r),
+        orders ? S("identyfikator początkowy zamówienia") : S("identyfikator początkowy faktury"), end));
     g->addWidget(end, 6, 0, 1, 2);
     g->setColumnStretch(1, 1);
     layout->addWidget(group);
-    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza pozycji Zamówienia") : S("Tabela połączenia wiersza pozycji Faktury"),
+    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza pozycji Zamówienia")
+                                        : S("Tabela połączenia wiersza pozycji Faktury"),
                                  orders ? MappingTables::ZPOS : MappingTables::POS),
                       1);
     return page;
@@ -639,15 +698,21 @@ QWidget *MainWindow::buildConfigPage()
     auto *left = new QVBoxLayout;
     auto *format = new QGroupBox(S("Format danych w pliku: "), page);
     auto *fl = new QFormLayout(format);
-    fl->addRow(S("Separator pól:"), m_binder->combo(QStringLiteral("cb_separator_ItemIndex"),
-                                                    {S("#9 - tabulator"), S("| - pionowa linia"), S("; - semicolon"), S(", - koma")}, format));
-    fl->addRow(S("Separator dziesiętny:"), m_binder->combo(QStringLiteral("cb_koma_ItemIndex"), {S(", - (przecinek)"), S(". - (kropka)")}, format));
-    fl->addRow(S("Format daty:"), m_binder->combo(QStringLiteral("cb_data_ItemIndex"),
-                                                  {S("DD-MM-RRRR"), S("RRRR-MM-DD"), S("DDMMRRRR"), S("RRRRMMDD")}, format));
-    fl->addRow(S("Standard zanków :"), m_binder->combo(QStringLiteral("cb_PL_ItemIndex"), {S("Windows 1250"), S("UFT-8"), S("DOS-CP852")}, format));
+    fl->addRow(S("Separator pól:"),
+               m_binder->combo(QStringLiteral("cb_separator_ItemIndex"),
+                               {S("#9 - tabulator"), S("| - pionowa linia"), S("; - semicolon"), S(", - koma")},
+                               format));
+    fl->addRow(S("Separator dziesiętny:"),
+               m_binder->combo(QStringLiteral("cb_koma_ItemIndex"), {S(", - (przecinek)"), S(". - (kropka)")}, format));
+    fl->addRow(S("Format daty:"),
+               m_binder->combo(QStringLiteral("cb_data_ItemIndex"),
+                               {S("DD-MM-RRRR"), S("RRRR-MM-DD"), S("DDMMRRRR"), S("RRRRMMDD")}, format));
+    fl->addRow(S("Standard zanków :"), m_binder->combo(QStringLiteral("cb_PL_ItemIndex"),
+                                                       {S("Windows 1250"), S("UFT-8"), S("DOS-CP852")}, format));
     fl->addRow(S("Prawda:"), m_binder->text(QStringLiteral("edx_TRUE_Text"), format));
     fl->addRow(S("Fałsz:"), m_binder->text(QStringLiteral("edx_FALSE_Text"), format));
-    fl->addRow(m_binder->check(QStringLiteral("chb_FloatZeroExNull_Checked"), S("Float = 0.00  ustaw  <null>"), format));
+    fl->addRow(
+        m_binder->check(QStringLiteral("chb_FloatZeroExNull_Checked"), S("Float = 0.00  ustaw  <null>"), format));
     fl->addRow(m_binder->check(QStringLiteral("chb_wyroznik_Checked"), S("Pierwsza linia pliku zawiera:"), format),
                m_binder->text(QStringLiteral("edx_Wyroznik_Text"), format));
     left->addWidget(format);
@@ -655,7 +720,8 @@ QWidget *MainWindow::buildConfigPage()
     auto *exe = new QGroupBox(S(" Wywołanie 'aplikacji' "), page);
     m_named.insert(QStringLiteral("gb_Exe"), exe);
     auto *xl = new QFormLayout(exe);
-    xl->addRow(m_binder->check(QStringLiteral("chb_Imp_Application_Checked"), S("Importuj poprzez wywołanie aplikacji"), exe));
+    xl->addRow(
+        m_binder->check(QStringLiteral("chb_Imp_Application_Checked"), S("Importuj poprzez wywołanie aplikacji"), exe));
     // each path with its browse button
     auto browsed = [this, exe](const char *key, const QString &title, const QString &filter, bool save) {
         QLineEdit *edit = m_binder->text(QString::fromLatin1(key), exe);
@@ -675,10 +741,11 @@ QWidget *MainWindow::buildConfigPage()
     // on this system a program is any executable file or script; the Part's filters follow
     xl->addRow(S("Aplikacja klienta:"),
                browsed("fn_Imp_Aplikacja_FileName", S("Aplikacja klienta"),
-                       S("Programy i skrypty (*);;Aplikacje  (*.exe);;Aplikacje (*.BAT) (*.bat *.BAT);;Skrypty (*.sh)"), false));
+                       S("Programy i skrypty (*);;Aplikacje  (*.exe);;Aplikacje (*.BAT) (*.bat *.BAT);;Skrypty (*.sh)"),
+                       false));
     // the exchange file need not exist yet: the application writes it
-    xl->addRow(S("Plik wymiany danych:"),
-               browsed("fn_Imp_PlikWymiany_FileName", S("Plik wymiany danych"), S("Plik wymiany danych  (*.txt *.cvd)"), true));
+    xl->addRow(S("Plik wymiany danych:"), browsed("fn_Imp_PlikWymiany_FileName", S("Plik wymiany danych"),
+                                                  S("Plik wymiany danych  (*.txt *.cvd)"), true));
     QLineEdit *params = m_binder->text(QStringLiteral("e_Params_Text"), exe);
     params->setToolTip(S("%0:s = DataOd; %1:s = DataDo; %2:s = PlikWyminay"));
     xl->addRow(S("Przekazane parametry:"), params);
@@ -715,7 +782,8 @@ QWidget *MainWindow::buildTemplatePage()
     m_template->setObjectName(QStringLiteral("Memo_JPK"));
     m_template->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_template->setLineWrapMode(QPlainTextEdit::NoWrap);
-    connect(m_template, &QPlainTextEdit::textChanged, this, [this] { m_workspace->setMemo_JPK(m_template->toPlainText()); });
+    connect(m_template, &QPlainTextEdit::textChanged, this,
+            [this] { m_workspace->setMemo_JPK(m_template->toPlainText()); });
     layout->addWidget(m_template);
     return page;
 }
@@ -744,7 +812,7 @@ QWidget *MainWindow::buildHelpPage()
         if (!text.isEmpty())
             memo->setPlainText(text);
         if (ok)
-            loadButton->hide();  // the schema is loaded once a run
+            loadButton->hide(); // the schema is loaded once a run
         memo->setUpdatesEnabled(true);
     });
     return page;
@@ -765,7 +833,8 @@ void MainWindow::updateEnables()
                                "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
         m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setVisible(on("chb_Imp_Application_Checked"));
-    m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setEnabled(m_workspace->isEnabled(QStringLiteral("act_ImportujZAplikacji")));
+    m_actions.value(QStringLiteral("act_ImportujZAplikacji"))
+        ->setEnabled(m_workspace->isEnabled(QStringLiteral("act_ImportujZAplikacji")));
     // a greyed import command says which option offers it, and where
     QString why;
     for (const char *name : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujZAplikacji"}) {
@@ -773,8 +842,8 @@ void MainWindow::updateEnables()
         const QString reason = m_workspace->disabledReason(QString::fromLatin1(name));
         action->setToolTip(reason.isEmpty() ? action->text().remove(u'&') : reason);
         action->setStatusTip(reason);
-        if (why.isEmpty() && action->isVisible() && name != std::string_view("Act_ImportNaglowek")
-            && name != std::string_view("Act_ImportujFaktury"))
+        if (why.isEmpty() && action->isVisible() && name != std::string_view("Act_ImportNaglowek") &&
+            name != std::string_view("Act_ImportujFaktury"))
             why = reason;
     }
     if (why != m_importReason) {
@@ -788,7 +857,8 @@ void MainWindow::updateEnables()
     // the layout of the import file
     enable("edx_Nag_Start_Text", common);
     enable("edx_Nag_Koniec_Text", common && on("rb_nag_kolumny_Checked"));
-    for (const char *k : {"ed_FAK_StartBlok_Text", "ed_FAK_EndBlok_Text", "ed_ZAM_StartBlok_Text", "ed_ZAM_EndBlok_Text"})
+    for (const char *k :
+         {"ed_FAK_StartBlok_Text", "ed_FAK_EndBlok_Text", "ed_ZAM_StartBlok_Text", "ed_ZAM_EndBlok_Text"})
         enable(k, common);
     for (const char *k : {"Lab_FAK_OdDrugiegoWiersza", "Lab_ZAM_OdDrugiegoWiersza", "chb_FAK_OdDrugiegoWiersza_Checked",
                           "chb_ZAM_OdDrugiegoWiersza_Checked"})
@@ -803,7 +873,7 @@ void MainWindow::updateEnables()
 
     // the record passes, and their order twins
     for (const PassKeys *k : {&kInvoicePassKeys, &kOrderPassKeys}) {
-        enable(k->separateBlock, false);  // a separate block of lines is never offered
+        enable(k->separateBlock, false); // a separate block of lines is never offered
         enable(k->blockStart, on(k->separateBlock));
         enable(k->blockEnd, on(k->separateBlock));
         enable(k->directlyUnder, on(k->underRecord));
@@ -889,7 +959,8 @@ void MainWindow::restoreWindowPlacement()
     const QStringList parts = value->split(u',');
     if (parts.size() != 4)
         return;
-    const QRect r(QPoint(parts.at(0).toInt(), parts.at(1).toInt()), QPoint(parts.at(2).toInt() - 1, parts.at(3).toInt() - 1));
+    const QRect r(QPoint(parts.at(0).toInt(), parts.at(1).toInt()),
+                  QPoint(parts.at(2).toInt() - 1, parts.at(3).toInt() - 1));
     if (r.left() >= r.right() + 1)
         return;
     if (!QGuiApplication::screenAt(r.topLeft()) || !QGuiApplication::screenAt(r.bottomRight()))
@@ -904,9 +975,11 @@ void MainWindow::storeWindowPlacement(SettingsFile &s) const
     const QSize desktop = screen ? screen->virtualSize() : QSize();
     const QString suffix = QStringLiteral("(%1x%2)").arg(desktop.width()).arg(desktop.height());
     const QRect r = normalGeometry();
-    const QString norm = QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.right() + 1).arg(r.bottom() + 1);
+    const QString norm =
+        QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.right() + 1).arg(r.bottom() + 1);
     s.setValue(section, QStringLiteral("Flags"), QStringLiteral("0"));
-    s.setValue(section, QStringLiteral("PixelsPerInch"), QString::number(screen ? qRound(screen->logicalDotsPerInch()) : 96));
+    s.setValue(section, QStringLiteral("PixelsPerInch"),
+               QString::number(screen ? qRound(screen->logicalDotsPerInch()) : 96));
     s.setValue(section, QStringLiteral("MinMaxPos") + suffix, QStringLiteral("-1,-1,-1,-1"));
     s.setValue(section, QStringLiteral("MinMaxPos"), QStringLiteral("-1,-1,-1,-1"));
     s.setValue(section, QStringLiteral("NormPos") + suffix, norm);
@@ -1034,9 +1107,9 @@ void MainWindow::storeSettings()
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // a double click on "Data Wytworzenia JPK [UTC]" puts the current date and time into it
-    if (event->type() == QEvent::MouseButtonDblClick && watched == m_binder->widget(QStringLiteral("ed_DataWytworzeniaJPK_Text"))) {
-        m_workspace->controls().setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"),
-                                        Workspace::timestampNow());
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        watched == m_binder->widget(QStringLiteral("ed_DataWytworzeniaJPK_Text"))) {
+        m_workspace->controls().setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"), Workspace::timestampNow());
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -1044,7 +1117,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    m_workspace->setClosing(true);  // a wait for the user's application ends
+    m_workspace->setClosing(true); // a wait for the user's application ends
     storeSettings();
     event->accept();
 }
@@ -1060,10 +1133,12 @@ bool MainWindow::renderPages(const QString &dir)
         m_pages->setCurrentIndex(i);
         // the description page is shown with the schema loaded when it is at hand
         if (auto *load = m_pages->widget(i)->findChild<QPushButton *>(QStringLiteral("b_LoadXSD"));
-            load && load->isVisible() && QFile::exists(QDir(m_workspace->homeDir()).filePath(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"))))
+            load && load->isVisible() &&
+            QFile::exists(QDir(m_workspace->homeDir()).filePath(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"))))
             load->click();
         QCoreApplication::processEvents();
-        const QString name = QStringLiteral("%1_%2.png").arg(i + 1, 2, 10, QLatin1Char('0')).arg(m_pages->widget(i)->objectName());
+        const QString name =
+            QStringLiteral("%1_%2.png").arg(i + 1, 2, 10, QLatin1Char('0')).arg(m_pages->widget(i)->objectName());
         ok = grab().save(QDir(dir).filePath(name)) && ok;
     }
     return ok;

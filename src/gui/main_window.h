@@ -74,17 +74,19 @@ private:
     void act_ImportujZAplikacjiExecute();
     // A finding of "Kontrola" double-clicked: its record current, its field's column current.
     void showFinding(const QString &kind, int record, const QString &invoice, int line, const QString &field);
+
 public:
     // A "Ʃ" button: its grid gets the focus and its column, then the column is summed.
     void sumButton(const QString &grid, const QString &field);
+
 private:
     void runCommand(const QString &name, const std::function<void()> &work);
 
     WidgetUserPort m_widgetPort;
     UserPort *m_port;
-    QPointer<DocumentGrid> m_menuGrid;  // the grid whose context menu runs a command
+    QPointer<DocumentGrid> m_menuGrid; // the grid whose context menu runs a command
     QString m_importReason;
-    CheckPage *m_checkPage = nullptr;  // why the main import command is greyed, as the status bar tells
+    CheckPage *m_checkPage = nullptr; // why the main import command is greyed, as the status bar tells
     Workspace *m_workspace;
     ControlBinder *m_binder = nullptr;
     QTabWidget *m_pages = nullptr;
@@ -102,6 +104,6 @@ private:
     QHash<QString, DocumentGrid *> m_grids;
     QHash<QString, QLabel *> m_counters;
     QList<MappingGridView *> m_mapViews;
-    QHash<QString, QWidget *> m_named;  // other widgets the enable rules reach
+    QHash<QString, QWidget *> m_named; // other widgets the enable rules reach
     bool m_stored = false;
 };

@@ -33,8 +33,8 @@ void WidgetUserPort::error(const QString &caption, const QString &text)
 
 bool WidgetUserPort::question(const QString &caption, const QString &text)
 {
-    return QMessageBox::question(m_parent, caption, shown(text), QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+    return QMessageBox::question(m_parent, caption, shown(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 QString WidgetUserPort::kindOf(const QString &filter, const QString &defaultExt)
@@ -63,7 +63,8 @@ void WidgetUserPort::rememberFolder(const QString &kind, const QString &file)
         m_settings->setValue(m_section, kind, QFileInfo(file).absolutePath());
 }
 
-std::optional<QString> WidgetUserPort::chooseOpenFile(const QString &title, const QString &filter, const QString &defaultExt)
+std::optional<QString> WidgetUserPort::chooseOpenFile(const QString &title, const QString &filter,
+                                                      const QString &defaultExt)
 {
     const QString kind = kindOf(filter, defaultExt);
     const QString file = QFileDialog::getOpenFileName(m_parent, title, lastFolder(kind), filter);

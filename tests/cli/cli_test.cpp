@@ -7,8 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -46,10 +46,10 @@ QString fromCp1250(const QByteArray &bytes)
 TEST(Cli, SetAndSaveWritesTheSettingsFile)
 {
     TempHome home;
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("set"),
-                       QStringLiteral("ed_NIP_Text=5261040828"), QStringLiteral("set"),
-                       QStringLiteral("chb_FAK_append_Checked=TRUE"), QStringLiteral("set"),
-                       QStringLiteral("ed_PelnaNazwa_Text=Żuraw Sp. z o.o."), QStringLiteral("--save")});
+    const CliRun r =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_NIP_Text=5261040828"),
+             QStringLiteral("set"), QStringLiteral("chb_FAK_append_Checked=TRUE"), QStringLiteral("set"),
+             QStringLiteral("ed_PelnaNazwa_Text=Żuraw Sp. z o.o."), QStringLiteral("--save")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QByteArray bytes = home.read(QStringLiteral("JPK_FA3_Ustawienia.ini"));
     ASSERT_FALSE(bytes.isEmpty());
@@ -61,7 +61,7 @@ TEST(Cli, SetAndSaveWritesTheSettingsFile)
     EXPECT_TRUE(bytes.contains(QByteArray("ed_PelnaNazwa_Text=\xAFuraw")));
     const QStringList lines = fromCp1250(bytes).split(QStringLiteral("\r\n"));
     EXPECT_EQ(lines.at(lines.size() - 3), QStringLiteral("chb_POZ_BeginIf_Checked=FALSE"));
-    EXPECT_EQ(lines.size(), 1 + 1 + 74 + 2);  // section, FormVersion, the controls, empty line, end
+    EXPECT_EQ(lines.size(), 1 + 1 + 74 + 2); // section, FormVersion, the controls, empty line, end
     EXPECT_FALSE(bytes.contains("\n\n")) << "every line ends with CR LF";
 }
 
@@ -78,7 +78,7 @@ TEST(Cli, ConfigurationCodeChoosesItsFileAndAHandAddedKeySurvives)
     home.write(file, home.read(file).replace("[Form_ImportJPK]\r\n", "[Form_ImportJPK]\r\nMojKlucz=wartosc\r\n"));
 
     const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("-cnf"), QStringLiteral("05"),
-                       QStringLiteral("set"), QStringLiteral("ed_Powiat_Text=Myślenice"), QStringLiteral("--save")});
+                          QStringLiteral("set"), QStringLiteral("ed_Powiat_Text=Myślenice"), QStringLiteral("--save")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QByteArray bytes = home.read(file);
     EXPECT_TRUE(bytes.contains("MojKlucz=wartosc\r\n"));
@@ -88,7 +88,8 @@ TEST(Cli, ConfigurationCodeChoosesItsFileAndAHandAddedKeySurvives)
 TEST(Cli, WithoutSaveNothingIsWritten)
 {
     TempHome home;
-    ASSERT_EQ(run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_NIP_Text=1")}).status, 0);
+    ASSERT_EQ(
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_NIP_Text=1")}).status, 0);
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
 }
 
@@ -130,18 +131,27 @@ TEST(Cli, AStepThatShowedAFailureFailsTheRun)
         const char *what;
         QStringList args;
         int status;
-        const char *says;  // on stdout, the message the command showed
+        const char *says; // on stdout, the message the command showed
     };
     const QStringList common = {QStringLiteral("set"), QStringLiteral("rb_WspolnyPlik_Checked=TRUE")};
     const QStringList marker = common + QStringList{QStringLiteral("set"), QStringLiteral("chb_wyroznik_Checked=TRUE"),
                                                     QStringLiteral("set"), QStringLiteral("edx_Wyroznik_Text=*JPK*")};
     const Case cases[] = {
-        {"import of a missing file", common + QStringList{QStringLiteral("import"), home.file(QStringLiteral("missing.txt"))}, 1, "Błąd imporu danych:"},
-        {"no first-line marker", marker + QStringList{QStringLiteral("import"), home.file(QStringLiteral("no_marker.txt"))}, 1,
+        {"import of a missing file",
+         common + QStringList{QStringLiteral("import"), home.file(QStringLiteral("missing.txt"))}, 1,
+         "Błąd imporu danych:"},
+        {"no first-line marker",
+         marker + QStringList{QStringLiteral("import"), home.file(QStringLiteral("no_marker.txt"))}, 1,
          "nie zawiera ustalonego wyróżnika"},
-        {"no header block", common + QStringList{QStringLiteral("import"), home.file(QStringLiteral("no_blocks.txt"))}, 1, "Brak bloku NAGŁÓWEK"},
-        {"load of a broken file", {QStringLiteral("load"), home.file(QStringLiteral("broken.xml"))}, 1, "Błąd wczytania pliku XML"},
-        {"a column that sums nothing", {QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_2A")}, 1,
+        {"no header block", common + QStringList{QStringLiteral("import"), home.file(QStringLiteral("no_blocks.txt"))},
+         1, "Brak bloku NAGŁÓWEK"},
+        {"load of a broken file",
+         {QStringLiteral("load"), home.file(QStringLiteral("broken.xml"))},
+         1,
+         "Błąd wczytania pliku XML"},
+        {"a column that sums nothing",
+         {QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_2A")},
+         1,
          "nie jest klasy"},
         {"a step that succeeds", {QStringLiteral("set"), QStringLiteral("ed_NIP_Text=5261040828")}, 0, ""},
     };
@@ -157,12 +167,13 @@ TEST(Cli, AStepThatShowedAFailureFailsTheRun)
 TEST(Cli, KeepGoingRunsEveryStepAndStillFails)
 {
     TempHome home;
-    const QStringList failing = {QStringLiteral("--home"), home.path(), QStringLiteral("load"),
-                                 home.file(QStringLiteral("missing.xml")), QStringLiteral("export-json"),
-                                 home.file(QStringLiteral("out.json"))};
+    const QStringList failing = {QStringLiteral("--home"),      home.path(),
+                                 QStringLiteral("load"),        home.file(QStringLiteral("missing.xml")),
+                                 QStringLiteral("export-json"), home.file(QStringLiteral("out.json"))};
     const CliRun stops = run(failing);
     EXPECT_EQ(stops.status, 1);
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("out.json")))) << "without --keep-going the first failure ends the run";
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("out.json"))))
+        << "without --keep-going the first failure ends the run";
     const CliRun goesOn = run(QStringList{QStringLiteral("--keep-going")} + failing);
     EXPECT_EQ(goesOn.status, 1);
     EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("out.json"))));
@@ -178,7 +189,8 @@ TEST(Cli, AFullDiskKeepsEveryOldFileAndSaysWhy)
 {
     FullDisk disk;
     if (!disk.available())
-        GTEST_SKIP() << "a small file system cannot be mounted here (needs root); SafeFile's own test injects the failure";
+        GTEST_SKIP()
+            << "a small file system cannot be mounted here (needs root); SafeFile's own test injects the failure";
     // the program folder and every file the program writes stand on the full disk
     const QByteArray old = "stara zawartość\n";
     for (const char *name : {"JPK_FA4.xml", "out.json", "map.ccv"}) {
@@ -208,17 +220,30 @@ TEST(Cli, AFullDiskKeepsEveryOldFileAndSaysWhy)
         QByteArray before;
     };
     const Case cases[] = {
-        {"generate", {QStringLiteral("load"), sample, QStringLiteral("generate"), disk.file(QStringLiteral("JPK_FA4.xml"))}, "JPK_FA4.xml", old},
-        {"export-json", {QStringLiteral("load"), sample, QStringLiteral("export-json"), disk.file(QStringLiteral("out.json"))}, "out.json", old},
-        {"save-map", {QStringLiteral("save-map"), QStringLiteral("tab_FAK"), disk.file(QStringLiteral("map.ccv"))}, "map.ccv", old},
-        {"--save", {QStringLiteral("set"), QStringLiteral("ed_NIP_Text=1132853869"), QStringLiteral("--save")}, "JPK_FA3_Ustawienia.ini", oldSettings},
+        {"generate",
+         {QStringLiteral("load"), sample, QStringLiteral("generate"), disk.file(QStringLiteral("JPK_FA4.xml"))},
+         "JPK_FA4.xml",
+         old},
+        {"export-json",
+         {QStringLiteral("load"), sample, QStringLiteral("export-json"), disk.file(QStringLiteral("out.json"))},
+         "out.json",
+         old},
+        {"save-map",
+         {QStringLiteral("save-map"), QStringLiteral("tab_FAK"), disk.file(QStringLiteral("map.ccv"))},
+         "map.ccv",
+         old},
+        {"--save",
+         {QStringLiteral("set"), QStringLiteral("ed_NIP_Text=1132853869"), QStringLiteral("--save")},
+         "JPK_FA3_Ustawienia.ini",
+         oldSettings},
         {"the validator's settings", {QStringLiteral("validate"), sample}, "ustawienia.xml", oldValidator},
     };
     for (const Case &c : cases) {
         const CliRun r = run(QStringList{QStringLiteral("--home"), home, QStringLiteral("--yes")} + c.steps);
         EXPECT_EQ(r.status, 1) << c.what << "\n" << r.out.toStdString() << r.err.toStdString();
-        EXPECT_TRUE(QString(r.out + r.err).contains(qt_error_string(ENOSPC))) << c.what << "\n"
-                                                                                          << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(QString(r.out + r.err).contains(qt_error_string(ENOSPC)))
+            << c.what << "\n"
+            << r.out.toStdString() << r.err.toStdString();
         QFile f(disk.file(QString::fromLatin1(c.file)));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.what;
         EXPECT_EQ(f.readAll(), c.before) << c.what << ": the old file was not kept";
@@ -250,8 +275,8 @@ TEST(Cli, BrokenJsonNamesTheFileAndTheProblem)
     };
     for (const Case &c : cases) {
         home.write(QStringLiteral("in.json"), c.json);
-        const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("--keep-going"), QStringLiteral("set"),
-                              QStringLiteral("ed_KodUrzedu_Text=1471"), QStringLiteral("set"),
+        const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("--keep-going"),
+                              QStringLiteral("set"), QStringLiteral("ed_KodUrzedu_Text=1471"), QStringLiteral("set"),
                               QStringLiteral("ed_DataOd_Date=2023-08-01"), QStringLiteral("import-json"),
                               home.file(QStringLiteral("in.json")), QStringLiteral("export-json"),
                               home.file(QStringLiteral("out.json"))});
@@ -262,7 +287,8 @@ TEST(Cli, BrokenJsonNamesTheFileAndTheProblem)
         const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
         const QJsonObject header = out.value(QStringLiteral("header")).toObject();
         EXPECT_EQ(header.value(QStringLiteral("KodUrzedu")).toString(), QStringLiteral("1471")) << c.json.constData();
-        EXPECT_EQ(header.value(QStringLiteral("DataOd")).toString(), QStringLiteral("2023-08-01")) << c.json.constData();
+        EXPECT_EQ(header.value(QStringLiteral("DataOd")).toString(), QStringLiteral("2023-08-01"))
+            << c.json.constData();
         for (const char *table : {"mt_FAK_", "mt_POZ_", "mt_ZAM_", "mt_ZPOZ_"})
             EXPECT_TRUE(out.value(QLatin1String(table)).toArray().isEmpty()) << c.json.constData() << " " << table;
     }
@@ -271,11 +297,13 @@ TEST(Cli, BrokenJsonNamesTheFileAndTheProblem)
 TEST(Cli, ANulInsideAJsonTextIsNeitherKeptNorLostSilently)
 {
     TempHome home;
-    home.write(QStringLiteral("in.json"), "{\"header\":{\"NIP\":\"5261040828\"},"
-                                          "\"mt_FAK_\":[{\"P_2A\":\"FV\\u0000/1\",\"P_3A\":\"Firma\\u0001 \\uFFFF\\ud800X\",\"P_15\":1}]}");
+    home.write(QStringLiteral("in.json"),
+               "{\"header\":{\"NIP\":\"5261040828\"},"
+               "\"mt_FAK_\":[{\"P_2A\":\"FV\\u0000/1\",\"P_3A\":\"Firma\\u0001 \\uFFFF\\ud800X\",\"P_15\":1}]}");
     const QString out = home.file(QStringLiteral("JPK_FA4.xml"));
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
-                          home.file(QStringLiteral("in.json")), QStringLiteral("generate"), out, QStringLiteral("load"), out});
+    const CliRun r =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"), home.file(QStringLiteral("in.json")),
+             QStringLiteral("generate"), out, QStringLiteral("load"), out});
     ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("w 2 wartościach"))) << r.out.toStdString();
     const QByteArray xml = home.read(QStringLiteral("JPK_FA4.xml"));
@@ -300,9 +328,9 @@ TEST(Cli, JsonRoundTripAppliesTheTableRules)
       "mt_ZAM_": [ {"idx": 7, "P_2AZ": "FV/2", "WartoscZamowienia": 10}, {"idx": 9, "P_2AZ": "FV/3"} ],
       "mt_ZPOZ_": [ {"idx_zal": 9, "P_7Z": "b"}, {"idx_zal": 7, "P_7Z": "a"}, {"P_7Z": "c"} ]
     })");
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
-                       home.file(QStringLiteral("in.json")), QStringLiteral("export-json"),
-                       home.file(QStringLiteral("out.json"))});
+    const CliRun r =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"), home.file(QStringLiteral("in.json")),
+             QStringLiteral("export-json"), home.file(QStringLiteral("out.json"))});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
     const QJsonObject header = out.value(QStringLiteral("header")).toObject();
@@ -336,8 +364,8 @@ TEST(Cli, JsonRoundTripAppliesTheTableRules)
 
     // exporting what was imported gives it back
     const CliRun again = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
-                           home.file(QStringLiteral("out.json")), QStringLiteral("export-json"),
-                           home.file(QStringLiteral("out2.json"))});
+                              home.file(QStringLiteral("out.json")), QStringLiteral("export-json"),
+                              home.file(QStringLiteral("out2.json"))});
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
     EXPECT_EQ(home.read(QStringLiteral("out.json")), home.read(QStringLiteral("out2.json")));
 }
@@ -348,18 +376,18 @@ TEST(Cli, GeneratorExpectationsRoundTrip)
     TempHome home;
     TAVRIX_GENERATOR_OR_SKIP();
     QProcess gen;
-    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(),
-                                          QStringLiteral("--invoices"), QStringLiteral("60"), QStringLiteral("--expect")});
+    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(), QStringLiteral("--invoices"),
+                                          QStringLiteral("60"), QStringLiteral("--expect")});
     if (!gen.waitForFinished(60000) || gen.exitCode() != 0)
         GTEST_SKIP() << "the generator is not available";
     const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
-                       home.file(QStringLiteral("expected.json")), QStringLiteral("export-json"),
-                       home.file(QStringLiteral("out.json"))});
+                          home.file(QStringLiteral("expected.json")), QStringLiteral("export-json"),
+                          home.file(QStringLiteral("out.json"))});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject expected = QJsonDocument::fromJson(home.read(QStringLiteral("expected.json"))).object();
     const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
     for (const QString &table : {QStringLiteral("mt_FAK_"), QStringLiteral("mt_POZ_"), QStringLiteral("mt_ZAM_"),
-                                QStringLiteral("mt_ZPOZ_")}) {
+                                 QStringLiteral("mt_ZPOZ_")}) {
         const QJsonArray want = expected.value(table).toArray();
         const QJsonArray got = out.value(table).toArray();
         ASSERT_EQ(want.size(), got.size()) << table.toStdString();
@@ -385,8 +413,9 @@ TEST(Cli, GeneratedExportImportsIntoAValidFileInBothStylesAndEveryLocale)
         TempHome home;
         TAVRIX_GENERATOR_OR_SKIP();
         QProcess gen;
-        gen.start(QStringLiteral("python3"), {generatorScript(), home.path(), QStringLiteral("--invoices"),
-                                              QStringLiteral("150"), QStringLiteral("--style"), QString::fromLatin1(style)});
+        gen.start(QStringLiteral("python3"),
+                  {generatorScript(), home.path(), QStringLiteral("--invoices"), QStringLiteral("150"),
+                   QStringLiteral("--style"), QString::fromLatin1(style)});
         ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0);
         // "DIR: 150 invoices, 450 invoice lines, 12 orders"
         const QString said = QString::fromUtf8(gen.readAllStandardOutput());
@@ -408,14 +437,21 @@ TEST(Cli, GeneratedExportImportsIntoAValidFileInBothStylesAndEveryLocale)
             ASSERT_EQ(r.status, 0) << style << r.out.toStdString() << r.err.toStdString();
             EXPECT_TRUE(r.out.contains(QStringLiteral("zgodna ze schemą XSD"))) << r.out.toStdString();
             const QByteArray xml = home.read(name);
-            EXPECT_TRUE(xml.contains(QByteArray("<LiczbaFaktur>").append(m.captured(1).toLatin1()).append("</LiczbaFaktur>"))) << style;
-            EXPECT_TRUE(xml.contains(QByteArray("<LiczbaWierszyFaktur>").append(m.captured(2).toLatin1()).append("</LiczbaWierszyFaktur>"))) << style;
-            EXPECT_TRUE(xml.contains(QByteArray("<LiczbaZamowien>").append(m.captured(3).toLatin1()).append("</LiczbaZamowien>"))) << style;
+            EXPECT_TRUE(
+                xml.contains(QByteArray("<LiczbaFaktur>").append(m.captured(1).toLatin1()).append("</LiczbaFaktur>")))
+                << style;
+            EXPECT_TRUE(xml.contains(
+                QByteArray("<LiczbaWierszyFaktur>").append(m.captured(2).toLatin1()).append("</LiczbaWierszyFaktur>")))
+                << style;
+            EXPECT_TRUE(xml.contains(
+                QByteArray("<LiczbaZamowien>").append(m.captured(3).toLatin1()).append("</LiczbaZamowien>")))
+                << style;
             written[i] = QString::fromUtf8(xml).replace(stamp, QString());
         }
         EXPECT_EQ(written[0], written[1]) << style << ": the Polish locale changed the file";
         // the amounts keep their fractions
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("<P_15>\\d+\\.\\d[1-9]</P_15>")).match(written[1]).hasMatch()) << style;
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("<P_15>\\d+\\.\\d[1-9]</P_15>")).match(written[1]).hasMatch())
+            << style;
     }
 }
 
@@ -440,7 +476,8 @@ TEST(Cli, ImportCommandsFollowTheLayout)
 {
     TempHome home;
     home.write(QStringLiteral("f.txt"), "FAK;FV/1\n");
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), home.file(QStringLiteral("f.txt"))});
+    const CliRun r =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), home.file(QStringLiteral("f.txt"))});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Importuj Dane"))) << r.err.toStdString();
 }
@@ -453,25 +490,30 @@ TEST(Cli, ImportThroughTheUsersApplication)
 {
     TempHome home;
     // the application: writes its arguments and a common file to the exchange file
-    home.write(QStringLiteral("app.sh"), "#!/bin/sh\n"
-                                         "out=\"\"\n"
-                                         "for a in \"$@\"; do case \"$a\" in -plik:*) out=\"${a#-plik:}\";; esac; done\n"
-                                         "printf '%s\\n' \"$@\" > \"$out.args\"\n"
-                                         "printf '[Naglowek_Start]\\n01-08-2023;31-08-2023;1471\\n[Faktury]\\nFAK;FV/1\\nPOZ;A\\n' > \"$out\"\n");
-    QFile::setPermissions(home.file(QStringLiteral("app.sh")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    home.write(QStringLiteral("app.sh"),
+               "#!/bin/sh\n"
+               "out=\"\"\n"
+               "for a in \"$@\"; do case \"$a\" in -plik:*) out=\"${a#-plik:}\";; esac; done\n"
+               "printf '%s\\n' \"$@\" > \"$out.args\"\n"
+               "printf '[Naglowek_Start]\\n01-08-2023;31-08-2023;1471\\n[Faktury]\\nFAK;FV/1\\nPOZ;A\\n' > \"$out\"\n");
+    QFile::setPermissions(home.file(QStringLiteral("app.sh")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString exchange = home.file(QStringLiteral("wymiana.txt"));
-    const QString settings = QStringLiteral("[Form_ImportJPK]\r\nrb_WspolnyPlik_Checked=TRUE\r\nchb_Imp_Application_Checked=TRUE\r\n"
-                                            "cb_separator_ItemIndex=2\r\nfn_Imp_Aplikacja_FileName=%1\r\nfn_Imp_PlikWymiany_FileName=%2\r\n")
-                                 .arg(home.file(QStringLiteral("app.sh")), exchange);
+    const QString settings =
+        QStringLiteral("[Form_ImportJPK]\r\nrb_WspolnyPlik_Checked=TRUE\r\nchb_Imp_Application_Checked=TRUE\r\n"
+                       "cb_separator_ItemIndex=2\r\nfn_Imp_Aplikacja_FileName=%1\r\nfn_Imp_PlikWymiany_FileName=%2\r\n")
+            .arg(home.file(QStringLiteral("app.sh")), exchange);
     home.write(QStringLiteral("JPK_FA3_Ustawienia.ini"), settings.toUtf8());
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_DataOd_Date=2023-08-01"),
-                          QStringLiteral("set"), QStringLiteral("ed_DataDo_Date=2023-08-31"), QStringLiteral("import-app"),
-                          QStringLiteral("export-json"), home.file(QStringLiteral("out.json"))});
+    const CliRun r =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_DataOd_Date=2023-08-01"),
+             QStringLiteral("set"), QStringLiteral("ed_DataDo_Date=2023-08-31"), QStringLiteral("import-app"),
+             QStringLiteral("export-json"), home.file(QStringLiteral("out.json"))});
     ASSERT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(home.read(QStringLiteral("wymiana.txt.args")),
               "-JPK_FK\n-od:01-08-2023\n-do:31-08-2023\n-plik:" + exchange.toUtf8() + "\n");
     const QJsonObject out = QJsonDocument::fromJson(home.read(QStringLiteral("out.json"))).object();
-    EXPECT_EQ(out.value(QStringLiteral("header")).toObject().value(QStringLiteral("KodUrzedu")).toString(), QStringLiteral("1471"));
+    EXPECT_EQ(out.value(QStringLiteral("header")).toObject().value(QStringLiteral("KodUrzedu")).toString(),
+              QStringLiteral("1471"));
     EXPECT_EQ(out.value(QStringLiteral("mt_FAK_")).toArray().size(), 1);
 
     // the checks come first, with their messages
@@ -479,10 +521,12 @@ TEST(Cli, ImportThroughTheUsersApplication)
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.out.contains(QStringLiteral("Uzupełnij \"Datę od\""))) << missing.out.toStdString();
     // a placeholder that cannot be filled
-    const CliRun bad = run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_DataOd_Date=2023-08-01"),
-                            QStringLiteral("set"), QStringLiteral("ed_DataDo_Date=2023-08-31"), QStringLiteral("set"),
-                            QStringLiteral("e_Params_Text=%3:s"), QStringLiteral("import-app")});
-    EXPECT_TRUE(bad.out.contains(QStringLiteral("Błąd wywołania polecenia ") + home.file(QStringLiteral("app.sh")) + QStringLiteral(",")))
+    const CliRun bad =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("set"), QStringLiteral("ed_DataOd_Date=2023-08-01"),
+             QStringLiteral("set"), QStringLiteral("ed_DataDo_Date=2023-08-31"), QStringLiteral("set"),
+             QStringLiteral("e_Params_Text=%3:s"), QStringLiteral("import-app")});
+    EXPECT_TRUE(bad.out.contains(QStringLiteral("Błąd wywołania polecenia ") + home.file(QStringLiteral("app.sh")) +
+                                 QStringLiteral(",")))
         << bad.out.toStdString();
     EXPECT_EQ(bad.status, 1) << "a command that could not be called is a failed step";
 }
@@ -491,12 +535,14 @@ TEST(Cli, SumOfAColumn)
 {
     TempHome home;
     home.write(QStringLiteral("in.json"), R"({"mt_FAK_":[{"P_2A":"A","P_15":1.005},{"P_2A":"B","P_15":2}]})");
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"), home.file(QStringLiteral("in.json")),
-                          QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_15")});
+    const CliRun r =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"), home.file(QStringLiteral("in.json")),
+             QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_15")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("Suma wg pola [KwotaOgółem] = "))) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("NazwaXML: <P_15/>")));
-    const CliRun hidden = run({QStringLiteral("--home"), home.path(), QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_14_5")});
+    const CliRun hidden = run({QStringLiteral("--home"), home.path(), QStringLiteral("sum"), QStringLiteral("grid_FAK"),
+                               QStringLiteral("P_14_5")});
     EXPECT_EQ(hidden.status, 1);
 }
 
@@ -508,8 +554,10 @@ TEST(Cli, AProgressLineOnATerminalOnly)
 {
     // the example's settings and export in a program folder of their own
     TempHome home;
-    QFile::copy(QStringLiteral(TAVRIX_TEST_DATA "/../../data/demo/JPK_FA3_Ustawienia.ini"), home.file(QStringLiteral("JPK_FA3_Ustawienia.ini")));
-    QFile::setPermissions(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::copy(QStringLiteral(TAVRIX_TEST_DATA "/../../data/demo/JPK_FA3_Ustawienia.ini"),
+                home.file(QStringLiteral("JPK_FA3_Ustawienia.ini")));
+    QFile::setPermissions(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QString data = QStringLiteral(TAVRIX_TEST_DATA "/../../data/demo/sprzedaz_2023_08.txt");
     // redirected: nothing but the messages
     const CliRun piped = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), data});
@@ -521,9 +569,9 @@ TEST(Cli, AProgressLineOnATerminalOnly)
         GTEST_SKIP() << "script(1) is not available to provide a terminal";
     for (const bool quiet : {false, true}) {
         QProcess p;
-        const QString command = QStringLiteral("'%1' --home '%2' %3 import '%4'")
-                                    .arg(QStringLiteral(TAVRIX_CLI), home.path(),
-                                         quiet ? QStringLiteral("--quiet") : QString(), data);
+        const QString command =
+            QStringLiteral("'%1' --home '%2' %3 import '%4'")
+                .arg(QStringLiteral(TAVRIX_CLI), home.path(), quiet ? QStringLiteral("--quiet") : QString(), data);
         p.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
         ASSERT_TRUE(p.waitForFinished(60000));
         const QString screen = QString::fromUtf8(p.readAllStandardOutput());
@@ -547,7 +595,8 @@ TEST(ConsoleProgress, TheLineTellsDoneTotalRateAndTimeLeft)
         {10, 7200 * 11, 1.0, "", "  0% 10 / 79 200 · 10/s · pozostało 2:11:59"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(ConsolePort::progressLine(c.done, c.total, c.seconds, QString::fromUtf8(c.unit)), QString::fromUtf8(c.line));
+        EXPECT_EQ(ConsolePort::progressLine(c.done, c.total, c.seconds, QString::fromUtf8(c.unit)),
+                  QString::fromUtf8(c.line));
 }
 
 } // namespace
@@ -557,13 +606,16 @@ namespace {
 TEST(Cli, CheckFailsOnAnErrorAndReportsEveryFinding)
 {
     TempHome home;
-    home.write(QStringLiteral("in.json"), "{\"header\":{\"NIP\":\"5261040829\"},\"mt_FAK_\":[{\"P_2A\":\"FV/1\",\"P_15\":10}]}");
+    home.write(QStringLiteral("in.json"),
+               "{\"header\":{\"NIP\":\"5261040829\"},\"mt_FAK_\":[{\"P_2A\":\"FV/1\",\"P_15\":10}]}");
     const QString messages = home.file(QStringLiteral("m.jsonl"));
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("--keep-going"), QStringLiteral("--messages"),
-                          messages, QStringLiteral("import-json"), home.file(QStringLiteral("in.json")), QStringLiteral("check"),
-                          QStringLiteral("report"), home.file(QStringLiteral("r.json"))});
+    const CliRun r =
+        run({QStringLiteral("--home"), home.path(), QStringLiteral("--keep-going"), QStringLiteral("--messages"),
+             messages, QStringLiteral("import-json"), home.file(QStringLiteral("in.json")), QStringLiteral("check"),
+             QStringLiteral("report"), home.file(QStringLiteral("r.json"))});
     EXPECT_EQ(r.status, 1) << "a błąd fails the step";
-    EXPECT_TRUE(r.out.contains(QStringLiteral("K01 błąd: Nagłówek, pole NIP: NIP podmiotu 5261040829 ma błędną sumę kontrolną")))
+    EXPECT_TRUE(r.out.contains(
+        QStringLiteral("K01 błąd: Nagłówek, pole NIP: NIP podmiotu 5261040829 ma błędną sumę kontrolną")))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("K05 błąd: Faktura FV/1, pole P_15")));
     int checks = 0;
@@ -581,10 +633,11 @@ TEST(Cli, TheGeneratorsExportHasNoError)
     TempHome home;
     TAVRIX_GENERATOR_OR_SKIP();
     QProcess gen;
-    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(), QStringLiteral("--invoices"), QStringLiteral("300")});
+    gen.start(QStringLiteral("python3"),
+              {generatorScript(), home.path(), QStringLiteral("--invoices"), QStringLiteral("300")});
     ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0);
-    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"), home.file(QStringLiteral("dane.txt")),
-                          QStringLiteral("check")});
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import"),
+                          home.file(QStringLiteral("dane.txt")), QStringLiteral("check")});
     EXPECT_EQ(r.status, 0) << r.out.right(2000).toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("Błędy: 0,"))) << r.out.right(2000).toStdString();
 }

@@ -1,8 +1,8 @@
 // Loading a JPK file: a load that fails keeps nothing of the file; a file that loads is
 // written again as well-formed XML.
 #include "app/workspace.h"
-#include "fuzz_support.h"
 #include "base/xml_services.h"
+#include "fuzz_support.h"
 
 #include <QDir>
 
@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int failuresBefore = port.failureCount();
     ws.loadJpk(in);
     if (port.failureCount() > failuresBefore && port.last.startsWith(QStringLiteral("Błąd wczytania pliku XML"))) {
-        FUZZ_CHECK(t.mt_FAK_.storedCount() == 1 && t.mt_POZ_.storedCount() == 0 && t.mt_ZAM_.storedCount() == 0
-                       && t.mt_ZPOZ_.storedCount() == 0,
+        FUZZ_CHECK(t.mt_FAK_.storedCount() == 1 && t.mt_POZ_.storedCount() == 0 && t.mt_ZAM_.storedCount() == 0 &&
+                       t.mt_ZPOZ_.storedCount() == 0,
                    "a failed load keeps nothing of the file");
         return 0;
     }

@@ -25,7 +25,8 @@ int records(Workspace &ws)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QDir home(fuzzHome().path());
-    writeFile(home.filePath(QStringLiteral("in.json")), QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    writeFile(home.filePath(QStringLiteral("in.json")),
+              QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     FuzzPort port;
     Workspace ws(&port);
     ws.start({}, home.path());
@@ -40,10 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzPort port2;
     Workspace again(&port2);
     again.start({}, home.path());
-    FUZZ_CHECK(JsonExchange::importFile(again, home.filePath(QStringLiteral("out.json"))).isEmpty(), "an export imports");
+    FUZZ_CHECK(JsonExchange::importFile(again, home.filePath(QStringLiteral("out.json"))).isEmpty(),
+               "an export imports");
     FUZZ_CHECK(records(again) == records(ws), "the same number of records");
-    FUZZ_CHECK(JsonExchange::exportFile(again, home.filePath(QStringLiteral("out2.json"))).isEmpty(), "it exports again");
-    FUZZ_CHECK(readFile(home.filePath(QStringLiteral("out.json"))) == readFile(home.filePath(QStringLiteral("out2.json"))),
+    FUZZ_CHECK(JsonExchange::exportFile(again, home.filePath(QStringLiteral("out2.json"))).isEmpty(),
+               "it exports again");
+    FUZZ_CHECK(readFile(home.filePath(QStringLiteral("out.json"))) ==
+                   readFile(home.filePath(QStringLiteral("out2.json"))),
                "exported records read back the same");
     return 0;
 }

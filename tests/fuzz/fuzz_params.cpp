@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString templ = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QStringList args = {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"), QStringLiteral("wymiana  danych.txt")};
+    const QStringList args = {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"),
+                              QStringLiteral("wymiana  danych.txt")};
     QString text, error;
     if (ExternalApp::formatParams(templ, args, &text, &error))
         FUZZ_CHECK(text.size() <= templ.size() * 1025, "a filled template stays bounded");

@@ -12,7 +12,7 @@ QCoreApplication *g_app = nullptr;
 void fuzzInitialize(int *argc, char ***argv)
 {
     if (!g_app)
-        g_app = new QCoreApplication(*argc, *argv);  // lives as long as the fuzzer
+        g_app = new QCoreApplication(*argc, *argv); // lives as long as the fuzzer
     qputenv("TAVRIX_NO_NETWORK", "1");
 }
 

@@ -42,10 +42,10 @@ QByteArray readFile(const QString &path);
 
 // An invariant that does not hold is a finding: say which, and stop the run (libFuzzer keeps
 // the input as a crash).
-#define FUZZ_CHECK(condition, what)                                                                       \
-    do {                                                                                                  \
-        if (!(condition)) {                                                                               \
-            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", what, __FILE__, __LINE__);             \
-            std::abort();                                                                                 \
-        }                                                                                                 \
+#define FUZZ_CHECK(condition, what)                                                                                    \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", what, __FILE__, __LINE__);                          \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)

@@ -40,12 +40,13 @@ TEST(MainWindow, PagesMenusAndCaptions)
     QStringList captions;
     for (int i = 0; i < w.pages()->count(); ++i)
         captions << w.pages()->tabText(i);
-    EXPECT_EQ(captions, QStringList({QStringLiteral("TAVRIX, Naglowek, Podmiot"), QStringLiteral("Faktury"),
-                                     QStringLiteral("Zamówienia (dla zaliczek)"), QStringLiteral("Ustawienia importu nagłówka"),
-                                     QStringLiteral("Ustawienia importu faktur"), QStringLiteral("... i pozycji faktur"),
-                                     QStringLiteral("Ustawienie importu Zaliczek"), QStringLiteral("... i pozycji zaliczek"),
-                                     QStringLiteral("Ogóle ustawienia pliku importu"), QStringLiteral("Schemat XML"),
-                                     QStringLiteral("Opis pól:"), QStringLiteral("Kontrola")}));
+    EXPECT_EQ(captions,
+              QStringList({QStringLiteral("TAVRIX, Naglowek, Podmiot"), QStringLiteral("Faktury"),
+                           QStringLiteral("Zamówienia (dla zaliczek)"), QStringLiteral("Ustawienia importu nagłówka"),
+                           QStringLiteral("Ustawienia importu faktur"), QStringLiteral("... i pozycji faktur"),
+                           QStringLiteral("Ustawienie importu Zaliczek"), QStringLiteral("... i pozycji zaliczek"),
+                           QStringLiteral("Ogóle ustawienia pliku importu"), QStringLiteral("Schemat XML"),
+                           QStringLiteral("Opis pól:"), QStringLiteral("Kontrola")}));
     EXPECT_FALSE(w.isPageVisible(QStringLiteral("ts_XML")));
     const QList<QAction *> menus = w.menuBar()->actions();
     ASSERT_EQ(menus.size(), 2);
@@ -131,7 +132,7 @@ TEST(MainWindow, ColumnChooserRefusesToHideEverything)
     RecordingPort port;
     MainWindow w({}, home.path(), &port);
     DocumentGrid *g = w.grid(QStringLiteral("grid_ZAM"));
-    EXPECT_EQ(g->documentModel()->columnCount(), 2);  // idx has no column
+    EXPECT_EQ(g->documentModel()->columnCount(), 2); // idx has no column
     EXPECT_FALSE(g->applyColumnChoice({false, false}));
     EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), QStringLiteral("Select columns"),
                                          QStringLiteral("At least one column must be visible!")}));
@@ -174,7 +175,8 @@ TEST(DocumentModel, BehavesAsAModelWhileTheTableChanges)
     DocumentModel model(&t.mt_POZ_, {});
     // the tester fetches more from inside its own reset handler and then faults itself, so
     // it watches the appends and the edits, and is made anew after a reset
-    auto tester = std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    auto tester =
+        std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     t.mt_FAK_.append();
     t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("FV/1"));
     t.mt_FAK_.post();
@@ -190,7 +192,8 @@ TEST(DocumentModel, BehavesAsAModelWhileTheTableChanges)
               QStringLiteral("P_8B"));
     EXPECT_EQ(model.headerData(model.columnOfField(QStringLiteral("P_8B")), Qt::Horizontal, Qt::DisplayRole).toString(),
               QStringLiteral("Ilość"));
-    ASSERT_TRUE(model.setData(model.index(0, model.columnOfField(QStringLiteral("P_7"))), QStringLiteral("Śruby"), Qt::EditRole));
+    ASSERT_TRUE(model.setData(model.index(0, model.columnOfField(QStringLiteral("P_7"))), QStringLiteral("Śruby"),
+                              Qt::EditRole));
     EXPECT_EQ(t.mt_POZ_.stringAt(0, 1), QStringLiteral("Śruby"));
     port.queueAnswer(true);
     t.mt_POZ_.remove();
@@ -244,23 +247,27 @@ TEST(DocumentModel, EditorsKeepEveryDigitAndCellsCanBeEmptied)
     t.mt_POZ_.post();
     const QLocale locale;
     auto cell = [&](const char *field) { return model.index(0, model.columnOfField(QString::fromLatin1(field))); };
-    auto stored = [&](const char *field) { return t.mt_POZ_.valueAt(0, t.mt_POZ_.fieldIndex(QString::fromLatin1(field))); };
+    auto stored = [&](const char *field) {
+        return t.mt_POZ_.valueAt(0, t.mt_POZ_.fieldIndex(QString::fromLatin1(field)));
+    };
     const QString sep = locale.decimalPoint();
     // a cell opened and confirmed unchanged keeps its value
-    EXPECT_EQ(model.data(cell("P_8B"), Qt::EditRole).toString(), QStringLiteral("1") + sep + QStringLiteral("234567891"));
+    EXPECT_EQ(model.data(cell("P_8B"), Qt::EditRole).toString(),
+              QStringLiteral("1") + sep + QStringLiteral("234567891"));
     ASSERT_TRUE(model.setData(cell("P_8B"), model.data(cell("P_8B"), Qt::EditRole), Qt::EditRole));
     EXPECT_EQ(stored("P_8B"), QVariant(1.234567891));
     // ",0.00" groups thousands always, as the form and the sum message do
     const QString group = locale.groupSeparator();
-    EXPECT_EQ(model.data(cell("P_11"), Qt::DisplayRole).toString(), QStringLiteral("1") + group + QStringLiteral("230") + sep + QStringLiteral("50"));
+    EXPECT_EQ(model.data(cell("P_11"), Qt::DisplayRole).toString(),
+              QStringLiteral("1") + group + QStringLiteral("230") + sep + QStringLiteral("50"));
     struct Case
     {
         const char *typed;
         QVariant expected;
     };
     const Case cases[] = {
-        {"2,125", 2.125}, {"2.125", 2.125}, {"-3,5", -3.5}, {"+4", 4.0}, {"1 234,5", 1234.5}, {"1.234,56", 1234.56},
-        {"", QVariant()},
+        {"2,125", 2.125},    {"2.125", 2.125},      {"-3,5", -3.5},   {"+4", 4.0},
+        {"1 234,5", 1234.5}, {"1.234,56", 1234.56}, {"", QVariant()},
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(model.setData(cell("P_9A"), QString::fromUtf8(c.typed), Qt::EditRole)) << c.typed;
@@ -387,7 +394,7 @@ TEST(MainWindow, InvalidDateIsRefusedAndEmptied)
     emit edit->editingFinished();
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Wprowadzona data \"31.02.2023x\" nie jest właściwą"));
     EXPECT_EQ(w.workspace().controls().date(QStringLiteral("ed_DataOd_Date")), zeroDate());
-    EXPECT_TRUE(edit->text().isEmpty());  // the zero date shows as empty
+    EXPECT_TRUE(edit->text().isEmpty()); // the zero date shows as empty
 }
 
 TEST(MainWindow, PlacementOfAnotherPixelDensityIsNotApplied)

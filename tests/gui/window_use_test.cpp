@@ -13,21 +13,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
-#include <QKeySequence>
-#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableView>
-#include <QTableWidget>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -67,7 +67,7 @@ protected:
             QTest::keyClicks(editor, *text);
         }
         QTest::keyClick(editor, Qt::Key_Return);
-        QApplication::processEvents();  // the closed editor goes
+        QApplication::processEvents(); // the closed editor goes
     }
 
     TempHome home;
@@ -89,13 +89,13 @@ TEST_F(WindowUse, TypingIntoACellKeepsWhatItDoesNotTouch)
     const QModelIndex price = model->index(0, model->columnOfField(QStringLiteral("P_9A")));
     auto stored = [&](const char *field) { return lines.valueAt(0, lines.fieldIndex(QString::fromLatin1(field))); };
 
-    typeIntoCell(grid, quantity, nullptr);  // opened and confirmed: once 1.23
+    typeIntoCell(grid, quantity, nullptr); // opened and confirmed: once 1.23
     EXPECT_EQ(stored("P_8B"), QVariant(1.234567));
-    const QString typed = QStringLiteral("2,125");  // once 2.12
+    const QString typed = QStringLiteral("2,125"); // once 2.12
     typeIntoCell(grid, price, &typed);
     EXPECT_EQ(stored("P_9A"), QVariant(2.125));
     const QString nothing;
-    typeIntoCell(grid, price, &nothing);  // an emptied number cell is null
+    typeIntoCell(grid, price, &nothing); // an emptied number cell is null
     EXPECT_FALSE(stored("P_9A").isValid());
 }
 
@@ -133,8 +133,10 @@ TEST_F(WindowUse, TheFormFitsTheDesignedSizesWithVerticalScrollingOnly)
     // ",0.00" the same way in the form and in the grid
     const auto *amount = qobject_cast<QLineEdit *>(w->invoiceForm()->control(QStringLiteral("P_15")));
     const DocumentModel *model = w->grid(QStringLiteral("grid_FAK"))->documentModel();
-    EXPECT_EQ(amount->text(), model->data(model->index(0, model->columnOfField(QStringLiteral("P_15"))), Qt::DisplayRole).toString());
-    EXPECT_EQ(amount->text(), QStringLiteral("1") + QLocale().groupSeparator() + QStringLiteral("230") + QLocale().decimalPoint() + QStringLiteral("00"));
+    EXPECT_EQ(amount->text(),
+              model->data(model->index(0, model->columnOfField(QStringLiteral("P_15"))), Qt::DisplayRole).toString());
+    EXPECT_EQ(amount->text(), QStringLiteral("1") + QLocale().groupSeparator() + QStringLiteral("230") +
+                                  QLocale().decimalPoint() + QStringLiteral("00"));
 }
 
 TEST_F(WindowUse, NavigatorsShowEveryButtonAndPlusShowsTheNewRecord)
@@ -162,11 +164,11 @@ TEST_F(WindowUse, NavigatorsShowEveryButtonAndPlusShowsTheNewRecord)
     auto *number = qobject_cast<QLineEdit *>(w->invoiceForm()->control(QStringLiteral("P_2A")));
     EXPECT_EQ(number->text(), QStringLiteral("FV/1"));
     DocumentNavigator *invoices = navigatorOf(&t().mt_FAK_);
-    QTest::mouseClick(invoices->buttons().at(4), Qt::LeftButton);  // "+"
+    QTest::mouseClick(invoices->buttons().at(4), Qt::LeftButton); // "+"
     EXPECT_EQ(t().mt_FAK_.state(), DocumentTable::State::Insert) << invoices->buttons().at(4)->text().toStdString();
     EXPECT_EQ(number->text(), QString());
     EXPECT_TRUE(number->isEnabled());
-    QTest::mouseClick(invoices->buttons().at(8), Qt::LeftButton);  // "✗"
+    QTest::mouseClick(invoices->buttons().at(8), Qt::LeftButton); // "✗"
     EXPECT_EQ(number->text(), QStringLiteral("FV/1"));
 }
 
@@ -185,12 +187,13 @@ TEST_F(WindowUse, TheLastOfManyRecordsIsShownAndMarked)
     qobject_cast<QTabWidget *>(grid->parentWidget()->parentWidget())->setCurrentWidget(grid);
     QApplication::processEvents();
     DocumentNavigator *navigator = navigatorOf(&invoices);
-    QTest::mouseClick(navigator->buttons().at(3), Qt::LeftButton);  // "▶|"
+    QTest::mouseClick(navigator->buttons().at(3), Qt::LeftButton); // "▶|"
     QApplication::processEvents();
     EXPECT_EQ(grid->documentModel()->rowCount(), 20000) << "the scroll bar spans the whole table";
     EXPECT_EQ(grid->currentIndex().row(), 19999);
     EXPECT_TRUE(grid->selectionModel()->isRowSelected(19999, {}));
-    EXPECT_TRUE(grid->viewport()->rect().intersects(grid->visualRect(grid->currentIndex()))) << "the last record is in sight";
+    EXPECT_TRUE(grid->viewport()->rect().intersects(grid->visualRect(grid->currentIndex())))
+        << "the last record is in sight";
     // Ctrl+Home and Ctrl+End reach both ends
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
@@ -199,7 +202,8 @@ TEST_F(WindowUse, TheLastOfManyRecordsIsShownAndMarked)
     EXPECT_EQ(invoices.position(), 19999);
     // a long invoice number is readable without resizing
     const int column = grid->documentModel()->columnOfField(QStringLiteral("P_2A"));
-    EXPECT_GE(grid->columnWidth(column), grid->fontMetrics().horizontalAdvance(QStringLiteral("FV/19999/2023/ODDZIAŁ-PÓŁNOC")));
+    EXPECT_GE(grid->columnWidth(column),
+              grid->fontMetrics().horizontalAdvance(QStringLiteral("FV/19999/2023/ODDZIAŁ-PÓŁNOC")));
 }
 
 TEST_F(WindowUse, TheContextMenuSumsAnEmptyGridWithTheWindowsCommand)
@@ -224,8 +228,9 @@ TEST_F(WindowUse, TheContextMenuSumsAnEmptyGridWithTheWindowsCommand)
     QApplication::sendEvent(grid->viewport(), &event);
     EXPECT_TRUE(offered) << "the menu runs the window's registered command";
     ASSERT_FALSE(port.messages.isEmpty());
-    EXPECT_EQ(port.messages.last().text, QStringLiteral("Suma wg pola [Wartość zamówienia] = 0") + QLocale().decimalPoint()
-                                             + QStringLiteral("00\rNazwaXML: <WartoscZamowienia/>"));
+    EXPECT_EQ(port.messages.last().text, QStringLiteral("Suma wg pola [Wartość zamówienia] = 0") +
+                                             QLocale().decimalPoint() +
+                                             QStringLiteral("00\rNazwaXML: <WartoscZamowienia/>"));
 }
 
 TEST_F(WindowUse, FirstStepsAndTheApplicationFields)
@@ -233,7 +238,8 @@ TEST_F(WindowUse, FirstStepsAndTheApplicationFields)
     // a first start: the greyed import command tells which option offers it, and where
     QAction *import = w->action(QStringLiteral("act_Importuj"));
     EXPECT_FALSE(import->isEnabled());
-    EXPECT_TRUE(import->toolTip().contains(QStringLiteral("Ustawienia importu nagłówka"))) << import->toolTip().toStdString();
+    EXPECT_TRUE(import->toolTip().contains(QStringLiteral("Ustawienia importu nagłówka")))
+        << import->toolTip().toStdString();
     EXPECT_TRUE(import->toolTip().contains(QStringLiteral("Nagłowek i Faktury w jednym pliku")));
     EXPECT_EQ(w->statusBar()->currentMessage(), import->toolTip());
     w->workspace().controls().setChecked(QStringLiteral("rb_WspolnyPlik_Checked"), true);
@@ -249,7 +255,8 @@ TEST_F(WindowUse, FirstStepsAndTheApplicationFields)
     w->workspace().controls().setChecked(QStringLiteral("chb_Imp_Application_Checked"), true);
     home.write(QStringLiteral("app.sh"), "#!/bin/sh\n");
     w->workspace().controls().setText(QStringLiteral("fn_Imp_Aplikacja_FileName"), home.file(QStringLiteral("app.sh")));
-    w->workspace().controls().setText(QStringLiteral("fn_Imp_PlikWymiany_FileName"), home.file(QStringLiteral("x.txt")));
+    w->workspace().controls().setText(QStringLiteral("fn_Imp_PlikWymiany_FileName"),
+                                      home.file(QStringLiteral("x.txt")));
     QString pageAtMessage;
     QWidget *focusAtMessage = nullptr;
     port.onMessage = [&](const RecordingPort::Message &) {
@@ -302,7 +309,8 @@ TEST(DesktopConventions, KeysTitleAndTheFolderOfTheWrittenFile)
     QDir(home.path()).mkdir(QStringLiteral("wyniki"));
     w.workspace().controls().setText(QStringLiteral("fn_JPK_Text"), home.file(QStringLiteral("wyniki/JPK_FA4.xml")));
     w.action(QStringLiteral("act_Generuj_JPK"))->trigger();
-    ASSERT_TRUE(QFile::exists(home.file(QStringLiteral("wyniki/JPK_FA4.xml")))) << port.messages.last().text.toStdString();
+    ASSERT_TRUE(QFile::exists(home.file(QStringLiteral("wyniki/JPK_FA4.xml"))))
+        << port.messages.last().text.toStdString();
     EXPECT_TRUE(show->isEnabled());
     EXPECT_EQ(show->data().toString(), QDir(home.file(QStringLiteral("wyniki"))).absolutePath());
 
@@ -313,11 +321,13 @@ TEST(DesktopConventions, KeysTitleAndTheFolderOfTheWrittenFile)
     };
     const Case cases[] = {
         {"Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)", "XML", "xml"},
-        {"Tekstowe pliki importu [TXT,CSV] (*.TXT *.txt *.CSV *.csv);;Wszystkie pliki [*.*] (*)", "", "Tekstowe_pliki_importu"},
+        {"Tekstowe pliki importu [TXT,CSV] (*.TXT *.txt *.CSV *.csv);;Wszystkie pliki [*.*] (*)", "",
+         "Tekstowe_pliki_importu"},
         {"Pliki połączeń (*.ccv)", "ccv", "ccv"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(WidgetUserPort::kindOf(QString::fromUtf8(c.filter), QString::fromLatin1(c.ext)), QString::fromLatin1(c.kind));
+        EXPECT_EQ(WidgetUserPort::kindOf(QString::fromUtf8(c.filter), QString::fromLatin1(c.ext)),
+                  QString::fromLatin1(c.kind));
 }
 
 } // namespace
@@ -334,14 +344,14 @@ TEST(KontrolaPage, FindingsSortFilterAndShowTheirRecord)
     for (const char *number : {"FV/1", "FV/2", "FV/3"}) {
         fak.append();
         fak.setValue(QStringLiteral("P_2A"), QString::fromLatin1(number));
-        fak.setValue(QStringLiteral("P_15"), 10.0);  // no net and no tax: K05
+        fak.setValue(QStringLiteral("P_15"), 10.0); // no net and no tax: K05
         fak.post();
     }
     w.pages()->setCurrentWidget(w.page(QStringLiteral("ts_Kontrola")));
     QTest::mouseClick(w.checkPage()->findChild<QPushButton *>(QStringLiteral("b_SprawdzDane")), Qt::LeftButton);
     QTableView *view = w.checkPage()->findingsView();
     const int all = view->model()->rowCount();
-    EXPECT_GE(all, 6);  // K05 and K11 for each invoice, K11 for the header fields
+    EXPECT_GE(all, 6); // K05 and K11 for each invoice, K11 for the header fields
     // the filter keeps what matches, the sort orders by a column
     QTest::keyClicks(w.checkPage()->filter(), QStringLiteral("FV/2"));
     EXPECT_GE(view->model()->rowCount(), 2);
@@ -352,11 +362,12 @@ TEST(KontrolaPage, FindingsSortFilterAndShowTheirRecord)
     // a double click shows the invoice in "Faktury" with the field's column current
     int k05OfFv2 = -1;
     for (int r = 0; r < view->model()->rowCount(); ++r)
-        if (view->model()->index(r, 1).data() == QStringLiteral("K05") && view->model()->index(r, 3).data() == QStringLiteral("FV/2"))
+        if (view->model()->index(r, 1).data() == QStringLiteral("K05") &&
+            view->model()->index(r, 3).data() == QStringLiteral("FV/2"))
             k05OfFv2 = r;
     ASSERT_GE(k05OfFv2, 0);
     const QRect cell = view->visualRect(view->model()->index(k05OfFv2, 6));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());  // as a mouse does: press first
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center()); // as a mouse does: press first
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(w.pages()->currentWidget()->objectName(), QStringLiteral("ts_Faktury"));
     EXPECT_EQ(fak.position(), 1);

@@ -13,7 +13,7 @@ class RecordingPort : public UserPort
 public:
     struct Message
     {
-        QString kind;  // "info", "error", "question"
+        QString kind; // "info", "error", "question"
         QString caption;
         QString text;
         bool operator==(const Message &) const = default;
@@ -43,7 +43,7 @@ public:
             onProcessEvents();
     }
     std::function<void()> onProcessEvents;
-    std::function<void(const Message &)> onMessage;  // called as each message is shown
+    std::function<void(const Message &)> onMessage; // called as each message is shown
 
 private:
     std::deque<bool> m_answers;

@@ -23,6 +23,6 @@ QByteArray cp1250(const QString &text);
 // The synthetic export generator kept beside the repository, or empty when the clone stands
 // alone; tests that need it skip then.
 QString generatorScript();
-#define TAVRIX_GENERATOR_OR_SKIP()                                                                        \
-    if (generatorScript().isEmpty())                                                                      \
+#define TAVRIX_GENERATOR_OR_SKIP()                                                                                     \
+    if (generatorScript().isEmpty())                                                                                   \
     GTEST_SKIP() << "the export generator (../shared/tools/gen_jpk_input.py) is not beside this clone"

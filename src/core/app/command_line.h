@@ -8,9 +8,9 @@
 struct CommandLine
 {
     bool cnfGiven = false;
-    QString cnf;  // the configuration code, empty without "-cnf"
-    bool keepConfigPages = false;  // "-k"
-    bool showTemplate = false;     // "-xml"
+    QString cnf;                  // the configuration code, empty without "-cnf"
+    bool keepConfigPages = false; // "-k"
+    bool showTemplate = false;    // "-xml"
 
     // args without the program name. An option starts with "-" or "/"; names compare
     // without regard to case; the first matching argument wins.

@@ -1,7 +1,7 @@
 #include "app/json_exchange.h"
 
-#include "base/safe_file.h"
 #include "app/workspace.h"
+#include "base/safe_file.h"
 
 #include <QFile>
 #include <QHash>
@@ -9,8 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <cmath>
 #include <QSaveFile>
+#include <cmath>
 
 namespace {
 
@@ -56,7 +56,7 @@ bool jsonInteger(const QJsonValue &v, qint64 *n)
     if (!v.isDouble())
         return false;
     const double d = v.toDouble();
-    constexpr double kExact = 9007199254740992.0;  // 2^53
+    constexpr double kExact = 9007199254740992.0; // 2^53
     if (!(d >= -kExact && d <= kExact) || d != std::trunc(d))
         return false;
     *n = qint64(d);
@@ -195,7 +195,9 @@ QString importFile(Workspace &workspace, const QString &path)
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return QStringLiteral("%1: not JSON (%2 at byte %3)").arg(path, parseError.errorString()).arg(parseError.offset);
+        return QStringLiteral("%1: not JSON (%2 at byte %3)")
+            .arg(path, parseError.errorString())
+            .arg(parseError.offset);
     if (!doc.isObject())
         return QStringLiteral("%1: the file does not hold a JSON object").arg(path);
     const QJsonObject root = doc.object();
@@ -240,7 +242,7 @@ QString importFile(Workspace &workspace, const QString &path)
     DocumentTables &tables = workspace.tables();
     tables.suspendViews();
     QString error;
-    QHash<qint64, int> orderRows;  // the file's idx → the stored row of that order
+    QHash<qint64, int> orderRows; // the file's idx → the stored row of that order
     for (TableKind kind : kKinds) {
         DocumentTable &table = *tables.table(kind);
         const QJsonArray records = root.value(table.name()).toArray();

@@ -3,17 +3,17 @@
 #include "app/json_exchange.h"
 #include "validate/schema_download.h"
 
-#include "base/user_port.h"
 #include "base/busy.h"
+#include "base/user_port.h"
 #include "check/check_report.h"
 #include "check/data_checks.h"
 #include "check/schema_findings.h"
 #include "import/external_app.h"
 #include "import/import_driver.h"
-#include "tables/column_sum.h"
 #include "jpk/jpk_reader.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
+#include "tables/column_sum.h"
 #include "validate/validator.h"
 
 #include <QDir>
@@ -78,16 +78,20 @@ QString Workspace::disabledReason(const QString &action) const
     const QString configPage = QStringLiteral("„Ogóle ustawienia pliku importu”");
     if (action == u"act_Importuj") {
         if (m_controls.checked(QStringLiteral("chb_Imp_Application_Checked")))
-            return QStringLiteral("„Importuj Dane” jest wyłączone, bo zaznaczono „Importuj poprzez wywołanie aplikacji” na stronie %1; "
+            return QStringLiteral("„Importuj Dane” jest wyłączone, bo zaznaczono „Importuj poprzez wywołanie "
+                                  "aplikacji” na stronie %1; "
                                   "użyj „Importuj z aplikacji”.")
                 .arg(configPage);
-        return QStringLiteral("„Importuj Dane” wymaga opcji „Nagłowek i Faktury w jednym pliku” na stronie %1.").arg(headerPage);
+        return QStringLiteral("„Importuj Dane” wymaga opcji „Nagłowek i Faktury w jednym pliku” na stronie %1.")
+            .arg(headerPage);
     }
     if (action == u"Act_ImportNaglowek")
-        return QStringLiteral("„Importuj Naglowek” wymaga opcji „Import z osobnego pliku” na stronie %1.").arg(headerPage);
+        return QStringLiteral("„Importuj Naglowek” wymaga opcji „Import z osobnego pliku” na stronie %1.")
+            .arg(headerPage);
     if (action == u"Act_ImportujFaktury")
-        return QStringLiteral("„Importuj Faktury” działa, gdy faktury są w osobnym pliku: wybierz „Import z osobnego pliku” "
-                              "albo „Brak danych do importu” na stronie %1.")
+        return QStringLiteral(
+                   "„Importuj Faktury” działa, gdy faktury są w osobnym pliku: wybierz „Import z osobnego pliku” "
+                   "albo „Brak danych do importu” na stronie %1.")
             .arg(headerPage);
     if (action == u"act_ImportujZAplikacji")
         return QStringLiteral("„Importuj z aplikacji” wymaga opcji „Nagłowek i Faktury w jednym pliku” (strona %1) i "
@@ -111,8 +115,8 @@ QString Workspace::sumColumn(const QString &grid, const QString &field)
         DocumentTable &table = *m_tables.table(kinds[i]);
         const int f = table.fieldIndex(field);
         // the grids show no column for P_14_5 and the link keys
-        const bool shown = f >= 0 && !(kinds[i] == TableKind::FAK && table.fields().at(f).name == u"P_14_5")
-                           && table.fields().at(f).type != FieldType::Integer;
+        const bool shown = f >= 0 && !(kinds[i] == TableKind::FAK && table.fields().at(f).name == u"P_14_5") &&
+                           table.fields().at(f).type != FieldType::Integer;
         if (!shown)
             return QStringLiteral("%1 has no column %2").arg(grid, field);
         SumaWgKolumny(table, f, m_port);
@@ -251,7 +255,8 @@ const QString kJpkFilter = QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);
 
 void Workspace::act_LoadFromJPKExecute()
 {
-    if (const auto file = m_port->chooseOpenFile(QStringLiteral("Załaduj dane z pliku JPK*.XML"), kJpkFilter, QStringLiteral("XML")))
+    if (const auto file =
+            m_port->chooseOpenFile(QStringLiteral("Załaduj dane z pliku JPK*.XML"), kJpkFilter, QStringLiteral("XML")))
         loadJpk(*file);
 }
 
@@ -263,8 +268,8 @@ bool Workspace::loadJpk(const QString &path)
 
 void Workspace::act_SprawdzPlikJPKExecute()
 {
-    const auto file = m_port->chooseOpenFile(QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), kJpkFilter,
-                                             QStringLiteral("XML"));
+    const auto file =
+        m_port->chooseOpenFile(QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), kJpkFilter, QStringLiteral("XML"));
     if (file)
         WeryfikujPlikJPK(*file);
 }
@@ -289,7 +294,7 @@ const CheckResult &Workspace::checkData()
                              "Gmina", "NrDomu", "Miejscowosc", "KodPocztowy"}) {
         const QString key = headerControlKey(QString::fromLatin1(name));
         const bool empty = key.endsWith(QStringLiteral("_Date")) ? m_controls.date(key) == zeroDate()
-                                                                : m_controls.text(key).trimmed().isEmpty();
+                                                                 : m_controls.text(key).trimmed().isEmpty();
         if (empty)
             header.missing << QString::fromLatin1(name);
     }
@@ -333,7 +338,6 @@ QString Workspace::aboutText()
                           "do wersji wg schematu: Schemat_JPK_FA(4)_v1-0.xsd\n"
                           "z danych tekstowych imortowanych z innych aplikacji\n"
                           "według sposobu określonego przez użytkownika.\n"
-                          "Wersja programu: ")
-           + programVersion();
+                          "Wersja programu: ") +
+           programVersion();
 }
-

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "base/busy.h"
 #include "base/controls.h"
 #include "base/settings_file.h"
-#include "base/busy.h"
 #include "base/work_context.h"
 #include "check/findings.h"
 #include "import/external_app.h"
@@ -56,7 +56,7 @@ public:
     // beforeMessage: what the window does when a check fails, before its message.
     bool act_ImportujZAplikacjiExecute(const std::function<void(ExternalApp::Check)> &beforeMessage = {});
     // "Suma wg kolumny." over a grid's column: grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ.
-    QString sumColumn(const QString &grid, const QString &field);  // empty, or why nothing was summed
+    QString sumColumn(const QString &grid, const QString &field); // empty, or why nothing was summed
     // "Suma wg kolumny." over a field of a table, as the window's grid presents it.
     void columnSum(DocumentTable &table, int field);
 

@@ -162,8 +162,8 @@ const Controls::Def *Controls::find(const QString &key)
 
 QStringList Controls::pageNames()
 {
-    return {QStringLiteral("ts_Naglowek"),     QStringLiteral("ts_Faktury"),   QStringLiteral("ts_Zamowienia"),
-            QStringLiteral("ts_Konfigurator"), QStringLiteral("ts_imp_fak"),   QStringLiteral("ts_imp_fak_poz"),
+    return {QStringLiteral("ts_Naglowek"),     QStringLiteral("ts_Faktury"),     QStringLiteral("ts_Zamowienia"),
+            QStringLiteral("ts_Konfigurator"), QStringLiteral("ts_imp_fak"),     QStringLiteral("ts_imp_fak_poz"),
             QStringLiteral("ts_imp_zal"),      QStringLiteral("ts_imp_zal_poz"), QStringLiteral("ts_Config"),
             QStringLiteral("ts_XML"),          QStringLiteral("ts_Help")};
 }
@@ -246,8 +246,8 @@ void Controls::clickRule(const Def &def)
         fallBackToEmptyLine(k, QStringLiteral("rb_ZPozEnd_Faktura_Checked"), QStringLiteral("rb_ZPozEnd_FL_Checked"));
     else if (k == u"chb_ZPOZ_BeginIf_Checked")
         fallBackToEmptyLine(k, QStringLiteral("rb_ZPozEnd_InnyStart_Checked"), QStringLiteral("rb_ZPozEnd_FL_Checked"));
-    else if (k == u"rb_WspolnyPlik_Checked" || k == u"rb_nag_OsobnyPlik_Checked" || k == u"rb_sp_BrakPliku_Checked"
-             || k == u"rb_nag_kolumny_Checked") {
+    else if (k == u"rb_WspolnyPlik_Checked" || k == u"rb_nag_OsobnyPlik_Checked" || k == u"rb_sp_BrakPliku_Checked" ||
+             k == u"rb_nag_kolumny_Checked") {
         // The group of the external application is shown only for a common file; hiding it
         // clears its box.
         if (!isCommonFile())
@@ -317,7 +317,7 @@ void Controls::restore(const SettingsFile &file, const QString &section)
         if (!def.stored)
             continue;
         if (const auto v = file.value(section, def.key))
-            applyText(def, *v, true, nullptr);  // a value of the wrong form leaves the control as it is
+            applyText(def, *v, true, nullptr); // a value of the wrong form leaves the control as it is
     }
 }
 
@@ -345,12 +345,23 @@ void Controls::store(SettingsFile &file, const QString &section) const
 
 QStringList Controls::headerFieldNames()
 {
-    return {QStringLiteral("DataOd"),      QStringLiteral("DataDo"),      QStringLiteral("KodUrzedu"),
-            QStringLiteral("NIP"),         QStringLiteral("PelnaNazwa"),  QStringLiteral("EUPLVATID"),
-            QStringLiteral("IMPLVATID"),   QStringLiteral("KodKraju"),    QStringLiteral("Wojewodztwo"),
-            QStringLiteral("Powiat"),      QStringLiteral("Gmina"),       QStringLiteral("Ulica"),
-            QStringLiteral("NrDomu"),      QStringLiteral("NrLokalu"),    QStringLiteral("Miejscowosc"),
-            QStringLiteral("KodPocztowy"), QStringLiteral("DataWytworzeniaJPK")};
+    return {QStringLiteral("DataOd"),
+            QStringLiteral("DataDo"),
+            QStringLiteral("KodUrzedu"),
+            QStringLiteral("NIP"),
+            QStringLiteral("PelnaNazwa"),
+            QStringLiteral("EUPLVATID"),
+            QStringLiteral("IMPLVATID"),
+            QStringLiteral("KodKraju"),
+            QStringLiteral("Wojewodztwo"),
+            QStringLiteral("Powiat"),
+            QStringLiteral("Gmina"),
+            QStringLiteral("Ulica"),
+            QStringLiteral("NrDomu"),
+            QStringLiteral("NrLokalu"),
+            QStringLiteral("Miejscowosc"),
+            QStringLiteral("KodPocztowy"),
+            QStringLiteral("DataWytworzeniaJPK")};
 }
 
 QString Controls::headerControlKey(const QString &name)

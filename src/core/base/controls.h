@@ -24,26 +24,33 @@ public:
     static QStringList headerFieldNames();
     static QString headerControlKey(const QString &name);
 
-    enum class Kind { Text, Checked, ItemIndex, Page, Date };
+    enum class Kind
+    {
+        Text,
+        Checked,
+        ItemIndex,
+        Page,
+        Date
+    };
     struct Def
     {
         QString key;
         Kind kind;
         QVariant defaultValue;
         bool stored;
-        QString radioGroup;  // radio buttons of one group: selecting one clears the others
+        QString radioGroup; // radio buttons of one group: selecting one clears the others
     };
 
     explicit Controls(QObject *parent = nullptr);
 
     // Every control, stored ones first in their settings-file order.
     static const QList<Def> &definitions();
-    static const Def *find(const QString &key);  // letter case ignored
+    static const Def *find(const QString &key); // letter case ignored
     static QStringList pageNames();
 
     QVariant value(const QString &key) const;
     // By position in definitions(): for loops that read options per line.
-    static int indexOf(const QString &key);  // -1 when unknown
+    static int indexOf(const QString &key); // -1 when unknown
     const QVariant &valueAt(int index) const { return m_values.at(index); }
     QString text(const QString &key) const { return value(key).toString(); }
     bool checked(const QString &key) const { return value(key).toBool(); }
@@ -77,5 +84,5 @@ private:
     void fallBackToEmptyLine(const QString &box, const QString &radio, const QString &emptyLine);
     bool applyText(const Def &def, const QString &text, bool fromSettings, QString *error);
 
-    QList<QVariant> m_values;  // in the order of definitions()
+    QList<QVariant> m_values; // in the order of definitions()
 };

@@ -52,7 +52,7 @@ QString fixed(double number, int decimals)
     if (whole.isEmpty())
         whole = "0";
     const QByteArray fraction = digits.mid(point, decimals);
-    const bool zero = QByteArray(digits).replace('0', "").isEmpty();  // no "-0.00"
+    const bool zero = QByteArray(digits).replace('0', "").isEmpty(); // no "-0.00"
     QByteArray text = whole;
     if (decimals > 0)
         text += '.' + fraction;

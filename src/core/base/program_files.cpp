@@ -11,7 +11,8 @@ QString installedSchemas()
 {
     if (!QCoreApplication::instance())
         return QString();
-    const QString dir = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/tavrix-jpk/schemas"));
+    const QString dir =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/tavrix-jpk/schemas"));
     return QFile::exists(QDir(dir).filePath(QStringLiteral("catalog.xml"))) ? QDir::cleanPath(dir) : QString();
 }
 

@@ -63,7 +63,8 @@ bool SafeFile::commit()
     }
     m_open = false;
     if (!m_file.commit()) {
-        m_error = m_file.errorString().isEmpty() ? QStringLiteral("the file could not be replaced") : m_file.errorString();
+        m_error =
+            m_file.errorString().isEmpty() ? QStringLiteral("the file could not be replaced") : m_file.errorString();
         return false;
     }
     return true;
@@ -76,7 +77,7 @@ void SafeFile::cancel()
     m_open = false;
     m_buffer.clear();
     m_file.cancelWriting();
-    m_file.commit();  // after cancelWriting() this only removes the temporary file
+    m_file.commit(); // after cancelWriting() this only removes the temporary file
 }
 
 bool writeFileSafely(const QString &path, QByteArrayView bytes, QString *error)

@@ -14,7 +14,7 @@ class SafeFile
 {
 public:
     explicit SafeFile(const QString &path);
-    ~SafeFile();  // without commit() nothing replaces the old file
+    ~SafeFile(); // without commit() nothing replaces the old file
     SafeFile(const SafeFile &) = delete;
     SafeFile &operator=(const SafeFile &) = delete;
 

@@ -11,7 +11,13 @@
 class SettingsFile
 {
 public:
-    enum class Encoding { Windows1250, Utf8Bom, Utf16LeBom, Utf16BeBom };
+    enum class Encoding
+    {
+        Windows1250,
+        Utf8Bom,
+        Utf16LeBom,
+        Utf16BeBom
+    };
 
     // Reads the file; a missing or unreadable file leaves an empty document (created anew
     // when saved). Returns whether a file was read.

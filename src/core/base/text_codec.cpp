@@ -1,7 +1,7 @@
 #include "base/text_codec.h"
 
-#include <QStringDecoder>
 #include <QHash>
+#include <QStringDecoder>
 
 namespace {
 
@@ -44,7 +44,7 @@ QByteArray toWindows1250(QStringView text)
         }
         out += '?';
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;  // one character, one "?"
+            ++i; // one character, one "?"
     }
     return out;
 }

@@ -21,7 +21,7 @@ struct WorkContext
     UserPort *port = nullptr;
     BusyState *busy = nullptr;
     QString homeDir;
-    std::function<QString()> jpkTemplate;               // the template of "Schemat XML"
-    std::function<bool(const QString &)> validate;      // "Weryfikuj" of a written file
-    std::function<bool()> closing;                      // the window is closing
+    std::function<QString()> jpkTemplate;          // the template of "Schemat XML"
+    std::function<bool(const QString &)> validate; // "Weryfikuj" of a written file
+    std::function<bool()> closing;                 // the window is closing
 };

@@ -55,8 +55,8 @@ XmlDocPtr parse(const QByteArray &bytes, const QString &url, XmlError *error, co
     }
     ctxt->_private = &sink;
     ctxt->sax->serror = collectError;
-    xmlDoc *doc = xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), url.toUtf8().constData(), nullptr,
-                                    kParseOptions);
+    xmlDoc *doc =
+        xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), url.toUtf8().constData(), nullptr, kParseOptions);
     const bool wellFormed = ctxt->wellFormed != 0;
     xmlFreeParserCtxt(ctxt);
     if (doc && wellFormed && !sink.seen)
@@ -106,7 +106,8 @@ XmlDocPtr parseText(const QString &text, XmlError *error)
 {
     // the text is Unicode already: parse its UTF-8 form whatever the declaration says
     QByteArray bytes = text.toUtf8();
-    static const QRegularExpression encodingDecl(QStringLiteral(R"(^(\s*<\?xml[^>]*?)\sencoding\s*=\s*["'][^"']*["'])"));
+    static const QRegularExpression encodingDecl(
+        QStringLiteral(R"(^(\s*<\?xml[^>]*?)\sencoding\s*=\s*["'][^"']*["'])"));
     const QRegularExpressionMatch m = encodingDecl.match(text);
     if (m.hasMatch())
         bytes = (m.captured(1) + text.mid(m.capturedEnd())).toUtf8();
@@ -219,7 +220,8 @@ bool setText(xmlNode *node, const QString &raw)
         xmlFreeNode(child);
     }
     const QByteArray bytes = text.toUtf8();
-    xmlAddChild(node, xmlNewDocTextLen(node->doc, reinterpret_cast<const xmlChar *>(bytes.constData()), int(bytes.size())));
+    xmlAddChild(node,
+                xmlNewDocTextLen(node->doc, reinterpret_cast<const xmlChar *>(bytes.constData()), int(bytes.size())));
     return changed;
 }
 
@@ -303,8 +305,8 @@ struct ScanState
     ErrorSink errors;
     xmlParserCtxtPtr ctxt = nullptr;
     QFile *file = nullptr;
-    qint64 textRun = 0;  // characters of the text node being read
-    QList<QPair<QByteArray, int>> open;  // the elements not yet closed, with their lines
+    qint64 textRun = 0;                 // characters of the text node being read
+    QList<QPair<QByteArray, int>> open; // the elements not yet closed, with their lines
 
     // An error of the program's own: the scan ends with it.
     void fail(int code, const QString &reason)
@@ -464,7 +466,8 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
     sax.reference = nullptr;
     // read as a pull parser reads a file, so the reasons are those of a whole-file read
     // ("Premature end of data…", "Document is empty")
-    xmlParserCtxtPtr ctxt = xmlCreateIOParserCtxt(&sax, nullptr, readFromFile, closeNothing, &file, XML_CHAR_ENCODING_NONE);
+    xmlParserCtxtPtr ctxt =
+        xmlCreateIOParserCtxt(&sax, nullptr, readFromFile, closeNothing, &file, XML_CHAR_ENCODING_NONE);
     if (!ctxt) {
         failure.reason = QStringLiteral("out of memory");
         return finish(false);
@@ -475,7 +478,8 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET);
     const QByteArray name = QFile::encodeName(path);
     if (ctxt->input && !ctxt->input->filename)
-        ctxt->input->filename = reinterpret_cast<const char *>(xmlStrdup(reinterpret_cast<const xmlChar *>(name.constData())));
+        ctxt->input->filename =
+            reinterpret_cast<const char *>(xmlStrdup(reinterpret_cast<const xmlChar *>(name.constData())));
     xmlParseDocument(ctxt);
     if (!state.errors.seen && !ctxt->wellFormed) {
         state.errors.seen = true;
@@ -489,8 +493,8 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
 
 QString parserMessage(const XmlError &error)
 {
-    return error.reason + QStringLiteral("\r\nLine: ") + QString::number(error.line) + QStringLiteral("\r\n")
-           + error.sourceText.left(40);
+    return error.reason + QStringLiteral("\r\nLine: ") + QString::number(error.line) + QStringLiteral("\r\n") +
+           error.sourceText.left(40);
 }
 
 } // namespace Xml

@@ -34,7 +34,7 @@ struct XmlError
     int code = 0;
     QString reason;
     int line = 0;
-    int column = 0;  // 0 when unknown
+    int column = 0; // 0 when unknown
     QString sourceText;
 };
 
@@ -44,13 +44,13 @@ struct XmlRootInfo
     bool found = false;
     QString localName;
     QString namespaceUri;
-    bool hasDoctype = false;      // a DOCTYPE declaration stands before the root
+    bool hasDoctype = false; // a DOCTYPE declaration stands before the root
     QString doctypeSystemId;
-    QString xsiSchemaLocation;    // in the schema-instance namespace
-    QString xsiNoNamespace;       // in the schema-instance namespace
-    QString attrNoNamespace;      // "xsi:noNamespaceSchemaLocation" as written
-    QString attrTns;              // "xmlns:tns" as written
-    QString attrSchemaLocation;   // "xsi:schemaLocation" as written
+    QString xsiSchemaLocation;  // in the schema-instance namespace
+    QString xsiNoNamespace;     // in the schema-instance namespace
+    QString attrNoNamespace;    // "xsi:noNamespaceSchemaLocation" as written
+    QString attrTns;            // "xmlns:tns" as written
+    QString attrSchemaLocation; // "xsi:schemaLocation" as written
 };
 
 namespace Xml {
@@ -80,7 +80,7 @@ XmlDocPtr parseText(const QString &text, XmlError *error);
 QString nodeName(const xmlNode *node);
 QString localName(const xmlNode *node);
 QString namespaceUri(const xmlNode *node);
-bool isText(const xmlNode *node);  // text or CDATA
+bool isText(const xmlNode *node); // text or CDATA
 // An attribute by its qualified name as written ("xsi:schemaLocation", "xmlns:tns",
 // "xmlns" included); empty when absent.
 QString attribute(const xmlNode *node, const QString &qualifiedName);

@@ -46,8 +46,9 @@ QByteArray json(const CheckResult &result)
                                                {QStringLiteral("podatek_pln"), r.taxPln}});
             }
             const auto count = result.totals.counts.find(kind);
-            totals.insert(kind, QJsonObject{{QStringLiteral("liczba"), count == result.totals.counts.end() ? 0 : count->second},
-                                            {QStringLiteral("stawki"), rates}});
+            totals.insert(
+                kind, QJsonObject{{QStringLiteral("liczba"), count == result.totals.counts.end() ? 0 : count->second},
+                                  {QStringLiteral("stawki"), rates}});
         }
         root.insert(QStringLiteral("sumy"), totals);
     }
@@ -59,7 +60,8 @@ QByteArray html(const CheckResult &result)
     const QLocale pl(QLocale::Polish, QLocale::Poland);
     auto esc = [](const QString &s) { return s.toHtmlEscaped(); };
     QString out = QStringLiteral(
-        "<!DOCTYPE html>\n<html lang=\"pl\">\n<head>\n<meta charset=\"utf-8\">\n<title>Kontrola JPK_FA(4)</title>\n<style>\n"
+        "<!DOCTYPE html>\n<html lang=\"pl\">\n<head>\n<meta charset=\"utf-8\">\n<title>Kontrola "
+        "JPK_FA(4)</title>\n<style>\n"
         "body{font-family:sans-serif;margin:1.5em;color:#222}table{border-collapse:collapse;margin:1em 0}"
         "th,td{border:1px solid #bbb;padding:3px 8px;text-align:left}th{background:#e8eef5}"
         "td.n{text-align:right;white-space:nowrap}tr.blad td:first-child{color:#b00020;font-weight:bold}"
@@ -71,7 +73,8 @@ QByteArray html(const CheckResult &result)
     out += QStringLiteral("<h2>Ustalenia</h2>\n<table>\n<tr><th>poziom</th><th>kod</th><th>rodzaj</th><th>faktura</th>"
                           "<th>wiersz</th><th>pole</th><th>komunikat</th></tr>\n");
     for (const Finding &f : result.findings) {
-        out += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td class=\"n\">%6</td><td>%7</td><td>%8</td></tr>\n")
+        out += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td "
+                              "class=\"n\">%6</td><td>%7</td><td>%8</td></tr>\n")
                    .arg(f.level == Finding::Level::Error ? QStringLiteral("blad") : QStringLiteral("ostrzezenie"),
                         Finding::levelText(f.level), esc(f.code), esc(f.kind), esc(f.invoice),
                         f.line > 0 ? QString::number(f.line) : QString(), esc(f.field),
@@ -93,9 +96,11 @@ QByteArray html(const CheckResult &result)
                 RateTotals r;
                 if (byKind != result.totals.byKind.end() && byKind->second.count(rate))
                     r = byKind->second.at(rate);
-                out += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td></tr>\n")
-                           .arg(esc(rate), DisplayText::number(r.net, 2, true, pl), DisplayText::number(r.tax, 2, true, pl),
-                                DisplayText::number(r.taxPln, 2, true, pl));
+                out +=
+                    QStringLiteral(
+                        "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td></tr>\n")
+                        .arg(esc(rate), DisplayText::number(r.net, 2, true, pl),
+                             DisplayText::number(r.tax, 2, true, pl), DisplayText::number(r.taxPln, 2, true, pl));
             }
             out += QStringLiteral("</table>\n");
         }

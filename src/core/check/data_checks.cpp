@@ -11,7 +11,7 @@
 QString Finding::where() const
 {
     // a line is named by its invoice and its number there
-    QString text = kind == u"Naglowek" ? QStringLiteral("Nagłówek")
+    QString text = kind == u"Naglowek"                                          ? QStringLiteral("Nagłówek")
                    : kind == u"FakturaWiersz" && line > 0 && !invoice.isEmpty() ? QStringLiteral("Faktura")
                                                                                 : kind;
     if (!invoice.isEmpty())
@@ -19,7 +19,8 @@ QString Finding::where() const
     else if (record > 0)
         text += QStringLiteral(" (pozycja %1)").arg(record);
     if (!field.isEmpty())
-        text += QStringLiteral(", pole ") + field + (description.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(description));
+        text += QStringLiteral(", pole ") + field +
+                (description.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(description));
     if (line > 0)
         text += QStringLiteral(" w wierszu %1").arg(line);
     return text;
@@ -51,7 +52,7 @@ struct RateColumn
 {
     const char *net, *tax, *taxPln;
     QStringList lineRates;
-    double percents[2];  // the tax a net amount carries (0: none to compare)
+    double percents[2]; // the tax a net amount carries (0: none to compare)
 };
 
 const std::vector<RateColumn> &rateColumns()
@@ -139,8 +140,8 @@ private:
         // every field is looked up once: a million invoices ask for them many million times
         for (const RateColumn &rc : rateColumns())
             m_rate.push_back({f(rc.net), f(rc.tax), f(rc.taxPln)});
-        static const char *sumFields[] = {"P_13_1", "P_13_2", "P_13_3", "P_13_4", "P_13_5", "P_13_6", "P_13_7",
-                                          "P_14_1", "P_14_2", "P_14_3", "P_14_4", "P_14_5"};
+        static const char *sumFields[] = {"P_13_1", "P_13_2", "P_13_3", "P_13_4", "P_13_5", "P_13_6",
+                                          "P_13_7", "P_14_1", "P_14_2", "P_14_3", "P_14_4", "P_14_5"};
         for (const char *name : sumFields)
             m_sum.push_back(f(name));
         iP_1 = f("P_1");
@@ -233,9 +234,10 @@ private:
         if (!fak.isNullAt(row, iP_1) && h.from.isValid() && h.to.isValid()) {
             const QDate issued = fak.valueAt(row, iP_1).toDate();
             if (issued < h.from || issued > h.to)
-                invoiceFinding(Finding::Level::Error, "K02", row, QStringLiteral("P_1"), issued.toString(Qt::ISODate),
-                               QStringLiteral("data wystawienia %1 leży poza okresem %2 – %3")
-                                   .arg(issued.toString(Qt::ISODate), h.from.toString(Qt::ISODate), h.to.toString(Qt::ISODate)));
+                invoiceFinding(
+                    Finding::Level::Error, "K02", row, QStringLiteral("P_1"), issued.toString(Qt::ISODate),
+                    QStringLiteral("data wystawienia %1 leży poza okresem %2 – %3")
+                        .arg(issued.toString(Qt::ISODate), h.from.toString(Qt::ISODate), h.to.toString(Qt::ISODate)));
         }
         // K03: numbers are unique (the second and every later one is reported)
         const int first = m_firstOf[size_t(row)];
@@ -255,7 +257,8 @@ private:
             const double total = fak.floatAt(row, iP_15);
             if (std::fabs(total - sum) > 0.01 * std::max(summed, 1) + 1e-9)
                 invoiceFinding(Finding::Level::Error, "K05", row, QStringLiteral("P_15"), amount(total),
-                               QStringLiteral("kwota ogółem %1 różni się od sumy kwot netto i podatku %2").arg(amount(total), amount(sum)));
+                               QStringLiteral("kwota ogółem %1 różni się od sumy kwot netto i podatku %2")
+                                   .arg(amount(total), amount(sum)));
         }
         // K06: each tax agrees with its net amount and rate
         // the lines of an invoice are those of the first invoice of its number
@@ -277,9 +280,10 @@ private:
             if (!agrees)
                 invoiceFinding(Finding::Level::Warning, "K06", row, QString::fromLatin1(rc.tax), amount(v),
                                QStringLiteral("podatek %1 nie odpowiada kwocie netto %2 (%3)")
-                                   .arg(amount(v), amount(n), rc.percents[0] == rc.percents[1]
-                                                                  ? QStringLiteral("%1%").arg(rc.percents[0])
-                                                                  : QStringLiteral("%1% lub %2%").arg(rc.percents[0]).arg(rc.percents[1])));
+                                   .arg(amount(v), amount(n),
+                                        rc.percents[0] == rc.percents[1]
+                                            ? QStringLiteral("%1%").arg(rc.percents[0])
+                                            : QStringLiteral("%1% lub %2%").arg(rc.percents[0]).arg(rc.percents[1])));
         }
         // K07: the lines add up to the net amounts per rate
         if (lineCount > 0) {
@@ -302,9 +306,11 @@ private:
                     continue;
                 const double n = fak.floatAt(row, net);
                 if (std::fabs(n - lineSum) > 0.01 * std::max(counted, 1) + 1e-9)
-                    invoiceFinding(Finding::Level::Warning, "K07", row, QString::fromLatin1(rc.net), amount(n),
-                                   QStringLiteral("suma wartości netto wierszy ze stawką %1 (%2) różni się od kwoty %3 faktury (%4)")
-                                       .arg(rc.lineRates.join(u'/'), amount(lineSum), QString::fromLatin1(rc.net), amount(n)));
+                    invoiceFinding(
+                        Finding::Level::Warning, "K07", row, QString::fromLatin1(rc.net), amount(n),
+                        QStringLiteral(
+                            "suma wartości netto wierszy ze stawką %1 (%2) różni się od kwoty %3 faktury (%4)")
+                            .arg(rc.lineRates.join(u'/'), amount(lineSum), QString::fromLatin1(rc.net), amount(n)));
             }
         }
         // K08: a correction says why and what; an advance invoice has its order
@@ -349,7 +355,8 @@ private:
         for (int row = 0; row < poz.storedCount(); ++row) {
             const int owner = m_lineInvoice[size_t(row)];
             const int line = owner >= 0 ? ++numberInInvoice[size_t(owner)] : ++unknownLines;
-            const bool needed = owner < 0 || (!poz.isNullAt(row, iP_8B) && !poz.isNullAt(row, iP_9A) && !poz.isNullAt(row, iP_11));
+            const bool needed =
+                owner < 0 || (!poz.isNullAt(row, iP_8B) && !poz.isNullAt(row, iP_9A) && !poz.isNullAt(row, iP_11));
             if (!needed)
                 continue;
             const QStringView number = poz.stringViewAt(row, iP_2B);
@@ -362,9 +369,10 @@ private:
                 const double expected = poz.floatAt(row, iP_8B) * poz.floatAt(row, iP_9A);
                 const double net = poz.floatAt(row, iP_11);
                 if (std::fabs(net - expected) > 0.01 + 1e-9)
-                    add(Finding::Level::Warning, "K10", QStringLiteral("FakturaWiersz"), row + 1, number.toString(), line,
-                        QStringLiteral("P_11"), amount(net),
-                        QStringLiteral("wartość netto %1 różni się od ilości × ceny jednostkowej netto (%2)").arg(amount(net), amount(expected)));
+                    add(Finding::Level::Warning, "K10", QStringLiteral("FakturaWiersz"), row + 1, number.toString(),
+                        line, QStringLiteral("P_11"), amount(net),
+                        QStringLiteral("wartość netto %1 różni się od ilości × ceny jednostkowej netto (%2)")
+                            .arg(amount(net), amount(expected)));
             }
         }
     }
@@ -374,7 +382,8 @@ private:
         for (int row = 0; row < zam.storedCount(); ++row) {
             const QString number = zam.stringAt(row, iP_2AZ);
             if (!m_invoiceByNumber.contains(QStringView(number)))
-                add(Finding::Level::Error, "K04", QStringLiteral("Zamowienie"), row + 1, number, 0, QStringLiteral("P_2AZ"), number,
+                add(Finding::Level::Error, "K04", QStringLiteral("Zamowienie"), row + 1, number, 0,
+                    QStringLiteral("P_2AZ"), number,
                     number.isEmpty() ? QStringLiteral("zamówienie nie wskazuje faktury")
                                      : QStringLiteral("zamówienie wskazuje fakturę %1, której nie ma").arg(number));
         }
@@ -402,13 +411,13 @@ private:
     };
     std::vector<RateFields> m_rate;
     std::vector<int> m_sum;
-    std::vector<qint8> m_lineColumn;  // the rate column of each line, -1 for none
-    QHash<QStringView, int> m_invoiceByNumber;  // number → its first row (views into the table)
-    std::vector<int> m_firstOf;                 // per invoice: the first row of its number, -1 for none
-    std::vector<int> m_lineInvoice;             // per line: the invoice row it belongs to, -1 for none
-    std::vector<int> m_lineStart, m_lineRows;   // the lines of invoice i: m_lineRows[m_lineStart[i] …]
-    QHash<QStringView, int> m_orderOf;          // invoice number → order row
-    QHash<qint64, int> m_orderIds;              // idx → order row
+    std::vector<qint8> m_lineColumn;           // the rate column of each line, -1 for none
+    QHash<QStringView, int> m_invoiceByNumber; // number → its first row (views into the table)
+    std::vector<int> m_firstOf;                // per invoice: the first row of its number, -1 for none
+    std::vector<int> m_lineInvoice;            // per line: the invoice row it belongs to, -1 for none
+    std::vector<int> m_lineStart, m_lineRows;  // the lines of invoice i: m_lineRows[m_lineStart[i] …]
+    QHash<QStringView, int> m_orderOf;         // invoice number → order row
+    QHash<qint64, int> m_orderIds;             // idx → order row
     QList<Finding> m_findings;
 };
 
@@ -468,7 +477,8 @@ Totals totals(const DocumentTables &tables)
             if (columns[i].tax >= 0)
                 r.tax += fak.floatAt(row, columns[i].tax);
             if (columns[i].pln >= 0)
-                r.taxPln += foreign ? fak.floatAt(row, columns[i].pln) : (columns[i].tax >= 0 ? fak.floatAt(row, columns[i].tax) : 0);
+                r.taxPln += foreign ? fak.floatAt(row, columns[i].pln)
+                                    : (columns[i].tax >= 0 ? fak.floatAt(row, columns[i].tax) : 0);
         }
     }
     return result;

@@ -12,9 +12,9 @@ namespace DataChecks {
 
 struct Header
 {
-    QDate from, to;       // DataOd, DataDo (invalid when not set)
-    QString nip;          // the header's NIP
-    QStringList missing;  // required header elements left empty (their JPK names)
+    QDate from, to;      // DataOd, DataDo (invalid when not set)
+    QString nip;         // the header's NIP
+    QStringList missing; // required header elements left empty (their JPK names)
 };
 
 // Every finding of K01 … K11, in the order of the records; the port (when given) shows the

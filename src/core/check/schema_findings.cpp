@@ -43,7 +43,7 @@ void collectAll(void *data, xmlErrorPtr error)
     if (!error || error->level < XML_ERR_ERROR)
         return;
     auto *errors = static_cast<QList<RawError> *>(data);
-    if (errors->size() < 100000)  // a file broken everywhere still gives a report of bounded size
+    if (errors->size() < 100000) // a file broken everywhere still gives a report of bounded size
         errors->append({error->line, QString::fromUtf8(error->message).trimmed()});
 }
 
@@ -52,10 +52,10 @@ struct Record
 {
     int startLine;
     QString kind;
-    int number;           // its number among the records of its kind
-    QString invoice;      // P_2A, P_2B or P_2AZ
-    int line = 0;         // a line's number among its invoice's lines
-    QList<int> subLines;  // the start lines of an order's ZamowienieWiersz
+    int number;          // its number among the records of its kind
+    QString invoice;     // P_2A, P_2B or P_2AZ
+    int line = 0;        // a line's number among its invoice's lines
+    QList<int> subLines; // the start lines of an order's ZamowienieWiersz
 };
 
 QString childText(xmlNode *node, const char *name)
@@ -74,7 +74,8 @@ QList<Record> recordsOf(const QString &path)
         xmlReaderForFile(QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET), xmlFreeTextReader);
     if (!reader)
         return records;
-    xmlTextReaderSetStructuredErrorHandler(reader.get(), [](void *, xmlErrorPtr) {}, nullptr);
+    xmlTextReaderSetStructuredErrorHandler(
+        reader.get(), [](void *, xmlErrorPtr) {}, nullptr);
     QHash<QString, int> counts, linesOfInvoice;
     int ret = xmlTextReaderRead(reader.get());
     while (ret == 1) {
@@ -94,7 +95,8 @@ QList<Record> recordsOf(const QString &path)
                 } else if (name == u"Zamowienie") {
                     r.invoice = childText(node, "P_2AZ");
                     for (xmlNode *c = node->children; c; c = c->next)
-                        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>("ZamowienieWiersz")))
+                        if (c->type == XML_ELEMENT_NODE &&
+                            xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>("ZamowienieWiersz")))
                             r.subLines << int(xmlGetLineNo(c));
                 }
             }
@@ -126,10 +128,12 @@ QHash<QString, QString> documentationOf(const QString &schemaPath)
                 const QString name = Xml::attribute(n, QStringLiteral("name"));
                 if (!name.isEmpty() && !docs.contains(name)) {
                     for (xmlNode *a = n->children; a; a = a->next) {
-                        if (a->type != XML_ELEMENT_NODE || !xmlStrEqual(a->name, reinterpret_cast<const xmlChar *>("annotation")))
+                        if (a->type != XML_ELEMENT_NODE ||
+                            !xmlStrEqual(a->name, reinterpret_cast<const xmlChar *>("annotation")))
                             continue;
                         for (xmlNode *d = a->children; d; d = d->next) {
-                            if (d->type == XML_ELEMENT_NODE && xmlStrEqual(d->name, reinterpret_cast<const xmlChar *>("documentation"))) {
+                            if (d->type == XML_ELEMENT_NODE &&
+                                xmlStrEqual(d->name, reinterpret_cast<const xmlChar *>("documentation"))) {
                                 QString text = XmlString(xmlNodeGetContent(d)).toString().simplified();
                                 const qsizetype dot = text.indexOf(QStringLiteral(". "));
                                 if (dot > 0)
@@ -184,7 +188,9 @@ QString polishReason(const QString &message, QString *element, QString *value)
     const QRegularExpressionMatch v = valueRe.match(message);
     *element = e.hasMatch() ? e.captured(1) : QString();
     *value = v.hasMatch() ? v.captured(1) : QString();
-    auto facet = [&](const char *name) { return message.contains(QStringLiteral("[facet '%1']").arg(QLatin1String(name))); };
+    auto facet = [&](const char *name) {
+        return message.contains(QStringLiteral("[facet '%1']").arg(QLatin1String(name)));
+    };
     auto after = [&](const QString &key) {
         const qsizetype at = message.indexOf(key);
         return at < 0 ? QString() : message.mid(at + key.size()).section(u'\'', 1, 1);
@@ -193,20 +199,26 @@ QString polishReason(const QString &message, QString *element, QString *value)
     if (facet("enumeration")) {
         const qsizetype open = message.indexOf(u'{', message.indexOf(QStringLiteral("set")));
         const qsizetype close = message.lastIndexOf(u'}');
-        return QStringLiteral("wartość %1 spoza dozwolonych: %2").arg(shown, listOf(message.mid(open, close - open + 1)));
+        return QStringLiteral("wartość %1 spoza dozwolonych: %2")
+            .arg(shown, listOf(message.mid(open, close - open + 1)));
     }
     if (facet("pattern"))
-        return QStringLiteral("wartość %1 nie ma wymaganej postaci (wzorzec %2)").arg(shown, after(QStringLiteral("the pattern")));
+        return QStringLiteral("wartość %1 nie ma wymaganej postaci (wzorzec %2)")
+            .arg(shown, after(QStringLiteral("the pattern")));
     if (facet("maxLength"))
-        return QStringLiteral("wartość %1 jest za długa (najwyżej %2 znaków)").arg(shown, after(QStringLiteral("length of")).isEmpty() ? message.section(u' ', -2, -2) : after(QStringLiteral("length of")));
+        return QStringLiteral("wartość %1 jest za długa (najwyżej %2 znaków)")
+            .arg(shown, after(QStringLiteral("length of")).isEmpty() ? message.section(u' ', -2, -2)
+                                                                     : after(QStringLiteral("length of")));
     if (facet("minLength"))
         return QStringLiteral("wartość %1 jest za krótka").arg(shown);
     if (facet("minInclusive") || facet("minExclusive"))
         return QStringLiteral("wartość %1 jest mniejsza niż dozwolone minimum %2")
-            .arg(shown, after(QStringLiteral("minimum value")).isEmpty() ? after(QStringLiteral("than")) : after(QStringLiteral("minimum value")));
+            .arg(shown, after(QStringLiteral("minimum value")).isEmpty() ? after(QStringLiteral("than"))
+                                                                         : after(QStringLiteral("minimum value")));
     if (facet("maxInclusive") || facet("maxExclusive"))
         return QStringLiteral("wartość %1 jest większa niż dozwolone maksimum %2")
-            .arg(shown, after(QStringLiteral("maximum value")).isEmpty() ? after(QStringLiteral("than")) : after(QStringLiteral("maximum value")));
+            .arg(shown, after(QStringLiteral("maximum value")).isEmpty() ? after(QStringLiteral("than"))
+                                                                         : after(QStringLiteral("maximum value")));
     if (facet("totalDigits"))
         return QStringLiteral("wartość %1 ma za dużo cyfr").arg(shown);
     if (facet("fractionDigits"))
@@ -214,19 +226,22 @@ QString polishReason(const QString &message, QString *element, QString *value)
     if (message.contains(QStringLiteral("This element is not expected"))) {
         const qsizetype at = message.indexOf(QStringLiteral("Expected is"));
         return at < 0 ? QStringLiteral("element w tym miejscu jest niedozwolony")
-                      : QStringLiteral("element w tym miejscu jest niedozwolony; oczekiwano: %1").arg(elementList(message.mid(at + 11)));
+                      : QStringLiteral("element w tym miejscu jest niedozwolony; oczekiwano: %1")
+                            .arg(elementList(message.mid(at + 11)));
     }
     if (message.contains(QStringLiteral("Missing child element"))) {
         const qsizetype at = message.indexOf(QStringLiteral("Expected is"));
         return QStringLiteral("brak wymaganego elementu: %1").arg(elementList(message.mid(at + 11)));
     }
-    static const QRegularExpression atomic(QStringLiteral(R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union) type(?: '([^']*)')?)"));
+    static const QRegularExpression atomic(
+        QStringLiteral(R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union) type(?: '([^']*)')?)"));
     const QRegularExpressionMatch a = atomic.match(message);
     if (a.hasMatch()) {
         *value = a.captured(1);
         const QString type = elementList(a.captured(2));
-        return type.isEmpty() ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
-                              : QStringLiteral("wartość %1 nie jest poprawną wartością typu %2").arg(a.captured(1), type);
+        return type.isEmpty()
+                   ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
+                   : QStringLiteral("wartość %1 nie jest poprawną wartością typu %2").arg(a.captured(1), type);
     }
     if (message.contains(QStringLiteral("attribute")))
         return QStringLiteral("niepoprawny atrybut: %1").arg(message);
@@ -266,7 +281,8 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
         return false;
     }
     const QList<Record> records = recordsOf(path);
-    const QString schemaFile = QFile::exists(validator.fn_ShematXSD) ? validator.fn_ShematXSD : ProgramFiles::mainSchema(home);
+    const QString schemaFile =
+        QFile::exists(validator.fn_ShematXSD) ? validator.fn_ShematXSD : ProgramFiles::mainSchema(home);
     const QHash<QString, QString> docs = documentationOf(schemaFile);
     for (const RawError &r : std::as_const(raw)) {
         Finding f;
@@ -286,7 +302,8 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
             f.invoice = rec.invoice;
             f.line = rec.line;
             if (rec.kind == u"Zamowienie") {
-                const qsizetype sub = std::upper_bound(rec.subLines.cbegin(), rec.subLines.cend(), r.line) - rec.subLines.cbegin();
+                const qsizetype sub =
+                    std::upper_bound(rec.subLines.cbegin(), rec.subLines.cend(), r.line) - rec.subLines.cbegin();
                 if (sub > 0 && f.field != u"ZamowienieWiersz") {
                     f.kind = QStringLiteral("ZamowienieWiersz");
                     f.line = int(sub);

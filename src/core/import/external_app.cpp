@@ -1,14 +1,14 @@
 #include "import/external_app.h"
 
-#include "base/user_port.h"
-#include "base/controls.h"
 #include "base/busy.h"
+#include "base/controls.h"
+#include "base/user_port.h"
 #include "import/import_driver.h"
 
-#include <QFileInfo>
-#include <QLocale>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
@@ -85,7 +85,7 @@ bool fillPiece(const QString &templ, const QString &whole, const QStringList &ar
             bool ok = false;
             *value = templ.mid(from, j - from).toInt(&ok);
             if (!ok || *value > kMaxWidth)
-                *value = -2;  // too large: refused below
+                *value = -2; // too large: refused below
             return true;
         };
         int index = next;
@@ -186,7 +186,8 @@ Check act_ImportujZAplikacjiExecute(const WorkContext &workspace, const std::fun
     };
     const Test tests[] = {
         {program.isEmpty(), Check::Application, "Uzupełnij ścieżkę dostępu do wywoływanej aplikacji"},
-        {!QFileInfo(resolved).isFile(), Check::ApplicationMissing, "Niepoprawna ścieżka dostępu do aplikacji jaka ma zostać wywołana"},
+        {!QFileInfo(resolved).isFile(), Check::ApplicationMissing,
+         "Niepoprawna ścieżka dostępu do aplikacji jaka ma zostać wywołana"},
         {exchange.isEmpty(), Check::ExchangeFile, "Wprowadź nazwę pliku wymiany danych"},
         {c.date(QStringLiteral("ed_DataOd_Date")) == zeroDate(), Check::DateFrom, "Uzupełnij \"Datę od\""},
         {c.date(QStringLiteral("ed_DataDo_Date")) == zeroDate(), Check::DateTo, "Uzupełnij \"Datę do\""},

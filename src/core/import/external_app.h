@@ -7,7 +7,6 @@
 
 #include "base/work_context.h"
 
-
 // Import through the user's own application: it is started with the period and the name
 // of the exchange file, waited for, and its exchange file is imported as a common file.
 namespace ExternalApp {
@@ -25,7 +24,15 @@ bool formatParams(const QString &templ, const QStringList &args, QString *result
 bool formatArguments(const QString &templ, const QStringList &args, QStringList *result, QString *error);
 
 // Where the command stopped before starting anything: the field to bring into view.
-enum class Check { Passed, Application, ApplicationMissing, ExchangeFile, DateFrom, DateTo };
+enum class Check
+{
+    Passed,
+    Application,
+    ApplicationMissing,
+    ExchangeFile,
+    DateFrom,
+    DateTo
+};
 
 // act_ImportujZAplikacjiExecute. Returns the failed check (its message shown) or Passed.
 // beforeMessage runs when a check fails, before its message: the window beeps, shows the

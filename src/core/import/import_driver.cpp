@@ -1,11 +1,11 @@
 #include "import/import_driver.h"
 
-#include "base/user_port.h"
-#include "base/controls.h"
 #include "base/busy.h"
+#include "base/controls.h"
+#include "base/user_port.h"
 #include "import/mapping_tables.h"
-#include "tables/document_tables.h"
 #include "import/record_resolver.h"
+#include "tables/document_tables.h"
 
 #include <QHash>
 
@@ -69,10 +69,11 @@ bool ImportDriver::WskazPlikImportu(const QString &what, const QString &path)
 {
     QString file = path;
     if (file.isEmpty()) {
-        const auto chosen = m_port->chooseOpenFile(QStringLiteral("Wskaż plik z danymi do importu ") + what,
-                                                   QStringLiteral("Tekstowe pliki importu [TXT,CSV] (*.TXT *.txt *.CSV *.csv);;"
-                                                                  "Wszystkie pliki [*.*] (*)"),
-                                                   QString());
+        const auto chosen =
+            m_port->chooseOpenFile(QStringLiteral("Wskaż plik z danymi do importu ") + what,
+                                   QStringLiteral("Tekstowe pliki importu [TXT,CSV] (*.TXT *.txt *.CSV *.csv);;"
+                                                  "Wszystkie pliki [*.*] (*)"),
+                                   QString());
         if (!chosen)
             return false;
         file = *chosen;
@@ -241,12 +242,12 @@ bool ImportDriver::ImportujWierszNaglowka(const QString &text)
                 continue;
             }
             if (dateField)
-                continue;  // a date field written in another letter case would get a text
+                continue; // a date field written in another letter case would get a text
             c.setText(key, n < 1 ? defaultText : parser.GetStr(n, defaultText));
         }
     } catch (const ImportError &e) {
-        m_port->failure(applicationTitle(), QStringLiteral("Błąd podziału wiersza nagłówka:\r") + text + QStringLiteral("\r")
-                                             + QStringLiteral("Komunikat:") + e.message);
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd podziału wiersza nagłówka:\r") + text +
+                                                QStringLiteral("\r") + QStringLiteral("Komunikat:") + e.message);
         return false;
     }
     return true;
@@ -255,13 +256,30 @@ bool ImportDriver::ImportujWierszNaglowka(const QString &text)
 bool ImportDriver::WczytajFaktury(int start)
 {
     DocumentTables &t = (*m_ws.tables);
-    const Pass pass{&t.mt_FAK_, &t.mt_POZ_, MappingTables::FAK, MappingTables::POS, QStringLiteral("faktur"),
-                    QStringLiteral("pozycji faktur"), "chb_FAK_append_Checked", "chb_FAK_OdDrugiegoWiersza_Checked",
-                    "chb_FAK_Naglowek_Checked", "ed_FAK_Naglowek_Text", "chb_FAK_BeginIf_Checked", "ed_FAK_BeginIf_Text",
-                    "ed_FAK_EndBlok_Text", "rb_POZ_OsobnyBlok_Checked", "rb_POZ_PodFaktura_Checked",
-                    "rb_PozBezposrednioPod_Checked", "rb_PozPoNaglowku_Checked", "ed_POZ_Naglowek_Text",
-                    "chb_POZ_BeginIf_Checked", "ed_POZ_BeginIf_Text", "rb_PozEnd_InnyStart_Checked",
-                    "rb_PozEnd_FL_Checked", "rb_PozEnd_Faktura_Checked", "rb_PozEnd_FakId_Checked",
+    const Pass pass{&t.mt_FAK_,
+                    &t.mt_POZ_,
+                    MappingTables::FAK,
+                    MappingTables::POS,
+                    QStringLiteral("faktur"),
+                    QStringLiteral("pozycji faktur"),
+                    "chb_FAK_append_Checked",
+                    "chb_FAK_OdDrugiegoWiersza_Checked",
+                    "chb_FAK_Naglowek_Checked",
+                    "ed_FAK_Naglowek_Text",
+                    "chb_FAK_BeginIf_Checked",
+                    "ed_FAK_BeginIf_Text",
+                    "ed_FAK_EndBlok_Text",
+                    "rb_POZ_OsobnyBlok_Checked",
+                    "rb_POZ_PodFaktura_Checked",
+                    "rb_PozBezposrednioPod_Checked",
+                    "rb_PozPoNaglowku_Checked",
+                    "ed_POZ_Naglowek_Text",
+                    "chb_POZ_BeginIf_Checked",
+                    "ed_POZ_BeginIf_Text",
+                    "rb_PozEnd_InnyStart_Checked",
+                    "rb_PozEnd_FL_Checked",
+                    "rb_PozEnd_Faktura_Checked",
+                    "rb_PozEnd_FakId_Checked",
                     QStringLiteral("Nie wszystką sprzedaż wczytano poprawnie")};
     return runPass(pass, start);
 }
@@ -269,13 +287,30 @@ bool ImportDriver::WczytajFaktury(int start)
 bool ImportDriver::WczytajZamowienia(int start)
 {
     DocumentTables &t = (*m_ws.tables);
-    const Pass pass{&t.mt_ZAM_, &t.mt_ZPOZ_, MappingTables::ZAM, MappingTables::ZPOS, QStringLiteral("zamówień"),
-                    QStringLiteral("pozycji zamówien"), "chb_ZAM_append_Checked", "chb_ZAM_OdDrugiegoWiersza_Checked",
-                    "chb_ZAM_Naglowek_Checked", "ed_ZAM_Naglowek_Text", "chb_ZAM_BeginIf_Checked", "ed_ZAM_BeginIf_Text",
-                    "ed_ZAM_EndBlok_Text", "rb_ZPOZ_OsobnyBlok_Checked", "rb_ZPOZ_PodFaktura_Checked",
-                    "rb_ZPozBezposrednioPod_Checked", "rb_ZPozPoNaglowku_Checked", "ed_ZPOZ_Naglowek_Text",
-                    "chb_ZPOZ_BeginIf_Checked", "ed_ZPOZ_BeginIf_Text", "rb_ZPozEnd_InnyStart_Checked",
-                    "rb_ZPozEnd_FL_Checked", "rb_ZPozEnd_Faktura_Checked", "rb_ZPozEnd_FakId_Checked",
+    const Pass pass{&t.mt_ZAM_,
+                    &t.mt_ZPOZ_,
+                    MappingTables::ZAM,
+                    MappingTables::ZPOS,
+                    QStringLiteral("zamówień"),
+                    QStringLiteral("pozycji zamówien"),
+                    "chb_ZAM_append_Checked",
+                    "chb_ZAM_OdDrugiegoWiersza_Checked",
+                    "chb_ZAM_Naglowek_Checked",
+                    "ed_ZAM_Naglowek_Text",
+                    "chb_ZAM_BeginIf_Checked",
+                    "ed_ZAM_BeginIf_Text",
+                    "ed_ZAM_EndBlok_Text",
+                    "rb_ZPOZ_OsobnyBlok_Checked",
+                    "rb_ZPOZ_PodFaktura_Checked",
+                    "rb_ZPozBezposrednioPod_Checked",
+                    "rb_ZPozPoNaglowku_Checked",
+                    "ed_ZPOZ_Naglowek_Text",
+                    "chb_ZPOZ_BeginIf_Checked",
+                    "ed_ZPOZ_BeginIf_Text",
+                    "rb_ZPozEnd_InnyStart_Checked",
+                    "rb_ZPozEnd_FL_Checked",
+                    "rb_ZPozEnd_Faktura_Checked",
+                    "rb_ZPozEnd_FakId_Checked",
                     QStringLiteral("Nie wszystkie zamówienia wczytano poprawnie")};
     return runPass(pass, start);
 }
@@ -367,11 +402,11 @@ bool ImportDriver::runPass(const Pass &p, int start)
                 break;
             }
             if (on(p.endHeading) && current == text(p.headingText)) {
-                ++i;  // awaiting stays true: the next line is the next document row
+                ++i; // awaiting stays true: the next line is the next document row
                 break;
             }
             if (on(p.endRowPrefix) && beginsWith(current, text(p.rowFilterText))) {
-                awaiting = true;  // this line is read as the next document row
+                awaiting = true; // this line is read as the next document row
                 break;
             }
             if (lineOk && !rowFailed && allOk)

@@ -25,7 +25,7 @@ public:
     bool WskazPlikImportu(const QString &what, const QString &path);
     bool WczytajPlikImportu(const QString &path);
     void ImportujWspolnyPlik();
-    bool ImportujNaglowek(int start);  // throws ImportError for a header row past the end
+    bool ImportujNaglowek(int start); // throws ImportError for a header row past the end
     bool ImportujWierszNaglowka(const QString &text);
     bool WczytajFaktury(int start);
     bool WczytajZamowienia(int start);

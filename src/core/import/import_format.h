@@ -10,9 +10,9 @@ class tcsvParser;
 // The import format of page "Ogóle ustawienia pliku importu", read afresh for every line.
 struct ImportFormat
 {
-    QChar separator;      // SeparatorChar: TAB, "|", ";", "," or code 0 when no item is chosen
-    QChar decimal;        // DecimalChar: "," for item 0, "." otherwise
-    int dateFormat = -1;  // DateFormatIndex: 0..3, or -1 (detect)
+    QChar separator;     // SeparatorChar: TAB, "|", ";", "," or code 0 when no item is chosen
+    QChar decimal;       // DecimalChar: "," for item 0, "." otherwise
+    int dateFormat = -1; // DateFormatIndex: 0..3, or -1 (detect)
     QString trueWords;
     QString falseWords;
     bool floatZeroNull = false;

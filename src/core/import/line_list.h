@@ -9,12 +9,17 @@
 class LineList
 {
 public:
-    enum class CodePage { Windows1250, Utf8, Ibm852 };
+    enum class CodePage
+    {
+        Windows1250,
+        Utf8,
+        Ibm852
+    };
 
     // Reads and decodes a whole file; returns an empty string on success, otherwise why it
     // failed (naming the file).
     QString read(const QString &path, CodePage codePage);
-    void setText(const QString &text);  // cuts a decoded text into lines
+    void setText(const QString &text); // cuts a decoded text into lines
     void clear();
 
     int count() const { return int(m_starts.size()); }

@@ -150,10 +150,10 @@ void BuildRecordMap(const DocumentTable &table, MappingGrid &grid, int firstFiel
 
 QStringList headerMapNames()
 {
-    return {QStringLiteral("DataOd"),      QStringLiteral("DataDo"),  QStringLiteral("KodUrzedu"),
+    return {QStringLiteral("DataOd"),      QStringLiteral("DataDo"),     QStringLiteral("KodUrzedu"),
             QStringLiteral("NIP"),         QStringLiteral("PelnaNazwa"), QStringLiteral("KodKraju"),
-            QStringLiteral("Wojewodztwo"), QStringLiteral("Powiat"),  QStringLiteral("Gmina"),
-            QStringLiteral("Ulica"),       QStringLiteral("NrDomu"),  QStringLiteral("NrLokalu"),
+            QStringLiteral("Wojewodztwo"), QStringLiteral("Powiat"),     QStringLiteral("Gmina"),
+            QStringLiteral("Ulica"),       QStringLiteral("NrDomu"),     QStringLiteral("NrLokalu"),
             QStringLiteral("Miejscowosc"), QStringLiteral("KodPocztowy")};
 }
 

@@ -18,7 +18,7 @@ public:
     int columnCount() const { return m_columns; }
     int fixedColumns() const { return m_fixed; }
     QString cell(int column, int row) const;
-    void setCell(int column, int row, const QString &text);  // grows the grid as needed
+    void setCell(int column, int row, const QString &text); // grows the grid as needed
     void setRowCount(int rows);
     void clearCells();
     QList<int> columnWidths() const { return m_widths; }
@@ -37,7 +37,7 @@ public:
 private:
     QString m_name;
     int m_columns;
-    int m_layoutColumns;  // the columns of the table's layout
+    int m_layoutColumns; // the columns of the table's layout
     int m_fixed;
     QList<QStringList> m_rows;
     QList<int> m_widths;

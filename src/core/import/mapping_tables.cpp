@@ -37,8 +37,8 @@ QString MappingTables::storedKey(Kind kind)
 bool MappingTables::IsEditKey(QChar character)
 {
     const char16_t c = character.unicode();
-    return c == u'#' || c == u'(' || c == u')' || (c >= u'0' && c <= u'9') || c == u'@' || (c >= u'A' && c <= u'Z')
-           || (c >= u'a' && c <= u'z') || c == u'|';
+    return c == u'#' || c == u'(' || c == u')' || (c >= u'0' && c <= u'9') || c == u'@' || (c >= u'A' && c <= u'Z') ||
+           (c >= u'a' && c <= u'z') || c == u'|';
 }
 
 void MappingTables::keyTyped(Kind kind, QChar character)
@@ -80,7 +80,8 @@ bool MappingTables::loadFile(Kind kind, const QString &path, UserPort *port)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        port->error(applicationTitle(), QStringLiteral("Nie można otworzyć pliku połączenia %1:\r%2").arg(path, file.errorString()));
+        port->error(applicationTitle(),
+                    QStringLiteral("Nie można otworzyć pliku połączenia %1:\r%2").arg(path, file.errorString()));
         return false;
     }
     m_grids[kind].ReadGridStream(file.readAll());
@@ -93,19 +94,22 @@ bool MappingTables::saveFile(Kind kind, const QString &path, UserPort *port) con
     SafeFile file(path);
     if (file.open() && file.write(m_grids[kind].WriteGridStream()) && file.commit())
         return true;
-    port->error(applicationTitle(), QStringLiteral("Nie można zapisać pliku połączenia %1:\r%2").arg(path, file.errorString()));
+    port->error(applicationTitle(),
+                QStringLiteral("Nie można zapisać pliku połączenia %1:\r%2").arg(path, file.errorString()));
     return false;
 }
 
 void MappingTables::loadClick(Kind kind, UserPort *port)
 {
-    if (const auto path = port->chooseOpenFile(QStringLiteral("Wskarz plik połączenia"), kFilter, QStringLiteral("ccv")))
+    if (const auto path =
+            port->chooseOpenFile(QStringLiteral("Wskarz plik połączenia"), kFilter, QStringLiteral("ccv")))
         loadFile(kind, *path, port);
 }
 
 void MappingTables::saveClick(Kind kind, UserPort *port) const
 {
-    if (const auto path = port->chooseSaveFile(QStringLiteral("Wybierz plik połączenia"), kFilter, QStringLiteral("ccv")))
+    if (const auto path =
+            port->chooseSaveFile(QStringLiteral("Wybierz plik połączenia"), kFilter, QStringLiteral("ccv")))
         saveFile(kind, *path, port);
 }
 
@@ -124,7 +128,7 @@ void MappingTables::newClick(Kind kind, const DocumentTables &tables, UserPort *
     const DocumentTables &t = tables;
     switch (kind) {
     case NAG:
-        BuildHeaderMap(m_grids[NAG]);  // the flag is not set
+        BuildHeaderMap(m_grids[NAG]); // the flag is not set
         break;
     case FAK:
         BuildRecordMap(t.mt_FAK_, m_grids[FAK], 0);
@@ -143,7 +147,7 @@ void MappingTables::newClick(Kind kind, const DocumentTables &tables, UserPort *
         m_save[ZPOS] = true;
         break;
     case DEF:
-        BuildSubstMap(m_grids[DEF]);  // the flag is not set
+        BuildSubstMap(m_grids[DEF]); // the flag is not set
         break;
     case KindCount:
         break;

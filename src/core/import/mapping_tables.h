@@ -11,7 +11,16 @@ class UserPort;
 class MappingTables
 {
 public:
-    enum Kind { NAG, FAK, POS, ZAM, ZPOS, DEF, KindCount };
+    enum Kind
+    {
+        NAG,
+        FAK,
+        POS,
+        ZAM,
+        ZPOS,
+        DEF,
+        KindCount
+    };
 
     MappingTables();
 
@@ -19,7 +28,7 @@ public:
     const MappingGrid &grid(Kind kind) const { return m_grids[kind]; }
     // By the grid's name: "SG_NAG", "tab_FAK", "tab_POS", "tab_ZAM", "tab_ZPOS", "SG_DEFAULT".
     static int kindOf(const QString &gridName);
-    static QString storedKey(Kind kind);  // "NAG", "FAK", "POZ", "ZAM", "ZPOZ", "DEF"
+    static QString storedKey(Kind kind); // "NAG", "FAK", "POZ", "ZAM", "ZPOZ", "DEF"
 
     bool saveFlag(Kind kind) const { return m_save[kind]; }
     void setSaveFlag(Kind kind, bool on) { m_save[kind] = on; }

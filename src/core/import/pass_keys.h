@@ -4,22 +4,22 @@
 // are twins: the same options under their own keys.
 struct PassKeys
 {
-    const char *separateBlock;      // the lines stand in a block of their own (never offered)
-    const char *blockStart;         // its start marker
-    const char *blockEnd;           // its end marker
-    const char *underRecord;        // the lines follow their record
-    const char *directlyUnder;      // … directly under it
-    const char *afterHeading;       // … after a heading line
-    const char *headingText;        // the heading line's text
-    const char *recordFilter;       // a record line must begin with …
-    const char *recordFilterText;   // … this text
-    const char *endAtNumber;        // the lines end where another record number starts
-    const char *recordHeading;      // each record is preceded by a heading line
-    const char *recordHeadingText;  // its text
-    const char *endAtRecord;        // the lines end at the next record
-    const char *lineFilter;         // a line must begin with …
-    const char *lineFilterText;     // … this text
-    const char *endAtOtherStart;    // the lines end where another block starts
+    const char *separateBlock;     // the lines stand in a block of their own (never offered)
+    const char *blockStart;        // its start marker
+    const char *blockEnd;          // its end marker
+    const char *underRecord;       // the lines follow their record
+    const char *directlyUnder;     // … directly under it
+    const char *afterHeading;      // … after a heading line
+    const char *headingText;       // the heading line's text
+    const char *recordFilter;      // a record line must begin with …
+    const char *recordFilterText;  // … this text
+    const char *endAtNumber;       // the lines end where another record number starts
+    const char *recordHeading;     // each record is preceded by a heading line
+    const char *recordHeadingText; // its text
+    const char *endAtRecord;       // the lines end at the next record
+    const char *lineFilter;        // a line must begin with …
+    const char *lineFilterText;    // … this text
+    const char *endAtOtherStart;   // the lines end where another block starts
 };
 
 inline constexpr PassKeys kInvoicePassKeys{

@@ -20,8 +20,8 @@ int FirstNumber(QStringView text);
 class RecordResolver
 {
 public:
-    RecordResolver(const MappingGrid &map, DocumentTable &table, const QString &kindName, const MappingGrid &substitutions,
-                   UserPort *port);
+    RecordResolver(const MappingGrid &map, DocumentTable &table, const QString &kindName,
+                   const MappingGrid &substitutions, UserPort *port);
 
     // True when a record was added and posted; false for an empty line, an ABORT condition,
     // or an error (already shown to the user).
@@ -40,8 +40,14 @@ public:
     };
     struct Reference
     {
-        enum Kind { Entry, Field, FieldEntry, FieldList } kind = Entry;
-        QString before;  // literal text before the reference
+        enum Kind
+        {
+            Entry,
+            Field,
+            FieldEntry,
+            FieldList
+        } kind = Entry;
+        QString before; // literal text before the reference
         int nn = -1;
         QString list;
     };

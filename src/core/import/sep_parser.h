@@ -29,14 +29,14 @@ public:
     QString DefValue() const { return m_defValue; }
     int GetInt(int n, int defaultValue) const;
     double GetFloat(int n, double defaultValue) const;
-    QDate GetDate(int n, const QDate &defaultValue) const;  // throws ImportError
-    static QDate ParseDate(QStringView text, int format, const QDate &defaultValue);  // throws ImportError
+    QDate GetDate(int n, const QDate &defaultValue) const;                           // throws ImportError
+    static QDate ParseDate(QStringView text, int format, const QDate &defaultValue); // throws ImportError
 
     // A whole decimal integer with optional leading spaces and sign, within 32 bits.
     static bool readInt(QStringView text, int *value);
 
 private:
-    QStringView rawField(int n) const;  // the field untrimmed, empty when missing
+    QStringView rawField(int n) const; // the field untrimmed, empty when missing
 
     QString m_defValue;
     int m_dateFormat = -1;

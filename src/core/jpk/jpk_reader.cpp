@@ -1,20 +1,20 @@
 #include "jpk/jpk_reader.h"
 
+#include "base/controls.h"
 #include "base/settings_file.h"
 #include "base/user_port.h"
-#include "base/controls.h"
-#include "tables/document_tables.h"
-#include "jpk/mn_xml.h"
 #include "base/xml_services.h"
+#include "jpk/mn_xml.h"
+#include "tables/document_tables.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <limits>
 #include <charconv>
 #include <cstring>
 #include <libxml/xmlreader.h>
-#include <string_view>
+#include <limits>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -127,7 +127,8 @@ bool isXmlNumber(std::string_view t)
     return i == n;
 }
 
-const QString kRecordKinds[3] = {QStringLiteral("Faktura"), QStringLiteral("FakturaWiersz"), QStringLiteral("Zamowienie")};
+const QString kRecordKinds[3] = {QStringLiteral("Faktura"), QStringLiteral("FakturaWiersz"),
+                                 QStringLiteral("Zamowienie")};
 
 } // namespace
 
@@ -141,7 +142,7 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table)
 int JpkReader::fieldOf(const xmlNode *child, DocumentTable &table, int cache)
 {
     if (child->type != XML_ELEMENT_NODE)
-        return -1;  // text and comments are named like no field
+        return -1; // text and comments are named like no field
     auto &known = m_fields[cache];
     const auto it = known.find(child->name);
     if (it != known.end())
@@ -159,8 +160,8 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, in
     const xmlChar *content = nullptr;
     if (Xml::isText(element))
         content = element->content;
-    else if (element->type == XML_ELEMENT_NODE && element->children && !element->children->next
-             && Xml::isText(element->children))
+    else if (element->type == XML_ELEMENT_NODE && element->children && !element->children->next &&
+             Xml::isText(element->children))
         content = element->children->content;
     const char *begin = content ? reinterpret_cast<const char *>(content) : "";
     const char *end = begin + std::strlen(begin);
@@ -257,15 +258,19 @@ bool JpkReader::readHeader(const QString &path, int *version)
                 const QString self = QStringLiteral("JPK_FA(%1)").arg(v);
                 const QString next = QStringLiteral("JPK_FA(%1)").arg(v + 1);
                 if (!m_port->question(QStringLiteral("Wczytywany %1 ?").arg(self),
-                                      QStringLiteral("Plik zawiera dane %1.\r\nCzy wczytać i przekonwertować na %2 ?").arg(self, next)))
+                                      QStringLiteral("Plik zawiera dane %1.\r\nCzy wczytać i przekonwertować na %2 ?")
+                                          .arg(self, next)))
                     return false;
             }
             *version = v;
         }
-        c.setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"),
-                  mnXML::ReadNodeValue(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), QString(), false, false));
-        c.setDate(QStringLiteral("ed_DataOd_Date"), mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataOd"), true));
-        c.setDate(QStringLiteral("ed_DataDo_Date"), mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataDo"), true));
+        c.setText(
+            QStringLiteral("ed_DataWytworzeniaJPK_Text"),
+            mnXML::ReadNodeValue(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), QString(), false, false));
+        c.setDate(QStringLiteral("ed_DataOd_Date"),
+                  mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataOd"), true));
+        c.setDate(QStringLiteral("ed_DataDo_Date"),
+                  mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataDo"), true));
         c.setText(QStringLiteral("ed_KodUrzedu_Text"),
                   mnXML::ReadNodeValue(m_port, naglowek, QStringLiteral("KodUrzedu"), QString(), false, false));
     }
@@ -280,8 +285,8 @@ bool JpkReader::readHeader(const QString &path, int *version)
                       mnXML::ReadNodeValue(m_port, ident, QStringLiteral("PelnaNazwa"), QString(), false, false));
         }
         if (xmlNode *adres = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("AdresPodmiotu"), false)) {
-            for (const char *name :
-                 {"KodKraju", "Wojewodztwo", "Powiat", "Gmina", "Ulica", "NrDomu", "NrLokalu", "Miejscowosc", "KodPocztowy"})
+            for (const char *name : {"KodKraju", "Wojewodztwo", "Powiat", "Gmina", "Ulica", "NrDomu", "NrLokalu",
+                                     "Miejscowosc", "KodPocztowy"})
                 c.setText(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name)),
                           mnXML::ReadNodeText(adres, QString::fromLatin1(name)));
         }
@@ -347,7 +352,12 @@ bool JpkReader::readRecords(const QString &path)
     // Each kind is read as one run: its first element among the children of JPK and the
     // same-named siblings that follow it directly. Invoices are read before lines and lines
     // before orders; a run met before the runs it must follow waits for a further pass.
-    enum State { NotFound, InRun, Ended };
+    enum State
+    {
+        NotFound,
+        InRun,
+        Ended
+    };
     bool done[3] = {false, false, false};
     bool absent[3] = {false, false, false};
     auto allowed = [&](int k) {
@@ -366,7 +376,8 @@ bool JpkReader::readRecords(const QString &path)
         QString runName[3];
         if (toFirstChildOfRoot(reader.get())) {
             do {
-                if (xmlTextReaderDepth(reader.get()) != 1 || xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_END_ELEMENT)
+                if (xmlTextReaderDepth(reader.get()) != 1 ||
+                    xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_END_ELEMENT)
                     break;
                 if (isWhitespaceNode(reader.get()))
                     continue;
@@ -376,7 +387,7 @@ bool JpkReader::readRecords(const QString &path)
                 int kind = -1;
                 for (int k = 0; k < 3; ++k) {
                     if (state[k] == InRun && qname != runName[k]) {
-                        state[k] = Ended;  // any other sibling ends a run
+                        state[k] = Ended; // any other sibling ends a run
                         if (reading[k])
                             done[k] = true;
                     }
@@ -458,7 +469,8 @@ bool JpkReader::load(const QString &path)
     m_port->setBusy(false);
     if (m_readFailed) {
         m_readError.sourceText = Xml::lineOfFile(path, m_readError.line);
-        m_port->failure(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(m_readError));
+        m_port->failure(applicationTitle(),
+                        QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(m_readError));
         return false;
     }
 

@@ -44,8 +44,8 @@ private:
     int m_orders = 0;
     int m_orderLines = 0;
     int m_cut = 0;
-    int m_records = 0;  // read so far, for the progress
-    XmlError m_readError;  // the first error a reader met; reading stops there
+    int m_records = 0;    // read so far, for the progress
+    XmlError m_readError; // the first error a reader met; reading stops there
     bool m_readFailed = false;
     std::unordered_map<const xmlChar *, int> m_fields[4];
 };

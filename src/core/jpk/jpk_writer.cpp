@@ -1,17 +1,17 @@
 #include "jpk/jpk_writer.h"
 
+#include "base/controls.h"
 #include "base/safe_file.h"
 #include "base/text_codec.h"
 #include "base/user_port.h"
-#include "base/controls.h"
-#include "tables/document_tables.h"
-#include "jpk/mn_xml.h"
 #include "base/xml_services.h"
+#include "jpk/mn_xml.h"
+#include "tables/document_tables.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <libxml/xmlsave.h>
 
 namespace {
@@ -43,8 +43,7 @@ struct FillError
     QString text;
 };
 
-template <typename T>
-T *checked(T *made)
+template <typename T> T *checked(T *made)
 {
     if (!made)
         throw FillError{QStringLiteral("out of memory")};
@@ -59,7 +58,6 @@ int depthOf(const xmlNode *node)
     return depth;
 }
 
-
 } // namespace
 
 // One run of records: its template element and where its copies go.
@@ -69,8 +67,8 @@ struct JpkWriter::Stream
     QByteArray token;          // the comment that marks its place
     xmlNode *parent = nullptr; // where its copies stand
     int depth = 0;
-    bool indented = true;      // each copy on a line of its own
-    qsizetype at = -1;         // where the marker stands in the written skeleton
+    bool indented = true; // each copy on a line of its own
+    qsizetype at = -1;    // where the marker stands in the written skeleton
 };
 
 namespace {
@@ -82,7 +80,7 @@ xmlNs *mapNs(xmlNs *ns, const NsMap &map)
     for (const auto &[from, to] : map)
         if (from == ns)
             return to;
-    return ns;  // declared above the copied element: in scope wherever the copy stands
+    return ns; // declared above the copied element: in scope wherever the copy stands
 }
 
 xmlNode *copyElement(xmlNode *src, xmlDoc *doc, NsMap &map)
@@ -206,8 +204,7 @@ void JpkWriter::fillPlanned(xmlNode *copy, const std::vector<int> &plan, const D
     }
 }
 
-void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row,
-                          int *cleaned)
+void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const DocumentTable &lines, int row, int *cleaned)
 {
     for (xmlNode *child = copy->children; child;) {
         xmlNode *next = child->next;
@@ -222,7 +219,7 @@ void JpkWriter::fillOrder(xmlNode *copy, const DocumentTable &orders, const Docu
             }
             xmlUnlinkNode(child);
             xmlFreeNode(child);
-            break;  // the walk over the order's children ends with its lines
+            break; // the walk over the order's children ends with its lines
         }
         fillChild(child, fieldOfChild(child, orders), orders, row, cleaned);
         child = next;
@@ -239,7 +236,8 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
     mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), created);
     mnXML::SetNodeDateOrRemove(m_port, naglowek, QStringLiteral("DataOd"), c.date(QStringLiteral("ed_DataOd_Date")));
     mnXML::SetNodeDateOrRemove(m_port, naglowek, QStringLiteral("DataDo"), c.date(QStringLiteral("ed_DataDo_Date")));
-    mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("KodUrzedu"), TextCodec::xmlSafe(text("ed_KodUrzedu_Text")));
+    mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("KodUrzedu"),
+                               TextCodec::xmlSafe(text("ed_KodUrzedu_Text")));
 
     xmlNode *podmiot = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Podmiot1"), false);
     if (!podmiot)
@@ -276,15 +274,17 @@ JpkWriter::Outcome JpkWriter::generate()
     // really be written ("out.XML" is written as "out.xml").
     const QString fileName = fn_JPKExit(m_port, name);
     c.setText(QStringLiteral("fn_JPK_Text"), fileName);
-    if (QFileInfo::exists(fileName)
-        && !m_port->question(kTitle, QStringLiteral("Plik o podanej nazwie %1 istnieje, wymienić go na nowy (nadpisać) ?").arg(fileName)))
+    if (QFileInfo::exists(fileName) &&
+        !m_port->question(
+            kTitle,
+            QStringLiteral("Plik o podanej nazwie %1 istnieje, wymienić go na nowy (nadpisać) ?").arg(fileName)))
         return Outcome::Declined;
 
     XmlError parseError;
     XmlDocPtr doc = Xml::parseText(m_ws.jpkTemplate(), &parseError);
     if (!doc) {
-        m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + parseError.reason
-                                                + QStringLiteral("\r\nLine: ") + QString::number(parseError.line));
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + parseError.reason +
+                                                QStringLiteral("\r\nLine: ") + QString::number(parseError.line));
         return Outcome::Failed;
     }
     xmlFree(const_cast<xmlChar *>(doc->encoding));
@@ -301,7 +301,8 @@ JpkWriter::Outcome JpkWriter::generate()
     } catch (const FillError &e) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd ustawienia danych w JPK\r") + e.text);
     } catch (const std::exception &e) {
-        m_port->failure(applicationTitle(), QStringLiteral("Błąd ustawienia danych w JPK\r") + QString::fromLocal8Bit(e.what()));
+        m_port->failure(applicationTitle(),
+                        QStringLiteral("Błąd ustawienia danych w JPK\r") + QString::fromLocal8Bit(e.what()));
     }
     for (Stream &s : streams)
         xmlFreeNode(s.templ);
@@ -311,9 +312,10 @@ JpkWriter::Outcome JpkWriter::generate()
     if (outcome != Outcome::Written)
         return outcome;
     if (m_cleaned > 0)
-        m_port->info(applicationTitle(), QStringLiteral("Pominięto znaki niedozwolone w XML (znaki sterujące) w %1 wartościach; "
-                                                        "pozostałe znaki tych wartości zapisano bez zmian.")
-                                             .arg(m_cleaned));
+        m_port->info(applicationTitle(),
+                     QStringLiteral("Pominięto znaki niedozwolone w XML (znaki sterujące) w %1 wartościach; "
+                                    "pozostałe znaki tych wartości zapisano bez zmian.")
+                         .arg(m_cleaned));
     if (c.checked(QStringLiteral("chb_Weryfikuj_Checked")))
         m_ws.validate(fileName);
     else
@@ -337,13 +339,15 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         const char *record, *ctrl, *sumField, *countName, *sumName;
         DocumentTable *table;
     };
-    const Run runs[] = {{"Faktura", "FakturaCtrl", "P_15", "LiczbaFaktur", "WartoscFaktur", &t.mt_FAK_},
-                        {"FakturaWiersz", "FakturaWierszCtrl", "P_11", "LiczbaWierszyFaktur", "WartoscWierszyFaktur", &t.mt_POZ_},
-                        {"Zamowienie", "ZamowienieCtrl", "WartoscZamowienia", "LiczbaZamowien", "WartoscZamowien", &t.mt_ZAM_}};
+    const Run runs[] = {
+        {"Faktura", "FakturaCtrl", "P_15", "LiczbaFaktur", "WartoscFaktur", &t.mt_FAK_},
+        {"FakturaWiersz", "FakturaWierszCtrl", "P_11", "LiczbaWierszyFaktur", "WartoscWierszyFaktur", &t.mt_POZ_},
+        {"Zamowienie", "ZamowienieCtrl", "WartoscZamowienia", "LiczbaZamowien", "WartoscZamowien", &t.mt_ZAM_}};
     xmlNode *found[3][2];
     for (int k = 0; k < 3; ++k) {
         for (int j = 0; j < 2; ++j) {
-            found[k][j] = mnXML::FindNodeOrReport(m_port, root, QString::fromLatin1(j ? runs[k].ctrl : runs[k].record), false);
+            found[k][j] =
+                mnXML::FindNodeOrReport(m_port, root, QString::fromLatin1(j ? runs[k].ctrl : runs[k].record), false);
             if (!found[k][j])
                 return Outcome::Failed;
         }
@@ -365,15 +369,16 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         double sum = 0;
         for (int row = 0; row < table.storedCount(); ++row)
             sum += table.floatAt(row, sumField);
-        mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(runs[k].countName), QString::number(table.storedCount()), false);
+        mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(runs[k].countName), QString::number(table.storedCount()),
+                           false);
         mnXML::SetNodeFloat(m_port, ctrl, QString::fromLatin1(runs[k].sumName), 2, sum);
         // The record element gives way to a marker where its filled copies will stand.
         Stream s;
         s.depth = depthOf(record);
         s.parent = record->parent;
         s.indented = indentedUnder(record->parent);
-        s.token = "tavrix-record-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + '-'
-                  + QByteArray::number(k);
+        s.token = "tavrix-record-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + '-' +
+                  QByteArray::number(k);
         xmlNode *marker = checked(xmlNewDocComment(doc, reinterpret_cast<const xmlChar *>(s.token.constData())));
         xmlReplaceNode(record, marker);
         s.templ = record;
@@ -415,8 +420,8 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         const QByteArray indent(s.indented ? 2 * s.depth : 0, ' ');
         // an indented marker stands on a line of its own after its indentation; each record is
         // written in its place with the same indentation
-        const bool ownLine = s.indented && s.at - from >= indent.size()
-                             && skeleton.mid(s.at - indent.size(), indent.size()) == indent;
+        const bool ownLine =
+            s.indented && s.at - from >= indent.size() && skeleton.mid(s.at - indent.size(), indent.size()) == indent;
         const qsizetype cut = ownLine ? s.at - indent.size() : s.at;
         if (!writeAll(file, skeleton.mid(from, cut - from))) {
             writeError = file.errorString();
@@ -425,7 +430,9 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         from = s.at + markerSize;
 
         const bool orders = xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Zamowienie"));
-        DocumentTable &table = orders ? t.mt_ZAM_ : (xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Faktura")) ? t.mt_FAK_ : t.mt_POZ_);
+        DocumentTable &table =
+            orders ? t.mt_ZAM_
+                   : (xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Faktura")) ? t.mt_FAK_ : t.mt_POZ_);
         if (orders) {
             progress = 0;
             m_port->progressShow(0, table.storedCount());
@@ -459,7 +466,8 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         writeError = file.errorString();
     if (!writeError.isEmpty()) {
         file.cancel();
-        m_port->failure(applicationTitle(), QStringLiteral("Błąd zapisu JPK do:") + fileName + QStringLiteral("\r") + writeError);
+        m_port->failure(applicationTitle(),
+                        QStringLiteral("Błąd zapisu JPK do:") + fileName + QStringLiteral("\r") + writeError);
         return Outcome::Failed;
     }
     return Outcome::Written;
@@ -483,8 +491,8 @@ QString fn_JPKExit(UserPort *port, const QString &text)
     }
     for (QChar &ch : name) {
         const char16_t u = ch.unicode();
-        const bool ok = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_'
-                        || u == u'.' || u == u'-';
+        const bool ok = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' ||
+                        u == u'.' || u == u'-';
         if (!ok) {
             ch = u'_';
             changed = true;
@@ -493,7 +501,7 @@ QString fn_JPKExit(UserPort *port, const QString &text)
     if (changed && port)
         port->info(applicationTitle(), QStringLiteral("Skorygowano nazwę pliku na zgodną z XSD:\r\n"
                                                       "<xs:pattern value=\"[a-zA-Z0-9_\\.\\-]{5,55}\"/>\r\n"
-                                                      "było:")
-                                           + old + QStringLiteral("\r\njest:") + name);
+                                                      "było:") +
+                                           old + QStringLiteral("\r\njest:") + name);
     return folder + name;
 }

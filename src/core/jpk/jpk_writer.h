@@ -5,8 +5,8 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
-#include <vector>
 #include <libxml/tree.h>
+#include <vector>
 
 #include "base/work_context.h"
 
@@ -18,7 +18,13 @@ class UserPort;
 class JpkWriter
 {
 public:
-    enum class Outcome { Written, EmptyName, Declined, Failed };
+    enum class Outcome
+    {
+        Written,
+        EmptyName,
+        Declined,
+        Failed
+    };
 
     explicit JpkWriter(const WorkContext &context);
 
@@ -55,7 +61,7 @@ private:
     WorkContext m_ws;
     UserPort *m_port;
     QString m_file;
-    int m_cleaned = 0;  // values that lost characters XML 1.0 forbids
+    int m_cleaned = 0; // values that lost characters XML 1.0 forbids
 };
 
 // Corrects an output file name to the schema's pattern [a-zA-Z0-9_.-]{5,55} with the

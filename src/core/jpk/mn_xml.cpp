@@ -71,8 +71,8 @@ xmlNode *FindNodePath(xmlNode *start, const QString &path, bool noSiblings)
     qsizetype bar;
     while ((bar = rest.indexOf(u'|')) >= 0) {
         const QString segment = rest.left(bar);
-        current = segment.startsWith(u'^') ? FindChildNode(current, segment.mid(1))
-                                           : FindNodePath(current, segment, true);
+        current =
+            segment.startsWith(u'^') ? FindChildNode(current, segment.mid(1)) : FindNodePath(current, segment, true);
         if (!current)
             return nullptr;
         rest = rest.mid(bar + 1);
@@ -131,8 +131,8 @@ QString NodeLocalName(const xmlNode *node)
     return node ? Xml::localName(node) : QString();
 }
 
-QString ReadNodeValue(UserPort *port, xmlNode *start, const QString &path, const QString &defaultText,
-                      bool noSiblings, bool quiet)
+QString ReadNodeValue(UserPort *port, xmlNode *start, const QString &path, const QString &defaultText, bool noSiblings,
+                      bool quiet)
 {
     xmlNode *node = quiet ? FindNodePath(start, path, noSiblings) : FindNodeOrReport(port, start, path, noSiblings);
     return node ? NodeText(node) : defaultText;

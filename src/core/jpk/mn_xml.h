@@ -22,8 +22,8 @@ QString NodeText(const xmlNode *node);
 QString NodeAttribute(const xmlNode *node, const QString &name);
 QString NodeLocalName(const xmlNode *node);
 
-QString ReadNodeValue(UserPort *port, xmlNode *start, const QString &path, const QString &defaultText,
-                      bool noSiblings, bool quiet);
+QString ReadNodeValue(UserPort *port, xmlNode *start, const QString &path, const QString &defaultText, bool noSiblings,
+                      bool quiet);
 QString ReadNodeText(xmlNode *start, const QString &path);
 QDate ReadNodeDate(UserPort *port, xmlNode *start, const QString &path, bool quiet);
 QDate TextToDate(const QString &text);

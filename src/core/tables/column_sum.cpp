@@ -4,7 +4,6 @@
 #include "tables/display_text.h"
 #include "tables/document_table.h"
 
-
 QString sumText(double sum)
 {
     return DisplayText::number(sum, 2, true);
@@ -22,5 +21,6 @@ void SumaWgKolumny(DocumentTable &table, int field, UserPort *port)
     double sum = 0;
     for (int position = 0; position < table.recordCount(); ++position)
         sum += table.floatAt(table.presentedRow(position), field);
-    port->info(applicationTitle(), QStringLiteral("Suma wg pola [%1] = %2\rNazwaXML: <%3/>").arg(name, sumText(sum), def.name));
+    port->info(applicationTitle(),
+               QStringLiteral("Suma wg pola [%1] = %2\rNazwaXML: <%3/>").arg(name, sumText(sum), def.name));
 }

@@ -72,7 +72,7 @@ bool readNumber(QStringView text, double *value)
         else if (i == decimal)
             c += '.';
         else if ((ch == u',' || ch == u'.') && i < decimal && ch != t.at(decimal))
-            continue;  // the other separator groups thousands
+            continue; // the other separator groups thousands
         else
             return false;
     }

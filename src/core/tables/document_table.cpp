@@ -16,12 +16,12 @@ struct DocumentTable::Column
     FieldType type;
     std::vector<double> floats;
     std::vector<quint8> floatNull;
-    std::vector<qint32> dates;   // Julian day
-    std::vector<qint8> bools;    // -1 null
+    std::vector<qint32> dates; // Julian day
+    std::vector<qint8> bools;  // -1 null
     std::vector<qint64> ints;
     std::vector<char16_t> chars;
     std::vector<quint64> start;
-    std::vector<qint32> length;  // -1 null
+    std::vector<qint32> length; // -1 null
     size_t garbage = 0;
 
     void resize(int n)
@@ -216,7 +216,7 @@ int DocumentTable::fieldIndex(const QString &name) const
     static const QHash<QString, int> byName[4] = {build(TableKind::FAK), build(TableKind::POZ), build(TableKind::ZAM),
                                                   build(TableKind::ZPOZ)};
     const QHash<QString, int> &h = byName[int(m_kind)];
-    const auto exact = h.constFind(name);  // names mostly come as the table writes them
+    const auto exact = h.constFind(name); // names mostly come as the table writes them
     if (exact != h.cend())
         return *exact;
     return h.value(name.toLower(), -1);

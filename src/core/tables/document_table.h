@@ -17,8 +17,13 @@ class DocumentTable : public QObject
 {
     Q_OBJECT
 public:
-    enum class State { Browse, Insert, Edit };
-    using Record = QList<QVariant>;  // a null QVariant is a null field
+    enum class State
+    {
+        Browse,
+        Insert,
+        Edit
+    };
+    using Record = QList<QVariant>; // a null QVariant is a null field
 
     DocumentTable(TableKind kind, QObject *parent = nullptr);
     ~DocumentTable() override;
@@ -27,7 +32,7 @@ public:
     QString name() const { return tableName(m_kind); }
     const QList<FieldDef> &fields() const { return *m_fields; }
     int fieldCount() const { return int(m_fields->size()); }
-    int fieldIndex(const QString &name) const;  // -1 if none; letter case ignored
+    int fieldIndex(const QString &name) const; // -1 if none; letter case ignored
 
     // Rows as stored, whatever the link.
     int storedCount() const { return m_rowCount; }
@@ -36,14 +41,14 @@ public:
     QString stringAt(int row, int field) const;
     // A string field's text without a copy: valid until the table changes (empty for null).
     QStringView stringViewAt(int row, int field) const;
-    qint64 intAt(int row, int field) const;  // an integer field; its null is a value of its own
-    double floatAt(int row, int field) const;  // 0 for null
+    qint64 intAt(int row, int field) const;   // an integer field; its null is a value of its own
+    double floatAt(int row, int field) const; // 0 for null
     Record recordAt(int row) const;
 
     // Records as presented (for a linked detail: those of the current master).
     int recordCount() const;
     int presentedRow(int position) const;  // the stored row of a presented position
-    int position() const { return m_pos; }  // -1 when nothing is presented
+    int position() const { return m_pos; } // -1 when nothing is presented
     State state() const { return m_state; }
 
     // Dataset operations. Moving posts a pending edit first.
@@ -51,13 +56,13 @@ public:
     void next();
     bool atEnd() const { return m_eof || recordCount() == 0; }
     bool moveTo(int position);
-    void append();  // new record at the end, insert state; runs the new-record rule
-    bool edit();    // false when there is no current record
-    bool post();    // false when the before-post rule refused
+    void append(); // new record at the end, insert state; runs the new-record rule
+    bool edit();   // false when there is no current record
+    bool post();   // false when the before-post rule refused
     void cancel();
-    bool remove();  // delete the current record; false when refused
-    void empty();   // every record at once, no rules
-    void truncate(int rows);  // the stored rows from `rows` on, no rules (what a failed load added)
+    bool remove();           // delete the current record; false when refused
+    void empty();            // every record at once, no rules
+    void truncate(int rows); // the stored rows from `rows` on, no rules (what a failed load added)
 
     // The current record's field (the pending one while inserting or editing).
     QVariant value(int field) const;
@@ -68,7 +73,7 @@ public:
     void setValue(int field, const QVariant &value);
     void setValue(const QString &field, const QVariant &value) { setValue(fieldIndex(field), value); }
 
-    int bookmark() const;  // the stored row of the current record
+    int bookmark() const; // the stored row of the current record
     void gotoBookmark(int row);
 
     // Views: while suspended, no change is signalled; resuming signals a reset.
@@ -85,9 +90,9 @@ public:
 
     // Row rules.
     std::function<void(DocumentTable &)> onNewRecord;
-    std::function<bool(DocumentTable &)> beforePost;  // false cancels the post
+    std::function<bool(DocumentTable &)> beforePost; // false cancels the post
     std::function<void(DocumentTable &)> afterPost;
-    std::function<bool(DocumentTable &)> beforeDelete;  // false cancels the deletion
+    std::function<bool(DocumentTable &)> beforeDelete; // false cancels the deletion
     std::function<void(DocumentTable &)> afterDelete;
     std::function<void(DocumentTable &)> afterScroll;
 
@@ -95,7 +100,7 @@ public:
     static QString keyText(const QVariant &value);
 
 signals:
-    void reset();                     // the presented records changed wholesale
+    void reset(); // the presented records changed wholesale
     void rowsAppended(int first, int last);
     void rowChanged(int position);
     void rowAboutToBeRemoved(int position);
@@ -130,7 +135,7 @@ private:
     DocumentTable *m_master = nullptr;
     int m_masterField = -1;
     QList<DocumentTable *> m_details;
-    int m_keyField = -1;  // the field the index is kept on
+    int m_keyField = -1; // the field the index is kept on
     QHash<QString, std::vector<int>> m_index;
     QString m_linkKey;
     bool m_linkKeyNull = true;

@@ -10,7 +10,7 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
         label = QStringLiteral("(*)");
 
     // Orders are numbered from a counter that never goes back, so idx stays unique.
-    mt_ZAM_.onNewRecord = [this](DocumentTable &t) { t.setValue(0, ++ZamIdx); };  // idx is the first field
+    mt_ZAM_.onNewRecord = [this](DocumentTable &t) { t.setValue(0, ++ZamIdx); }; // idx is the first field
 
     // the rules run for every record of an import: field positions are looked up once
     const int p2b = mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
@@ -32,19 +32,24 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     mt_POZ_.beforeDelete = [this](DocumentTable &t) {
         if (Deleting)
             return true;
-        return m_port->question(QStringLiteral("Usunąć pozycję ?"),
-                                QStringLiteral("Usunąć pozycję z Faktury: ") + t.value(QStringLiteral("P_2B")).toString());
+        return m_port->question(QStringLiteral("Usunąć pozycję ?"), QStringLiteral("Usunąć pozycję z Faktury: ") +
+                                                                        t.value(QStringLiteral("P_2B")).toString());
     };
     mt_ZPOZ_.beforeDelete = [this](DocumentTable &) {
         if (Deleting)
             return true;
-        return m_port->question(QStringLiteral("Usunąć pozycję ?"), QStringLiteral("Usunąć pozycję z Zamówienia: ")
-                                                                        + mt_ZAM_.value(QStringLiteral("P_2AZ")).toString());
+        return m_port->question(QStringLiteral("Usunąć pozycję ?"),
+                                QStringLiteral("Usunąć pozycję z Zamówienia: ") +
+                                    mt_ZAM_.value(QStringLiteral("P_2AZ")).toString());
     };
 
-    auto invoicesCount = [this](DocumentTable &) { setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount())); };
+    auto invoicesCount = [this](DocumentTable &) {
+        setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount()));
+    };
     auto linesCount = [this](DocumentTable &) { PokazLiczbePozycji(); };
-    auto ordersCount = [this](DocumentTable &) { setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount())); };
+    auto ordersCount = [this](DocumentTable &) {
+        setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount()));
+    };
     auto orderLinesCount = [this](DocumentTable &) { PokazLiczbePozycjiZamowienia(); };
     mt_FAK_.afterPost = invoicesCount;
     mt_FAK_.afterDelete = invoicesCount;

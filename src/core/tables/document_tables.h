@@ -19,17 +19,17 @@ public:
     DocumentTable mt_ZPOZ_;
 
     DocumentTable *table(TableKind kind);
-    DocumentTable *tableByName(const QString &name);  // "mt_FAK_" … (letter case ignored)
+    DocumentTable *tableByName(const QString &name); // "mt_FAK_" … (letter case ignored)
 
-    int ZamIdx = 0;     // the last idx given to an order
-    bool Deleting = false;  // a cascade deletion is removing lines
+    int ZamIdx = 0;        // the last idx given to an order
+    bool Deleting = false; // a cascade deletion is removing lines
 
     // The invoice-line link.
     bool lineLinkOn() const { return mt_POZ_.isLinked(); }
-    void PolaczPozycjeZFakturami();  // line link on
+    void PolaczPozycjeZFakturami(); // line link on
     void lineLinkOff();
-    void b_POZ_PolaczClick();         // "Połącz z fakturami"
-    void b_POZ_RozlaczClick();        // "Rozłącz"
+    void b_POZ_PolaczClick();  // "Połącz z fakturami"
+    void b_POZ_RozlaczClick(); // "Rozłącz"
     bool polaczEnabled() const { return !lineLinkOn(); }
     bool rozlaczEnabled() const { return lineLinkOn(); }
 

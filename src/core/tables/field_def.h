@@ -3,19 +3,32 @@
 #include <QList>
 #include <QString>
 
-enum class FieldType { String, Date, Float, Boolean, Integer };
+enum class FieldType
+{
+    String,
+    Date,
+    Float,
+    Boolean,
+    Integer
+};
 
 struct FieldDef
 {
     QString name;
     FieldType type;
-    int size;           // characters, for strings
-    QString label;      // grid title and mapping-table description
-    QString format;     // display format: ",0.00", "0.000000", "hidden" or empty
-    bool nullAsFalse;   // a null boolean is written as "false"
+    int size;         // characters, for strings
+    QString label;    // grid title and mapping-table description
+    QString format;   // display format: ",0.00", "0.000000", "hidden" or empty
+    bool nullAsFalse; // a null boolean is written as "false"
 };
 
-enum class TableKind { FAK, POZ, ZAM, ZPOZ };
+enum class TableKind
+{
+    FAK,
+    POZ,
+    ZAM,
+    ZPOZ
+};
 
 // The fields of each document table in the table's own order.
 const QList<FieldDef> &tableFields(TableKind kind);

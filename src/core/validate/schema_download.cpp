@@ -45,7 +45,7 @@ int onProgress(void *user, curl_off_t total, curl_off_t now, curl_off_t, curl_of
     t->port->processEvents();
     if (!t->view->progress(QStringLiteral("Pobieranie=%1/%2").arg(now).arg(t->expected > 0 ? t->expected : 0), now)) {
         t->cancelled = true;
-        return 1;  // closes the connection
+        return 1; // closes the connection
     }
     return 0;
 }
@@ -74,8 +74,8 @@ bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, 
     // the progress window opens only once there is a file to download into
     SafeFile file(target);
     if (!file.open()) {
-        port->failure(applicationTitle(), QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r")
-                                              + QStringLiteral("%1: %2").arg(target, file.errorString()));
+        port->failure(applicationTitle(), QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r") +
+                                              QStringLiteral("%1: %2").arg(target, file.errorString()));
         return false;
     }
     view->setUp(QStringLiteral("Pobieranie pliku ") + heading, heading, address);
@@ -118,7 +118,7 @@ bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, 
             failure = QStringLiteral("Przerwano przez użytkownika");
         else if (code != CURLE_OK)
             failure = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
-        else if (status < 200 || status > 299)  // a redirect is not followed: it is no schema
+        else if (status < 200 || status > 299) // a redirect is not followed: it is no schema
             failure = QStringLiteral("The requested URL returned error: %1").arg(status);
     } else {
         failure = QStringLiteral("the HTTP client could not start");
@@ -128,11 +128,13 @@ bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, 
     port->setBusy(false);
     if (!ok) {
         file.cancel();
-        port->failure(applicationTitle(), QStringLiteral("Błąd pobierania z ") + address + QStringLiteral("\r") + failure);
+        port->failure(applicationTitle(),
+                      QStringLiteral("Błąd pobierania z ") + address + QStringLiteral("\r") + failure);
         return false;
     }
     if (!file.commit()) {
-        port->failure(applicationTitle(), QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r") + file.errorString());
+        port->failure(applicationTitle(),
+                      QStringLiteral("Błąd pobierania ") + address + QStringLiteral("\r") + file.errorString());
         return false;
     }
     port->processEvents();
@@ -175,7 +177,8 @@ bool b_LoadXSDClick(UserPort *port, DownloadView *view, const QString &programDi
     const QString path = QDir(programDir).filePath(kSchemaName);
     if (!QFile::exists(path)) {
         const QString address = AdresSchematuZWzorca(templ);
-        if (address.isEmpty() || !PobierzDoPliku(port, view, QStringLiteral("Pobieranie:") + kSchemaName, address, path)) {
+        if (address.isEmpty() ||
+            !PobierzDoPliku(port, view, QStringLiteral("Pobieranie:") + kSchemaName, address, path)) {
             port->failure(applicationTitle(), QStringLiteral("Brak pliku : ") + path);
             return false;
         }
@@ -190,7 +193,7 @@ bool b_LoadXSDClick(UserPort *port, DownloadView *view, const QString &programDi
         text.remove(0, 1);
     QString formatted, error;
     if (!reformat(text, &formatted, &error)) {
-        *pageText = text;  // the file as read, unformatted
+        *pageText = text; // the file as read, unformatted
         port->info(applicationTitle(), error);
         return false;
     }

@@ -14,7 +14,7 @@ public:
     virtual void begins(qint64 expected) = 0;
     // Progress "Pobieranie=%d/%d"; returns false when the user has cancelled.
     virtual bool progress(const QString &text, qint64 bytes) = 0;
-    virtual void over(const QString &text) = 0;  // "Pobrano" or "Przerwano"
+    virtual void over(const QString &text) = 0; // "Pobrano" or "Przerwano"
 };
 
 namespace SchemaDownload {

@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <curl/curl.h>
 #include <libxml/catalog.h>
@@ -20,8 +20,8 @@ xmlExternalEntityLoader g_defaultLoader = nullptr;
 
 bool isRemote(const QString &url)
 {
-    return url.startsWith(u"http://", Qt::CaseInsensitive) || url.startsWith(u"https://", Qt::CaseInsensitive)
-           || url.startsWith(u"ftp://", Qt::CaseInsensitive);
+    return url.startsWith(u"http://", Qt::CaseInsensitive) || url.startsWith(u"https://", Qt::CaseInsensitive) ||
+           url.startsWith(u"ftp://", Qt::CaseInsensitive);
 }
 
 xmlParserInputPtr loadLocal(const QString &file, const char *originalUrl, const char *id, xmlParserCtxtPtr ctxt)
@@ -56,12 +56,13 @@ xmlParserInputPtr tavrixLoader(const char *url, const char *id, xmlParserCtxtPtr
     // .xsd document (a DTD, an external entity, any other file) is refused, and so is a
     // document that is not a plain XML Schema.
     if (!endsWithXsd(address)) {
-        locator.refuse(QStringLiteral("%1: only .xsd schema documents are loaded while a schema is compiled").arg(address));
+        locator.refuse(
+            QStringLiteral("%1: only .xsd schema documents are loaded while a schema is compiled").arg(address));
         return nullptr;
     }
-    const QString local = isRemote(address) ? locator.resolve(address)
+    const QString local = isRemote(address)                                   ? locator.resolve(address)
                           : address.startsWith(u"file:", Qt::CaseInsensitive) ? QUrl(address).toLocalFile()
-                                                                               : address;
+                                                                              : address;
     if (local.isEmpty())
         return nullptr;
     const QString why = SchemaLocator::whyNotASchema(local);
@@ -167,7 +168,8 @@ QString SchemaLocator::resolve(const QString &url)
     if (QFile::exists(cached))
         return cached;
     if (g_networkScopes == 0) {
-        m_lastFailure = QStringLiteral("%1: not in the schema catalog or cache, and no download is allowed here").arg(url);
+        m_lastFailure =
+            QStringLiteral("%1: not in the schema catalog or cache, and no download is allowed here").arg(url);
         return QString();
     }
     QDir().mkpath(m_cacheDir);
@@ -215,7 +217,8 @@ QString SchemaLocator::download(const QString &url, const QString &target)
     curl_easy_cleanup(curl);
     if (code != CURLE_OK) {
         body.cancel();
-        return QStringLiteral("%1: %2").arg(url, QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)));
+        return QStringLiteral("%1: %2").arg(url,
+                                            QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)));
     }
     if (status < 200 || status > 299) {
         body.cancel();

@@ -8,19 +8,21 @@
 
 #include <QDir>
 #include <QFile>
-#include <limits>
 #include <libxml/parser.h>
 #include <libxml/schemasInternals.h>
 #include <libxml/xmlschemas.h>
+#include <limits>
 
 namespace {
 
-
 const QStringList &acceptedRoots()
 {
-    static const QStringList names = {QStringLiteral("Deklaracja"),    QStringLiteral("ZgloszenieZaw"),
-                                      QStringLiteral("ZgloszenieRej"), QStringLiteral("ZgloszenieNIP"),
-                                      QStringLiteral("Dokument"),      QStringLiteral("Wniosek"),
+    static const QStringList names = {QStringLiteral("Deklaracja"),
+                                      QStringLiteral("ZgloszenieZaw"),
+                                      QStringLiteral("ZgloszenieRej"),
+                                      QStringLiteral("ZgloszenieNIP"),
+                                      QStringLiteral("Dokument"),
+                                      QStringLiteral("Wniosek"),
                                       QStringLiteral("JPK")};
     return names;
 }
@@ -28,8 +30,8 @@ const QStringList &acceptedRoots()
 bool inLocationSet(QChar c)
 {
     const char16_t u = c.unicode();
-    return u == u'.' || u == u'/' || (u >= u'0' && u <= u':') || (u >= u'A' && u <= u'Z') || u == u'\\'
-           || (u >= u'a' && u <= u'z');
+    return u == u'.' || u == u'/' || (u >= u'0' && u <= u':') || (u >= u'A' && u <= u'Z') || u == u'\\' ||
+           (u >= u'a' && u <= u'z');
 }
 
 struct ValidationSink
@@ -73,7 +75,7 @@ int readWithProgress(void *context, char *buffer, int len)
         return -1;
     const qint64 before = r->done >> 20;
     r->done += n;
-    if ((r->done >> 20) != before)  // once a MiB
+    if ((r->done >> 20) != before) // once a MiB
         r->port->progressPosition(int(r->done >> 10));
     return int(n);
 }
@@ -99,14 +101,16 @@ TForm_WalidatorXML::~TForm_WalidatorXML()
     XmlDocPtr doc = m_settings.isEmpty() ? nullptr : Xml::parseText(QString::fromUtf8(m_settings), &parseError);
     if (!m_settings.isEmpty() && (!doc || !xmlDocGetRootElement(doc.get()))) {
         // what the user or another program put there is not ours to throw away
-        m_port->info(applicationTitle(), QStringLiteral("Plik %1 nie jest poprawnym plikiem XML; pozostawiono go bez zmian.\r")
-                                             .arg(QDir::toNativeSeparators(path))
-                                             + Xml::parserMessage(parseError));
+        m_port->info(applicationTitle(),
+                     QStringLiteral("Plik %1 nie jest poprawnym plikiem XML; pozostawiono go bez zmian.\r")
+                             .arg(QDir::toNativeSeparators(path)) +
+                         Xml::parserMessage(parseError));
         return;
     }
     if (!doc) {
         doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar *>("1.0")));
-        xmlDocSetRootElement(doc.get(), xmlNewDocNode(doc.get(), nullptr, reinterpret_cast<const xmlChar *>("Configuration"), nullptr));
+        xmlDocSetRootElement(
+            doc.get(), xmlNewDocNode(doc.get(), nullptr, reinterpret_cast<const xmlChar *>("Configuration"), nullptr));
     }
     auto child = [](xmlNode *parent, const char *name) {
         for (xmlNode *c = parent->children; c; c = c->next)
@@ -212,7 +216,7 @@ xmlSchemaPtr TForm_WalidatorXML::compileSchema(QString *failure) const
 {
     SchemaLocator &locator = SchemaLocator::instance();
     QStringList catalogs = ProgramFiles::schemaCatalogs(m_programDir);
-    if (catalogs.isEmpty())  // a catalog added later is still found
+    if (catalogs.isEmpty()) // a catalog added later is still found
         catalogs << QDir(m_programDir).filePath(QStringLiteral("schemas/catalog.xml"));
     locator.configure(catalogs, locator.cacheDir());
     locator.clearFailure();
@@ -220,7 +224,8 @@ xmlSchemaPtr TForm_WalidatorXML::compileSchema(QString *failure) const
     xmlSchemaPtr schema = nullptr;
     {
         SchemaLocator::NetworkScope network;
-        const QByteArray location = QFile::exists(fn_ShematXSD) ? QFile::encodeName(fn_ShematXSD) : fn_ShematXSD.toUtf8();
+        const QByteArray location =
+            QFile::exists(fn_ShematXSD) ? QFile::encodeName(fn_ShematXSD) : fn_ShematXSD.toUtf8();
         xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(location.constData());
         if (parser) {
             xmlSchemaSetParserStructuredErrors(parser, onValidationError, &schemaErrors);
@@ -300,13 +305,13 @@ bool TForm_WalidatorXML::Weryfikacja2()
         xmlSchemaFree(schema);
 
     if (!failure.isEmpty()) {
-        const QString report = QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") + ed_NameSpace
-                               + QStringLiteral("</NameSpace>\r") + QStringLiteral("<Schema>") + fn_ShematXSD
-                               + QStringLiteral("</Schema>") + QStringLiteral("\r") + QStringLiteral("<Komunikat>")
-                               + failure + QStringLiteral("</Komunikat>\r</Blad>") + QStringLiteral("\r\r")
-                               + QStringLiteral("Sprawdź czy :\r")
-                               + QStringLiteral("- masz niezbędne do weryfikacji aktywne połączenie z internetem.\r")
-                               + QStringLiteral("- nie ma problemów ze stroną zawierającą adres wzorców weryfikacji XSD");
+        const QString report = QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") +
+                               ed_NameSpace + QStringLiteral("</NameSpace>\r") + QStringLiteral("<Schema>") +
+                               fn_ShematXSD + QStringLiteral("</Schema>") + QStringLiteral("\r") +
+                               QStringLiteral("<Komunikat>") + failure + QStringLiteral("</Komunikat>\r</Blad>") +
+                               QStringLiteral("\r\r") + QStringLiteral("Sprawdź czy :\r") +
+                               QStringLiteral("- masz niezbędne do weryfikacji aktywne połączenie z internetem.\r") +
+                               QStringLiteral("- nie ma problemów ze stroną zawierającą adres wzorców weryfikacji XSD");
         m_port->error(QStringLiteral("Błąd weryfikatora"), report);
         return false;
     }
@@ -323,13 +328,13 @@ void TForm_WalidatorXML::reportValidationError(int code, const QString &reason, 
     qint64 offset = 0;
     const QString source = Xml::lineOfFile(JvFilenameEdit_XML, line, &offset);
     const qint64 filePos = offset + (column > 0 ? column : 0);
-    const QString text = QStringLiteral("Wg ") + fn_ShematXSD + QStringLiteral("\r\n\r\n")
-                         + QStringLiteral("%1\rLine: %2, LinePos: %3, FilePos: %4\rsrcText: %5")
-                               .arg(reason)
-                               .arg(line)
-                               .arg(column)
-                               .arg(filePos)
-                               .arg(source);
+    const QString text = QStringLiteral("Wg ") + fn_ShematXSD + QStringLiteral("\r\n\r\n") +
+                         QStringLiteral("%1\rLine: %2, LinePos: %3, FilePos: %4\rsrcText: %5")
+                             .arg(reason)
+                             .arg(line)
+                             .arg(column)
+                             .arg(filePos)
+                             .arg(source);
     m_port->error(QStringLiteral("Błąd budowy - ErrorCode: ") + QString::number(qint32(code)), text);
 }
 

@@ -12,14 +12,14 @@ class TForm_WalidatorXML
 {
 public:
     TForm_WalidatorXML(UserPort *port, const QString &programDir);
-    ~TForm_WalidatorXML();  // stores "ustawienia.xml"
+    ~TForm_WalidatorXML(); // stores "ustawienia.xml"
     TForm_WalidatorXML(const TForm_WalidatorXML &) = delete;
     TForm_WalidatorXML &operator=(const TForm_WalidatorXML &) = delete;
 
-    QString JvFilenameEdit_XML;  // the file to validate
-    QString ed_NameSpace;        // the namespace the schema is added under
-    QString fn_ShematXSD;        // the schema: a file path or a network address
-    bool cbh_GetFromXML = true;  // derive namespace and schema from the file alone
+    QString JvFilenameEdit_XML; // the file to validate
+    QString ed_NameSpace;       // the namespace the schema is added under
+    QString fn_ShematXSD;       // the schema: a file path or a network address
+    bool cbh_GetFromXML = true; // derive namespace and schema from the file alone
 
     // Reads the file, checks its root element and derives the namespace and the schema
     // location. False when a message has been shown and validation must not go on.
@@ -43,7 +43,7 @@ private:
 
     UserPort *m_port;
     QString m_programDir;
-    QByteArray m_settings;  // "ustawienia.xml" as read
+    QByteArray m_settings; // "ustawienia.xml" as read
 };
 
 // The window's operation: validate one file with the schema beside the program when it is there.

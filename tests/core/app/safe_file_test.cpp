@@ -4,8 +4,8 @@
 #include <QDir>
 #include <cerrno>
 #include <csignal>
-#include <sys/resource.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -35,7 +35,7 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFileAndTellsTheSystemsReason)
     struct Case
     {
         const char *what;
-        qsizetype size;  // bytes written through the buffer
+        qsizetype size; // bytes written through the buffer
     };
     // a small write stays in the buffer until commit(): its failure must still be seen there
     const Case cases[] = {{"a small write", 10}, {"a large write", 3 << 20}};

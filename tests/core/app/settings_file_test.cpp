@@ -21,7 +21,8 @@ TEST(SettingsFile, ReadingRules)
                       "[Other]\r\n"
                       "x=1\r\n");
     EXPECT_EQ(ini.sections(), QStringList({QStringLiteral("Form_ImportJPK"), QStringLiteral("Other")}));
-    EXPECT_EQ(ini.value(QStringLiteral("form_importjpk"), QStringLiteral("ED_NIP_TEXT")), QStringLiteral("526 104 08 28"));
+    EXPECT_EQ(ini.value(QStringLiteral("form_importjpk"), QStringLiteral("ED_NIP_TEXT")),
+              QStringLiteral("526 104 08 28"));
     EXPECT_EQ(ini.value(QStringLiteral("Form_ImportJPK"), QStringLiteral("lonely key")), QString());
     EXPECT_EQ(ini.value(QStringLiteral("Form_ImportJPK"), QStringLiteral("Empty")), QString());
     EXPECT_EQ(ini.value(QStringLiteral("Form_ImportJPK"), QStringLiteral("Eq")), QStringLiteral("a=b"));
@@ -129,9 +130,9 @@ TEST(SettingsFile, ValueForms)
         const char *text;
         std::optional<bool> expected;
     };
-    const Case cases[] = {{"TRUE", true}, {"true", true}, {"Yes", true}, {"y", true},   {"FALSE", false},
-                          {"no", false},  {"N", false},   {"0", false},  {"-3", true},  {"1", true},
-                          {"maybe", std::nullopt},        {"", std::nullopt}};
+    const Case cases[] = {{"TRUE", true},          {"true", true},    {"Yes", true}, {"y", true},  {"FALSE", false},
+                          {"no", false},           {"N", false},      {"0", false},  {"-3", true}, {"1", true},
+                          {"maybe", std::nullopt}, {"", std::nullopt}};
     for (const Case &c : cases)
         EXPECT_EQ(SettingsFile::parseBool(QString::fromLatin1(c.text)), c.expected) << c.text;
     EXPECT_EQ(SettingsFile::parseInt(QStringLiteral("12")), 12);

@@ -9,8 +9,10 @@ namespace {
 TEST(Workspace, StartChoosesTheConfigurationFileAndRestores)
 {
     TempHome home;
-    home.write(QStringLiteral("JPK_FA4_Config05.ini"), cp1250(QStringLiteral("[Form_ImportJPK]\r\ned_Gmina_Text=Łódź\r\n")));
-    home.write(QStringLiteral("JPK_FA3_Ustawienia.ini"), cp1250(QStringLiteral("[Form_ImportJPK]\r\ned_Gmina_Text=Kraków\r\n")));
+    home.write(QStringLiteral("JPK_FA4_Config05.ini"),
+               cp1250(QStringLiteral("[Form_ImportJPK]\r\ned_Gmina_Text=Łódź\r\n")));
+    home.write(QStringLiteral("JPK_FA3_Ustawienia.ini"),
+               cp1250(QStringLiteral("[Form_ImportJPK]\r\ned_Gmina_Text=Kraków\r\n")));
     RecordingPort port;
     Workspace ws(&port);
     ws.start({QStringLiteral("-cnf:05")}, home.path());
@@ -55,11 +57,13 @@ TEST(Workspace, StoreWritesFormVersionFirstThenTheControlsAndKeepsForeignKeys)
     SettingsFile back;
     ASSERT_TRUE(back.load(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
     const QStringList keys = back.keys(QStringLiteral("Form_ImportJPK"));
-    EXPECT_EQ(keys.mid(0, 3), QStringList({QStringLiteral("MyOwnKey"), QStringLiteral("NAG"), QStringLiteral("FormVersion")}));
+    EXPECT_EQ(keys.mid(0, 3),
+              QStringList({QStringLiteral("MyOwnKey"), QStringLiteral("NAG"), QStringLiteral("FormVersion")}));
     EXPECT_EQ(keys.at(3), QStringLiteral("PageControl_ActivePage"));
     EXPECT_EQ(back.value(QStringLiteral("Form_ImportJPK"), QStringLiteral("MyOwnKey")), QStringLiteral("keep me"));
     EXPECT_EQ(back.value(QStringLiteral("Notes"), QStringLiteral("A")), QStringLiteral("1"));
-    EXPECT_EQ(back.value(QStringLiteral("Form_ImportJPK"), QStringLiteral("ed_NIP_Text")), QStringLiteral("5261040828"));
+    EXPECT_EQ(back.value(QStringLiteral("Form_ImportJPK"), QStringLiteral("ed_NIP_Text")),
+              QStringLiteral("5261040828"));
 }
 
 TEST(Workspace, AboutText)

@@ -24,11 +24,11 @@ public:
         Controls &c = ws.controls();
         c.setDate(QStringLiteral("ed_DataOd_Date"), QDate(2023, 8, 1));
         c.setDate(QStringLiteral("ed_DataDo_Date"), QDate(2023, 8, 31));
-        const char *header[][2] = {{"ed_KodUrzedu_Text", "1471"}, {"ed_NIP_Text", "5261040828"},
-                                   {"ed_PelnaNazwa_Text", "Hurtownia"}, {"ed_KodKraju_Text", "PL"},
+        const char *header[][2] = {{"ed_KodUrzedu_Text", "1471"},          {"ed_NIP_Text", "5261040828"},
+                                   {"ed_PelnaNazwa_Text", "Hurtownia"},    {"ed_KodKraju_Text", "PL"},
                                    {"ed_Wojewodztwo_Text", "mazowieckie"}, {"ed_Powiat_Text", "Warszawa"},
-                                   {"ed_Gmina_Text", "Warszawa"}, {"ed_NrDomu_Text", "12"},
-                                   {"ed_Miejscowosc_Text", "Warszawa"}, {"ed_KodPocztowy_Text", "00-001"}};
+                                   {"ed_Gmina_Text", "Warszawa"},          {"ed_NrDomu_Text", "12"},
+                                   {"ed_Miejscowosc_Text", "Warszawa"},    {"ed_KodPocztowy_Text", "00-001"}};
         for (const auto &h : header)
             c.setText(QString::fromLatin1(h[0]), QString::fromLatin1(h[1]));
     }
@@ -36,10 +36,15 @@ public:
     void invoice(const QString &number, std::initializer_list<std::pair<const char *, QVariant>> changes = {})
     {
         fak().append();
-        const std::pair<const char *, QVariant> base[] = {
-            {"P_2A", number}, {"P_1", QDate(2023, 8, 2)}, {"P_4B", QStringLiteral("5261040828")},
-            {"P_5B", QStringLiteral("1132853869")}, {"P_13_1", 100.0}, {"P_14_1", 23.0}, {"P_15", 123.0},
-            {"RodzajFaktury", QStringLiteral("VAT")}, {"KodWaluty", QStringLiteral("PLN")}};
+        const std::pair<const char *, QVariant> base[] = {{"P_2A", number},
+                                                          {"P_1", QDate(2023, 8, 2)},
+                                                          {"P_4B", QStringLiteral("5261040828")},
+                                                          {"P_5B", QStringLiteral("1132853869")},
+                                                          {"P_13_1", 100.0},
+                                                          {"P_14_1", 23.0},
+                                                          {"P_15", 123.0},
+                                                          {"RodzajFaktury", QStringLiteral("VAT")},
+                                                          {"KodWaluty", QStringLiteral("PLN")}};
         for (const auto &[field, value] : base)
             fak().setValue(QString::fromLatin1(field), value);
         for (const auto &[field, value] : changes)
@@ -76,46 +81,119 @@ TEST_F(Kontrola, EachFaultGivesExactlyItsFinding)
     {
         const char *what;
         std::function<void(Kontrola &)> build;
-        QStringList expected;  // "code level kind field"
+        QStringList expected; // "code level kind field"
     };
     const QString v = QStringLiteral("FV/1");
     const Case cases[] = {
-        {"nothing wrong", [&](Kontrola &k) { k.invoice(v); k.line(v); }, {}},
-        {"seller NIP", [&](Kontrola &k) { k.invoice(v, {{"P_4B", QStringLiteral("5261040829")}}); k.line(v); },
+        {"nothing wrong",
+         [&](Kontrola &k) {
+             k.invoice(v);
+             k.line(v);
+         },
+         {}},
+        {"seller NIP",
+         [&](Kontrola &k) {
+             k.invoice(v, {{"P_4B", QStringLiteral("5261040829")}});
+             k.line(v);
+         },
          {QStringLiteral("K01 błąd Faktura P_4B")}},
-        {"buyer NIP", [&](Kontrola &k) { k.invoice(v, {{"P_5B", QStringLiteral("1132853860")}}); k.line(v); },
+        {"buyer NIP",
+         [&](Kontrola &k) {
+             k.invoice(v, {{"P_5B", QStringLiteral("1132853860")}});
+             k.line(v);
+         },
          {QStringLiteral("K01 ostrzeżenie Faktura P_5B")}},
         {"a foreign buyer's number is not checked",
-         [&](Kontrola &k) { k.invoice(v, {{"P_5A", QStringLiteral("DE")}, {"P_5B", QStringLiteral("123456789")}}); k.line(v); }, {}},
-        {"header NIP", [&](Kontrola &k) { k.ws.controls().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("1234567890")); k.invoice(v); k.line(v); },
+         [&](Kontrola &k) {
+             k.invoice(v, {{"P_5A", QStringLiteral("DE")}, {"P_5B", QStringLiteral("123456789")}});
+             k.line(v);
+         },
+         {}},
+        {"header NIP",
+         [&](Kontrola &k) {
+             k.ws.controls().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("1234567890"));
+             k.invoice(v);
+             k.line(v);
+         },
          {QStringLiteral("K01 błąd Naglowek NIP")}},
-        {"issue date", [&](Kontrola &k) { k.invoice(v, {{"P_1", QDate(2023, 9, 1)}}); k.line(v); },
+        {"issue date",
+         [&](Kontrola &k) {
+             k.invoice(v, {{"P_1", QDate(2023, 9, 1)}});
+             k.line(v);
+         },
          {QStringLiteral("K02 błąd Faktura P_1")}},
-        {"a number twice", [&](Kontrola &k) { k.invoice(v); k.line(v); k.invoice(v); },
+        {"a number twice",
+         [&](Kontrola &k) {
+             k.invoice(v);
+             k.line(v);
+             k.invoice(v);
+         },
          {QStringLiteral("K03 błąd Faktura P_2A")}},
-        {"a line of no invoice", [&](Kontrola &k) { k.invoice(v); k.line(v); k.line(QStringLiteral("FV/9")); },
+        {"a line of no invoice",
+         [&](Kontrola &k) {
+             k.invoice(v);
+             k.line(v);
+             k.line(QStringLiteral("FV/9"));
+         },
          {QStringLiteral("K04 błąd FakturaWiersz P_2B")}},
-        {"an order of no invoice", [&](Kontrola &k) { k.invoice(v); k.line(v); k.order(QStringLiteral("FV/9")); },
+        {"an order of no invoice",
+         [&](Kontrola &k) {
+             k.invoice(v);
+             k.line(v);
+             k.order(QStringLiteral("FV/9"));
+         },
          {QStringLiteral("K04 błąd Zamowienie P_2AZ")}},
-        {"the total", [&](Kontrola &k) { k.invoice(v, {{"P_15", 124.0}}); k.line(v); },
+        {"the total",
+         [&](Kontrola &k) {
+             k.invoice(v, {{"P_15", 124.0}});
+             k.line(v);
+         },
          {QStringLiteral("K05 błąd Faktura P_15")}},
-        {"the tax against the rate", [&](Kontrola &k) { k.invoice(v, {{"P_14_1", 25.0}, {"P_15", 125.0}}); k.line(v); },
+        {"the tax against the rate",
+         [&](Kontrola &k) {
+             k.invoice(v, {{"P_14_1", 25.0}, {"P_15", 125.0}});
+             k.line(v);
+         },
          {QStringLiteral("K06 ostrzeżenie Faktura P_14_1")}},
-        {"lines against the net", [&](Kontrola &k) { k.invoice(v); k.line(v, 2, 45, 90); },
+        {"lines against the net",
+         [&](Kontrola &k) {
+             k.invoice(v);
+             k.line(v, 2, 45, 90);
+         },
          {QStringLiteral("K07 ostrzeżenie Faktura P_13_1")}},
         {"a correction without its reason and number",
-         [&](Kontrola &k) { k.invoice(v, {{"RodzajFaktury", QStringLiteral("KOREKTA")}}); k.line(v); },
+         [&](Kontrola &k) {
+             k.invoice(v, {{"RodzajFaktury", QStringLiteral("KOREKTA")}});
+             k.line(v);
+         },
          {QStringLiteral("K08 błąd Faktura PrzyczynaKorekty"), QStringLiteral("K08 błąd Faktura NrFaKorygowanej")}},
         {"an advance invoice without its order",
-         [&](Kontrola &k) { k.invoice(v, {{"RodzajFaktury", QStringLiteral("ZAL")}}); k.line(v); },
+         [&](Kontrola &k) {
+             k.invoice(v, {{"RodzajFaktury", QStringLiteral("ZAL")}});
+             k.line(v);
+         },
          {QStringLiteral("K08 błąd Faktura P_2A")}},
-        {"tax in PLN", [&](Kontrola &k) { k.invoice(v, {{"KodWaluty", QStringLiteral("EUR")}}); k.line(v); },
+        {"tax in PLN",
+         [&](Kontrola &k) {
+             k.invoice(v, {{"KodWaluty", QStringLiteral("EUR")}});
+             k.line(v);
+         },
          {QStringLiteral("K09 błąd Faktura P_14_1W")}},
-        {"quantity times price", [&](Kontrola &k) { k.invoice(v); k.line(v, 2, 60, 100); },
+        {"quantity times price",
+         [&](Kontrola &k) {
+             k.invoice(v);
+             k.line(v, 2, 60, 100);
+         },
          {QStringLiteral("K10 ostrzeżenie FakturaWiersz P_11")}},
-        {"an invoice without lines", [&](Kontrola &k) { k.invoice(v); }, {QStringLiteral("K11 ostrzeżenie Faktura P_2A")}},
+        {"an invoice without lines",
+         [&](Kontrola &k) { k.invoice(v); },
+         {QStringLiteral("K11 ostrzeżenie Faktura P_2A")}},
         {"an empty header field",
-         [&](Kontrola &k) { k.ws.controls().setText(QStringLiteral("ed_KodUrzedu_Text"), QString()); k.invoice(v); k.line(v); },
+         [&](Kontrola &k) {
+             k.ws.controls().setText(QStringLiteral("ed_KodUrzedu_Text"), QString());
+             k.invoice(v);
+             k.line(v);
+         },
          {QStringLiteral("K11 ostrzeżenie Naglowek KodUrzedu")}},
     };
     for (const Case &c : cases) {
@@ -141,15 +219,17 @@ TEST_F(Kontrola, FindingsNameTheInvoiceTheLineAndTheField)
     const Finding &k10 = f.last();
     EXPECT_EQ(k10.code, QStringLiteral("K10"));
     EXPECT_EQ(k10.line, 2);
-    EXPECT_EQ(k10.text(), QStringLiteral("K10 ostrzeżenie: Faktura FV/1, pole P_11 w wierszu 2: wartość netto 20,00 różni się "
-                                         "od ilości × ceny jednostkowej netto (120,00)"));
+    EXPECT_EQ(k10.text(),
+              QStringLiteral("K10 ostrzeżenie: Faktura FV/1, pole P_11 w wierszu 2: wartość netto 20,00 różni się "
+                             "od ilości × ceny jednostkowej netto (120,00)"));
 }
 
 TEST_F(Kontrola, TotalsPerRateAndKind)
 {
     invoice(QStringLiteral("FV/1"));
     invoice(QStringLiteral("FV/2"), {{"P_13_2", 50.0}, {"P_14_2", 4.0}, {"P_15", 177.0}});
-    invoice(QStringLiteral("KOR/1"), {{"RodzajFaktury", QStringLiteral("KOREKTA")}, {"P_13_1", -10.0}, {"P_14_1", -2.3}});
+    invoice(QStringLiteral("KOR/1"),
+            {{"RodzajFaktury", QStringLiteral("KOREKTA")}, {"P_13_1", -10.0}, {"P_14_1", -2.3}});
     invoice(QStringLiteral("FV/3"), {{"KodWaluty", QStringLiteral("EUR")}, {"P_14_1W", 99.5}});
     const Totals t = ws.checkData().totals;
     EXPECT_EQ(t.counts.at(QStringLiteral("VAT")), 3);
@@ -157,7 +237,7 @@ TEST_F(Kontrola, TotalsPerRateAndKind)
     const RateTotals &vat23 = t.byKind.at(QStringLiteral("VAT")).at(QStringLiteral("23/22%"));
     EXPECT_DOUBLE_EQ(vat23.net, 300.0);
     EXPECT_DOUBLE_EQ(vat23.tax, 69.0);
-    EXPECT_DOUBLE_EQ(vat23.taxPln, 23.0 + 23.0 + 99.5);  // the EUR invoice's tax in PLN
+    EXPECT_DOUBLE_EQ(vat23.taxPln, 23.0 + 23.0 + 99.5); // the EUR invoice's tax in PLN
     EXPECT_DOUBLE_EQ(t.byKind.at(QStringLiteral("VAT")).at(QStringLiteral("8/7%")).net, 50.0);
     EXPECT_DOUBLE_EQ(t.byKind.at(QStringLiteral("KOREKTA")).at(QStringLiteral("23/22%")).tax, -2.3);
 
@@ -165,7 +245,13 @@ TEST_F(Kontrola, TotalsPerRateAndKind)
     QString error;
     ASSERT_TRUE(ws.writeCheckReport(home.file(QStringLiteral("raport.json")), &error)) << error.toStdString();
     const QJsonObject json = QJsonDocument::fromJson(home.read(QStringLiteral("raport.json"))).object();
-    EXPECT_EQ(json.value(QStringLiteral("sumy")).toObject().value(QStringLiteral("VAT")).toObject().value(QStringLiteral("liczba")).toInt(), 3);
+    EXPECT_EQ(json.value(QStringLiteral("sumy"))
+                  .toObject()
+                  .value(QStringLiteral("VAT"))
+                  .toObject()
+                  .value(QStringLiteral("liczba"))
+                  .toInt(),
+              3);
     ASSERT_TRUE(ws.writeCheckReport(home.file(QStringLiteral("raport.html")), &error)) << error.toStdString();
     const QByteArray html = home.read(QStringLiteral("raport.html"));
     EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
@@ -176,9 +262,9 @@ TEST_F(Kontrola, TotalsPerRateAndKind)
 
 TEST(NipChecksum, Cases)
 {
-    const std::pair<const char *, bool> cases[] = {{"5261040828", true}, {"526-104-08-28", true}, {"526 104 08 28", true},
-                                                   {"5261040829", false}, {"526104082", false},  {"PL5261040828", false},
-                                                   {"1234567890", false}, {"", false}};
+    const std::pair<const char *, bool> cases[] = {
+        {"5261040828", true}, {"526-104-08-28", true}, {"526 104 08 28", true}, {"5261040829", false},
+        {"526104082", false}, {"PL5261040828", false}, {"1234567890", false},   {"", false}};
     for (const auto &[nip, valid] : cases)
         EXPECT_EQ(DataChecks::nipValid(QString::fromLatin1(nip)), valid) << nip;
 }
@@ -186,7 +272,8 @@ TEST(NipChecksum, Cases)
 TEST(SchemaFindingsOfAFile, EveryErrorByRecordWithItsPolishReason)
 {
     TempHome home;
-    QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"), home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
+    QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
+                home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
     QFile::link(QStringLiteral(TAVRIX_SCHEMAS), home.file(QStringLiteral("schemas")));
     QFile sample(QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/rich_valid.xml"));
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
@@ -215,8 +302,9 @@ TEST(SchemaFindingsOfAFile, EveryErrorByRecordWithItsPolishReason)
     EXPECT_EQ(f.at(1).field, QStringLiteral("KodWaluty"));
     EXPECT_EQ(f.at(2).kind, QStringLiteral("FakturaWiersz"));
     EXPECT_EQ(f.at(2).line, 3);
-    EXPECT_TRUE(f.at(2).text().startsWith(QStringLiteral("XSD błąd: Faktura FV/1/07/2023, pole P_12 (stawka podatku) w wierszu 3: "
-                                                         "wartość 24 spoza dozwolonych: 23, 22, 8, 7, 5, 4, 3, 0, zw, oo, np")))
+    EXPECT_TRUE(f.at(2).text().startsWith(
+        QStringLiteral("XSD błąd: Faktura FV/1/07/2023, pole P_12 (stawka podatku) w wierszu 3: "
+                       "wartość 24 spoza dozwolonych: 23, 22, 8, 7, 5, 4, 3, 0, zw, oo, np")))
         << texts.join(u'\n').toStdString();
 }
 

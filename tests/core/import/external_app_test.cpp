@@ -13,13 +13,14 @@ namespace {
 
 TEST(ExternalApp, ArgumentsAreSplitBeforeTheExchangeNameGoesIn)
 {
-    const QStringList args = {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"), QStringLiteral("moje  dane.txt")};
+    const QStringList args = {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"),
+                              QStringLiteral("moje  dane.txt")};
     QStringList out;
     QString error;
     ASSERT_TRUE(ExternalApp::formatArguments(QStringLiteral("-JPK_FK  -od:%0:s %s -plik:%2:s"), args, &out, &error));
     // the name stays one argument with its two spaces; a placeholder without index goes on after the last
-    EXPECT_EQ(out, (QStringList{QStringLiteral("-JPK_FK"), QStringLiteral("-od:01-08-2023"), QStringLiteral("31-08-2023"),
-                                QStringLiteral("-plik:moje  dane.txt")}));
+    EXPECT_EQ(out, (QStringList{QStringLiteral("-JPK_FK"), QStringLiteral("-od:01-08-2023"),
+                                QStringLiteral("31-08-2023"), QStringLiteral("-plik:moje  dane.txt")}));
     EXPECT_FALSE(ExternalApp::formatArguments(QStringLiteral("-a %5000s"), args, &out, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("-a %5000s"))) << "the error names the whole template";
 }
@@ -56,7 +57,8 @@ TEST_F(UsersApplication, ARelativePathStartsTheFileThatWasChecked)
     c().setText(QStringLiteral("fn_Imp_Aplikacja_FileName"), QStringLiteral("app.sh"));
     c().setText(QStringLiteral("fn_Imp_PlikWymiany_FileName"), QStringLiteral("plik  wymiany.txt"));
     EXPECT_EQ(ExternalApp::act_ImportujZAplikacjiExecute(ws.context()), ExternalApp::Check::Passed);
-    EXPECT_EQ(home.read(QStringLiteral("args.txt")), "-JPK_FK\n-od:01-08-2023\n-do:31-08-2023\n-plik:plik  wymiany.txt\n");
+    EXPECT_EQ(home.read(QStringLiteral("args.txt")),
+              "-JPK_FK\n-od:01-08-2023\n-do:31-08-2023\n-plik:plik  wymiany.txt\n");
     for (const RecordingPort::Message &m : port.messages)
         EXPECT_FALSE(m.text.contains(QStringLiteral("execvp"))) << m.text.toStdString();
 }

@@ -18,14 +18,14 @@ protected:
     void SetUp() override
     {
         ws.start({}, home.path());
-        c().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), 2);  // ";"
+        c().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), 2); // ";"
         MappingTables &m = ws.maps();
-        m.grid(MappingTables::FAK).setCell(3, 3, QStringLiteral("2"));   // P_2A
-        m.grid(MappingTables::FAK).setCell(3, 29, QStringLiteral("3"));  // P_15
-        m.grid(MappingTables::POS).setCell(3, 2, QStringLiteral("2"));   // P_7
-        m.grid(MappingTables::POS).setCell(3, 8, QStringLiteral("3"));   // P_11
-        m.grid(MappingTables::ZAM).setCell(3, 2, QStringLiteral("2"));   // P_2AZ
-        m.grid(MappingTables::ZPOS).setCell(3, 2, QStringLiteral("2"));  // P_7Z
+        m.grid(MappingTables::FAK).setCell(3, 3, QStringLiteral("2"));  // P_2A
+        m.grid(MappingTables::FAK).setCell(3, 29, QStringLiteral("3")); // P_15
+        m.grid(MappingTables::POS).setCell(3, 2, QStringLiteral("2"));  // P_7
+        m.grid(MappingTables::POS).setCell(3, 8, QStringLiteral("3"));  // P_11
+        m.grid(MappingTables::ZAM).setCell(3, 2, QStringLiteral("2"));  // P_2AZ
+        m.grid(MappingTables::ZPOS).setCell(3, 2, QStringLiteral("2")); // P_7Z
     }
     Controls &c() { return ws.controls(); }
     DocumentTables &t() { return ws.tables(); }
@@ -76,8 +76,10 @@ protected:
 TEST_F(Import, DefaultLayout)
 {
     bool ok = false;
-    EXPECT_EQ(invoices(QStringLiteral("FAK;FV/1/2023;10\nPOZ;Usługa A;1\nPOZ;Usługa B;2\n\nFAK;FV/2/2023;5\nPOZ;Usługa C;3"), &ok),
-              QStringLiteral("FV/1/2023:Usługa A,Usługa B|FV/2/2023:Usługa C"));
+    EXPECT_EQ(
+        invoices(QStringLiteral("FAK;FV/1/2023;10\nPOZ;Usługa A;1\nPOZ;Usługa B;2\n\nFAK;FV/2/2023;5\nPOZ;Usługa C;3"),
+                 &ok),
+        QStringLiteral("FV/1/2023:Usługa A,Usługa B|FV/2/2023:Usługa C"));
     EXPECT_TRUE(ok);
     EXPECT_TRUE(port.messages.isEmpty());
     EXPECT_TRUE(t().lineLinkOn());
@@ -122,10 +124,7 @@ TEST_F(Import, LayoutOptions)
          {QStringLiteral("chb_FAK_OdDrugiegoWiersza_Checked=TRUE")},
          "Numer;Kwota\nFAK;FV/1\n",
          "FV/1:"},
-        {"the last line is an invoice",
-         {},
-         "FAK;FV/1",
-         "FV/1:"},
+        {"the last line is an invoice", {}, "FAK;FV/1", "FV/1:"},
         {"an empty row prefix skips everything",
          {fakFilter, QStringLiteral("ed_FAK_BeginIf_Text=")},
          "FAK;FV/1\nPOZ;A",
@@ -138,7 +137,9 @@ TEST_F(Import, LayoutOptions)
         for (int k = 0; k < MappingTables::KindCount; ++k)
             for (int r = 0; r < ws.maps().grid(MappingTables::Kind(k)).rowCount(); ++r)
                 for (int col = 0; col < 6; ++col)
-                    w.maps().grid(MappingTables::Kind(k)).setCell(col, r, ws.maps().grid(MappingTables::Kind(k)).cell(col, r));
+                    w.maps()
+                        .grid(MappingTables::Kind(k))
+                        .setCell(col, r, ws.maps().grid(MappingTables::Kind(k)).cell(col, r));
         w.controls().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), 2);
         for (const QString &s : cs.settings)
             ASSERT_TRUE(w.controls().setFromText(s.section(u'=', 0, 0), s.section(u'=', 1)));
@@ -167,14 +168,16 @@ TEST_F(Import, FailedRowsAndLines)
     // a line row that fails stops every later line row; the closing message tells
     ws.maps().grid(MappingTables::FAK).setCell(5, 3, QString());
     ws.maps().grid(MappingTables::POS).setCell(5, 2, QStringLiteral("@IF(2|B|ABORT)"));
-    EXPECT_EQ(invoices(QStringLiteral("FAK;FV/1\nPOZ;A\nPOZ;B\nPOZ;C\n\nFAK;FV/2\nPOZ;D"), &ok), QStringLiteral("FV/1:A|FV/2:"));
+    EXPECT_EQ(invoices(QStringLiteral("FAK;FV/1\nPOZ;A\nPOZ;B\nPOZ;C\n\nFAK;FV/2\nPOZ;D"), &ok),
+              QStringLiteral("FV/1:A|FV/2:"));
     EXPECT_FALSE(ok);
     EXPECT_EQ(texts(), QStringList({QStringLiteral("Nie wszystką sprzedaż wczytano poprawnie")}));
     // a row that cannot be converted shows the resolver's message and the pass goes on
     port.messages.clear();
     ws.maps().grid(MappingTables::POS).setCell(5, 2, QString());
-    ws.maps().grid(MappingTables::FAK).setCell(3, 2, QStringLiteral("3"));  // P_1 from field 3
-    EXPECT_EQ(invoices(QStringLiteral("FAK;FV/1;31-02-2023\nPOZ;A\n\nFAK;FV/2;01-02-2023\nPOZ;B"), &ok), QStringLiteral("FV/2:B"));
+    ws.maps().grid(MappingTables::FAK).setCell(3, 2, QStringLiteral("3")); // P_1 from field 3
+    EXPECT_EQ(invoices(QStringLiteral("FAK;FV/1;31-02-2023\nPOZ;A\n\nFAK;FV/2;01-02-2023\nPOZ;B"), &ok),
+              QStringLiteral("FV/2:B"));
     EXPECT_TRUE(ok);
     EXPECT_EQ(texts(), QStringList({QStringLiteral("Błąd podziału wiersza faktur:\rFAK;FV/1;31-02-2023\rKomunikat:"
                                                    "Błąd określenia DATY wg(31-02-2023)")}));
@@ -183,10 +186,11 @@ TEST_F(Import, FailedRowsAndLines)
 TEST_F(Import, CommonFileBlocks)
 {
     c().setChecked(QStringLiteral("rb_WspolnyPlik_Checked"), true);
-    const QString text = QStringLiteral("*JPK_FK(4)* eksport\n[Naglowek_Start]\n01-08-2023;31-08-2023;1471;5261040828;Firma\n"
-                                        "[Faktury]\nFAK;FV/1\nPOZ;A\n[Faktury_Koniec]\n"
-                                        "[Faktury]\nFAK;FV/2\n\n[Faktury_Koniec]\n"
-                                        "[Zamowienia]\nZAM;Z/1\nPOZ;z1\nPOZ;z2\n\n[Zamowienia_Koniec]\n");
+    const QString text =
+        QStringLiteral("*JPK_FK(4)* eksport\n[Naglowek_Start]\n01-08-2023;31-08-2023;1471;5261040828;Firma\n"
+                       "[Faktury]\nFAK;FV/1\nPOZ;A\n[Faktury_Koniec]\n"
+                       "[Faktury]\nFAK;FV/2\n\n[Faktury_Koniec]\n"
+                       "[Zamowienia]\nZAM;Z/1\nPOZ;z1\nPOZ;z2\n\n[Zamowienia_Koniec]\n");
     ImportDriver d(ws.context());
     ASSERT_TRUE(d.WczytajPlikImportu(file(text)));
     d.ImportujWspolnyPlik();
@@ -194,7 +198,7 @@ TEST_F(Import, CommonFileBlocks)
     EXPECT_EQ(summary(), QStringLiteral("FV/2:"));
     EXPECT_EQ(c().date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
     EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Firma"));
-    EXPECT_EQ(t().mt_ZAM_.storedCount(), 0);  // orders only with "Nie importuj danych zaliczek" ticked
+    EXPECT_EQ(t().mt_ZAM_.storedCount(), 0); // orders only with "Nie importuj danych zaliczek" ticked
     EXPECT_TRUE(port.messages.isEmpty());
 
     c().setChecked(QStringLiteral("chb_FAK_append_Checked"), true);
@@ -221,7 +225,8 @@ TEST_F(Import, CommonFileMessages)
     const Case cases[] = {
         {"[Faktury]\nFAK;FV/1\n", {QStringLiteral("Brak bloku NAGŁÓWEK"), QStringLiteral("Brak bloku ZAMÓWIENIA")}, 1},
         {"[Naglowek_Start]\n01-08-2023\n[faktury]\n[Faktury] \n",
-         {QStringLiteral("Brak bloku FAKTURY"), QStringLiteral("Brak bloku ZAMÓWIENIA")}, 0},
+         {QStringLiteral("Brak bloku FAKTURY"), QStringLiteral("Brak bloku ZAMÓWIENIA")},
+         0},
         {"[Faktury]\nFAK;FV/1\n[Naglowek_Start]", {}, 0},
     };
     for (const Case &cs : cases) {
@@ -267,8 +272,8 @@ TEST_F(Import, HeaderLayouts)
     // a text with field 0 takes its default as typed, an empty date field clears the date
     c().setChecked(QStringLiteral("rb_nag_wiersz_Checked"), true);
     MappingGrid &nag = ws.maps().grid(MappingTables::NAG);
-    nag.setCell(1, 1, QStringLiteral("0"));                   // DataOd from nothing
-    nag.setCell(1, 6, QStringLiteral("0"));                   // KodKraju
+    nag.setCell(1, 1, QStringLiteral("0")); // DataOd from nothing
+    nag.setCell(1, 6, QStringLiteral("0")); // KodKraju
     nag.setCell(2, 6, QStringLiteral(" PL "));
     nag.setCell(0, 7, QStringLiteral("Nieznane"));
     ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("x;;1471"))));
@@ -282,7 +287,7 @@ TEST_F(Import, HeaderLayouts)
     ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("01-13-2023;x"))));
     EXPECT_FALSE(d.ImportujNaglowek(0));
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Błąd podziału wiersza nagłówka:\r01-13-2023;x\rKomunikat:"
-                                                         "Błąd określenia DATY wg(01-13-2023)"));
+                                                        "Błąd określenia DATY wg(01-13-2023)"));
 }
 
 TEST_F(Import, ReadingFiles)
@@ -303,7 +308,8 @@ TEST_F(Import, ReadingFiles)
     c().setItemIndex(QStringLiteral("cb_PL_ItemIndex"), 1);
     home.write(QStringLiteral("bad.txt"), "ok\n\xFF\xFE bad\n");
     EXPECT_FALSE(d.WczytajPlikImportu(home.file(QStringLiteral("bad.txt"))));
-    EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd imporu danych:") + home.file(QStringLiteral("bad.txt"))));
+    EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd imporu danych:") +
+                                                     home.file(QStringLiteral("bad.txt"))));
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("line 2")));
     EXPECT_FALSE(d.WczytajPlikImportu(home.file(QStringLiteral("none.txt"))));
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("none.txt")));
@@ -312,8 +318,9 @@ TEST_F(Import, ReadingFiles)
     c().setChecked(QStringLiteral("chb_wyroznik_Checked"), true);
     EXPECT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("eksport *JPK_FK(4)* z dnia\nFAK"))));
     EXPECT_FALSE(d.WczytajPlikImportu(file(QStringLiteral("eksport JPK_FK(4)\nFAK"))));
-    EXPECT_EQ(port.messages.last().text,
-              QStringLiteral("Błąd imporu danych:Pierwsza linia pliku nie zawiera ustalonego wyróżnika \"*JPK_FK(4)*\""));
+    EXPECT_EQ(
+        port.messages.last().text,
+        QStringLiteral("Błąd imporu danych:Pierwsza linia pliku nie zawiera ustalonego wyróżnika \"*JPK_FK(4)*\""));
     EXPECT_FALSE(d.WczytajPlikImportu(file(QString())));
     c().setText(QStringLiteral("edx_Wyroznik_Text"), QString());
     EXPECT_FALSE(d.WczytajPlikImportu(file(QStringLiteral("*JPK_FK(4)*"))));

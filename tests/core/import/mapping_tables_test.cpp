@@ -1,5 +1,5 @@
-#include "base/settings_file.h"
 #include "app/workspace.h"
+#include "base/settings_file.h"
 #include "import/mapping_tables.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
@@ -41,7 +41,7 @@ TEST(MappingGrid, RecordTablesAsBuilt)
     EXPECT_EQ(fak.cell(2, 30), QStringLiteral("Boolean"));
     EXPECT_EQ(fak.columnWidths(), QList<int>({110, 270, 65, 50, 140, 180}));
     EXPECT_EQ(zam.rowCount(), 4);
-    EXPECT_EQ(zam.cell(0, 1), QString());  // idx is not listed
+    EXPECT_EQ(zam.cell(0, 1), QString()); // idx is not listed
     EXPECT_EQ(zam.cell(0, 2), QStringLiteral("P_2AZ"));
     EXPECT_EQ(zam.cell(2, 3), QStringLiteral("Float"));
     MappingGrid nag(QStringLiteral("SG_NAG"), 3, 1);
@@ -118,8 +118,8 @@ TEST(MappingTables, GeneratorSettingsRestoreAndOnlyTheEditedTableIsStored)
     TempHome home;
     TAVRIX_GENERATOR_OR_SKIP();
     QProcess gen;
-    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(),
-                                          QStringLiteral("--invoices"), QStringLiteral("3")});
+    gen.start(QStringLiteral("python3"),
+              {generatorScript(), home.path(), QStringLiteral("--invoices"), QStringLiteral("3")});
     ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0);
     SettingsFile before;
     ASSERT_TRUE(before.load(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
@@ -129,8 +129,8 @@ TEST(MappingTables, GeneratorSettingsRestoreAndOnlyTheEditedTableIsStored)
         Workspace ws(&port);
         ws.start({}, home.path());
         MappingTables &m = ws.maps();
-        EXPECT_EQ(m.grid(MappingTables::FAK).cell(3, 3), QStringLiteral("2"));            // P_2A is field 2
-        EXPECT_EQ(m.grid(MappingTables::FAK).cell(4, 1), QStringLiteral("#(1)"));         // KodWaluty
+        EXPECT_EQ(m.grid(MappingTables::FAK).cell(3, 3), QStringLiteral("2"));    // P_2A is field 2
+        EXPECT_EQ(m.grid(MappingTables::FAK).cell(4, 1), QStringLiteral("#(1)")); // KodWaluty
         EXPECT_EQ(m.grid(MappingTables::FAK).cell(5, 11), QStringLiteral("@IF(13|-|IGNORE)"));
         EXPECT_EQ(m.grid(MappingTables::POS).cell(3, 2), QStringLiteral("2"));
         EXPECT_EQ(m.grid(MappingTables::ZAM).cell(3, 2), QStringLiteral("2"));
@@ -148,7 +148,8 @@ TEST(MappingTables, GeneratorSettingsRestoreAndOnlyTheEditedTableIsStored)
     ASSERT_TRUE(after.load(home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
     const QString section = QStringLiteral("Form_ImportJPK");
     for (const char *key : {"NAG", "FAK", "ZAM", "ZPOZ", "DEF"})
-        EXPECT_EQ(after.value(section, QString::fromLatin1(key)), before.value(section, QString::fromLatin1(key))) << key;
+        EXPECT_EQ(after.value(section, QString::fromLatin1(key)), before.value(section, QString::fromLatin1(key)))
+            << key;
     EXPECT_NE(after.value(section, QStringLiteral("POZ")), before.value(section, QStringLiteral("POZ")));
     EXPECT_TRUE(after.value(section, QStringLiteral("POZ"))->contains(QStringLiteral("ű23ű")));
 }
@@ -163,8 +164,10 @@ TEST(MappingTables, ButtonsAskAndFilesFail)
     port.queueAnswer(false);
     maps.newClick(MappingTables::FAK, t, &port);
     EXPECT_EQ(maps.grid(MappingTables::FAK).cell(3, 3), QStringLiteral("7"));
-    EXPECT_EQ(port.messages.last(), (RecordingPort::Message{QStringLiteral("question"), QStringLiteral("Nowy wzorzec"),
-                                                            QStringLiteral("Wymazać bieżący i utworzyć nowy wzorzec Tabeli połączeń Faktur ?")}));
+    EXPECT_EQ(
+        port.messages.last(),
+        (RecordingPort::Message{QStringLiteral("question"), QStringLiteral("Nowy wzorzec"),
+                                QStringLiteral("Wymazać bieżący i utworzyć nowy wzorzec Tabeli połączeń Faktur ?")}));
     port.queueAnswer(true);
     maps.newClick(MappingTables::FAK, t, &port);
     EXPECT_EQ(maps.grid(MappingTables::FAK).cell(3, 3), QString());

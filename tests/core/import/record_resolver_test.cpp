@@ -87,9 +87,12 @@ TEST_F(Resolver, AReferenceWithoutANumberYieldsNothing)
         QVariant expected;
     };
     const Case cases[] = {
-        {"#(@)", QVariant()}, {"#(@:T)", QVariant()}, {"#(@:[=a|b])", QVariant()}, {"#( )", QVariant()},
+        {"#(@)", QVariant()},
+        {"#(@:T)", QVariant()},
+        {"#(@:[=a|b])", QVariant()},
+        {"#( )", QVariant()},
         {"x#(@)y", QStringLiteral("xy")},
-        {"#(@)3", QStringLiteral("3")},  // the digits after the reference are text, not its number
+        {"#(@)3", QStringLiteral("3")}, // the digits after the reference are text, not its number
     };
     for (const Case &c : cases) {
         const QVariant got = resolve(QString(), QString::fromUtf8(c.expression), QString());
@@ -120,13 +123,14 @@ TEST_F(Resolver, Conditions)
         {"4", "", "@(IF(4|PL|IGNORE)", QVariant(), true},
         {"4", "", "@IFN(4|DE|IGNORE)", QVariant(), true},
         {"3", "", "", QStringLiteral("5"), true},
-        {"5", "#(@4)", "", QStringLiteral("PL"), true},  // an empty field takes the default
+        {"5", "#(@4)", "", QStringLiteral("PL"), true}, // an empty field takes the default
         {" 4", "", "", QStringLiteral("PL"), true},
         {"x", "stała", "", QStringLiteral("stała"), true},
     };
     for (const Case &c : cases) {
         bool added = false;
-        EXPECT_EQ(resolve(QString::fromLatin1(c.number), QString::fromUtf8(c.expression), QString::fromUtf8(c.condition), &added),
+        EXPECT_EQ(resolve(QString::fromLatin1(c.number), QString::fromUtf8(c.expression),
+                          QString::fromUtf8(c.condition), &added),
                   c.expected)
             << c.condition << " " << c.expression;
         EXPECT_EQ(added, c.added) << c.condition;
@@ -155,8 +159,8 @@ TEST_F(Resolver, ErrorsEndTheLineWithTheirMessage)
         EXPECT_FALSE(added);
         ASSERT_EQ(port.messages.size(), 1) << c.condition;
         EXPECT_EQ(port.messages.first().kind, QStringLiteral("info")) << "every message of a pass is an information";
-        EXPECT_EQ(port.messages.first().text, QStringLiteral("Błąd podziału wiersza pozycji faktur:\r") + kLine
-                                                  + QStringLiteral("\rKomunikat:") + QString::fromUtf8(c.message));
+        EXPECT_EQ(port.messages.first().text, QStringLiteral("Błąd podziału wiersza pozycji faktur:\r") + kLine +
+                                                  QStringLiteral("\rKomunikat:") + QString::fromUtf8(c.message));
     }
     // a broken default is not reported when the field does not need it
     port.messages.clear();
@@ -185,8 +189,9 @@ TEST(FirstNumberCases, Table)
         const char *text;
         int expected;
     };
-    const Case cases[] = {{"abc12x3", 12}, {"-3", 3}, {"", -1}, {"x", -1}, {"2147483647", 2147483647}, {"2147483648", -1},
-                          {"@IF(14||ABORT)", 14}};
+    const Case cases[] = {
+        {"abc12x3", 12},       {"-3", 3}, {"", -1}, {"x", -1}, {"2147483647", 2147483647}, {"2147483648", -1},
+        {"@IF(14||ABORT)", 14}};
     for (const Case &c : cases)
         EXPECT_EQ(FirstNumber(QString::fromLatin1(c.text)), c.expected) << c.text;
 }
@@ -195,7 +200,8 @@ TEST(MemoInfoText, KeepsItsLinesAndTrailingSpaces)
 {
     const QStringList lines = MemoInfo().split(u'\n');
     EXPECT_EQ(lines.first(), QStringLiteral("Objaśnienie do Tabel Połączeń:"));
-    EXPECT_TRUE(lines.contains(QStringLiteral("  - pozostawinie pustego pola lub wpisanie cyfry 0 - znaczy się nie ma skąd ")));
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("  - pozostawinie pustego pola lub wpisanie cyfry 0 - znaczy się nie ma skąd ")));
     EXPECT_TRUE(lines.contains(QStringLiteral("  #(@nn:[p1=w1|p2=w2|p3=w3|...]) - jeżeli wartość z pola ")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Uwaga - wielkość liter ma znaczenie.")));
 }

@@ -24,7 +24,7 @@ TEST(Splitter, BothModes)
     {
         QChar sep;
         const char *line;
-        QStringList fields;  // "<default>" marks an empty field
+        QStringList fields; // "<default>" marks an empty field
     };
     const QString E = QStringLiteral("<default>");
     const auto L = [](std::initializer_list<const char *> l) {
@@ -67,10 +67,10 @@ TEST(Splitter, GetStrAndGetInt)
     EXPECT_EQ(p.GetStr(0, QStringLiteral(" d ")), QStringLiteral("d"));
     EXPECT_EQ(p.GetStr(-5, QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_EQ(p.GetStr(p.Count() + 1, QStringLiteral("d")), QStringLiteral("d"));
-    EXPECT_EQ(p.GetStr(-1, QStringLiteral("d")), QString());  // the default value, even empty
+    EXPECT_EQ(p.GetStr(-1, QStringLiteral("d")), QString()); // the default value, even empty
     p.SetDefValue(QStringLiteral(" x "));
     EXPECT_EQ(p.GetStr(-1, QStringLiteral("d")), QStringLiteral("x"));
-    EXPECT_EQ(p.GetStr(8, QStringLiteral("d")), QString());  // spaces are a value, trimmed to nothing
+    EXPECT_EQ(p.GetStr(8, QStringLiteral("d")), QString()); // spaces are a value, trimmed to nothing
     struct IntCase
     {
         int n;
@@ -90,10 +90,20 @@ TEST(Splitter, GetFloat)
         double expected;
     };
     const Case cases[] = {
-        {u',', "1.234,56", 1234.56}, {u',', "12,5 zł", 12.5},  {u',', "1,234.56", 1.23456}, {u',', "12-", -99},
-        {u'.', "1,234.5", 1234.5},   {u'.', "", -99},         {u'.', "--5", -99},         {u'.', "-", -99},
-        {u'.', "-0.5", -0.5},        {u'.', ".5", 0.5},       {u'.', "5.", 5},            {u'.', "+3", 3},
-        {u'.', "\"1 000.00\"", 1000}, {u',', "-1 234,5", -1234.5},
+        {u',', "1.234,56", 1234.56},
+        {u',', "12,5 zł", 12.5},
+        {u',', "1,234.56", 1.23456},
+        {u',', "12-", -99},
+        {u'.', "1,234.5", 1234.5},
+        {u'.', "", -99},
+        {u'.', "--5", -99},
+        {u'.', "-", -99},
+        {u'.', "-0.5", -0.5},
+        {u'.', ".5", 0.5},
+        {u'.', "5.", 5},
+        {u'.', "+3", 3},
+        {u'.', "\"1 000.00\"", 1000},
+        {u',', "-1 234,5", -1234.5},
     };
     for (const Case &c : cases) {
         tcsvParser p;
@@ -161,12 +171,23 @@ TEST(AssignField, ByTypeWithBooleanWordsAndZeroAsNull)
         QVariant expected;
     };
     const Case cases[] = {
-        {"P_16", "NIE", false, false}, {"P_16", "0", false, false},  {"P_16", "F", false, false},
-        {"P_16", "false", false, false}, {"P_16", "TAK", false, true}, {"P_16", "1", false, true},
-        {"P_16", "T", false, true},    {"P_16", "true", false, true}, {"P_16", "AK", false, true},
-        {"P_16", "E", false, false},   {"P_16", "tak", false, QVariant()}, {"P_16", "Y", false, QVariant()},
-        {"P_15", "0,00", false, 0.0},  {"P_15", "0,00", true, QVariant()}, {"P_15", "12,5", true, 12.5},
-        {"P_1", "25-08-2023", false, QDate(2023, 8, 25)}, {"KodWaluty", "EURO", false, QStringLiteral("EUR")},
+        {"P_16", "NIE", false, false},
+        {"P_16", "0", false, false},
+        {"P_16", "F", false, false},
+        {"P_16", "false", false, false},
+        {"P_16", "TAK", false, true},
+        {"P_16", "1", false, true},
+        {"P_16", "T", false, true},
+        {"P_16", "true", false, true},
+        {"P_16", "AK", false, true},
+        {"P_16", "E", false, false},
+        {"P_16", "tak", false, QVariant()},
+        {"P_16", "Y", false, QVariant()},
+        {"P_15", "0,00", false, 0.0},
+        {"P_15", "0,00", true, QVariant()},
+        {"P_15", "12,5", true, 12.5},
+        {"P_1", "25-08-2023", false, QDate(2023, 8, 25)},
+        {"KodWaluty", "EURO", false, QStringLiteral("EUR")},
     };
     for (const Case &c : cases) {
         format.floatZeroNull = c.zeroNull;
@@ -188,8 +209,11 @@ TEST(ImportFormat, FromTheControls)
         QChar sep, dec;
         int dateFormat;
     };
-    const Case cases[] = {{0, 0, 0, u'\t', u',', 0}, {1, 1, 1, u'|', u'.', 1}, {2, -1, 3, u';', u'.', 3},
-                          {3, 0, -1, u',', u',', -1}, {-1, 5, 7, QChar(0), u'.', -1}};
+    const Case cases[] = {{0, 0, 0, u'\t', u',', 0},
+                          {1, 1, 1, u'|', u'.', 1},
+                          {2, -1, 3, u';', u'.', 3},
+                          {3, 0, -1, u',', u',', -1},
+                          {-1, 5, 7, QChar(0), u'.', -1}};
     for (const Case &cs : cases) {
         c.setItemIndex(QStringLiteral("cb_separator_ItemIndex"), cs.separator);
         c.setItemIndex(QStringLiteral("cb_koma_ItemIndex"), cs.koma);

@@ -50,7 +50,10 @@ protected:
         home.write(name, text + body + "</JPK>\n");
         return home.file(name);
     }
-    QVariant fak(int row, const char *field) { return t().mt_FAK_.valueAt(row, t().mt_FAK_.fieldIndex(QString::fromLatin1(field))); }
+    QVariant fak(int row, const char *field)
+    {
+        return t().mt_FAK_.valueAt(row, t().mt_FAK_.fieldIndex(QString::fromLatin1(field)));
+    }
     DocumentTables &t() { return ws.tables(); }
     Controls &c() { return ws.controls(); }
     QString lastText() const { return port.messages.isEmpty() ? QString() : port.messages.last().text; }
@@ -81,8 +84,10 @@ TEST_F(Reader, HeaderAndRecordsOfAFile)
   <ZamowienieCtrl/>
 )");
     ASSERT_TRUE(ws.loadJpk(file));
-    EXPECT_EQ(port.messages, QList<Msg>({{QStringLiteral("info"), applicationTitle(),
-                                          QStringLiteral("Wczytano dokumentów:\r\n2 - Faktur (pozycji:2)\r\n2 - Zamówień (pozycji:4)")}}));
+    EXPECT_EQ(
+        port.messages,
+        QList<Msg>({{QStringLiteral("info"), applicationTitle(),
+                     QStringLiteral("Wczytano dokumentów:\r\n2 - Faktur (pozycji:2)\r\n2 - Zamówień (pozycji:4)")}}));
     EXPECT_EQ(c().text(QStringLiteral("ed_NIP_Text")), QStringLiteral("5261040828"));
     EXPECT_EQ(c().text(QStringLiteral("ed_EUPLVATID_Text")), QStringLiteral("PL5261040828"));
     EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Łąka Sp. z o.o."));
@@ -101,7 +106,7 @@ TEST_F(Reader, HeaderAndRecordsOfAFile)
     ASSERT_EQ(t().mt_ZPOZ_.storedCount(), 4);
     EXPECT_EQ(t().mt_ZPOZ_.stringAt(2, 1), QStringLiteral("c"));
     EXPECT_EQ(t().mt_ZPOZ_.valueAt(3, 0).toLongLong(), 2);
-    EXPECT_EQ(t().mt_ZAM_.stringAt(1, 1), QStringLiteral("FV/3"));  // children after the lines are not read
+    EXPECT_EQ(t().mt_ZAM_.stringAt(1, 1), QStringLiteral("FV/3")); // children after the lines are not read
     EXPECT_TRUE(t().lineLinkOn());
 }
 
@@ -155,10 +160,14 @@ TEST_F(Reader, VersionsAndTheirQuestions)
         const char *euplvatid;
     };
     const Case cases[] = {
-        {"JPK_FA (3)", true, "Wczytywany JPK_FA(3) ?", "Plik zawiera dane JPK_FA(3).\r\nCzy wczytać i przekonwertować na JPK_FA(4) ?", 1, "POZ", "wcześniej"},
-        {"JPK_FA (2)", true, "Wczytywany JPK_FA(2) ?", "Plik zawiera dane JPK_FA(2).\r\nCzy wczytać i przekonwertować na JPK_FA(3) ?", 1, "POZ", "wcześniej"},
-        {"JPK_FA (1)", true, "Wczytywany JPK_FA(1) ?", "Plik zawiera dane JPK_FA(1).\r\nCzy wczytać i przekonwertować na JPK_FA(2) ?", 1, "VAT", "wcześniej"},
-        {"JPK_FA (1)", false, "Wczytywany JPK_FA(1) ?", "Plik zawiera dane JPK_FA(1).\r\nCzy wczytać i przekonwertować na JPK_FA(2) ?", 0, "", "wcześniej"},
+        {"JPK_FA (3)", true, "Wczytywany JPK_FA(3) ?",
+         "Plik zawiera dane JPK_FA(3).\r\nCzy wczytać i przekonwertować na JPK_FA(4) ?", 1, "POZ", "wcześniej"},
+        {"JPK_FA (2)", true, "Wczytywany JPK_FA(2) ?",
+         "Plik zawiera dane JPK_FA(2).\r\nCzy wczytać i przekonwertować na JPK_FA(3) ?", 1, "POZ", "wcześniej"},
+        {"JPK_FA (1)", true, "Wczytywany JPK_FA(1) ?",
+         "Plik zawiera dane JPK_FA(1).\r\nCzy wczytać i przekonwertować na JPK_FA(2) ?", 1, "VAT", "wcześniej"},
+        {"JPK_FA (1)", false, "Wczytywany JPK_FA(1) ?",
+         "Plik zawiera dane JPK_FA(1).\r\nCzy wczytać i przekonwertować na JPK_FA(2) ?", 0, "", "wcześniej"},
         {"JPK_FA (4)", true, nullptr, nullptr, 1, "POZ", "PL5261040828"},
     };
     for (const Case &cs : cases) {
@@ -170,14 +179,16 @@ TEST_F(Reader, VersionsAndTheirQuestions)
         w.loadJpk(write("  <Faktura><P_2A>FV/1</P_2A><RodzajFaktury>POZ</RodzajFaktury></Faktura>\n", cs.code));
         if (cs.caption) {
             ASSERT_FALSE(p.messages.isEmpty());
-            EXPECT_EQ(p.messages.first(), (Msg{QStringLiteral("question"), QString::fromUtf8(cs.caption), QString::fromUtf8(cs.question)}));
+            EXPECT_EQ(p.messages.first(),
+                      (Msg{QStringLiteral("question"), QString::fromUtf8(cs.caption), QString::fromUtf8(cs.question)}));
         } else {
             EXPECT_EQ(p.messages.size(), 1);
         }
         ASSERT_EQ(w.tables().mt_FAK_.storedCount(), cs.invoices) << cs.code;
         if (cs.invoices) {
             EXPECT_EQ(w.tables().mt_FAK_.stringAt(0, w.tables().mt_FAK_.fieldIndex(QStringLiteral("RodzajFaktury"))),
-                      QString::fromLatin1(cs.kind)) << cs.code;
+                      QString::fromLatin1(cs.kind))
+                << cs.code;
         }
         EXPECT_EQ(w.controls().text(QStringLiteral("ed_EUPLVATID_Text")), QString::fromUtf8(cs.euplvatid)) << cs.code;
     }
@@ -203,7 +214,8 @@ TEST_F(Reader, AFileThatCannotBeReadWholeChangesNothing)
          rich.left(second) + "<Faktura><P_2A>" + QByteArray(10'000'001, 'A') + "</P_2A>" + rich.mid(second + 9),
          "huge text node"},
         {"elements nested deeper than libxml2's limit",
-         rich.left(second) + "<Faktura>" + QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300) + rich.mid(second + 9),
+         rich.left(second) + "<Faktura>" + QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300) +
+             rich.mid(second + 9),
          "Excessive depth in document"},
         {"a file cut short", rich.left(second + 200), "Premature end of data in tag"},
         {"an empty file", QByteArray(), "Document is empty"},
@@ -221,7 +233,8 @@ TEST_F(Reader, AFileThatCannotBeReadWholeChangesNothing)
         home.write(QStringLiteral("bad.xml"), cs.text);
         EXPECT_FALSE(ws.loadJpk(home.file(QStringLiteral("bad.xml")))) << cs.what;
         ASSERT_FALSE(port.messages.isEmpty()) << cs.what;
-        EXPECT_TRUE(lastText().startsWith(QStringLiteral("Błąd wczytania pliku XML\r"))) << cs.what << ": " << lastText().toStdString();
+        EXPECT_TRUE(lastText().startsWith(QStringLiteral("Błąd wczytania pliku XML\r")))
+            << cs.what << ": " << lastText().toStdString();
         EXPECT_TRUE(lastText().contains(QString::fromUtf8(cs.reason))) << cs.what << ": " << lastText().toStdString();
         for (const Msg &m : port.messages)
             EXPECT_FALSE(m.text.startsWith(QStringLiteral("Wczytano"))) << cs.what;
@@ -241,7 +254,8 @@ TEST_F(Reader, RefusedFiles)
     QByteArray noSpace = kHead;
     noSpace.replace("%CODE%", "JPK_FA(4)");
     const Case cases[] = {
-        {noSpace + "</JPK>", {QStringLiteral("Plik XML nie zawiera odpowiedniego atrybutu KodSystemowy=\"JPK_FA (4)\"")}},
+        {noSpace + "</JPK>",
+         {QStringLiteral("Plik XML nie zawiera odpowiedniego atrybutu KodSystemowy=\"JPK_FA (4)\"")}},
         {"<?xml version=\"1.0\"?><Faktura/>",
          {QStringLiteral("Plik XML nie zawiera bloku <JPK>"), QStringLiteral("Plik nie zawierał żadnych pozycji")}},
     };
@@ -282,7 +296,7 @@ TEST_F(Reader, AppendingTwiceDoublesEverything)
     c().setChecked(QStringLiteral("chb_FAK_append_Checked"), false);
     ws.loadJpk(file);
     EXPECT_EQ(t().mt_FAK_.storedCount(), 1);
-    EXPECT_EQ(t().mt_ZAM_.valueAt(0, 0).toLongLong(), 3);  // the counter goes on
+    EXPECT_EQ(t().mt_ZAM_.valueAt(0, 0).toLongLong(), 3); // the counter goes on
 }
 
 TEST_F(Reader, OrdersWithoutInvoicesAndRunsOutOfOrder)
@@ -346,14 +360,16 @@ TEST_F(Reader, SamplesLoadAndTheValidOnesGenerateValidFiles)
         Workspace w(&p);
         w.start({}, home.path());
         ASSERT_TRUE(w.loadJpk(file)) << file.toStdString();
-        EXPECT_TRUE(p.messages.last().text.startsWith(QStringLiteral("Wczytano dokumentów:\r\n"))) << file.toStdString();
+        EXPECT_TRUE(p.messages.last().text.startsWith(QStringLiteral("Wczytano dokumentów:\r\n")))
+            << file.toStdString();
         if (!file.endsWith(QStringLiteral("_valid.xml")))
-            continue;  // the others are broken on purpose, or partial
+            continue; // the others are broken on purpose, or partial
         w.controls().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("again.xml"));
         w.controls().setChecked(QStringLiteral("chb_Weryfikuj_Checked"), true);
         p.queueAnswer(true);
         ASSERT_TRUE(w.act_Generuj_JPKExecute());
-        EXPECT_EQ(p.messages.last().text, QStringLiteral("Budowa pliku again.xml zgodna ze schemą XSD")) << file.toStdString();
+        EXPECT_EQ(p.messages.last().text, QStringLiteral("Budowa pliku again.xml zgodna ze schemą XSD"))
+            << file.toStdString();
     }
 }
 

@@ -1,17 +1,17 @@
 #include "app/json_exchange.h"
 #include "app/workspace.h"
+#include "base/xml_services.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
 #include "jpk/mn_xml.h"
-#include "base/xml_services.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <libxml/tree.h>
 #include <gtest/gtest.h>
+#include <libxml/tree.h>
 #include <stdexcept>
 
 namespace {
@@ -39,9 +39,10 @@ QByteArray referenceDocument(Workspace &ws)
         const char *record, *ctrl, *count, *sum, *sumField;
         DocumentTable *table;
     };
-    const Part parts[] = {{"Faktura", "FakturaCtrl", "LiczbaFaktur", "WartoscFaktur", "P_15", &t.mt_FAK_},
-                          {"FakturaWiersz", "FakturaWierszCtrl", "LiczbaWierszyFaktur", "WartoscWierszyFaktur", "P_11", &t.mt_POZ_},
-                          {"Zamowienie", "ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien", "WartoscZamowienia", &t.mt_ZAM_}};
+    const Part parts[] = {
+        {"Faktura", "FakturaCtrl", "LiczbaFaktur", "WartoscFaktur", "P_15", &t.mt_FAK_},
+        {"FakturaWiersz", "FakturaWierszCtrl", "LiczbaWierszyFaktur", "WartoscWierszyFaktur", "P_11", &t.mt_POZ_},
+        {"Zamowienie", "ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien", "WartoscZamowienia", &t.mt_ZAM_}};
     xmlNode *found[3][2];
     for (int k = 0; k < 3; ++k) {
         found[k][0] = mnXML::FindNodePath(root, QString::fromLatin1(parts[k].record), false);
@@ -131,8 +132,10 @@ protected:
     }
     void fill()
     {
-        invoice(QStringLiteral("FV/1"), {{"P_13_1", 100.0}, {"P_14_1", 23.0}, {"P_15", 123.0}, {"P_1", QDate(2023, 8, 2)}});
-        invoice(QStringLiteral("FV/2 & <3>"), {{"P_15", 0.004}, {"P_16", true}, {"P_106E_3", false}, {"RodzajFaktury", QStringLiteral("ZAL")}});
+        invoice(QStringLiteral("FV/1"),
+                {{"P_13_1", 100.0}, {"P_14_1", 23.0}, {"P_15", 123.0}, {"P_1", QDate(2023, 8, 2)}});
+        invoice(QStringLiteral("FV/2 & <3>"),
+                {{"P_15", 0.004}, {"P_16", true}, {"P_106E_3", false}, {"RodzajFaktury", QStringLiteral("ZAL")}});
         line(QStringLiteral("FV/1"), 60.0, 1.5);
         line(QStringLiteral("FV/1"), 40.0, 0.0004);
         line(QStringLiteral("FV/2 & <3>"), 0.004);
@@ -142,7 +145,8 @@ protected:
     QByteArray generate(const QString &name = QStringLiteral("JPK_FA4.xml"))
     {
         c().setText(QStringLiteral("fn_JPK_Text"), name);
-        EXPECT_TRUE(ws.act_Generuj_JPKExecute()) << (port.messages.isEmpty() ? std::string() : port.messages.last().text.toStdString());
+        EXPECT_TRUE(ws.act_Generuj_JPKExecute())
+            << (port.messages.isEmpty() ? std::string() : port.messages.last().text.toStdString());
         return home.read(c().text(QStringLiteral("fn_JPK_Text")));
     }
 
@@ -161,18 +165,21 @@ TEST_F(Writer, StreamedFileEqualsTheWholeDocumentForEveryTemplate)
         QString text;
     };
     QString withComments = designTemplate();
-    withComments.replace(QStringLiteral("    <P_15/>"), QStringLiteral("    <!-- suma -->\n    <P_15/>\n    <Uwagi>x</Uwagi>"));
+    withComments.replace(QStringLiteral("    <P_15/>"),
+                         QStringLiteral("    <!-- suma -->\n    <P_15/>\n    <Uwagi>x</Uwagi>"));
     withComments.replace(QStringLiteral("  <FakturaCtrl>"), QStringLiteral("  <!-- kontrola -->\n  <FakturaCtrl>"));
     QString reordered = designTemplate();
-    reordered.replace(QStringLiteral("    <P_2B/>\n"), QString()).replace(QStringLiteral("    <P_12_XII/>\n"),
-                                                                       QStringLiteral("    <P_12_XII/>\n    <P_2B/>\n"));
+    reordered.replace(QStringLiteral("    <P_2B/>\n"), QString())
+        .replace(QStringLiteral("    <P_12_XII/>\n"), QStringLiteral("    <P_12_XII/>\n    <P_2B/>\n"));
     QString afterLines = designTemplate();
-    afterLines.replace(QStringLiteral("  </ZamowienieWiersz>\n"), QStringLiteral("  </ZamowienieWiersz>\n  <Notatka>stała</Notatka>\n"));
+    afterLines.replace(QStringLiteral("  </ZamowienieWiersz>\n"),
+                       QStringLiteral("  </ZamowienieWiersz>\n  <Notatka>stała</Notatka>\n"));
     QString withIds = designTemplate();
     withIds.replace(QStringLiteral("      <!-- EUPLVATID/ -->"), QStringLiteral("      <EUPLVATID/>"));
     QString prefixed = designTemplate();
     prefixed.replace(QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"),
-                     QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\" xmlns:tns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"));
+                     QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\" "
+                                    "xmlns:tns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"));
     prefixed.replace(QStringLiteral("    <P_7/>"), QStringLiteral("    <tns:P_7/>"));
     // the orders (and the lines) before the invoices: each run stands where the template has it
     QString ordersFirst = designTemplate();
@@ -196,11 +203,16 @@ TEST_F(Writer, StreamedFileEqualsTheWholeDocumentForEveryTemplate)
     textBefore.replace(QStringLiteral("  <Faktura>"), QStringLiteral("  tekst<Faktura>"));
     QString textInRecord = designTemplate();
     textInRecord.replace(QStringLiteral("  <FakturaWiersz>\n"), QStringLiteral("  <FakturaWiersz>wiersz:\n"));
-    const Edit edits[] = {{"design", designTemplate()}, {"comments and an unknown element", withComments},
-                          {"reordered line", reordered},  {"element after the order lines", afterLines},
-                          {"EUPLVATID as an element", withIds}, {"prefixed child", prefixed},
-                          {"orders before the invoices", ordersFirst}, {"lines before the invoices", linesFirst},
-                          {"text before a record", textBefore}, {"text inside a record", textInRecord}};
+    const Edit edits[] = {{"design", designTemplate()},
+                          {"comments and an unknown element", withComments},
+                          {"reordered line", reordered},
+                          {"element after the order lines", afterLines},
+                          {"EUPLVATID as an element", withIds},
+                          {"prefixed child", prefixed},
+                          {"orders before the invoices", ordersFirst},
+                          {"lines before the invoices", linesFirst},
+                          {"text before a record", textBefore},
+                          {"text inside a record", textInRecord}};
     c().setText(QStringLiteral("ed_EUPLVATID_Text"), QStringLiteral("PL5261040828"));
     for (const Edit &e : edits) {
         ws.setMemo_JPK(e.text);
@@ -218,32 +230,44 @@ TEST_F(Writer, StreamedFileEqualsTheWholeDocumentForEveryTemplate)
 TEST_F(Writer, EmptyTablesGiveHeaderAndSubjectOnly)
 {
     const QByteArray out = generate();
-    for (const char *gone : {"Faktura", "FakturaCtrl", "FakturaWiersz", "FakturaWierszCtrl", "Zamowienie", "ZamowienieCtrl"})
+    for (const char *gone :
+         {"Faktura", "FakturaCtrl", "FakturaWiersz", "FakturaWierszCtrl", "Zamowienie", "ZamowienieCtrl"})
         EXPECT_FALSE(out.contains(QByteArray("<").append(gone).append('>'))) << gone;
     EXPECT_TRUE(out.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Tavrix>"));
     EXPECT_TRUE(out.contains("<DataWytworzeniaJPK>2023-08-25T14:05:09</DataWytworzeniaJPK>"));
     EXPECT_TRUE(out.contains("<PelnaNazwa>Zakład \"Łąka\" &amp; Syn &lt;s.c.&gt;</PelnaNazwa>"));
     EXPECT_TRUE(out.contains("<!-- EUPLVATID/ -->"));
     EXPECT_EQ(c().text(QStringLiteral("ed_DataWytworzeniaJPK_Text")), QStringLiteral("2023-08-25T14:05:09"));
-    EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), applicationTitle(),
-                                         QStringLiteral("Utworzono plik JPK_FA \rJPK_FA4.xml")}));
+    EXPECT_EQ(port.messages.last(),
+              (Msg{QStringLiteral("info"), applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \rJPK_FA4.xml")}));
 }
 
 TEST_F(Writer, ValuesByFieldType)
 {
     fill();
     t().PolaczPozycjeZFakturami();
-    t().mt_FAK_.first();  // the control sums do not depend on the current invoice
+    t().mt_FAK_.first(); // the control sums do not depend on the current invoice
     c().setDate(QStringLiteral("ed_DataOd_Date"), zeroDate());
     c().setText(QStringLiteral("ed_KodKraju_Text"), QString());
     const QByteArray out = generate();
     const char *present[] = {
-        "<P_13_1>100.00</P_13_1>", "<P_14_1>23.00</P_14_1>", "<P_15>123.00</P_15>", "<P_1>2023-08-02</P_1>",
-        "<P_16>false</P_16>", "<P_16>true</P_16>", "<P_106E_3>false</P_106E_3>",
-        "<P_2A>FV/2 &amp; &lt;3&gt;</P_2A>", "<P_15>0.00</P_15>", "<LiczbaFaktur>2</LiczbaFaktur>",
-        "<WartoscFaktur>123.00</WartoscFaktur>", "<P_8B>1.50</P_8B>", "<P_8B>0.00</P_8B>",
-        "<LiczbaWierszyFaktur>3</LiczbaWierszyFaktur>", "<WartoscWierszyFaktur>100.00</WartoscWierszyFaktur>",
-        "<LiczbaZamowien>2</LiczbaZamowien>", "<WartoscZamowien>15.00</WartoscZamowien>",
+        "<P_13_1>100.00</P_13_1>",
+        "<P_14_1>23.00</P_14_1>",
+        "<P_15>123.00</P_15>",
+        "<P_1>2023-08-02</P_1>",
+        "<P_16>false</P_16>",
+        "<P_16>true</P_16>",
+        "<P_106E_3>false</P_106E_3>",
+        "<P_2A>FV/2 &amp; &lt;3&gt;</P_2A>",
+        "<P_15>0.00</P_15>",
+        "<LiczbaFaktur>2</LiczbaFaktur>",
+        "<WartoscFaktur>123.00</WartoscFaktur>",
+        "<P_8B>1.50</P_8B>",
+        "<P_8B>0.00</P_8B>",
+        "<LiczbaWierszyFaktur>3</LiczbaWierszyFaktur>",
+        "<WartoscWierszyFaktur>100.00</WartoscWierszyFaktur>",
+        "<LiczbaZamowien>2</LiczbaZamowien>",
+        "<WartoscZamowien>15.00</WartoscZamowien>",
         "  <Zamowienie>\n    <P_2AZ>FV/9</P_2AZ>\n    <WartoscZamowienia>5.00</WartoscZamowienia>\n  </Zamowienie>",
         "<P_7Z>Zaliczka 2</P_7Z>",
     };
@@ -276,7 +300,7 @@ TEST(FileNameCorrection, Cases)
         QString expected;
         bool reported;
     };
-    const QString sixty = QStringLiteral("a").repeated(56);  // + ".xml" = 60 characters
+    const QString sixty = QStringLiteral("a").repeated(56); // + ".xml" = 60 characters
     const Case cases[] = {
         {QStringLiteral("jpk fa.txt"), QStringLiteral("jpk_fa.xml"), true},
         {QStringLiteral("JPK_FA4.XML"), QStringLiteral("JPK_FA4.xml"), false},
@@ -307,8 +331,9 @@ TEST_F(Writer, RefusalsAndFailuresLeaveTheOldFile)
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.xml"));
     port.queueAnswer(false);
     EXPECT_FALSE(ws.act_Generuj_JPKExecute());
-    EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("question"), QStringLiteral("Generowanie piku dla JPK_FA (4)"),
-                                         QStringLiteral("Plik o podanej nazwie JPK_FA4.xml istnieje, wymienić go na nowy (nadpisać) ?")}));
+    EXPECT_EQ(port.messages.last(),
+              (Msg{QStringLiteral("question"), QStringLiteral("Generowanie piku dla JPK_FA (4)"),
+                   QStringLiteral("Plik o podanej nazwie JPK_FA4.xml istnieje, wymienić go na nowy (nadpisać) ?")}));
     EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
 
     ws.setMemo_JPK(QStringLiteral("<JPK><Naglowek>"));
@@ -318,7 +343,9 @@ TEST_F(Writer, RefusalsAndFailuresLeaveTheOldFile)
     EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
 
     QString noOrders = designTemplate();
-    noOrders.replace(QStringLiteral(" <ZamowienieCtrl>\n  <LiczbaZamowien/>\n  <WartoscZamowien/>\n </ZamowienieCtrl>\n"), QString());
+    noOrders.replace(
+        QStringLiteral(" <ZamowienieCtrl>\n  <LiczbaZamowien/>\n  <WartoscZamowien/>\n </ZamowienieCtrl>\n"),
+        QString());
     ws.setMemo_JPK(noOrders);
     port.queueAnswer(true);
     EXPECT_FALSE(ws.act_Generuj_JPKExecute());
@@ -348,7 +375,7 @@ TEST_F(Writer, TheQuestionIsAboutTheFileThatWillBeWritten)
     struct Case
     {
         const char *typed;
-        const char *written;  // the corrected name: the one that exists and is asked about
+        const char *written; // the corrected name: the one that exists and is asked about
     };
     const Case cases[] = {{"out.XML", "out.xml"}, {"my file.txt", "my_file.xml"}};
     for (const Case &cs : cases) {
@@ -397,8 +424,8 @@ TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)
 {
     TAVRIX_GENERATOR_OR_SKIP();
     QProcess gen;
-    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(),
-                                          QStringLiteral("--invoices"), QStringLiteral("120"), QStringLiteral("--expect")});
+    gen.start(QStringLiteral("python3"), {generatorScript(), home.path(), QStringLiteral("--invoices"),
+                                          QStringLiteral("120"), QStringLiteral("--expect")});
     ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0) << "the generator did not run";
     ASSERT_EQ(JsonExchange::importFile(ws, home.file(QStringLiteral("expected.json"))), QString());
     c().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("5261040828"));
@@ -417,9 +444,10 @@ TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)
         env.insert(QStringLiteral("XML_CATALOG_FILES"), QStringLiteral(TAVRIX_SCHEMAS "/catalog.xml"));
         return env;
     }());
-    lint.start(QStringLiteral("xmllint"), {QStringLiteral("--nonet"), QStringLiteral("--noout"), QStringLiteral("--schema"),
-                                           QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
-                                           home.file(QStringLiteral("JPK_FA4.xml"))});
+    lint.start(QStringLiteral("xmllint"),
+               {QStringLiteral("--nonet"), QStringLiteral("--noout"), QStringLiteral("--schema"),
+                QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
+                home.file(QStringLiteral("JPK_FA4.xml"))});
     if (!lint.waitForFinished(60000))
         GTEST_SKIP() << "xmllint is not available";
     EXPECT_EQ(lint.exitCode(), 0) << lint.readAllStandardError().toStdString();

@@ -1,10 +1,10 @@
 #include "base/controls.h"
-#include "jpk/mn_xml.h"
 #include "base/xml_services.h"
+#include "jpk/mn_xml.h"
 #include "support/recording_port.h"
 
-#include <libxml/tree.h>
 #include <gtest/gtest.h>
+#include <libxml/tree.h>
 
 namespace {
 
@@ -56,33 +56,33 @@ TEST_F(NodePaths, FindNodePath)
 {
     struct Case
     {
-        const char *start;  // id of the start node, "" for the document element
+        const char *start; // id of the start node, "" for the document element
         const char *path;
         bool noSiblings;
         const char *expected;
     };
     const Case cases[] = {
-        {"", "KodKraju", false, "kk"},             // the prefix of the node is ignored
-        {"", "etd:KodKraju", false, "kk"},         // a prefixed pattern must match in full
+        {"", "KodKraju", false, "kk"},     // the prefix of the node is ignored
+        {"", "etd:KodKraju", false, "kk"}, // a prefixed pattern must match in full
         {"", "xx:KodKraju", false, "none"},
-        {"", "kodkraju", false, "none"},           // case counts
-        {"", "P_2A", false, "f1a"},                // first anywhere below
-        {"", "^P_2A", false, "none"},              // direct children only
+        {"", "kodkraju", false, "none"}, // case counts
+        {"", "P_2A", false, "f1a"},      // first anywhere below
+        {"", "^P_2A", false, "none"},    // direct children only
         {"f2", "^P_2A", false, "f2a"},
         {"", "Faktura|P_2A", false, "f1a"},
         {"", "^Faktura|^P_2A", false, "f1a"},
-        {"", "JPK|Faktura", false, "f1"},          // the start node itself matches first
-        {"", "Faktura|P_13*", false, "f1n"},       // prefix pattern
+        {"", "JPK|Faktura", false, "f1"},    // the start node itself matches first
+        {"", "Faktura|P_13*", false, "f1n"}, // prefix pattern
         {"", "P_13_1*", false, "f1n"},
-        {"", "*", false, "JPK"},                   // "*" takes the first node visited
+        {"", "*", false, "JPK"}, // "*" takes the first node visited
         {"", "^*", false, "n"},
         {"f1", "Faktura", false, "f1"},
-        {"f2", "Naglowek", false, "n"},            // preceding siblings, nearest first
+        {"f2", "Naglowek", false, "n"}, // preceding siblings, nearest first
         {"f2", "Naglowek", true, "none"},
         {"f1", "Faktura", true, "f1"},
         {"f1", "^*", false, "f1a"},
-        {"n", "P_2A", false, "none"},              // siblings are looked at, not their subtrees
-        {"kf", "DataDo", false, "do"},             // a following sibling before any child
+        {"n", "P_2A", false, "none"},  // siblings are looked at, not their subtrees
+        {"kf", "DataDo", false, "do"}, // a following sibling before any child
         {"kf", "DataDo", true, "none"},
         {"n", "DataDo", true, "do"},
         {"", "Brak", false, "none"},
@@ -112,9 +112,9 @@ TEST_F(NodePaths, CommentsAndTextTakePartUnderTheirDomNames)
 TEST_F(NodePaths, NodeTextAndAttributes)
 {
     EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("f1a"))), QStringLiteral("A & B"));
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("f1"))), QString());  // child elements
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("do"))), QString());  // nothing at all
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("u"))), QString());   // mixed
+    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("f1"))), QString()); // child elements
+    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("do"))), QString()); // nothing at all
+    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("u"))), QString());  // mixed
     EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("f1a"))->children), QStringLiteral("A & B"));
     EXPECT_EQ(mnXML::NodeAttribute(root, QStringLiteral("xmlns:etd")), QStringLiteral("urn:etd"));
     EXPECT_EQ(mnXML::NodeAttribute(root, QStringLiteral("xmlns")), QStringLiteral("urn:jpk"));
@@ -147,12 +147,20 @@ TEST(TextToDate, Forms)
         QDate expected;
     };
     const Case cases[] = {
-        {"2023-08-25", QDate(2023, 8, 25)}, {"  2023-08-25 ", QDate(2023, 8, 25)}, {"2023/08/25", QDate(2023, 8, 25)},
-        {"2023-8-25", zeroDate()},          {"25-08-2023", zeroDate()},            {"", zeroDate()},
-        {"2023-13-01", zeroDate()},         {"2023-04-31", zeroDate()},            {"2024-02-29", QDate(2024, 2, 29)},
+        {"2023-08-25", QDate(2023, 8, 25)},
+        {"  2023-08-25 ", QDate(2023, 8, 25)},
+        {"2023/08/25", QDate(2023, 8, 25)},
+        {"2023-8-25", zeroDate()},
+        {"25-08-2023", zeroDate()},
+        {"", zeroDate()},
+        {"2023-13-01", zeroDate()},
+        {"2023-04-31", zeroDate()},
+        {"2024-02-29", QDate(2024, 2, 29)},
         {"abcd-ef-gh", zeroDate()},
         // a year below 1: once read as the year -1 and written back as "-0001-01-01"
-        {"-001-01-01", zeroDate()},         {"0000-01-01", zeroDate()},            {"0001-01-01", QDate(1, 1, 1)},
+        {"-001-01-01", zeroDate()},
+        {"0000-01-01", zeroDate()},
+        {"0001-01-01", QDate(1, 1, 1)},
     };
     for (const Case &c : cases)
         EXPECT_EQ(mnXML::TextToDate(QString::fromLatin1(c.text)), c.expected) << c.text;
@@ -168,11 +176,25 @@ TEST(FloatText, TwoDecimalsHalfAwayFromZero)
         const char *expected;
     };
     const Case cases[] = {
-        {1234.5, 2, "1234.50"}, {0, 2, "0.00"},        {-3.456, 2, "-3.46"},      {1.5, 2, "1.50"},
-        {0.004, 2, "0.00"},     {0.012, 2, "0.01"},    {-0.004, 2, "0.00"},       {0.125, 2, "0.13"},
-        {-0.125, 2, "-0.13"},   {2.675, 2, "2.68"},    {1.005, 2, "1.01"},        {999.995, 2, "1000.00"},
-        {-999.995, 2, "-1000.00"}, {1e-9, 2, "0.00"},  {12345678.9, 2, "12345678.90"}, {0.5, 0, "1"},
-        {123.456789, 6, "123.456789"}, {1e15, 2, "1000000000000000.00"}, {0.0049999, 2, "0.00"},
+        {1234.5, 2, "1234.50"},
+        {0, 2, "0.00"},
+        {-3.456, 2, "-3.46"},
+        {1.5, 2, "1.50"},
+        {0.004, 2, "0.00"},
+        {0.012, 2, "0.01"},
+        {-0.004, 2, "0.00"},
+        {0.125, 2, "0.13"},
+        {-0.125, 2, "-0.13"},
+        {2.675, 2, "2.68"},
+        {1.005, 2, "1.01"},
+        {999.995, 2, "1000.00"},
+        {-999.995, 2, "-1000.00"},
+        {1e-9, 2, "0.00"},
+        {12345678.9, 2, "12345678.90"},
+        {0.5, 0, "1"},
+        {123.456789, 6, "123.456789"},
+        {1e15, 2, "1000000000000000.00"},
+        {0.0049999, 2, "0.00"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(mnXML::FloatText(c.value, c.decimals), QString::fromLatin1(c.expected)) << c.value;
@@ -182,11 +204,12 @@ TEST_F(NodePaths, SettingAndRemoving)
 {
     mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("KodFormularza"), QStringLiteral("X<&>"));
     EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("KodFormularza")), QStringLiteral("X<&>"));
-    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("DataDo"), QStringLiteral("2023-08-31"));  // fills an empty one
+    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("DataDo"),
+                               QStringLiteral("2023-08-31")); // fills an empty one
     EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("DataDo")), QStringLiteral("2023-08-31"));
     mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("KodKraju"), QString());
     EXPECT_EQ(mnXML::FindNodePath(root, QStringLiteral("KodKraju"), false), nullptr);
-    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("Brak"), QStringLiteral("x"));  // nothing happens
+    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("Brak"), QStringLiteral("x")); // nothing happens
     mnXML::SetNodeDate(&port, root, QStringLiteral("DataOd"), false, zeroDate());
     ASSERT_NE(mnXML::FindNodePath(root, QStringLiteral("DataOd"), false), nullptr);
     EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("DataOd")), QString());
@@ -209,7 +232,8 @@ TEST(XmlServices, ParseErrorsCarryReasonLineAndSource)
     EXPECT_EQ(error.line, 3);
     EXPECT_EQ(error.sourceText, QStringLiteral("</a>"));
     // external entities are never substituted and the network is never reached
-    XmlDocPtr doc = Xml::parseText(QStringLiteral("<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><a>&e;</a>"), &error);
+    XmlDocPtr doc =
+        Xml::parseText(QStringLiteral("<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><a>&e;</a>"), &error);
     if (doc) {
         EXPECT_FALSE(mnXML::NodeText(xmlDocGetRootElement(doc.get())).contains(QStringLiteral("root:")));
     }

