@@ -8,8 +8,8 @@
 #include "invoice_form.h"
 #include "mapping_grid_view.h"
 
+#include "app/option_rules.h"
 #include "import/external_app.h"
-#include "import/pass_keys.h"
 #include "import/record_resolver.h"
 
 #include <QAction>
@@ -822,13 +822,6 @@ void MainWindow::updateEnables()
 {
     const Controls &c = m_workspace->controls();
     auto on = [&](const char *key) { return c.checked(QString::fromLatin1(key)); };
-    auto enable = [&](const char *key, bool state) {
-        if (QWidget *w = m_binder->widget(QString::fromLatin1(key)))
-            w->setEnabled(state);
-        else if (QWidget *n = m_named.value(QString::fromLatin1(key)))
-            n->setEnabled(state);
-    };
-    const bool common = c.isCommonFile();
     for (const char *action : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujZamowienia",
                                "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
         m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
@@ -854,37 +847,17 @@ void MainWindow::updateEnables()
             statusBar()->showMessage(why);
     }
 
-    // the layout of the import file
-    enable("edx_Nag_Start_Text", common);
-    enable("edx_Nag_Koniec_Text", common && on("rb_nag_kolumny_Checked"));
-    for (const char *k :
-         {"ed_FAK_StartBlok_Text", "ed_FAK_EndBlok_Text", "ed_ZAM_StartBlok_Text", "ed_ZAM_EndBlok_Text"})
-        enable(k, common);
-    for (const char *k : {"Lab_FAK_OdDrugiegoWiersza", "Lab_ZAM_OdDrugiegoWiersza", "chb_FAK_OdDrugiegoWiersza_Checked",
-                          "chb_ZAM_OdDrugiegoWiersza_Checked"})
-        enable(k, !common);
-    const bool header = !on("rb_sp_BrakPliku_Checked");
-    m_named.value(QStringLiteral("HeaderLayoutPanel"))->setVisible(header);
-    enable("SG_NAG", header);
-    enable("b_New_NAG", header);
-    m_named.value(QStringLiteral("gb_Exe"))->setVisible(common);
-    enable("chb_nag_OdDrugiegoWiersza_Checked", on("rb_nag_wiersz_Checked"));
-    enable("edx_Wyroznik_Text", on("chb_wyroznik_Checked"));
-
-    // the record passes, and their order twins
-    for (const PassKeys *k : {&kInvoicePassKeys, &kOrderPassKeys}) {
-        enable(k->separateBlock, false); // a separate block of lines is never offered
-        enable(k->blockStart, on(k->separateBlock));
-        enable(k->blockEnd, on(k->separateBlock));
-        enable(k->directlyUnder, on(k->underRecord));
-        enable(k->afterHeading, on(k->underRecord));
-        enable(k->headingText, on(k->underRecord) && on(k->afterHeading));
-        enable(k->recordFilterText, on(k->recordFilter));
-        enable(k->endAtNumber, on(k->recordFilter));
-        enable(k->recordHeadingText, on(k->recordHeading));
-        enable(k->endAtRecord, on(k->recordHeading));
-        enable(k->lineFilterText, on(k->lineFilter));
-        enable(k->endAtOtherStart, on(k->lineFilter));
+    // the options of the import pages, by the core's rules
+    for (const OptionRules::Rule &rule : OptionRules::rules()) {
+        const bool holds = rule.holds(c);
+        if (rule.kind == OptionRules::Rule::Kind::Visible) {
+            if (QWidget *panel = m_named.value(rule.key))
+                panel->setVisible(holds);
+        } else if (QWidget *w = m_binder->widget(rule.key)) {
+            w->setEnabled(holds);
+        } else if (QWidget *n = m_named.value(rule.key)) {
+            n->setEnabled(holds);
+        }
     }
     if (m_connect) {
         m_connect->setEnabled(m_workspace->tables().polaczEnabled());

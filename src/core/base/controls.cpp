@@ -174,10 +174,18 @@ Controls::Controls(QObject *parent) : QObject(parent)
         m_values.append(def.defaultValue);
 }
 
+const Controls::Def *Controls::known(const QString &key)
+{
+    // the program's own code names only keys that exist: a typo is a programming error
+    const Def *def = find(key);
+    Q_ASSERT_X(def, "Controls", qPrintable(QStringLiteral("unknown option key %1").arg(key)));
+    return def;
+}
+
 QVariant Controls::value(const QString &key) const
 {
-    const int i = indexOf(key);
-    return i < 0 ? QVariant() : m_values.at(i);
+    const Def *def = known(key);
+    return def ? m_values.at(qsizetype(def - definitions().constData())) : QVariant();
 }
 
 void Controls::assign(const Def &def, const QVariant &value)
@@ -191,25 +199,25 @@ void Controls::assign(const Def &def, const QVariant &value)
 
 void Controls::setText(const QString &key, const QString &text)
 {
-    if (const Def *def = find(key))
+    if (const Def *def = known(key))
         assign(*def, text);
 }
 
 void Controls::setItemIndex(const QString &key, int index)
 {
-    if (const Def *def = find(key))
+    if (const Def *def = known(key))
         assign(*def, index);
 }
 
 void Controls::setDate(const QString &key, const QDate &date)
 {
-    if (const Def *def = find(key))
+    if (const Def *def = known(key))
         assign(*def, date);
 }
 
 void Controls::setChecked(const QString &key, bool checked)
 {
-    const Def *def = find(key);
+    const Def *def = known(key);
     if (!def || def->kind != Kind::Checked)
         return;
     const bool before = m_values.at(qsizetype(def - definitions().constData())).toBool();

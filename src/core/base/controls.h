@@ -46,6 +46,8 @@ public:
     // Every control, stored ones first in their settings-file order.
     static const QList<Def> &definitions();
     static const Def *find(const QString &key); // letter case ignored
+    // find() for the program's own keys: an unknown one fails an assertion in the debug build
+    static const Def *known(const QString &key);
     static QStringList pageNames();
 
     QVariant value(const QString &key) const;
