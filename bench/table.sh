@@ -16,28 +16,20 @@ cp "$root/data/schemas/Schemat_JPK_FA(4)_v1-0.xsd" "$work/"
 ln -s "$root/data/schemas" "$work/schemas"
 export TAVRIX_NO_NETWORK=1 LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8
 
-# one measurement: median seconds and median peak KiB of RUNS runs of a command
-sample() {
-  local times=() mems=()
-  for _ in $(seq "$runs"); do
-    /usr/bin/time -q -f "%e %M" -o "$work/t" "$@" >/dev/null 2>&1 || true
-    read -r t m < "$work/t"
-    times+=("$t"); mems+=("$m")
-  done
-  echo "$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p") $(printf '%s\n' "${mems[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")"
-}
+# shared: sample COMMAND → median seconds, median peak KiB
+source "$root/bench/measure.sh"
 out="$work/JPK_FA4.xml"
 "$cli" --home "$work" --yes import "$work/dane.txt" generate "$out" >/dev/null
 input_kib=$(( $(stat -c %s "$work/dane.txt") / 1024 ))
-read -r t_mawk _ <<<"$(sample mawk -F';' '{n+=NF} END{print n}' "$work/dane.txt")"
-read -r t_import m_import <<<"$(sample "$cli" --home "$work" import "$work/dane.txt")"
-read -r t_both m_both <<<"$(sample "$cli" --home "$work" --yes import "$work/dane.txt" generate "$out")"
-read -r t_stream _ <<<"$(sample xmllint --stream --noout "$out")"
-read -r t_load m_load <<<"$(sample "$cli" --home "$work" load "$out")"
-read -r t_val _ <<<"$(sample "$cli" --home "$work" validate "$out")"
-read -r t_xval _ <<<"$(sample env XML_CATALOG_FILES="$root/data/schemas/catalog.xml" xmllint --stream --noout --nonet --schema "$work/Schemat_JPK_FA(4)_v1-0.xsd" "$out")"
+read -r t_mawk _ _ <<<"$(sample mawk -F';' '{n+=NF} END{print n}' "$work/dane.txt")"
+read -r t_import m_import _ <<<"$(sample "$cli" --home "$work" import "$work/dane.txt")"
+read -r t_both m_both _ <<<"$(sample "$cli" --home "$work" --yes import "$work/dane.txt" generate "$out")"
+read -r t_stream _ _ <<<"$(sample xmllint --stream --noout "$out")"
+read -r t_load m_load _ <<<"$(sample "$cli" --home "$work" load "$out")"
+read -r t_val _ _ <<<"$(sample "$cli" --home "$work" validate "$out")"
+read -r t_xval _ _ <<<"$(sample env XML_CATALOG_FILES="$root/data/schemas/catalog.xml" xmllint --stream --noout --nonet --schema "$work/Schemat_JPK_FA(4)_v1-0.xsd" "$out")"
 t_gen=$(echo "$t_both - $t_import" | bc)
-ratio() { echo "scale=2; $1 / $2" | bc; }
+ratio() { if [ "$(echo "$2 == 0" | bc)" = 1 ]; then echo "–"; else echo "scale=2; $1 / $2" | bc; fi; }
 echo "N=$n invoices; input $(( input_kib / 1024 )) MB; JPK file $(( $(stat -c %s "$out") / 1048576 )) MB; medians of $runs runs"
 printf '| step | now | baseline in the same run | ratio | target |\n|---|---|---|---|---|\n'
 printf '| import the common file | %s s | mawk field count %s s | %s× | ≤ 5× |\n' "$t_import" "$t_mawk" "$(ratio "$t_import" "$t_mawk")"

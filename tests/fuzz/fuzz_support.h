@@ -4,7 +4,7 @@
 // program folder through it), a quiet user port that counts failures, a scratch folder, and
 // the check that stops a run when an invariant does not hold.
 
-#include "base/user_port.h"
+#include "base/quiet_port.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,27 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-class FuzzPort : public UserPort
-{
-public:
-    void info(const QString &, const QString &text) override { last = text; }
-    void error(const QString &, const QString &text) override
-    {
-        ++errors;
-        last = text;
-    }
-    bool question(const QString &, const QString &) override { return true; }
-    std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    void progressShow(int, int) override {}
-    void progressPosition(int) override {}
-    void progressHide() override {}
-    void setBusy(bool) override {}
-    void processEvents() override {}
-
-    int errors = 0;
-    QString last;
-};
+// The fuzz targets' port: quiet, keeps the last text, answers Yes.
+using FuzzPort = QuietPort;
 
 // The program folder of the runs: created once, emptied by each target as it needs.
 const QTemporaryDir &fuzzHome();

@@ -1,7 +1,7 @@
 #include "check/schema_findings.h"
 
 #include "base/program_files.h"
-#include "base/user_port.h"
+#include "base/quiet_port.h"
 #include "base/xml_services.h"
 #include "validate/validator.h"
 
@@ -14,23 +14,6 @@
 #include <memory>
 
 namespace {
-
-// A user port that keeps what the validator's preparation says: the check reports it itself.
-class KeepingPort : public UserPort
-{
-public:
-    void info(const QString &, const QString &text) override { last = text; }
-    void error(const QString &, const QString &text) override { last = text; }
-    bool question(const QString &, const QString &) override { return false; }
-    std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    void progressShow(int, int) override {}
-    void progressPosition(int) override {}
-    void progressHide() override {}
-    void setBusy(bool) override {}
-    void processEvents() override {}
-    QString last;
-};
 
 struct RawError
 {
@@ -251,7 +234,7 @@ QString polishReason(const QString &message, QString *element, QString *value)
 bool check(const QString &path, const QString &home, QList<Finding> *findings, QString *error)
 {
     findings->clear();
-    KeepingPort port;
+    QuietPort port(false); // what the preparation says is reported by the check itself
     TForm_WalidatorXML validator(&port, home);
     validator.JvFilenameEdit_XML = path;
     validator.useSchemaBesideProgram();

@@ -4,6 +4,7 @@
 #include "base/controls.h"
 #include "base/user_port.h"
 #include "import/mapping_tables.h"
+#include "import/pass_keys.h"
 #include "import/record_resolver.h"
 #include "tables/document_tables.h"
 
@@ -28,17 +29,7 @@ struct ImportDriver::Pass
     MappingTables::Kind lineMap;
     QString rowKind;
     QString lineKind;
-    const char *append;
-    const char *secondLine;
-    const char *heading, *headingText;
-    const char *rowFilter, *rowFilterText;
-    const char *endBlock;
-    const char *separateBlock;
-    const char *underRow;
-    const char *directlyUnder;
-    const char *afterHeading, *afterHeadingText;
-    const char *lineFilter, *lineFilterText;
-    const char *endOther, *endEmpty, *endHeading, *endRowPrefix;
+    const PassKeys &keys; // the options of this pass
     QString failed;
 };
 
@@ -262,24 +253,7 @@ bool ImportDriver::WczytajFaktury(int start)
                     MappingTables::POS,
                     QStringLiteral("faktur"),
                     QStringLiteral("pozycji faktur"),
-                    "chb_FAK_append_Checked",
-                    "chb_FAK_OdDrugiegoWiersza_Checked",
-                    "chb_FAK_Naglowek_Checked",
-                    "ed_FAK_Naglowek_Text",
-                    "chb_FAK_BeginIf_Checked",
-                    "ed_FAK_BeginIf_Text",
-                    "ed_FAK_EndBlok_Text",
-                    "rb_POZ_OsobnyBlok_Checked",
-                    "rb_POZ_PodFaktura_Checked",
-                    "rb_PozBezposrednioPod_Checked",
-                    "rb_PozPoNaglowku_Checked",
-                    "ed_POZ_Naglowek_Text",
-                    "chb_POZ_BeginIf_Checked",
-                    "ed_POZ_BeginIf_Text",
-                    "rb_PozEnd_InnyStart_Checked",
-                    "rb_PozEnd_FL_Checked",
-                    "rb_PozEnd_Faktura_Checked",
-                    "rb_PozEnd_FakId_Checked",
+                    kInvoicePassKeys,
                     QStringLiteral("Nie wszystką sprzedaż wczytano poprawnie")};
     return runPass(pass, start);
 }
@@ -293,24 +267,7 @@ bool ImportDriver::WczytajZamowienia(int start)
                     MappingTables::ZPOS,
                     QStringLiteral("zamówień"),
                     QStringLiteral("pozycji zamówien"),
-                    "chb_ZAM_append_Checked",
-                    "chb_ZAM_OdDrugiegoWiersza_Checked",
-                    "chb_ZAM_Naglowek_Checked",
-                    "ed_ZAM_Naglowek_Text",
-                    "chb_ZAM_BeginIf_Checked",
-                    "ed_ZAM_BeginIf_Text",
-                    "ed_ZAM_EndBlok_Text",
-                    "rb_ZPOZ_OsobnyBlok_Checked",
-                    "rb_ZPOZ_PodFaktura_Checked",
-                    "rb_ZPozBezposrednioPod_Checked",
-                    "rb_ZPozPoNaglowku_Checked",
-                    "ed_ZPOZ_Naglowek_Text",
-                    "chb_ZPOZ_BeginIf_Checked",
-                    "ed_ZPOZ_BeginIf_Text",
-                    "rb_ZPozEnd_InnyStart_Checked",
-                    "rb_ZPozEnd_FL_Checked",
-                    "rb_ZPozEnd_Faktura_Checked",
-                    "rb_ZPozEnd_FakId_Checked",
+                    kOrderPassKeys,
                     QStringLiteral("Nie wszystkie zamówienia wczytano poprawnie")};
     return runPass(pass, start);
 }
@@ -336,12 +293,12 @@ bool ImportDriver::runPass(const Pass &p, int start)
 
     p.table->suspendViews();
     p.lineTable->suspendViews();
-    if (!on(p.append)) {
+    if (!on(p.keys.append)) {
         p.lineTable->empty();
         p.table->empty();
     }
-    int i = start + (on(p.secondLine) ? 1 : 0);
-    const bool heading = on(p.heading);
+    int i = start + (on(p.keys.secondLine) ? 1 : 0);
+    const bool heading = on(p.keys.recordHeading);
     bool awaiting = !heading;
     bool allOk = true;
     bool rowFailed = false;
@@ -356,30 +313,30 @@ bool ImportDriver::runPass(const Pass &p, int start)
         const ImportFormat format = ImportFormat::fromControls(c);
         const bool commonFile = on("rb_WspolnyPlik_Checked");
         const QStringView line = m_lines.line(i);
-        const QString endBlock = text(p.endBlock);
+        const QString endBlock = text(p.keys.endBlock);
         if (commonFile && !endBlock.isEmpty() && line == endBlock)
             break;
         if (!awaiting) {
-            if (heading && line == text(p.headingText))
+            if (heading && line == text(p.keys.recordHeadingText))
                 awaiting = true;
             ++i;
             continue;
         }
-        if (on(p.rowFilter) && !beginsWith(line, text(p.rowFilterText))) {
+        if (on(p.keys.recordFilter) && !beginsWith(line, text(p.keys.recordFilterText))) {
             ++i;
             awaiting = !heading;
             continue;
         }
         rowFailed = !rows.ImportRecordLine(line.toString(), format);
-        if (!on(p.underRow)) {
+        if (!on(p.keys.underRecord)) {
             ++i;
             continue;
         }
         // the line list of this document
         ++i;
         bool lineOk = true;
-        if (on(p.afterHeading) && !on(p.directlyUnder)) {
-            const QString pozHeading = text(p.afterHeadingText);
+        if (on(p.keys.afterHeading) && !on(p.keys.directlyUnder)) {
+            const QString pozHeading = text(p.keys.headingText);
             int j = i;
             while (j < n && m_lines.line(j) != pozHeading)
                 ++j;
@@ -390,22 +347,22 @@ bool ImportDriver::runPass(const Pass &p, int start)
         bool listEnded = false;
         while (!listEnded) {
             const QStringView current = m_lines.line(i);
-            if (on(p.lineFilter)) {
-                lineOk = beginsWith(current, text(p.lineFilterText));
-                if (on(p.endOther) && !lineOk) {
+            if (on(p.keys.lineFilter)) {
+                lineOk = beginsWith(current, text(p.keys.lineFilterText));
+                if (on(p.keys.endAtOtherStart) && !lineOk) {
                     ++i;
                     break;
                 }
             }
-            if (on(p.endEmpty) && current.isEmpty()) {
+            if (on(p.keys.endAtEmptyLine) && current.isEmpty()) {
                 ++i;
                 break;
             }
-            if (on(p.endHeading) && current == text(p.headingText)) {
+            if (on(p.keys.endAtRecord) && current == text(p.keys.recordHeadingText)) {
                 ++i; // awaiting stays true: the next line is the next document row
                 break;
             }
-            if (on(p.endRowPrefix) && beginsWith(current, text(p.rowFilterText))) {
+            if (on(p.keys.endAtNumber) && beginsWith(current, text(p.keys.recordFilterText))) {
                 awaiting = true; // this line is read as the next document row
                 break;
             }
@@ -419,7 +376,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
             break;
     }
 
-    if (on(p.separateBlock))
+    if (on(p.keys.separateBlock))
         m_port->info(applicationTitle(), QStringLiteral("Todo ..."));
     t.PolaczPozycjeZFakturami();
     m_port->progressHide();

@@ -4,6 +4,10 @@
 // are twins: the same options under their own keys.
 struct PassKeys
 {
+    const char *append;            // the records are added to the table (else it is emptied first)
+    const char *secondLine;        // a file of its own: its first line describes the columns
+    const char *endBlock;          // the end marker of the block in a common file
+    const char *endAtEmptyLine;    // the lines end at an empty line
     const char *separateBlock;     // the lines stand in a block of their own (never offered)
     const char *blockStart;        // its start marker
     const char *blockEnd;          // its end marker
@@ -23,6 +27,10 @@ struct PassKeys
 };
 
 inline constexpr PassKeys kInvoicePassKeys{
+    .append = "chb_FAK_append_Checked",
+    .secondLine = "chb_FAK_OdDrugiegoWiersza_Checked",
+    .endBlock = "ed_FAK_EndBlok_Text",
+    .endAtEmptyLine = "rb_PozEnd_FL_Checked",
     .separateBlock = "rb_POZ_OsobnyBlok_Checked",
     .blockStart = "ed_POZ_BLOK_START_Text",
     .blockEnd = "ed_POZ_BLOK_END_Text",
@@ -42,6 +50,10 @@ inline constexpr PassKeys kInvoicePassKeys{
 };
 
 inline constexpr PassKeys kOrderPassKeys{
+    .append = "chb_ZAM_append_Checked",
+    .secondLine = "chb_ZAM_OdDrugiegoWiersza_Checked",
+    .endBlock = "ed_ZAM_EndBlok_Text",
+    .endAtEmptyLine = "rb_ZPozEnd_FL_Checked",
     .separateBlock = "rb_ZPOZ_OsobnyBlok_Checked",
     .blockStart = "ed_ZPOZ_BLOK_START_Text",
     .blockEnd = "ed_ZPOZ_BLOK_END_Text",
