@@ -103,7 +103,7 @@ int main(int argc, char *argv[])
         const long before = statusKiB("VmRSS:");
         QElapsedTimer timer;
         timer.start();
-        if (!ws.act_Generuj_JPKExecute()) {
+        if (!ws.generateJpk()) {
             std::fprintf(stderr, "generation failed\n");
             return 1;
         }

@@ -67,7 +67,7 @@ Handler importStep(const char *action, const char *caption, bool (Workspace::*se
                        "rb_sp_BrakPliku, chb_Imp_Application)")
                 .arg(QString::fromUtf8(caption));
         if (!separate) {
-            ws.act_ImportujExecute(args.at(0));
+            ws.importCommonFile(args.at(0));
             return QString();
         }
         return (ws.*separate)(args.at(0)) ? QString()
@@ -119,7 +119,7 @@ const std::vector<StepDef> &steps()
          [](Workspace &ws, const QStringList &args) -> QString {
              if (!args.isEmpty())
                  ws.controls().setText(QStringLiteral("fn_JPK_Text"), args.at(0));
-             if (ws.act_Generuj_JPKExecute())
+             if (ws.generateJpk())
                  return QString();
              if (ws.lastGenerateHadNoName())
                  return QStringLiteral("the output file name (fn_JPK_Text) is empty");
@@ -128,18 +128,18 @@ const std::vector<StepDef> &steps()
         {"import", 1, 1, "import FILE", "\"Importuj Dane\": a common file with header, invoices and orders",
          importStep("act_Importuj", "Importuj Dane", nullptr)},
         {"import-header", 1, 1, "import-header FILE", "\"Importuj Naglowek\": a header file of its own",
-         importStep("Act_ImportNaglowek", "Importuj Naglowek", &Workspace::Act_ImportNaglowekExecute)},
+         importStep("Act_ImportNaglowek", "Importuj Naglowek", &Workspace::importHeaderFile)},
         {"import-invoices", 1, 1, "import-invoices FILE", "\"Importuj Faktury\": an invoice file of its own",
-         importStep("Act_ImportujFaktury", "Importuj Faktury", &Workspace::Act_ImportujFakturyExecute)},
+         importStep("Act_ImportujFaktury", "Importuj Faktury", &Workspace::importInvoiceFile)},
         {"import-orders", 1, 1, "import-orders FILE", "\"Importuj zamówienia\": an order file of its own",
-         importStep("act_ImportujZamowienia", "Importuj zamówienia", &Workspace::act_ImportujZamowieniaExecute)},
+         importStep("act_ImportujZamowienia", "Importuj zamówienia", &Workspace::importOrderFile)},
         {"import-app", 0, 0, "import-app",
          "\"Importuj z aplikacji\": run the user's application, then import its exchange file",
          [](Workspace &ws, const QStringList &) -> QString {
              if (!ws.isEnabled(QStringLiteral("act_ImportujZAplikacji")))
                  return QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
                                        "chb_Imp_Application_Checked=TRUE");
-             return ws.act_ImportujZAplikacjiExecute() ? QString() : QStringLiteral("the application was not called");
+             return ws.importThroughApplication() ? QString() : QStringLiteral("the application was not called");
          }},
         {"load-xsd", 0, 0, "load-xsd", "\"Wczytaj ...\" on \"Opis pól:\": the schema re-indented to stdout",
          [](Workspace &ws, const QStringList &) -> QString {
@@ -167,13 +167,13 @@ const std::vector<StepDef> &steps()
              QFile file(args.at(0));
              if (!file.open(QIODevice::ReadOnly))
                  return QStringLiteral("%1: %2").arg(args.at(0), file.errorString());
-             ws.setMemo_JPK(QString::fromUtf8(file.readAll()));
+             ws.setJpkTemplate(QString::fromUtf8(file.readAll()));
              return QString();
          }},
         {"validate", 1, 1, "validate FILE", "check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")",
          [](Workspace &ws, const QStringList &args) {
-             return ws.WeryfikujPlikJPK(args.at(0)) ? QString()
-                                                    : QStringLiteral("%1 was not confirmed valid").arg(args.at(0));
+             return ws.validateFile(args.at(0)) ? QString()
+                                                : QStringLiteral("%1 was not confirmed valid").arg(args.at(0));
          }},
         {"check", 0, 0, "check",
          "\"Sprawdź dane\": the checks beyond the schema (K01-K11) on the tables; fails on a błąd",
@@ -250,11 +250,11 @@ int runDemo(ConsolePort &port, const QString &programDir)
     std::fputs("Przykład: import pliku sprzedaz_2023_08.txt (Windows-1250, wspólny plik z nagłówkiem, fakturami i "
                "zamówieniem)\n",
                stdout);
-    workspace.act_ImportujExecute(data);
+    workspace.importCommonFile(data);
     const QString out = QDir::current().absoluteFilePath(QStringLiteral("JPK_FA4_demo.xml"));
     workspace.controls().setText(QStringLiteral("fn_JPK_Text"), out);
     workspace.controls().setChecked(QStringLiteral("chb_Weryfikuj_Checked"), true);
-    if (!workspace.act_Generuj_JPKExecute()) {
+    if (!workspace.generateJpk()) {
         printErr(QStringLiteral("the example JPK file was not written"));
         return 1;
     }

@@ -51,7 +51,7 @@ int main(int argc, char *argv[])
         MainWindow window(args, home);
         window.show();
         if (!importFirst.isEmpty())
-            window.workspace().act_ImportujExecute(importFirst);
+            window.workspace().importCommonFile(importFirst);
         if (!size.isEmpty())
             window.resize(size.section(u'x', 0, 0).toInt(), size.section(u'x', 1, 1).toInt());
         if (!shots.isEmpty()) {

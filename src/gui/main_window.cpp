@@ -213,28 +213,24 @@ void MainWindow::buildActions()
     for (const auto &[action, key] : keys)
         action->setShortcut(key);
     addAction(sum); // its key works wherever the focus is
-    connect(importApp, &QAction::triggered, this, [this] { act_ImportujZAplikacjiExecute(); });
+    connect(importApp, &QAction::triggered, this, [this] { importThroughApplication(); });
     connect(sum, &QAction::triggered, this, [this] { act_SumaWgKolumnyExecute(); });
 
     connect(importAll, &QAction::triggered, this,
-            [this, &ws] { runCommand(QStringLiteral("act_Importuj"), [&ws] { ws.act_ImportujExecute(); }); });
-    connect(importHeader, &QAction::triggered, this, [this, &ws] {
-        runCommand(QStringLiteral("Act_ImportNaglowek"), [&ws] { ws.Act_ImportNaglowekExecute(); });
-    });
-    connect(importInvoices, &QAction::triggered, this, [this, &ws] {
-        runCommand(QStringLiteral("Act_ImportujFaktury"), [&ws] { ws.Act_ImportujFakturyExecute(); });
-    });
-    connect(importOrders, &QAction::triggered, this, [this, &ws] {
-        runCommand(QStringLiteral("act_ImportujZamowienia"), [&ws] { ws.act_ImportujZamowieniaExecute(); });
-    });
+            [this, &ws] { runCommand(QStringLiteral("act_Importuj"), [&ws] { ws.importCommonFile(); }); });
+    connect(importHeader, &QAction::triggered, this,
+            [this, &ws] { runCommand(QStringLiteral("Act_ImportNaglowek"), [&ws] { ws.importHeaderFile(); }); });
+    connect(importInvoices, &QAction::triggered, this,
+            [this, &ws] { runCommand(QStringLiteral("Act_ImportujFaktury"), [&ws] { ws.importInvoiceFile(); }); });
+    connect(importOrders, &QAction::triggered, this,
+            [this, &ws] { runCommand(QStringLiteral("act_ImportujZamowienia"), [&ws] { ws.importOrderFile(); }); });
     connect(load, &QAction::triggered, this,
-            [this, &ws] { runCommand(QStringLiteral("act_LoadFromJPK"), [&ws] { ws.act_LoadFromJPKExecute(); }); });
-    connect(check, &QAction::triggered, this, [this, &ws] {
-        runCommand(QStringLiteral("act_SprawdzPlikJPK"), [&ws] { ws.act_SprawdzPlikJPKExecute(); });
-    });
+            [this, &ws] { runCommand(QStringLiteral("act_LoadFromJPK"), [&ws] { ws.chooseAndLoadJpk(); }); });
+    connect(check, &QAction::triggered, this,
+            [this, &ws] { runCommand(QStringLiteral("act_SprawdzPlikJPK"), [&ws] { ws.chooseAndValidateFile(); }); });
     connect(generate, &QAction::triggered, this, [this, &ws] {
         runCommand(QStringLiteral("act_Generuj_JPK"), [this, &ws] {
-            const bool written = ws.act_Generuj_JPKExecute();
+            const bool written = ws.generateJpk();
             if (written) {
                 // the file can be shown in its folder now
                 QAction *showFolder = m_actions.value(QStringLiteral("act_PokazWFolderze"));
@@ -250,8 +246,8 @@ void MainWindow::buildActions()
     });
     connect(quit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, this, &MainWindow::act_AboutExecute);
-    connect(eraseFak, &QAction::triggered, this, [&ws] { ws.tables().act_Erase_FAKExecute(); });
-    connect(eraseZam, &QAction::triggered, this, [&ws] { ws.tables().act_Erase_ZAMExecute(); });
+    connect(eraseFak, &QAction::triggered, this, [&ws] { ws.tables().eraseInvoices(); });
+    connect(eraseZam, &QAction::triggered, this, [&ws] { ws.tables().eraseOrders(); });
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("Plik"));
     file->addActions({importAll, importHeader, importInvoices, importOrders, load, check});
@@ -477,8 +473,8 @@ QWidget *MainWindow::buildInvoicesPage()
     m_connect->setObjectName(QStringLiteral("b_POZ_Polacz"));
     m_disconnect = new QPushButton(S("Rozłącz"), bottom);
     m_disconnect->setObjectName(QStringLiteral("b_POZ_Rozlacz"));
-    connect(m_connect, &QPushButton::clicked, this, [&t] { t.b_POZ_PolaczClick(); });
-    connect(m_disconnect, &QPushButton::clicked, this, [&t] { t.b_POZ_RozlaczClick(); });
+    connect(m_connect, &QPushButton::clicked, this, [&t] { t.connectLines(); });
+    connect(m_disconnect, &QPushButton::clicked, this, [&t] { t.disconnectLines(); });
     auto *sumLines = new QPushButton(S("Ʃ Wartość Wierszy"), bottom);
     sumLines->setObjectName(QStringLiteral("Button_WartoscWierszyFaktur"));
     connect(sumLines, &QPushButton::clicked, this,
@@ -778,12 +774,12 @@ QWidget *MainWindow::buildTemplatePage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    m_template = new QPlainTextEdit(m_workspace->Memo_JPK(), page);
+    m_template = new QPlainTextEdit(m_workspace->jpkTemplate(), page);
     m_template->setObjectName(QStringLiteral("Memo_JPK"));
     m_template->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_template->setLineWrapMode(QPlainTextEdit::NoWrap);
     connect(m_template, &QPlainTextEdit::textChanged, this,
-            [this] { m_workspace->setMemo_JPK(m_template->toPlainText()); });
+            [this] { m_workspace->setJpkTemplate(m_template->toPlainText()); });
     layout->addWidget(m_template);
     return page;
 }
@@ -868,7 +864,8 @@ void MainWindow::updateEnables()
 void MainWindow::refreshCounters()
 {
     DocumentTables &t = m_workspace->tables();
-    const QString texts[] = {t.Label_poz_sp(), t.Label_poz_za(), t.Label_poz_zam(), t.Label_poz_zza()};
+    const QString texts[] = {t.invoiceCounterText(), t.invoiceLineCounterText(), t.orderCounterText(),
+                             t.orderLineCounterText()};
     const char *names[] = {"Label_poz_sp", "Label_poz_za", "Label_poz_zam", "Label_poz_zza"};
     for (int i = 0; i < 4; ++i)
         if (QLabel *l = m_counters.value(QString::fromLatin1(names[i])))
@@ -984,12 +981,12 @@ void MainWindow::sumButton(const QString &gridName, const QString &field)
     m_workspace->columnSum(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column));
 }
 
-void MainWindow::act_ImportujZAplikacjiExecute()
+void MainWindow::importThroughApplication()
 {
     QAction *self = m_actions.value(QStringLiteral("act_ImportujZAplikacji"));
     self->setEnabled(false);
     // a failed check: a beep, its page shown, its field focused, and then its message
-    m_workspace->act_ImportujZAplikacjiExecute([this](ExternalApp::Check check) {
+    m_workspace->importThroughApplication([this](ExternalApp::Check check) {
         QString page, field;
         switch (check) {
         case ExternalApp::Check::Passed:

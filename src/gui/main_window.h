@@ -71,7 +71,7 @@ private:
     void storeWindowPlacement(SettingsFile &settings) const;
     void act_AboutExecute();
     void act_SumaWgKolumnyExecute();
-    void act_ImportujZAplikacjiExecute();
+    void importThroughApplication();
     // A finding of "Kontrola" double-clicked: its record current, its field's column current.
     void showFinding(const QString &kind, int record, const QString &invoice, int line, const QString &field);
 

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const QString in = home.filePath(QStringLiteral("in.txt"));
     writeFile(in, text);
-    ws.act_ImportujExecute(in);
+    ws.importCommonFile(in);
     DocumentTables &t = ws.tables();
     FUZZ_CHECK(t.mt_FAK_.state() == DocumentTable::State::Browse, "no record is left half-made");
     if (t.mt_FAK_.storedCount() + t.mt_ZAM_.storedCount() == 0)
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QFile::remove(out);
     c.setText(QStringLiteral("fn_JPK_Text"), out);
     c.setChecked(QStringLiteral("chb_Weryfikuj_Checked"), false);
-    if (ws.act_Generuj_JPKExecute()) {
+    if (ws.generateJpk()) {
         XmlRootInfo root;
         XmlError error;
         FUZZ_CHECK(Xml::scanFile(out, &root, &error), "imported data is written as well-formed XML");

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const QString out = home.filePath(QStringLiteral("out.xml"));
     ws.controls().setText(QStringLiteral("fn_JPK_Text"), out);
-    if (ws.act_Generuj_JPKExecute()) {
+    if (ws.generateJpk()) {
         XmlRootInfo root;
         XmlError error;
         FUZZ_CHECK(Xml::scanFile(out, &root, &error), "a written file is well-formed");

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool wellFormed = Xml::scanFile(path, &root, &error);
     FUZZ_CHECK(wellFormed || !error.reason.isEmpty(), "a refusal has its reason");
     FuzzPort port;
-    TForm_WalidatorXML validator(&port, fuzzHome().path());
-    validator.JvFilenameEdit_XML = path;
-    const bool prepared = validator.Przygotuj();
+    JpkValidator validator(&port, fuzzHome().path());
+    validator.documentPath = path;
+    const bool prepared = validator.prepare();
     FUZZ_CHECK(wellFormed || !prepared, "a document that is not well-formed is not validated");
     return 0;
 }

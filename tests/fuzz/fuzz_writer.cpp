@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzPort port;
     Workspace ws(&port);
     ws.start({}, home.path());
-    ws.setMemo_JPK(templ);
+    ws.setJpkTemplate(templ);
     // the values: text fields of invoices, lines and orders, and the header's name
     const QStringList values = QString::fromUtf8(bytes).split(u'\n');
     ws.controls().setText(QStringLiteral("ed_PelnaNazwa_Text"), values.value(0));
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString out = home.filePath(QStringLiteral("out.xml"));
     QFile::remove(out);
     ws.controls().setText(QStringLiteral("fn_JPK_Text"), out);
-    if (!ws.act_Generuj_JPKExecute())
+    if (!ws.generateJpk())
         return 0;
     XmlRootInfo root;
     XmlError error;

@@ -34,12 +34,12 @@ WorkContext Workspace::context()
     c.busy = &m_busy;
     c.homeDir = m_homeDir;
     c.jpkTemplate = [this] { return m_template; };
-    c.validate = [this](const QString &path) { return WeryfikujPlikJPK(path); };
+    c.validate = [this](const QString &path) { return validateFile(path); };
     c.closing = [this] { return m_closing; };
     return c;
 }
 
-void Workspace::setMemo_JPK(const QString &text)
+void Workspace::setJpkTemplate(const QString &text)
 {
     if (text == m_template)
         return;
@@ -100,9 +100,9 @@ QString Workspace::disabledReason(const QString &action) const
     return QString();
 }
 
-bool Workspace::act_ImportujZAplikacjiExecute(const std::function<void(ExternalApp::Check)> &beforeMessage)
+bool Workspace::importThroughApplication(const std::function<void(ExternalApp::Check)> &beforeMessage)
 {
-    return ExternalApp::act_ImportujZAplikacjiExecute(context(), beforeMessage) == ExternalApp::Check::Passed;
+    return ExternalApp::importThroughApplication(context(), beforeMessage) == ExternalApp::Check::Passed;
 }
 
 QString Workspace::sumColumn(const QString &grid, const QString &field)
@@ -133,7 +133,7 @@ void Workspace::columnSum(DocumentTable &table, int field)
 bool Workspace::loadMap(MappingTables::Kind kind, const QString &path)
 {
     if (path.isEmpty()) {
-        m_maps.loadClick(kind, m_port);
+        m_maps.chooseAndLoad(kind, m_port);
         return true;
     }
     return m_maps.loadFile(kind, path, m_port);
@@ -142,7 +142,7 @@ bool Workspace::loadMap(MappingTables::Kind kind, const QString &path)
 bool Workspace::saveMap(MappingTables::Kind kind, const QString &path)
 {
     if (path.isEmpty()) {
-        m_maps.saveClick(kind, m_port);
+        m_maps.chooseAndSave(kind, m_port);
         return true;
     }
     return m_maps.saveFile(kind, path, m_port);
@@ -150,7 +150,7 @@ bool Workspace::saveMap(MappingTables::Kind kind, const QString &path)
 
 void Workspace::newMap(MappingTables::Kind kind)
 {
-    m_maps.newClick(kind, m_tables, m_port);
+    m_maps.rebuild(kind, m_tables, m_port);
 }
 
 QString Workspace::schemaPrompt() const
@@ -160,12 +160,12 @@ QString Workspace::schemaPrompt() const
 
 bool Workspace::loadSchemaDescriptions(DownloadView *view, QString *text)
 {
-    return SchemaDownload::b_LoadXSDClick(m_port, view, m_homeDir, m_template, text);
+    return SchemaDownload::loadDescriptions(m_port, view, m_homeDir, m_template, text);
 }
 
 QString Workspace::correctedOutputName(const QString &text)
 {
-    return fn_JPKExit(m_port, text);
+    return correctOutputName(m_port, text);
 }
 
 QString Workspace::timestampNow()
@@ -183,27 +183,27 @@ QString Workspace::exportJson(const QString &path)
     return JsonExchange::exportFile(*this, path);
 }
 
-void Workspace::act_ImportujExecute(const QString &path)
+void Workspace::importCommonFile(const QString &path)
 {
-    ImportDriver(context()).act_ImportujExecute(path);
+    ImportDriver(context()).importCommonFile(path);
 }
 
-bool Workspace::Act_ImportNaglowekExecute(const QString &path)
+bool Workspace::importHeaderFile(const QString &path)
 {
-    return ImportDriver(context()).Act_ImportNaglowekExecute(path);
+    return ImportDriver(context()).importHeaderFile(path);
 }
 
-bool Workspace::Act_ImportujFakturyExecute(const QString &path)
+bool Workspace::importInvoiceFile(const QString &path)
 {
-    return ImportDriver(context()).Act_ImportujFakturyExecute(path);
+    return ImportDriver(context()).importInvoiceFile(path);
 }
 
-bool Workspace::act_ImportujZamowieniaExecute(const QString &path)
+bool Workspace::importOrderFile(const QString &path)
 {
-    return ImportDriver(context()).act_ImportujZamowieniaExecute(path);
+    return ImportDriver(context()).importOrderFile(path);
 }
 
-bool Workspace::act_Generuj_JPKExecute()
+bool Workspace::generateJpk()
 {
     BusyScope busy(m_busy);
     JpkWriter writer(context());
@@ -253,7 +253,7 @@ namespace {
 const QString kJpkFilter = QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)");
 }
 
-void Workspace::act_LoadFromJPKExecute()
+void Workspace::chooseAndLoadJpk()
 {
     if (const auto file =
             m_port->chooseOpenFile(QStringLiteral("Załaduj dane z pliku JPK*.XML"), kJpkFilter, QStringLiteral("XML")))
@@ -266,18 +266,18 @@ bool Workspace::loadJpk(const QString &path)
     return reader.load(path);
 }
 
-void Workspace::act_SprawdzPlikJPKExecute()
+void Workspace::chooseAndValidateFile()
 {
     const auto file =
         m_port->chooseOpenFile(QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), kJpkFilter, QStringLiteral("XML"));
     if (file)
-        WeryfikujPlikJPK(*file);
+        validateFile(*file);
 }
 
-bool Workspace::WeryfikujPlikJPK(const QString &path)
+bool Workspace::validateFile(const QString &path)
 {
     bool valid = false;
-    ::WeryfikujPlikJPK(m_port, m_homeDir, path, &valid);
+    ::validateFile(m_port, m_homeDir, path, &valid);
     return valid;
 }
 

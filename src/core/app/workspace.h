@@ -48,13 +48,13 @@ public:
     MappingTables &maps() { return m_maps; }
 
     // The import commands; with a path the file dialog is skipped.
-    void act_ImportujExecute(const QString &path = QString());
-    bool Act_ImportNaglowekExecute(const QString &path = QString());
-    bool Act_ImportujFakturyExecute(const QString &path = QString());
-    bool act_ImportujZamowieniaExecute(const QString &path = QString());
+    void importCommonFile(const QString &path = QString());
+    bool importHeaderFile(const QString &path = QString());
+    bool importInvoiceFile(const QString &path = QString());
+    bool importOrderFile(const QString &path = QString());
     // "Importuj z aplikacji": false when a check failed (its message shown).
     // beforeMessage: what the window does when a check fails, before its message.
-    bool act_ImportujZAplikacjiExecute(const std::function<void(ExternalApp::Check)> &beforeMessage = {});
+    bool importThroughApplication(const std::function<void(ExternalApp::Check)> &beforeMessage = {});
     // "Suma wg kolumny." over a grid's column: grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ.
     QString sumColumn(const QString &grid, const QString &field); // empty, or why nothing was summed
     // "Suma wg kolumny." over a field of a table, as the window's grid presents it.
@@ -91,23 +91,23 @@ public:
     bool isBusy() const { return m_busy.isBusy(); }
     void setBusy(bool busy);
 
-    // The JPK template of the page "Schemat XML" (Memo_JPK); edits are not stored.
-    QString Memo_JPK() const { return m_template; }
-    void setMemo_JPK(const QString &text);
+    // The JPK template of the page "Schemat XML" (jpkTemplate); edits are not stored.
+    QString jpkTemplate() const { return m_template; }
+    void setJpkTemplate(const QString &text);
     // "Generuj JPK". Returns false when nothing was written (the window shows page 1
     // and focuses the output field when the name is empty).
-    bool act_Generuj_JPKExecute();
+    bool generateJpk();
     bool lastGenerateHadNoName() const { return m_generateNoName; }
 
     // "Załaduj dane z pliku JPK*.XML": asks for a file and loads it.
-    void act_LoadFromJPKExecute();
+    void chooseAndLoadJpk();
     // Loads one file; returns whether any record was read.
     bool loadJpk(const QString &path);
 
     // "Weryfikuj gotowy JPK-FA(4).XML": asks for a file and validates it.
-    void act_SprawdzPlikJPKExecute();
+    void chooseAndValidateFile();
     // Validates one file; returns whether it conforms.
-    bool WeryfikujPlikJPK(const QString &path);
+    bool validateFile(const QString &path);
 
     // "Kontrola": "Sprawdź dane" (the checks beyond the schema, and the totals per rate) and
     // "Sprawdź plik" (every schema error of a file, by record). Each keeps its result for the

@@ -235,10 +235,10 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
 {
     findings->clear();
     QuietPort port(false); // what the preparation says is reported by the check itself
-    TForm_WalidatorXML validator(&port, home);
-    validator.JvFilenameEdit_XML = path;
+    JpkValidator validator(&port, home);
+    validator.documentPath = path;
     validator.useSchemaBesideProgram();
-    if (!validator.Przygotuj()) {
+    if (!validator.prepare()) {
         *error = port.last;
         return false;
     }
@@ -247,7 +247,7 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
     if (!failure.isEmpty()) {
         if (schema)
             xmlSchemaFree(schema);
-        *error = QStringLiteral("Schemat %1 nie nadaje się do sprawdzenia: %2").arg(validator.fn_ShematXSD, failure);
+        *error = QStringLiteral("Schemat %1 nie nadaje się do sprawdzenia: %2").arg(validator.schemaLocation, failure);
         return false;
     }
     QList<RawError> raw;
@@ -265,7 +265,7 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
     }
     const QList<Record> records = recordsOf(path);
     const QString schemaFile =
-        QFile::exists(validator.fn_ShematXSD) ? validator.fn_ShematXSD : ProgramFiles::mainSchema(home);
+        QFile::exists(validator.schemaLocation) ? validator.schemaLocation : ProgramFiles::mainSchema(home);
     const QHash<QString, QString> docs = documentationOf(schemaFile);
     for (const RawError &r : std::as_const(raw)) {
         Finding f;

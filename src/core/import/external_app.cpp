@@ -170,7 +170,7 @@ bool UruchomIPoczekaj(const WorkContext &workspace, const QString &program, cons
     return true;
 }
 
-Check act_ImportujZAplikacjiExecute(const WorkContext &workspace, const std::function<void(Check)> &beforeMessage)
+Check importThroughApplication(const WorkContext &workspace, const std::function<void(Check)> &beforeMessage)
 {
     const Controls &c = (*workspace.controls);
     UserPort *port = workspace.port;

@@ -34,10 +34,10 @@ enum class Check
     DateTo
 };
 
-// act_ImportujZAplikacjiExecute. Returns the failed check (its message shown) or Passed.
+// importThroughApplication. Returns the failed check (its message shown) or Passed.
 // beforeMessage runs when a check fails, before its message: the window beeps, shows the
 // page and focuses the field there.
-Check act_ImportujZAplikacjiExecute(const WorkContext &context, const std::function<void(Check)> &beforeMessage = {});
+Check importThroughApplication(const WorkContext &context, const std::function<void(Check)> &beforeMessage = {});
 
 // UruchomIPoczekaj: starts the program without a shell and lets events run until it ends or
 // the workspace closes; closing stops the waiting, not the program.

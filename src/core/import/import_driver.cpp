@@ -72,14 +72,14 @@ bool ImportDriver::WskazPlikImportu(const QString &what, const QString &path)
     return WczytajPlikImportu(file);
 }
 
-void ImportDriver::act_ImportujExecute(const QString &path)
+void ImportDriver::importCommonFile(const QString &path)
 {
     BusyScope busy(*m_ws.busy);
     if (WskazPlikImportu(QStringLiteral("Pobrania danych dla Nagłowka i FAKTUR"), path))
         ImportujWspolnyPlik();
 }
 
-bool ImportDriver::Act_ImportNaglowekExecute(const QString &path)
+bool ImportDriver::importHeaderFile(const QString &path)
 {
     BusyScope busy(*m_ws.busy);
     if (!WskazPlikImportu(QStringLiteral("NAGŁÓWEK"), path))
@@ -113,14 +113,14 @@ bool ImportDriver::importSeparateFile(const QString &what, const QString &path, 
     return ok;
 }
 
-bool ImportDriver::Act_ImportujFakturyExecute(const QString &path)
+bool ImportDriver::importInvoiceFile(const QString &path)
 {
     return importSeparateFile(QStringLiteral("FAKTURY"), path, &ImportDriver::WczytajFaktury,
                               QStringLiteral("Wczytano dane z pliku FAKTUR"),
                               QStringLiteral("Nie udało sie pobrać poprawnie danych faktur"));
 }
 
-bool ImportDriver::act_ImportujZamowieniaExecute(const QString &path)
+bool ImportDriver::importOrderFile(const QString &path)
 {
     return importSeparateFile(QStringLiteral("ZAMÓWIENIA"), path, &ImportDriver::WczytajZamowienia,
                               QStringLiteral("Wczytano dane z pliku Zamówienia"),

@@ -17,10 +17,10 @@ public:
 
     // "Importuj Dane", "Importuj Naglowek", "Importuj Faktury", "Importuj zamówienia"; with a
     // path the file dialog is skipped.
-    void act_ImportujExecute(const QString &path = QString());
-    bool Act_ImportNaglowekExecute(const QString &path = QString());
-    bool Act_ImportujFakturyExecute(const QString &path = QString());
-    bool act_ImportujZamowieniaExecute(const QString &path = QString());
+    void importCommonFile(const QString &path = QString());
+    bool importHeaderFile(const QString &path = QString());
+    bool importInvoiceFile(const QString &path = QString());
+    bool importOrderFile(const QString &path = QString());
 
     bool WskazPlikImportu(const QString &what, const QString &path);
     bool WczytajPlikImportu(const QString &path);

@@ -99,21 +99,21 @@ bool MappingTables::saveFile(Kind kind, const QString &path, UserPort *port) con
     return false;
 }
 
-void MappingTables::loadClick(Kind kind, UserPort *port)
+void MappingTables::chooseAndLoad(Kind kind, UserPort *port)
 {
     if (const auto path =
             port->chooseOpenFile(QStringLiteral("Wskarz plik połączenia"), kFilter, QStringLiteral("ccv")))
         loadFile(kind, *path, port);
 }
 
-void MappingTables::saveClick(Kind kind, UserPort *port) const
+void MappingTables::chooseAndSave(Kind kind, UserPort *port) const
 {
     if (const auto path =
             port->chooseSaveFile(QStringLiteral("Wybierz plik połączenia"), kFilter, QStringLiteral("ccv")))
         saveFile(kind, *path, port);
 }
 
-void MappingTables::newClick(Kind kind, const DocumentTables &tables, UserPort *port)
+void MappingTables::rebuild(Kind kind, const DocumentTables &tables, UserPort *port)
 {
     const char *questions[] = {
         "Wymazać bieżący i utworzyć nowy wzorzec Tabeli połączeń Nagłówka ?",

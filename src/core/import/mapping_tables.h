@@ -45,10 +45,10 @@ public:
     bool loadFile(Kind kind, const QString &path, UserPort *port);
     bool saveFile(Kind kind, const QString &path, UserPort *port) const;
     // "Wczytaj" / "Zachowaj" asking for the file.
-    void loadClick(Kind kind, UserPort *port);
-    void saveClick(Kind kind, UserPort *port) const;
+    void chooseAndLoad(Kind kind, UserPort *port);
+    void chooseAndSave(Kind kind, UserPort *port) const;
     // "Nowy wzorzec", "Domyślne", "Wyczyść": asks, then rebuilds.
-    void newClick(Kind kind, const DocumentTables &tables, UserPort *port);
+    void rebuild(Kind kind, const DocumentTables &tables, UserPort *port);
 
 private:
     MappingGrid m_grids[KindCount];

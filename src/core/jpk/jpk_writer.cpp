@@ -272,7 +272,7 @@ JpkWriter::Outcome JpkWriter::generate()
         return Outcome::EmptyName;
     // The name is corrected before anything else, so the question is about the file that will
     // really be written ("out.XML" is written as "out.xml").
-    const QString fileName = fn_JPKExit(m_port, name);
+    const QString fileName = correctOutputName(m_port, name);
     c.setText(QStringLiteral("fn_JPK_Text"), fileName);
     if (QFileInfo::exists(fileName) &&
         !m_port->question(
@@ -473,7 +473,7 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
     return Outcome::Written;
 }
 
-QString fn_JPKExit(UserPort *port, const QString &text)
+QString correctOutputName(UserPort *port, const QString &text)
 {
     const qsizetype cut = std::max(text.lastIndexOf(u'/'), text.lastIndexOf(u'\\'));
     const QString folder = text.left(cut + 1);

@@ -66,4 +66,4 @@ private:
 
 // Corrects an output file name to the schema's pattern [a-zA-Z0-9_.-]{5,55} with the
 // extension ".xml"; tells the user when more than the extension changed.
-QString fn_JPKExit(UserPort *port, const QString &text);
+QString correctOutputName(UserPort *port, const QString &text);

@@ -128,7 +128,7 @@ void DocumentTables::lineLinkOff()
     PokazLiczbePozycji();
 }
 
-void DocumentTables::b_POZ_PolaczClick()
+void DocumentTables::connectLines()
 {
     if (mt_FAK_.recordCount() == 0) {
         m_port->info(applicationTitle(), QStringLiteral("Tablica Faktur jest jeszcze pusta"));
@@ -137,7 +137,7 @@ void DocumentTables::b_POZ_PolaczClick()
     PolaczPozycjeZFakturami();
 }
 
-void DocumentTables::b_POZ_RozlaczClick()
+void DocumentTables::disconnectLines()
 {
     lineLinkOff();
 }
@@ -184,7 +184,7 @@ bool DocumentTables::deleteOrder(DocumentTable &zam)
     return ok;
 }
 
-void DocumentTables::act_Erase_FAKExecute()
+void DocumentTables::eraseInvoices()
 {
     if (!m_port->question(QStringLiteral("Usuwanie"), QStringLiteral("Usunąć wszystkie pozycje Faktur ?")))
         return;
@@ -194,7 +194,7 @@ void DocumentTables::act_Erase_FAKExecute()
     PokazLiczbePozycji();
 }
 
-void DocumentTables::act_Erase_ZAMExecute()
+void DocumentTables::eraseOrders()
 {
     if (!m_port->question(QStringLiteral("Usuwanie"), QStringLiteral("Usunąć wszystkie pozycje Zamówień ?")))
         return;

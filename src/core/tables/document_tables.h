@@ -28,20 +28,20 @@ public:
     bool lineLinkOn() const { return mt_POZ_.isLinked(); }
     void PolaczPozycjeZFakturami(); // line link on
     void lineLinkOff();
-    void b_POZ_PolaczClick();  // "Połącz z fakturami"
-    void b_POZ_RozlaczClick(); // "Rozłącz"
+    void connectLines();    // "Połącz z fakturami"
+    void disconnectLines(); // "Rozłącz"
     bool polaczEnabled() const { return !lineLinkOn(); }
     bool rozlaczEnabled() const { return lineLinkOn(); }
 
     // "Usuń wszystkie pozycje Faktur" / "Usuń wszystkie pozycje Zamówień".
-    void act_Erase_FAKExecute();
-    void act_Erase_ZAMExecute();
+    void eraseInvoices();
+    void eraseOrders();
 
     // The record counters: "(*)" until first set.
-    QString Label_poz_sp() const { return m_labels[0]; }
-    QString Label_poz_za() const { return m_labels[1]; }
-    QString Label_poz_zam() const { return m_labels[2]; }
-    QString Label_poz_zza() const { return m_labels[3]; }
+    QString invoiceCounterText() const { return m_labels[0]; }
+    QString invoiceLineCounterText() const { return m_labels[1]; }
+    QString orderCounterText() const { return m_labels[2]; }
+    QString orderLineCounterText() const { return m_labels[3]; }
     void PokazLiczbePozycji();
     void PokazLiczbePozycjiZamowienia();
 

@@ -171,8 +171,8 @@ QString prompt(const QString &programDir)
     return QStringLiteral("Wczytaj dane z pliku: ") + QDir::toNativeSeparators(QDir(programDir).filePath(kSchemaName));
 }
 
-bool b_LoadXSDClick(UserPort *port, DownloadView *view, const QString &programDir, const QString &templ,
-                    QString *pageText)
+bool loadDescriptions(UserPort *port, DownloadView *view, const QString &programDir, const QString &templ,
+                      QString *pageText)
 {
     const QString path = QDir(programDir).filePath(kSchemaName);
     if (!QFile::exists(path)) {

@@ -34,8 +34,8 @@ bool reformat(const QString &text, QString *result, QString *error);
 
 // b_LoadXSD: the schema beside the program, fetched from the template's address when it is
 // missing, read and re-indented. Returns the page's new text, or nothing when it stays.
-bool b_LoadXSDClick(UserPort *port, DownloadView *view, const QString &programDir, const QString &templ,
-                    QString *pageText);
+bool loadDescriptions(UserPort *port, DownloadView *view, const QString &programDir, const QString &templ,
+                      QString *pageText);
 
 // The first text of the page: "Wczytaj dane z pliku: " and the schema's path.
 QString prompt(const QString &programDir);

@@ -82,15 +82,14 @@ int readWithProgress(void *context, char *buffer, int len)
 
 } // namespace
 
-TForm_WalidatorXML::TForm_WalidatorXML(UserPort *port, const QString &programDir)
-    : m_port(port), m_programDir(programDir)
+JpkValidator::JpkValidator(UserPort *port, const QString &programDir) : m_port(port), m_programDir(programDir)
 {
     QFile file(settingsPath(programDir));
     if (file.open(QIODevice::ReadOnly))
         m_settings = file.readAll();
 }
 
-TForm_WalidatorXML::~TForm_WalidatorXML()
+JpkValidator::~JpkValidator()
 {
     // Keep everything the file held; store Configuration/Form1/FormVersion = 0.
     const QString path = settingsPath(m_programDir);
@@ -129,7 +128,7 @@ TForm_WalidatorXML::~TForm_WalidatorXML()
     xmlFree(bytes);
 }
 
-QString TForm_WalidatorXML::attributeHint(const QString &value)
+QString JpkValidator::attributeHint(const QString &value)
 {
     // the whole value, unless a character before the last one is a space or control
     qsizetype cut = -1;
@@ -147,7 +146,7 @@ QString TForm_WalidatorXML::attributeHint(const QString &value)
     return value.mid(start);
 }
 
-QString TForm_WalidatorXML::cutSchemaLocation(const QString &value)
+QString JpkValidator::cutSchemaLocation(const QString &value)
 {
     QString result = value;
     const qsizetype p = value.toLower().indexOf(QStringLiteral(".xsd"));
@@ -164,15 +163,15 @@ QString TForm_WalidatorXML::cutSchemaLocation(const QString &value)
     return result;
 }
 
-bool TForm_WalidatorXML::Przygotuj()
+bool JpkValidator::prepare()
 {
-    if (cbh_GetFromXML) {
-        ed_NameSpace.clear();
-        fn_ShematXSD.clear();
+    if (fromDocument) {
+        nameSpace.clear();
+        schemaLocation.clear();
     }
     XmlRootInfo root;
     XmlError error;
-    if (!Xml::scanFile(JvFilenameEdit_XML, &root, &error)) {
+    if (!Xml::scanFile(documentPath, &root, &error)) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML:\r") + Xml::parserMessage(error));
         return false;
     }
@@ -183,36 +182,36 @@ bool TForm_WalidatorXML::Przygotuj()
         return false;
     }
     if (!root.namespaceUri.isEmpty())
-        ed_NameSpace = root.namespaceUri;
+        nameSpace = root.namespaceUri;
 
-    if (fn_ShematXSD.isEmpty()) {
+    if (schemaLocation.isEmpty()) {
         QString hint = root.doctypeSystemId;
         if (hint.isEmpty())
             hint = attributeHint(root.xsiSchemaLocation);
         if (hint.isEmpty())
             hint = attributeHint(root.xsiNoNamespace);
         if (!hint.isEmpty())
-            fn_ShematXSD = hint;
+            schemaLocation = hint;
     }
-    if (fn_ShematXSD.isEmpty()) {
+    if (schemaLocation.isEmpty()) {
         QString value = root.attrNoNamespace;
         if (value.isEmpty())
             value = root.attrTns;
         if (!value.isEmpty()) {
-            fn_ShematXSD = value;
+            schemaLocation = value;
         } else {
             if (!root.attrSchemaLocation.isEmpty())
-                fn_ShematXSD = cutSchemaLocation(root.attrSchemaLocation);
-            if (fn_ShematXSD.isEmpty() && !ed_NameSpace.isEmpty())
-                fn_ShematXSD = ed_NameSpace;
+                schemaLocation = cutSchemaLocation(root.attrSchemaLocation);
+            if (schemaLocation.isEmpty() && !nameSpace.isEmpty())
+                schemaLocation = nameSpace;
         }
     }
-    if (!fn_ShematXSD.isEmpty() && !fn_ShematXSD.toLower().contains(QStringLiteral(".xsd")))
-        fn_ShematXSD += QStringLiteral("schemat.xsd");
+    if (!schemaLocation.isEmpty() && !schemaLocation.toLower().contains(QStringLiteral(".xsd")))
+        schemaLocation += QStringLiteral("schemat.xsd");
     return true;
 }
 
-xmlSchemaPtr TForm_WalidatorXML::compileSchema(QString *failure) const
+xmlSchemaPtr JpkValidator::compileSchema(QString *failure) const
 {
     SchemaLocator &locator = SchemaLocator::instance();
     QStringList catalogs = ProgramFiles::schemaCatalogs(m_programDir);
@@ -225,7 +224,7 @@ xmlSchemaPtr TForm_WalidatorXML::compileSchema(QString *failure) const
     {
         SchemaLocator::NetworkScope network;
         const QByteArray location =
-            QFile::exists(fn_ShematXSD) ? QFile::encodeName(fn_ShematXSD) : fn_ShematXSD.toUtf8();
+            QFile::exists(schemaLocation) ? QFile::encodeName(schemaLocation) : schemaLocation.toUtf8();
         xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(location.constData());
         if (parser) {
             xmlSchemaSetParserStructuredErrors(parser, onValidationError, &schemaErrors);
@@ -238,30 +237,30 @@ xmlSchemaPtr TForm_WalidatorXML::compileSchema(QString *failure) const
         if (!locator.lastFailure().isEmpty())
             *failure += (failure->isEmpty() ? QString() : QStringLiteral("; ")) + locator.lastFailure();
         if (failure->isEmpty())
-            *failure = QStringLiteral("the schema \"%1\" could not be read").arg(fn_ShematXSD);
-    } else if (Xml::str(schema->targetNamespace) != ed_NameSpace) {
+            *failure = QStringLiteral("the schema \"%1\" could not be read").arg(schemaLocation);
+    } else if (Xml::str(schema->targetNamespace) != nameSpace) {
         *failure = QStringLiteral("The namespace '%1' does not match the schema's targetNamespace '%2'.")
-                       .arg(ed_NameSpace, Xml::str(schema->targetNamespace));
+                       .arg(nameSpace, Xml::str(schema->targetNamespace));
     }
     return schema;
 }
 
-void TForm_WalidatorXML::useSchemaBesideProgram()
+void JpkValidator::useSchemaBesideProgram()
 {
     // the schema beside the program, else the one the program was installed with
     const QString beside = ProgramFiles::mainSchema(m_programDir);
     if (!beside.isEmpty()) {
-        fn_ShematXSD = beside;
-        cbh_GetFromXML = false;
+        schemaLocation = beside;
+        fromDocument = false;
     }
 }
 
-bool TForm_WalidatorXML::Weryfikacja2()
+bool JpkValidator::validate()
 {
-    if (!Przygotuj())
+    if (!prepare())
         return false;
 
-    QFile document(JvFilenameEdit_XML);
+    QFile document(documentPath);
     if (!document.open(QIODevice::ReadOnly)) {
         m_port->error(QStringLiteral("Błąd utworzenia obiektu weryfikacji"),
                       QStringLiteral("XML CoDOMDocument60.Create:") + document.errorString());
@@ -282,7 +281,7 @@ bool TForm_WalidatorXML::Weryfikacja2()
             xmlSchemaSetValidStructuredErrors(valid, onValidationError, &result);
             // the document is read as a stream through our own reader, which tells the
             // progress in KiB read (the command line shows it)
-            QFile file(JvFilenameEdit_XML);
+            QFile file(documentPath);
             int status = -1;
             if (file.open(QIODevice::ReadOnly)) {
                 ProgressReader progress{&file, m_port, 0};
@@ -305,11 +304,11 @@ bool TForm_WalidatorXML::Weryfikacja2()
         xmlSchemaFree(schema);
 
     if (!failure.isEmpty()) {
-        const QString report = QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") +
-                               ed_NameSpace + QStringLiteral("</NameSpace>\r") + QStringLiteral("<Schema>") +
-                               fn_ShematXSD + QStringLiteral("</Schema>") + QStringLiteral("\r") +
-                               QStringLiteral("<Komunikat>") + failure + QStringLiteral("</Komunikat>\r</Blad>") +
-                               QStringLiteral("\r\r") + QStringLiteral("Sprawdź czy :\r") +
+        const QString report = QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") + nameSpace +
+                               QStringLiteral("</NameSpace>\r") + QStringLiteral("<Schema>") + schemaLocation +
+                               QStringLiteral("</Schema>") + QStringLiteral("\r") + QStringLiteral("<Komunikat>") +
+                               failure + QStringLiteral("</Komunikat>\r</Blad>") + QStringLiteral("\r\r") +
+                               QStringLiteral("Sprawdź czy :\r") +
                                QStringLiteral("- masz niezbędne do weryfikacji aktywne połączenie z internetem.\r") +
                                QStringLiteral("- nie ma problemów ze stroną zawierającą adres wzorców weryfikacji XSD");
         m_port->error(QStringLiteral("Błąd weryfikatora"), report);
@@ -319,16 +318,16 @@ bool TForm_WalidatorXML::Weryfikacja2()
         reportValidationError(result.code, result.reason, result.line, result.column);
         return false;
     }
-    m_port->info(applicationTitle(), QStringLiteral("Budowa pliku %1 zgodna ze schemą XSD").arg(JvFilenameEdit_XML));
+    m_port->info(applicationTitle(), QStringLiteral("Budowa pliku %1 zgodna ze schemą XSD").arg(documentPath));
     return true;
 }
 
-void TForm_WalidatorXML::reportValidationError(int code, const QString &reason, int line, int column)
+void JpkValidator::reportValidationError(int code, const QString &reason, int line, int column)
 {
     qint64 offset = 0;
-    const QString source = Xml::lineOfFile(JvFilenameEdit_XML, line, &offset);
+    const QString source = Xml::lineOfFile(documentPath, line, &offset);
     const qint64 filePos = offset + (column > 0 ? column : 0);
-    const QString text = QStringLiteral("Wg ") + fn_ShematXSD + QStringLiteral("\r\n\r\n") +
+    const QString text = QStringLiteral("Wg ") + schemaLocation + QStringLiteral("\r\n\r\n") +
                          QStringLiteral("%1\rLine: %2, LinePos: %3, FilePos: %4\rsrcText: %5")
                              .arg(reason)
                              .arg(line)
@@ -338,12 +337,12 @@ void TForm_WalidatorXML::reportValidationError(int code, const QString &reason, 
     m_port->error(QStringLiteral("Błąd budowy - ErrorCode: ") + QString::number(qint32(code)), text);
 }
 
-void WeryfikujPlikJPK(UserPort *port, const QString &programDir, const QString &path, bool *valid)
+void validateFile(UserPort *port, const QString &programDir, const QString &path, bool *valid)
 {
-    TForm_WalidatorXML validator(port, programDir);
-    validator.JvFilenameEdit_XML = path;
+    JpkValidator validator(port, programDir);
+    validator.documentPath = path;
     validator.useSchemaBesideProgram();
-    const bool ok = validator.Weryfikacja2();
+    const bool ok = validator.validate();
     if (valid)
         *valid = ok;
 }

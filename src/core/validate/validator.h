@@ -5,30 +5,30 @@
 class UserPort;
 struct _xmlSchema;
 
-// TForm_WalidatorXML: validates one XML file against its XSD schema and tells the user the
+// JpkValidator: validates one XML file against its XSD schema and tells the user the
 // outcome. Created for one validation and disposed of; reading and validating stream the
 // file, so memory does not grow with it.
-class TForm_WalidatorXML
+class JpkValidator
 {
 public:
-    TForm_WalidatorXML(UserPort *port, const QString &programDir);
-    ~TForm_WalidatorXML(); // stores "ustawienia.xml"
-    TForm_WalidatorXML(const TForm_WalidatorXML &) = delete;
-    TForm_WalidatorXML &operator=(const TForm_WalidatorXML &) = delete;
+    JpkValidator(UserPort *port, const QString &programDir);
+    ~JpkValidator(); // stores "ustawienia.xml"
+    JpkValidator(const JpkValidator &) = delete;
+    JpkValidator &operator=(const JpkValidator &) = delete;
 
-    QString JvFilenameEdit_XML; // the file to validate
-    QString ed_NameSpace;       // the namespace the schema is added under
-    QString fn_ShematXSD;       // the schema: a file path or a network address
-    bool cbh_GetFromXML = true; // derive namespace and schema from the file alone
+    QString documentPath;     // the file to validate
+    QString nameSpace;        // the namespace the schema is added under
+    QString schemaLocation;   // the schema: a file path or a network address
+    bool fromDocument = true; // derive namespace and schema from the file alone
 
     // Reads the file, checks its root element and derives the namespace and the schema
     // location. False when a message has been shown and validation must not go on.
-    bool Przygotuj();
-    // Przygotuj, then validation and its message. True only for a conforming file.
-    bool Weryfikacja2();
-    // The schema beside the program (or installed with it) as fn_ShematXSD, when there is one.
+    bool prepare();
+    // prepare, then validation and its message. True only for a conforming file.
+    bool validate();
+    // The schema beside the program (or installed with it) as schemaLocation, when there is one.
     void useSchemaBesideProgram();
-    // Compiles fn_ShematXSD (catalog, cache, network) and checks its namespace; null, or a
+    // Compiles schemaLocation (catalog, cache, network) and checks its namespace; null, or a
     // schema with *failure set, when it cannot serve. The caller frees the schema.
     _xmlSchema *compileSchema(QString *failure) const;
 
@@ -47,4 +47,4 @@ private:
 };
 
 // The window's operation: validate one file with the schema beside the program when it is there.
-void WeryfikujPlikJPK(UserPort *port, const QString &programDir, const QString &path, bool *valid = nullptr);
+void validateFile(UserPort *port, const QString &programDir, const QString &path, bool *valid = nullptr);

@@ -56,7 +56,7 @@ TEST_F(UsersApplication, ARelativePathStartsTheFileThatWasChecked)
     script("for a in \"$@\"; do printf '%s\\n' \"$a\"; done > args.txt\n");
     c().setText(QStringLiteral("fn_Imp_Aplikacja_FileName"), QStringLiteral("app.sh"));
     c().setText(QStringLiteral("fn_Imp_PlikWymiany_FileName"), QStringLiteral("plik  wymiany.txt"));
-    EXPECT_EQ(ExternalApp::act_ImportujZAplikacjiExecute(ws.context()), ExternalApp::Check::Passed);
+    EXPECT_EQ(ExternalApp::importThroughApplication(ws.context()), ExternalApp::Check::Passed);
     EXPECT_EQ(home.read(QStringLiteral("args.txt")),
               "-JPK_FK\n-od:01-08-2023\n-do:31-08-2023\n-plik:plik  wymiany.txt\n");
     for (const RecordingPort::Message &m : port.messages)
@@ -71,7 +71,7 @@ TEST_F(UsersApplication, ClosingTheWindowStopsWaitingButNotTheApplication)
     port.onProcessEvents = [this] { ws.setClosing(true); };
     QElapsedTimer waited;
     waited.start();
-    ExternalApp::act_ImportujZAplikacjiExecute(ws.context());
+    ExternalApp::importThroughApplication(ws.context());
     EXPECT_LT(waited.elapsed(), 900) << "the wait ends with the window";
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("finished.txt"))));
     // the user's application finishes its work all the same

@@ -344,11 +344,11 @@ TEST_F(Import, CommandsOfTheLayout)
     EXPECT_FALSE(ws.isEnabled(QStringLiteral("act_Generuj_JPK")));
     ws.setBusy(false);
 
-    EXPECT_TRUE(ws.Act_ImportujFakturyExecute(file(QStringLiteral("FAK;FV/1"))));
+    EXPECT_TRUE(ws.importInvoiceFile(file(QStringLiteral("FAK;FV/1"))));
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Wczytano dane z pliku FAKTUR"));
-    EXPECT_TRUE(ws.act_ImportujZamowieniaExecute(file(QStringLiteral("ZAM;Z/1\nPOZ;a"))));
+    EXPECT_TRUE(ws.importOrderFile(file(QStringLiteral("ZAM;Z/1\nPOZ;a"))));
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Wczytano dane z pliku Zamówienia"));
-    EXPECT_TRUE(ws.Act_ImportNaglowekExecute(file(QStringLiteral("01-08-2023;31-08-2023"))));
+    EXPECT_TRUE(ws.importHeaderFile(file(QStringLiteral("01-08-2023;31-08-2023"))));
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Wczytano dane NAGŁÓWKA"));
     EXPECT_FALSE(ws.isBusy());
 }

@@ -162,18 +162,18 @@ TEST(MappingTables, ButtonsAskAndFilesFail)
     maps.buildDefaults(t);
     maps.grid(MappingTables::FAK).setCell(3, 3, QStringLiteral("7"));
     port.queueAnswer(false);
-    maps.newClick(MappingTables::FAK, t, &port);
+    maps.rebuild(MappingTables::FAK, t, &port);
     EXPECT_EQ(maps.grid(MappingTables::FAK).cell(3, 3), QStringLiteral("7"));
     EXPECT_EQ(
         port.messages.last(),
         (RecordingPort::Message{QStringLiteral("question"), QStringLiteral("Nowy wzorzec"),
                                 QStringLiteral("Wymazać bieżący i utworzyć nowy wzorzec Tabeli połączeń Faktur ?")}));
     port.queueAnswer(true);
-    maps.newClick(MappingTables::FAK, t, &port);
+    maps.rebuild(MappingTables::FAK, t, &port);
     EXPECT_EQ(maps.grid(MappingTables::FAK).cell(3, 3), QString());
     EXPECT_TRUE(maps.saveFlag(MappingTables::FAK));
     port.queueAnswer(true);
-    maps.newClick(MappingTables::NAG, t, &port);
+    maps.rebuild(MappingTables::NAG, t, &port);
     EXPECT_FALSE(maps.saveFlag(MappingTables::NAG));
 
     TempHome home;

@@ -329,7 +329,7 @@ TEST_F(Reader, GenerateLoadGenerateGivesTheSameFile)
     ASSERT_EQ(JsonExchange::importFile(ws, QStringLiteral(TAVRIX_TEST_DATA "/round_trip.json")), QString());
     QDir::setCurrent(home.path());
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("first.xml"));
-    ASSERT_TRUE(ws.act_Generuj_JPKExecute());
+    ASSERT_TRUE(ws.generateJpk());
     const QByteArray first = home.read(QStringLiteral("first.xml"));
     ASSERT_TRUE(first.contains("<Zamowienie>") && first.contains("KOREKTA"));
 
@@ -338,7 +338,7 @@ TEST_F(Reader, GenerateLoadGenerateGivesTheSameFile)
     again.start({}, home.path());
     ASSERT_TRUE(again.loadJpk(home.file(QStringLiteral("first.xml"))));
     again.controls().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("second.xml"));
-    ASSERT_TRUE(again.act_Generuj_JPKExecute());
+    ASSERT_TRUE(again.generateJpk());
     QByteArray second = home.read(QStringLiteral("second.xml"));
     const QRegularExpression stamp(QStringLiteral("<DataWytworzeniaJPK>[^<]*</DataWytworzeniaJPK>"));
     EXPECT_EQ(QString::fromUtf8(second).replace(stamp, QString()), QString::fromUtf8(first).replace(stamp, QString()));
@@ -367,7 +367,7 @@ TEST_F(Reader, SamplesLoadAndTheValidOnesGenerateValidFiles)
         w.controls().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("again.xml"));
         w.controls().setChecked(QStringLiteral("chb_Weryfikuj_Checked"), true);
         p.queueAnswer(true);
-        ASSERT_TRUE(w.act_Generuj_JPKExecute());
+        ASSERT_TRUE(w.generateJpk());
         EXPECT_EQ(p.messages.last().text, QStringLiteral("Budowa pliku again.xml zgodna ze schemą XSD"))
             << file.toStdString();
     }

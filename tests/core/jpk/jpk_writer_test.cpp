@@ -25,7 +25,7 @@ QByteArray referenceDocument(Workspace &ws)
 {
     JpkWriter writer(ws.context());
     XmlError error;
-    XmlDocPtr doc = Xml::parseText(ws.Memo_JPK(), &error);
+    XmlDocPtr doc = Xml::parseText(ws.jpkTemplate(), &error);
     if (!doc)
         return {};
     xmlFree(const_cast<xmlChar *>(doc->encoding));
@@ -145,8 +145,8 @@ protected:
     QByteArray generate(const QString &name = QStringLiteral("JPK_FA4.xml"))
     {
         c().setText(QStringLiteral("fn_JPK_Text"), name);
-        EXPECT_TRUE(ws.act_Generuj_JPKExecute())
-            << (port.messages.isEmpty() ? std::string() : port.messages.last().text.toStdString());
+        EXPECT_TRUE(ws.generateJpk()) << (port.messages.isEmpty() ? std::string()
+                                                                  : port.messages.last().text.toStdString());
         return home.read(c().text(QStringLiteral("fn_JPK_Text")));
     }
 
@@ -215,7 +215,7 @@ TEST_F(Writer, StreamedFileEqualsTheWholeDocumentForEveryTemplate)
                           {"text inside a record", textInRecord}};
     c().setText(QStringLiteral("ed_EUPLVATID_Text"), QStringLiteral("PL5261040828"));
     for (const Edit &e : edits) {
-        ws.setMemo_JPK(e.text);
+        ws.setJpkTemplate(e.text);
         const QByteArray expected = referenceDocument(ws);
         ASSERT_FALSE(expected.isEmpty()) << e.what;
         QFile::remove(home.file(QStringLiteral("JPK_FA4.xml")));
@@ -314,11 +314,11 @@ TEST(FileNameCorrection, Cases)
     };
     for (const Case &c : cases) {
         RecordingPort port;
-        EXPECT_EQ(fn_JPKExit(&port, c.input), c.expected) << c.input.toStdString();
+        EXPECT_EQ(correctOutputName(&port, c.input), c.expected) << c.input.toStdString();
         EXPECT_EQ(port.messages.size(), c.reported ? 1 : 0) << c.input.toStdString();
     }
     RecordingPort port;
-    fn_JPKExit(&port, QStringLiteral("jpk fa.txt"));
+    correctOutputName(&port, QStringLiteral("jpk fa.txt"));
     EXPECT_EQ(port.messages.first().text, QStringLiteral("Skorygowano nazwę pliku na zgodną z XSD:\r\n"
                                                          "<xs:pattern value=\"[a-zA-Z0-9_\\.\\-]{5,55}\"/>\r\n"
                                                          "było:jpk fa.txt\r\njest:jpk_fa.xml"));
@@ -330,15 +330,15 @@ TEST_F(Writer, RefusalsAndFailuresLeaveTheOldFile)
     home.write(QStringLiteral("JPK_FA4.xml"), "old");
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.xml"));
     port.queueAnswer(false);
-    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_FALSE(ws.generateJpk());
     EXPECT_EQ(port.messages.last(),
               (Msg{QStringLiteral("question"), QStringLiteral("Generowanie piku dla JPK_FA (4)"),
                    QStringLiteral("Plik o podanej nazwie JPK_FA4.xml istnieje, wymienić go na nowy (nadpisać) ?")}));
     EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
 
-    ws.setMemo_JPK(QStringLiteral("<JPK><Naglowek>"));
+    ws.setJpkTemplate(QStringLiteral("<JPK><Naglowek>"));
     port.queueAnswer(true);
-    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_FALSE(ws.generateJpk());
     EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd załadowania wzorca XML\r")));
     EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
 
@@ -346,25 +346,25 @@ TEST_F(Writer, RefusalsAndFailuresLeaveTheOldFile)
     noOrders.replace(
         QStringLiteral(" <ZamowienieCtrl>\n  <LiczbaZamowien/>\n  <WartoscZamowien/>\n </ZamowienieCtrl>\n"),
         QString());
-    ws.setMemo_JPK(noOrders);
+    ws.setJpkTemplate(noOrders);
     port.queueAnswer(true);
-    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_FALSE(ws.generateJpk());
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Nie odnaleziono <ZamowienieCtrl>"));
     EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("old"));
     EXPECT_TRUE(t().lineLinkOn());
 
     // a name that is a folder cannot be written
-    ws.setMemo_JPK(designTemplate());
+    ws.setJpkTemplate(designTemplate());
     QDir(home.path()).mkdir(QStringLiteral("folder.xml"));
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("folder.xml"));
     port.queueAnswer(true);
-    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_FALSE(ws.generateJpk());
     EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd zapisu JPK do:folder.xml\r")))
         << port.messages.last().text.toStdString();
 
     c().setText(QStringLiteral("fn_JPK_Text"), QString());
     const qsizetype before = port.messages.size();
-    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_FALSE(ws.generateJpk());
     EXPECT_TRUE(ws.lastGenerateHadNoName());
     EXPECT_EQ(port.messages.size(), before);
 }
@@ -383,7 +383,7 @@ TEST_F(Writer, TheQuestionIsAboutTheFileThatWillBeWritten)
         home.write(written, "old");
         c().setText(QStringLiteral("fn_JPK_Text"), QString::fromUtf8(cs.typed));
         port.queueAnswer(false);
-        EXPECT_FALSE(ws.act_Generuj_JPKExecute()) << cs.typed;
+        EXPECT_FALSE(ws.generateJpk()) << cs.typed;
         EXPECT_EQ(port.messages.last().text,
                   QStringLiteral("Plik o podanej nazwie %1 istnieje, wymienić go na nowy (nadpisać) ?").arg(written));
         EXPECT_EQ(home.read(written), QByteArray("old")) << cs.typed << ": a No keeps the file";
@@ -395,7 +395,7 @@ TEST_F(Writer, AnUnexpectedFailureIsReportedAndCleanedUp)
     fill();
     ws.now = []() -> QDateTime { throw std::runtime_error("zegar systemowy niedostępny"); };
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.xml"));
-    EXPECT_FALSE(ws.act_Generuj_JPKExecute());
+    EXPECT_FALSE(ws.generateJpk());
     EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("info"), applicationTitle(),
                                          QStringLiteral("Błąd ustawienia danych w JPK\rzegar systemowy niedostępny")}));
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("JPK_FA4.xml"))));

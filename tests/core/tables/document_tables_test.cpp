@@ -101,17 +101,17 @@ TEST_F(Tables, LineLinkPresentsTheLinesOfTheCurrentInvoice)
     EXPECT_FALSE(t.polaczEnabled());
     EXPECT_TRUE(t.rozlaczEnabled());
     EXPECT_EQ(t.mt_POZ_.recordCount(), 1); // FV/2 is current
-    EXPECT_EQ(t.Label_poz_za(), QStringLiteral("pozycji : 1"));
+    EXPECT_EQ(t.invoiceLineCounterText(), QStringLiteral("pozycji : 1"));
     t.mt_FAK_.first();
     EXPECT_EQ(t.mt_POZ_.recordCount(), 3);
-    EXPECT_EQ(t.Label_poz_za(), QStringLiteral("pozycji : 3"));
+    EXPECT_EQ(t.invoiceLineCounterText(), QStringLiteral("pozycji : 3"));
     QStringList names;
     for (t.mt_POZ_.first(); !t.mt_POZ_.atEnd(); t.mt_POZ_.next())
         names << t.mt_POZ_.value(QStringLiteral("P_7")).toString();
     EXPECT_EQ(names, QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
-    t.b_POZ_RozlaczClick();
+    t.disconnectLines();
     EXPECT_EQ(t.mt_POZ_.recordCount(), 4);
-    EXPECT_EQ(t.Label_poz_za(), QStringLiteral("pozycji : 4"));
+    EXPECT_EQ(t.invoiceLineCounterText(), QStringLiteral("pozycji : 4"));
 }
 
 TEST_F(Tables, NewLineTakesTheCurrentInvoiceNumberUnlessItHasOne)
@@ -145,21 +145,21 @@ TEST_F(Tables, OrdersAreNumberedAndLinesFollowTheCurrentOrder)
     addOrderLine(QVariant());
     EXPECT_EQ(t.mt_ZAM_.value(QStringLiteral("idx")).toLongLong(), 2);
     EXPECT_EQ(t.mt_ZPOZ_.recordCount(), 2);
-    EXPECT_EQ(t.Label_poz_zza(), QStringLiteral("pozycji : 2"));
+    EXPECT_EQ(t.orderLineCounterText(), QStringLiteral("pozycji : 2"));
     t.mt_ZAM_.first();
     EXPECT_EQ(t.mt_ZPOZ_.recordCount(), 1);
     EXPECT_EQ(t.mt_ZPOZ_.value(QStringLiteral("idx_zal")).toLongLong(), 1);
-    EXPECT_EQ(t.Label_poz_zam(), QStringLiteral("Pozycji : 2"));
+    EXPECT_EQ(t.orderCounterText(), QStringLiteral("Pozycji : 2"));
 
     // the counter never goes back, not even after erasing all orders
     port.queueAnswer(true);
-    t.act_Erase_ZAMExecute();
+    t.eraseOrders();
     EXPECT_EQ(t.mt_ZAM_.storedCount(), 0);
     EXPECT_EQ(t.mt_ZPOZ_.storedCount(), 0);
     addOrder(QStringLiteral("Z/3"));
     EXPECT_EQ(t.mt_ZAM_.value(QStringLiteral("idx")).toLongLong(), 3);
     port.queueAnswer(true);
-    t.act_Erase_FAKExecute();
+    t.eraseInvoices();
     addOrder(QStringLiteral("Z/4"));
     EXPECT_EQ(t.mt_ZAM_.value(QStringLiteral("idx")).toLongLong(), 4);
 }
@@ -175,7 +175,7 @@ TEST_F(Tables, DeletingAnInvoiceAsksOnceAndTakesItsLines)
                                           QStringLiteral("Faktura : FV/1")}}));
     EXPECT_EQ(t.mt_FAK_.storedCount(), 1);
     EXPECT_EQ(t.mt_POZ_.storedCount(), 1);
-    EXPECT_EQ(t.Label_poz_sp(), QStringLiteral("Pozycji : 1"));
+    EXPECT_EQ(t.invoiceCounterText(), QStringLiteral("Pozycji : 1"));
     EXPECT_FALSE(t.Deleting);
     EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_2A")).toString(), QStringLiteral("FV/2"));
     EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_7")).toString(), QStringLiteral("d"));
@@ -231,7 +231,7 @@ TEST_F(Tables, DeletingOneLineAsks)
     EXPECT_EQ(port.messages.at(0), (Msg{QStringLiteral("question"), QStringLiteral("Usunąć pozycję ?"),
                                         QStringLiteral("Usunąć pozycję z Faktury: FV/2")}));
     EXPECT_EQ(t.mt_POZ_.storedCount(), 3);
-    EXPECT_EQ(t.Label_poz_za(), QStringLiteral("pozycji : 0"));
+    EXPECT_EQ(t.invoiceLineCounterText(), QStringLiteral("pozycji : 0"));
 }
 
 TEST_F(Tables, DeletingAnOrderAndAnOrderLine)
@@ -258,7 +258,7 @@ TEST_F(Tables, DeletingAnOrderAndAnOrderLine)
 
 TEST_F(Tables, ConnectButtonRefusesAnEmptyInvoiceTable)
 {
-    t.b_POZ_PolaczClick();
+    t.connectLines();
     EXPECT_EQ(port.messages, QList<Msg>({{QStringLiteral("info"), QStringLiteral("Tavrix JPK_FA(4).XML"),
                                           QStringLiteral("Tablica Faktur jest jeszcze pusta")}}));
     EXPECT_FALSE(t.lineLinkOn());
@@ -269,23 +269,23 @@ TEST_F(Tables, EraseAllAsksFirst)
 {
     fill();
     port.queueAnswer(false);
-    t.act_Erase_FAKExecute();
+    t.eraseInvoices();
     EXPECT_EQ(t.mt_FAK_.storedCount(), 2);
     port.queueAnswer(true);
-    t.act_Erase_FAKExecute();
+    t.eraseInvoices();
     EXPECT_EQ(t.mt_FAK_.storedCount(), 0);
     EXPECT_EQ(t.mt_POZ_.storedCount(), 0);
     EXPECT_EQ(port.messages.at(0), (Msg{QStringLiteral("question"), QStringLiteral("Usuwanie"),
                                         QStringLiteral("Usunąć wszystkie pozycje Faktur ?")}));
-    EXPECT_EQ(t.Label_poz_sp(), QStringLiteral("Pozycji : 0"));
+    EXPECT_EQ(t.invoiceCounterText(), QStringLiteral("Pozycji : 0"));
 }
 
 TEST_F(Tables, CountersStartUnset)
 {
-    EXPECT_EQ(t.Label_poz_sp(), QStringLiteral("(*)"));
-    EXPECT_EQ(t.Label_poz_za(), QStringLiteral("(*)"));
-    EXPECT_EQ(t.Label_poz_zam(), QStringLiteral("(*)"));
-    EXPECT_EQ(t.Label_poz_zza(), QStringLiteral("(*)"));
+    EXPECT_EQ(t.invoiceCounterText(), QStringLiteral("(*)"));
+    EXPECT_EQ(t.invoiceLineCounterText(), QStringLiteral("(*)"));
+    EXPECT_EQ(t.orderCounterText(), QStringLiteral("(*)"));
+    EXPECT_EQ(t.orderLineCounterText(), QStringLiteral("(*)"));
 }
 
 TEST_F(Tables, ManyStringEditsKeepValuesIntact)

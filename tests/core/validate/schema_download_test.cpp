@@ -61,7 +61,7 @@ TEST(SchemaPage, SchemaBesideTheProgramIsShownReindented)
     RecordingPort port;
     RecordingView view;
     QString text;
-    ASSERT_TRUE(SchemaDownload::b_LoadXSDClick(&port, &view, home.path(), designTemplate(), &text));
+    ASSERT_TRUE(SchemaDownload::loadDescriptions(&port, &view, home.path(), designTemplate(), &text));
     EXPECT_TRUE(port.messages.isEmpty());
     EXPECT_TRUE(view.caption.isEmpty()); // no download
     EXPECT_TRUE(text.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xsd:schema")));
@@ -76,7 +76,7 @@ TEST(SchemaPage, MissingSchemaWithoutAnAddress)
     RecordingPort port;
     RecordingView view;
     QString text;
-    EXPECT_FALSE(SchemaDownload::b_LoadXSDClick(&port, &view, home.path(), designTemplate(), &text));
+    EXPECT_FALSE(SchemaDownload::loadDescriptions(&port, &view, home.path(), designTemplate(), &text));
     ASSERT_EQ(port.messages.size(), 1);
     EXPECT_EQ(port.messages.first().text, QStringLiteral("Brak pliku : ") + home.file(kSchema));
     EXPECT_FALSE(QFile::exists(home.file(kSchema)));
@@ -109,7 +109,7 @@ TEST(SchemaPage, DownloadsOverHttpAndFailsCleanly)
         RecordingView view;
         view.cancel = c.cancel;
         QString text;
-        const bool ok = SchemaDownload::b_LoadXSDClick(&port, &view, home.path(), templateWith(c.address), &text);
+        const bool ok = SchemaDownload::loadDescriptions(&port, &view, home.path(), templateWith(c.address), &text);
         EXPECT_EQ(ok, c.ok) << c.address.toStdString();
         EXPECT_EQ(view.caption, QStringLiteral("Pobieranie pliku Pobieranie:") + kSchema);
         EXPECT_EQ(view.address, c.address);
@@ -135,8 +135,8 @@ TEST(SchemaPage, NoProgressWindowWithoutAFileToWriteAndTheOwnDeclarationKept)
     QString text;
     TempHome home;
     const QString nowhere = home.file(QStringLiteral("no/such/folder"));
-    EXPECT_FALSE(SchemaDownload::b_LoadXSDClick(&port, &view, nowhere,
-                                                templateWith(QStringLiteral("http://127.0.0.1:9/s.xsd")), &text));
+    EXPECT_FALSE(SchemaDownload::loadDescriptions(&port, &view, nowhere,
+                                                  templateWith(QStringLiteral("http://127.0.0.1:9/s.xsd")), &text));
     EXPECT_TRUE(view.caption.isEmpty()) << "the progress window stays closed";
     ASSERT_FALSE(port.messages.isEmpty());
     EXPECT_TRUE(port.messages.first().text.startsWith(QStringLiteral("Błąd pobierania http://127.0.0.1:9/s.xsd\r")));

@@ -36,7 +36,7 @@ Outcome validate(const TempHome &home, const QString &file)
 {
     RecordingPort port;
     bool valid = false;
-    WeryfikujPlikJPK(&port, home.path(), file, &valid);
+    validateFile(&port, home.path(), file, &valid);
     return {valid, port.messages};
 }
 
@@ -155,12 +155,12 @@ TEST_F(Validator, OlderStructureIsCheckedUnderItsOwnNamespace)
 {
     installSchemas(home);
     RecordingPort port;
-    TForm_WalidatorXML validator(&port, home.path());
-    validator.JvFilenameEdit_XML = kData + QStringLiteral("/jpk_fa3_header.xml");
-    validator.fn_ShematXSD = home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"));
-    validator.cbh_GetFromXML = false;
-    EXPECT_FALSE(validator.Weryfikacja2());
-    EXPECT_EQ(validator.ed_NameSpace, QStringLiteral("http://jpk.mf.gov.pl/wzor/2019/09/27/09271/"));
+    JpkValidator validator(&port, home.path());
+    validator.documentPath = kData + QStringLiteral("/jpk_fa3_header.xml");
+    validator.schemaLocation = home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd"));
+    validator.fromDocument = false;
+    EXPECT_FALSE(validator.validate());
+    EXPECT_EQ(validator.nameSpace, QStringLiteral("http://jpk.mf.gov.pl/wzor/2019/09/27/09271/"));
     ASSERT_EQ(port.messages.size(), 1);
     EXPECT_EQ(port.messages.first().caption, QStringLiteral("Błąd weryfikatora"));
     EXPECT_TRUE(port.messages.first().text.contains(QStringLiteral("does not match")));
@@ -184,11 +184,11 @@ TEST_F(Validator, SchemaLocationHints)
     };
     for (const Case &c : cases) {
         RecordingPort port;
-        TForm_WalidatorXML v(&port, home.path());
-        v.JvFilenameEdit_XML = kData + u'/' + QString::fromLatin1(c.file);
-        ASSERT_TRUE(v.Przygotuj()) << c.file;
-        EXPECT_EQ(v.ed_NameSpace, QString::fromLatin1(c.nameSpace)) << c.file;
-        EXPECT_EQ(v.fn_ShematXSD, QString::fromLatin1(c.schema)) << c.file;
+        JpkValidator v(&port, home.path());
+        v.documentPath = kData + u'/' + QString::fromLatin1(c.file);
+        ASSERT_TRUE(v.prepare()) << c.file;
+        EXPECT_EQ(v.nameSpace, QString::fromLatin1(c.nameSpace)) << c.file;
+        EXPECT_EQ(v.schemaLocation, QString::fromLatin1(c.schema)) << c.file;
     }
 }
 
@@ -207,11 +207,11 @@ TEST(SchemaLocation, Cut)
         {"urn:x noschema", "noschema"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(TForm_WalidatorXML::cutSchemaLocation(QString::fromLatin1(c.value)), QString::fromLatin1(c.expected))
+        EXPECT_EQ(JpkValidator::cutSchemaLocation(QString::fromLatin1(c.value)), QString::fromLatin1(c.expected))
             << c.value;
-    EXPECT_EQ(TForm_WalidatorXML::attributeHint(QStringLiteral("urn:a  b.xsd urn:c d.xsd")),
+    EXPECT_EQ(JpkValidator::attributeHint(QStringLiteral("urn:a  b.xsd urn:c d.xsd")),
               QStringLiteral("b.xsd urn:c d.xsd"));
-    EXPECT_EQ(TForm_WalidatorXML::attributeHint(QStringLiteral("only.xsd ")), QStringLiteral("only.xsd "));
+    EXPECT_EQ(JpkValidator::attributeHint(QStringLiteral("only.xsd ")), QStringLiteral("only.xsd "));
 }
 
 TEST_F(Validator, SettingsFileKeepsWhatItHeld)
@@ -220,14 +220,14 @@ TEST_F(Validator, SettingsFileKeepsWhatItHeld)
                                                  "version=\"1.0\"?>\n<Configuration><Inne>1</"
                                                  "Inne><Form1><FormVersion>7</FormVersion></Form1></Configuration>\n");
     {
-        TForm_WalidatorXML v(nullptr, home.path());
+        JpkValidator v(nullptr, home.path());
     }
     const QByteArray after = home.read(QStringLiteral("ustawienia.xml"));
     EXPECT_TRUE(after.contains("<Inne>1</Inne>"));
     EXPECT_TRUE(after.contains("<FormVersion>0</FormVersion>"));
     QFile::remove(home.file(QStringLiteral("ustawienia.xml")));
     {
-        TForm_WalidatorXML v(nullptr, home.path());
+        JpkValidator v(nullptr, home.path());
     }
     EXPECT_TRUE(home.read(QStringLiteral("ustawienia.xml")).contains("<Configuration>"));
 }
