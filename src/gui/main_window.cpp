@@ -1,5 +1,16 @@
 #include "main_window.h"
 
+#include "config_page.h"
+#include "header_import_page.h"
+#include "header_page.h"
+#include "help_page.h"
+#include "invoices_page.h"
+#include "lines_import_page.h"
+#include "orders_page.h"
+#include "page_context.h"
+#include "record_import_page.h"
+#include "template_page.h"
+
 #include "control_binder.h"
 #include "date_picker.h"
 #include "document_grid.h"
@@ -73,23 +84,6 @@ const PageDef kPages[] = {
     {"ts_XML", "Schemat XML", false},
     {"ts_Help", "Opis pól:", true},
 };
-
-QString S(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-QWidget *row(QWidget *parent, std::initializer_list<QWidget *> widgets, bool stretch = true)
-{
-    auto *w = new QWidget(parent);
-    auto *l = new QHBoxLayout(w);
-    l->setContentsMargins(0, 0, 0, 0);
-    for (QWidget *x : widgets)
-        l->addWidget(x);
-    if (stretch)
-        l->addStretch(1);
-    return w;
-}
 
 } // namespace
 
@@ -289,32 +283,40 @@ void MainWindow::buildPages()
 {
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl"));
+    PageContext ctx;
+    ctx.workspace = m_workspace;
+    ctx.port = m_port;
+    ctx.binder = m_binder;
+    ctx.actions = &m_actions;
+    ctx.named = &m_named;
+    ctx.grids = &m_grids;
+    ctx.counters = &m_counters;
+    ctx.mapViews = &m_mapViews;
+    ctx.sumButton = [this](const QString &grid, const QString &field) { sumButton(grid, field); };
+    // each page is a class of its own; the window keeps what it reaches into
+    auto *invoices = new InvoicesPage(ctx);
+    m_form = invoices->form;
+    m_invoiceTabs = invoices->invoiceTabs;
+    m_connect = invoices->connectButton;
+    m_disconnect = invoices->disconnectButton;
+    auto *config = new ConfigPage(ctx);
+    m_configLabel = config->configLabel;
+    auto *templ = new TemplatePage(ctx);
+    m_template = templ->templateEdit;
+    QWidget *built[] = {new HeaderPage(ctx),
+                        invoices,
+                        new OrdersPage(ctx),
+                        new HeaderImportPage(ctx),
+                        new RecordImportPage(ctx, false),
+                        new LinesImportPage(ctx, false),
+                        new RecordImportPage(ctx, true),
+                        new LinesImportPage(ctx, true),
+                        config,
+                        templ,
+                        new HelpPage(ctx)};
     int i = 0;
     for (const PageDef &def : kPages) {
-        QWidget *page = nullptr;
-        if (i == 0)
-            page = buildHeaderPage();
-        else if (i == 1)
-            page = buildInvoicesPage();
-        else if (i == 2)
-            page = buildOrdersPage();
-        else if (i == 3)
-            page = buildHeaderImportPage();
-        else if (i == 4)
-            page = buildRecordImportPage(false);
-        else if (i == 5)
-            page = buildLinesImportPage(false);
-        else if (i == 6)
-            page = buildRecordImportPage(true);
-        else if (i == 7)
-            page = buildLinesImportPage(true);
-        else if (i == 8)
-            page = buildConfigPage();
-        else if (i == 9)
-            page = buildTemplatePage();
-        else
-            page = buildHelpPage();
-        ++i;
+        QWidget *page = built[i++];
         page->setObjectName(QString::fromLatin1(def.name));
         m_pageByName.insert(page->objectName(), page);
         m_pages->addTab(page, QString::fromUtf8(def.caption));
@@ -328,490 +330,6 @@ void MainWindow::buildPages()
     // the template page is shown only on request
     m_pages->setTabVisible(m_pages->indexOf(m_pageByName.value(QStringLiteral("ts_XML"))), false);
     setCentralWidget(m_pages);
-}
-
-QWidget *MainWindow::buildHeaderPage()
-{
-    auto *page = new QWidget;
-    auto *outer = new QHBoxLayout(page);
-    Controls &c = m_workspace->controls();
-
-    auto *fields = new QGroupBox(S(" Nagłówek i Podmiot "), page);
-    auto *form = new QFormLayout(fields);
-    form->setLabelAlignment(Qt::AlignRight);
-    for (const auto &[caption, key] :
-         {std::pair{"Data Od", "ed_DataOd_Date"}, std::pair{"Data Do", "ed_DataDo_Date"}}) {
-        auto *picker = new DatePicker(c, QString::fromLatin1(key), m_port, fields);
-        m_named.insert(QString::fromLatin1(key), picker);
-        form->addRow(S(caption), picker);
-    }
-    QLineEdit *created = m_binder->text(QStringLiteral("ed_DataWytworzeniaJPK_Text"), fields);
-    created->setReadOnly(true);
-    created->setToolTip(S("Podwójne kliknięcie wstawia bieżącą datę i czas"));
-    created->installEventFilter(this);
-    form->addRow(S("Data Wytworzenia JPK [UTC]"), created);
-    struct Field
-    {
-        const char *key, *caption;
-        int max;
-    };
-    const Field header[] = {{"ed_KodUrzedu_Text", "Kod Urzędu", 4},
-                            {"ed_NIP_Text", "NIP", 0},
-                            {"ed_PelnaNazwa_Text", "Pełna Nazwa", 70},
-                            {"ed_EUPLVATID_Text", "EUPLVATID", 0},
-                            {"ed_IMPLVATID_Text", "IMPLVATID", 0},
-                            {"ed_KodKraju_Text", "Kod Kraju", 2},
-                            {"ed_Wojewodztwo_Text", "Województwo", 36},
-                            {"ed_Powiat_Text", "Powiat", 36},
-                            {"ed_Gmina_Text", "Gmian", 36},
-                            {"ed_Ulica_Text", "Ulica", 65},
-                            {"ed_NrDomu_Text", "NrDomu", 6},
-                            {"ed_NrLokalu_Text", "NrLokalu", 6},
-                            {"ed_Miejscowosc_Text", "Miejscowość", 56},
-                            {"ed_KodPocztowy_Text", "Kod poczowy", 8}};
-    for (const Field &f : header)
-        form->addRow(S(f.caption), m_binder->text(QString::fromLatin1(f.key), fields, f.max));
-    QLineEdit *kod = qobject_cast<QLineEdit *>(m_binder->widget(QStringLiteral("ed_KodUrzedu_Text")));
-    kod->setPlaceholderText(c.text(QStringLiteral("ed_KodUrzedu_TextHint")));
-    outer->addWidget(fields, 3);
-
-    auto *right = new QVBoxLayout;
-    auto *output = new QGroupBox(S(" Nazwa wynikowa dla pliku JPK (XML) "), page);
-    auto *ol = new QVBoxLayout(output);
-    QLineEdit *fn = m_binder->text(QStringLiteral("fn_JPK_Text"), output);
-    auto *browse = new QToolButton(output);
-    browse->setText(QStringLiteral("…"));
-    connect(browse, &QToolButton::clicked, this, [this, fn] {
-        const QString file = QFileDialog::getSaveFileName(this, S("Nazwa wynikowa dla pliku JPK (XML)"), fn->text(),
-                                                          S("Pliki XML (*.xml)"));
-        if (!file.isEmpty())
-            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"), m_workspace->correctedOutputName(file));
-    });
-    connect(fn, &QLineEdit::editingFinished, this, [this, fn] {
-        if (fn->isModified()) {
-            fn->setModified(false);
-            m_workspace->controls().setText(QStringLiteral("fn_JPK_Text"),
-                                            m_workspace->correctedOutputName(fn->text()));
-        }
-    });
-    ol->addWidget(row(output, {fn, browse}, false));
-    ol->addWidget(m_binder->check(QStringLiteral("chb_Korekta_Checked"), S("Generowany plik będzie korektą"), output));
-    right->addWidget(output);
-
-    auto *action = new QGroupBox(S(" Akcja "), page);
-    auto *al = new QVBoxLayout(action);
-    for (const char *name :
-         {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
-        QAction *a = m_actions.value(QString::fromLatin1(name));
-        auto *button = new QPushButton(a->text(), action);
-        button->setObjectName(QStringLiteral("b_") + a->objectName());
-        connect(button, &QPushButton::clicked, a, &QAction::trigger);
-        connect(a, &QAction::changed, button, [button, a] {
-            button->setEnabled(a->isEnabled());
-            button->setVisible(a->isVisible());
-        });
-        al->addWidget(button);
-    }
-    al->addWidget(m_binder->check(QStringLiteral("chb_Weryfikuj_Checked"), S("Zweryfukuj po wygenerowaniu"), action));
-    right->addWidget(action);
-
-    auto *tabs = new QGroupBox(S(" Ustawienie zakładek "), page);
-    auto *tl = new QVBoxLayout(tabs);
-    tl->addWidget(m_binder->check(QStringLiteral("chb_page_multiline_Checked"), S("- wieloliniowe"), tabs));
-    tl->addWidget(m_binder->check(QStringLiteral("chb_page_ragged_Checked"), S("- okrojone"), tabs));
-    right->addWidget(tabs);
-    right->addStretch(1);
-    outer->addLayout(right, 2);
-    return page;
-}
-
-QWidget *MainWindow::buildInvoicesPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    DocumentTables &t = m_workspace->tables();
-    auto *split = new QSplitter(Qt::Vertical, page);
-
-    auto *top = new QWidget(split);
-    auto *tl = new QVBoxLayout(top);
-    tl->setContentsMargins(0, 0, 0, 0);
-    auto *counter = new QLabel(top);
-    counter->setObjectName(QStringLiteral("Label_poz_sp"));
-    m_counters.insert(counter->objectName(), counter);
-    auto *importButton = new QPushButton(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->text(), top);
-    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("Act_ImportujFaktury")),
-            &QAction::trigger);
-    connect(m_actions.value(QStringLiteral("Act_ImportujFaktury")), &QAction::changed, importButton,
-            [this, importButton] {
-                importButton->setEnabled(m_actions.value(QStringLiteral("Act_ImportujFaktury"))->isEnabled());
-            });
-    auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_FAK"))->text(), top);
-    connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_FAK")), &QAction::trigger);
-    auto *sumInvoices = new QPushButton(S("Ʃ Wartość Faktur"), top);
-    sumInvoices->setObjectName(QStringLiteral("Button_WartoscFaktur"));
-    connect(sumInvoices, &QPushButton::clicked, this,
-            [this] { sumButton(QStringLiteral("grid_FAK"), QStringLiteral("P_15")); });
-    tl->addWidget(row(top, {new DocumentNavigator(&t.mt_FAK_, top), counter, importButton, erase, sumInvoices}));
-    auto *inner = new QTabWidget(top);
-    inner->setObjectName(QStringLiteral("PageControlFaktura"));
-    m_invoiceTabs = inner;
-    m_form = new InvoiceForm(&t.mt_FAK_, inner);
-    inner->addTab(m_form, S("Faktura"));
-    auto *fakGrid = new DocumentGrid(QStringLiteral("grid_FAK"), &t.mt_FAK_, {QStringLiteral("P_14_5")}, m_port, inner);
-    m_grids.insert(fakGrid->objectName(), fakGrid);
-    inner->addTab(fakGrid, S("Lista faktur"));
-    inner->setCurrentIndex(0);
-    tl->addWidget(inner, 1);
-
-    auto *bottom = new QWidget(split);
-    auto *bl = new QVBoxLayout(bottom);
-    bl->setContentsMargins(0, 0, 0, 0);
-    auto *lineCounter = new QLabel(bottom);
-    lineCounter->setObjectName(QStringLiteral("Label_poz_za"));
-    m_counters.insert(lineCounter->objectName(), lineCounter);
-    m_connect = new QPushButton(S("Połącz z fakturami"), bottom);
-    m_connect->setObjectName(QStringLiteral("b_POZ_Polacz"));
-    m_disconnect = new QPushButton(S("Rozłącz"), bottom);
-    m_disconnect->setObjectName(QStringLiteral("b_POZ_Rozlacz"));
-    connect(m_connect, &QPushButton::clicked, this, [&t] { t.connectLines(); });
-    connect(m_disconnect, &QPushButton::clicked, this, [&t] { t.disconnectLines(); });
-    auto *sumLines = new QPushButton(S("Ʃ Wartość Wierszy"), bottom);
-    sumLines->setObjectName(QStringLiteral("Button_WartoscWierszyFaktur"));
-    connect(sumLines, &QPushButton::clicked, this,
-            [this] { sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11")); });
-    bl->addWidget(
-        row(bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, m_connect, m_disconnect, sumLines}));
-    auto *pozGrid = new DocumentGrid(QStringLiteral("grid_POZ"), &t.mt_POZ_, {}, m_port, bottom);
-    m_grids.insert(pozGrid->objectName(), pozGrid);
-    bl->addWidget(pozGrid, 1);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
-    layout->addWidget(split);
-    return page;
-}
-
-QWidget *MainWindow::buildOrdersPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    DocumentTables &t = m_workspace->tables();
-    auto *counter = new QLabel(page);
-    counter->setObjectName(QStringLiteral("Label_poz_zam"));
-    m_counters.insert(counter->objectName(), counter);
-    auto *importButton = new QPushButton(m_actions.value(QStringLiteral("act_ImportujZamowienia"))->text(), page);
-    connect(importButton, &QPushButton::clicked, m_actions.value(QStringLiteral("act_ImportujZamowienia")),
-            &QAction::trigger);
-    auto *erase = new QPushButton(m_actions.value(QStringLiteral("act_Erase_ZAM"))->text(), page);
-    connect(erase, &QPushButton::clicked, m_actions.value(QStringLiteral("act_Erase_ZAM")), &QAction::trigger);
-    auto *sumOrders = new QPushButton(S("Ʃ Wartość Zamówień"), page);
-    sumOrders->setObjectName(QStringLiteral("Button_WartoscZamowien"));
-    connect(sumOrders, &QPushButton::clicked, this,
-            [this] { sumButton(QStringLiteral("grid_ZAM"), QStringLiteral("WartoscZamowienia")); });
-    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZAM_, page), counter, importButton, erase, sumOrders}));
-    auto *zam = new DocumentGrid(QStringLiteral("grid_ZAM"), &t.mt_ZAM_, {QStringLiteral("idx")}, m_port, page);
-    m_grids.insert(zam->objectName(), zam);
-    layout->addWidget(zam, 2);
-    auto *lineCounter = new QLabel(page);
-    lineCounter->setObjectName(QStringLiteral("Label_poz_zza"));
-    m_counters.insert(lineCounter->objectName(), lineCounter);
-    auto *sumOrderLines = new QPushButton(S("Ʃ Wartość Wierszy"), page);
-    sumOrderLines->setObjectName(QStringLiteral("Button_SumaWierszyZaliczek"));
-    connect(sumOrderLines, &QPushButton::clicked, this,
-            [this] { sumButton(QStringLiteral("grid_ZPOZ"), QStringLiteral("P_11NettoZ")); });
-    layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZPOZ_, page), lineCounter, sumOrderLines}));
-    auto *zpoz = new DocumentGrid(QStringLiteral("grid_ZPOZ"), &t.mt_ZPOZ_, {QStringLiteral("idx_zal")}, m_port, page);
-    m_grids.insert(zpoz->objectName(), zpoz);
-    layout->addWidget(zpoz, 3);
-    return page;
-}
-
-QWidget *MainWindow::mappingBox(const QString &title, int kind)
-{
-    auto *box = new QGroupBox(title);
-    auto *l = new QVBoxLayout(box);
-    auto k = MappingTables::Kind(kind);
-    auto *view = new MappingGridView(m_workspace->maps(), k, box);
-    m_mapViews << view;
-    l->addWidget(view, 1);
-    auto *buttons = new QHBoxLayout;
-    if (k != MappingTables::DEF) {
-        auto *load = new QPushButton(S("Wczytaj"), box);
-        auto *save = new QPushButton(S("Zachowaj"), box);
-        connect(load, &QPushButton::clicked, this, [this, k, view] {
-            m_workspace->loadMap(k);
-            view->reload();
-        });
-        connect(save, &QPushButton::clicked, this, [this, k] { m_workspace->saveMap(k); });
-        buttons->addWidget(load);
-        buttons->addWidget(save);
-    }
-    const char *newCaption = k == MappingTables::NAG   ? "Domyślne"
-                             : k == MappingTables::DEF ? "Wyczyść"
-                                                       : "Nowy wzorzec";
-    auto *fresh = new QPushButton(S(newCaption), box);
-    if (k == MappingTables::NAG)
-        m_named.insert(QStringLiteral("b_New_NAG"), fresh);
-    connect(fresh, &QPushButton::clicked, this, [this, k, view] {
-        m_workspace->newMap(k);
-        view->reload();
-    });
-    buttons->addWidget(fresh);
-    buttons->addStretch(1);
-    l->addLayout(buttons);
-    return box;
-}
-
-QWidget *MainWindow::buildHeaderImportPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    auto *files = new QGroupBox(S(" Układ pliku importu "), page);
-    auto *fl = new QVBoxLayout(files);
-    fl->addWidget(
-        m_binder->radio(QStringLiteral("rb_WspolnyPlik_Checked"), S("Nagłowek i Faktury w jednym pliku"), files));
-    fl->addWidget(m_binder->radio(QStringLiteral("rb_nag_OsobnyPlik_Checked"), S("Import z osobnego pliku"), files));
-    fl->addWidget(m_binder->radio(QStringLiteral("rb_sp_BrakPliku_Checked"), S("Brak danych do importu"), files));
-    auto *markers = new QWidget(files);
-    auto *ml = new QFormLayout(markers);
-    ml->addRow(S("Identyfikator początku bloku"), m_binder->text(QStringLiteral("edx_Nag_Start_Text"), markers));
-    ml->addRow(S("Identyfikator końca bloku"), m_binder->text(QStringLiteral("edx_Nag_Koniec_Text"), markers));
-    fl->addWidget(markers);
-    auto *panel = new QGroupBox(S("Zapis danych nagłówka:"), page);
-    m_named.insert(QStringLiteral("HeaderLayoutPanel"), panel);
-    auto *pl = new QVBoxLayout(panel);
-    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_kolumny_Checked"),
-                                  S("układ kolumn (pola w kolejnych wierszach)"), panel));
-    pl->addWidget(m_binder->radio(QStringLiteral("rb_nag_wiersz_Checked"),
-                                  S("układ wiersza (pola oddzielone separatorem)"), panel));
-    pl->addWidget(m_binder->check(QStringLiteral("chb_nag_OdDrugiegoWiersza_Checked"),
-                                  S("zignoruj pierwszy wiersz (opisowy)"), panel));
-    layout->addWidget(row(page, {files, panel}));
-    QWidget *map = mappingBox(S("Tabela połączenia Nagłówka"), MappingTables::NAG);
-    m_named.insert(QStringLiteral("SG_NAG"), map);
-    layout->addWidget(map, 1);
-    return page;
-}
-
-QWidget *MainWindow::buildRecordImportPage(bool orders)
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    const QString p = orders ? QStringLiteral("ZAM") : QStringLiteral("FAK");
-    auto *group = new QGroupBox(orders ? S(" Import zamówień ") : S(" Import sprzedaży "), page);
-    auto *g = new QGridLayout(group);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_append_Checked").arg(p),
-                                 S("dołącz importowane dokumenty do listy"), group),
-                 0, 0, 1, 2);
-    auto *second = new QLabel(S("Dla import z osobnego pliku:"), group);
-    m_named.insert(QStringLiteral("Lab_%1_OdDrugiegoWiersza").arg(p), second);
-    g->addWidget(second, 1, 0);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_OdDrugiegoWiersza_Checked").arg(p),
-                                 S("zignoruj pierwszy wiersz (opisowy)"), group),
-                 1, 1);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_Naglowek_Checked").arg(p),
-                                 orders ? S("wiersz każdego zamówienia poprzedzony jest")
-                                        : S("wiersz każdej faktury poprzedzony jest"),
-                                 group),
-                 2, 0);
-    g->addWidget(m_binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(p), group), 2, 1);
-    g->addWidget(
-        m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(p), S("Wiesz musi rozpoczynac się od ..."), group),
-        3, 0);
-    g->addWidget(m_binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(p), group), 3, 1);
-    g->addWidget(new QLabel(S("Identyfikator początku bloku"), group), 4, 0);
-    g->addWidget(m_binder->text(QStringLiteral("ed_%1_StartBlok_Text").arg(p), group), 4, 1);
-    g->addWidget(new QLabel(S("Identyfikator końca bloku"), group), 5, 0);
-    g->addWidget(m_binder->text(QStringLiteral("ed_%1_EndBlok_Text").arg(p), group), 5, 1);
-    if (orders)
-        g->addWidget(
-            m_binder->check(QStringLiteral("chb_ZAL_NieImportuj_Checked"), S("Nie importuj danych zaliczek"), group), 6,
-            0, 1, 2);
-    g->setColumnStretch(1, 1);
-    layout->addWidget(group);
-    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza danych Zamówienie")
-                                        : S("Tabela połączenia wiersza danych Faktura"),
-                                 orders ? MappingTables::ZAM : MappingTables::FAK),
-                      1);
-    return page;
-}
-
-QWidget *MainWindow::buildLinesImportPage(bool orders)
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    // the order options are twins of the invoice ones, with their own names
-    const QString blok = orders ? QStringLiteral("ZPOZ") : QStringLiteral("POZ");
-    const QString r = orders ? QStringLiteral("ZPoz") : QStringLiteral("Poz");
-    auto *group = new QGroupBox(orders ? S(" Import pozycji zamówień ") : S(" Import pozycji faktur "), page);
-    auto *g = new QGridLayout(group);
-    g->addWidget(m_binder->radio(QStringLiteral("rb_%1_OsobnyBlok_Checked").arg(blok),
-                                 S("Pozycje jedna pod drugą w osobnym bloku"), group),
-                 0, 0);
-    auto *markers = new QWidget(group);
-    auto *ml = new QFormLayout(markers);
-    ml->setContentsMargins(0, 0, 0, 0);
-    ml->addRow(S("Identyfikator początku bloku"),
-               m_binder->text(QStringLiteral("ed_%1_BLOK_START_Text").arg(blok), markers));
-    ml->addRow(S("Identyfikator końca bloku"),
-               m_binder->text(QStringLiteral("ed_%1_BLOK_END_Text").arg(blok), markers));
-    g->addWidget(markers, 0, 1, 2, 1);
-    g->addWidget(m_binder->radio(QStringLiteral("rb_%1_PodFaktura_Checked").arg(blok),
-                                 orders ? S("Pozycje pod wierszem Zamówienia") : S("Pozycje pod wierszem Faktury"),
-                                 group),
-                 2, 0);
-    g->addWidget(
-        m_binder->radio(QStringLiteral("rb_%1BezposrednioPod_Checked").arg(r), S("w pierszej linii pod"), group), 3, 0);
-    g->addWidget(m_binder->radio(QStringLiteral("rb_%1PoNaglowku_Checked").arg(r), S("po nagłówku:"), group), 4, 0);
-    g->addWidget(m_binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(blok), group), 4, 1);
-    g->addWidget(m_binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(blok),
-                                 S("Wiersz musi rozpoczynac sie od ..."), group),
-                 5, 0);
-    g->addWidget(m_binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(blok), group), 5, 1);
-    auto *end = new QGroupBox(S("Koniec listy pozycji:"), group);
-    auto *el = new QHBoxLayout(end);
-    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_FL_Checked").arg(r), S("pusta linia"), end));
-    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_InnyStart_Checked").arg(r),
-                                  S("inny od zadanego początek wiersza"), end));
-    el->addWidget(m_binder->radio(QStringLiteral("rb_%1End_Faktura_Checked").arg(r),
-                                  orders ? S("nagłowek zamówienia") : S("nagłowek faktury"), end));
-    el->addWidget(m_binder->radio(
-        QStringLiteral("rb_%1End_FakId_Checked").arg(r),
-        orders ? S("identyfikator początkowy zamówienia") : S("identyfikator początkowy faktury"), end));
-    g->addWidget(end, 6, 0, 1, 2);
-    g->setColumnStretch(1, 1);
-    layout->addWidget(group);
-    layout->addWidget(mappingBox(orders ? S("Tabela połączenia wiersza pozycji Zamówienia")
-                                        : S("Tabela połączenia wiersza pozycji Faktury"),
-                                 orders ? MappingTables::ZPOS : MappingTables::POS),
-                      1);
-    return page;
-}
-
-QWidget *MainWindow::buildConfigPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QHBoxLayout(page);
-    auto *left = new QVBoxLayout;
-    auto *format = new QGroupBox(S("Format danych w pliku: "), page);
-    auto *fl = new QFormLayout(format);
-    fl->addRow(S("Separator pól:"),
-               m_binder->combo(QStringLiteral("cb_separator_ItemIndex"),
-                               {S("#9 - tabulator"), S("| - pionowa linia"), S("; - semicolon"), S(", - koma")},
-                               format));
-    fl->addRow(S("Separator dziesiętny:"),
-               m_binder->combo(QStringLiteral("cb_koma_ItemIndex"), {S(", - (przecinek)"), S(". - (kropka)")}, format));
-    fl->addRow(S("Format daty:"),
-               m_binder->combo(QStringLiteral("cb_data_ItemIndex"),
-                               {S("DD-MM-RRRR"), S("RRRR-MM-DD"), S("DDMMRRRR"), S("RRRRMMDD")}, format));
-    fl->addRow(S("Standard zanków :"), m_binder->combo(QStringLiteral("cb_PL_ItemIndex"),
-                                                       {S("Windows 1250"), S("UFT-8"), S("DOS-CP852")}, format));
-    fl->addRow(S("Prawda:"), m_binder->text(QStringLiteral("edx_TRUE_Text"), format));
-    fl->addRow(S("Fałsz:"), m_binder->text(QStringLiteral("edx_FALSE_Text"), format));
-    fl->addRow(
-        m_binder->check(QStringLiteral("chb_FloatZeroExNull_Checked"), S("Float = 0.00  ustaw  <null>"), format));
-    fl->addRow(m_binder->check(QStringLiteral("chb_wyroznik_Checked"), S("Pierwsza linia pliku zawiera:"), format),
-               m_binder->text(QStringLiteral("edx_Wyroznik_Text"), format));
-    left->addWidget(format);
-
-    auto *exe = new QGroupBox(S(" Wywołanie 'aplikacji' "), page);
-    m_named.insert(QStringLiteral("gb_Exe"), exe);
-    auto *xl = new QFormLayout(exe);
-    xl->addRow(
-        m_binder->check(QStringLiteral("chb_Imp_Application_Checked"), S("Importuj poprzez wywołanie aplikacji"), exe));
-    // each path with its browse button
-    auto browsed = [this, exe](const char *key, const QString &title, const QString &filter, bool save) {
-        QLineEdit *edit = m_binder->text(QString::fromLatin1(key), exe);
-        auto *browse = new QToolButton(exe);
-        browse->setText(QStringLiteral("…"));
-        browse->setObjectName(QStringLiteral("browse_") + QString::fromLatin1(key));
-        browse->setToolTip(title);
-        connect(browse, &QToolButton::clicked, this, [this, edit, key, title, filter, save] {
-            const QString file = save ? QFileDialog::getSaveFileName(this, title, edit->text(), filter, nullptr,
-                                                                     QFileDialog::DontConfirmOverwrite)
-                                      : QFileDialog::getOpenFileName(this, title, edit->text(), filter);
-            if (!file.isEmpty())
-                m_workspace->controls().setText(QString::fromLatin1(key), QDir::toNativeSeparators(file));
-        });
-        return row(exe, {edit, browse}, false);
-    };
-    // on this system a program is any executable file or script; the Part's filters follow
-    xl->addRow(S("Aplikacja klienta:"),
-               browsed("fn_Imp_Aplikacja_FileName", S("Aplikacja klienta"),
-                       S("Programy i skrypty (*);;Aplikacje  (*.exe);;Aplikacje (*.BAT) (*.bat *.BAT);;Skrypty (*.sh)"),
-                       false));
-    // the exchange file need not exist yet: the application writes it
-    xl->addRow(S("Plik wymiany danych:"), browsed("fn_Imp_PlikWymiany_FileName", S("Plik wymiany danych"),
-                                                  S("Plik wymiany danych  (*.txt *.cvd)"), true));
-    QLineEdit *params = m_binder->text(QStringLiteral("e_Params_Text"), exe);
-    params->setToolTip(S("%0:s = DataOd; %1:s = DataDo; %2:s = PlikWyminay"));
-    xl->addRow(S("Przekazane parametry:"), params);
-    left->addWidget(exe);
-
-    auto *config = new QGroupBox(S(" Konfiguracja "), page);
-    auto *cl = new QVBoxLayout(config);
-    m_configLabel = new QLabel(m_workspace->configLabelText(), config);
-    cl->addWidget(m_configLabel);
-    cl->addWidget(m_binder->check(QStringLiteral("chb_zaslon_Checked"), S("zasłoń zakładki konfiguracji"), config));
-    cl->addWidget(new QLabel(S("Zakładki będą widoczne po uruchomieniu programu z opcją \"-k\""), config));
-    left->addWidget(config);
-    left->addStretch(1);
-    layout->addLayout(left, 2);
-
-    auto *right = new QVBoxLayout;
-    right->addWidget(mappingBox(S("Tablica wartości \"podstawialnych\""), MappingTables::DEF), 1);
-    right->addWidget(new QLabel(S("Nieco wyjaśnień:"), page));
-    auto *memo = new QPlainTextEdit(MemoInfo(), page);
-    memo->setObjectName(QStringLiteral("MemoInfo"));
-    memo->setReadOnly(true);
-    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    right->addWidget(memo, 1);
-    layout->addLayout(right, 3);
-    return page;
-}
-
-QWidget *MainWindow::buildTemplatePage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    m_template = new QPlainTextEdit(m_workspace->jpkTemplate(), page);
-    m_template->setObjectName(QStringLiteral("Memo_JPK"));
-    m_template->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_template->setLineWrapMode(QPlainTextEdit::NoWrap);
-    connect(m_template, &QPlainTextEdit::textChanged, this,
-            [this] { m_workspace->setJpkTemplate(m_template->toPlainText()); });
-    layout->addWidget(m_template);
-    return page;
-}
-
-QWidget *MainWindow::buildHelpPage()
-{
-    auto *page = new QWidget;
-    auto *layout = new QVBoxLayout(page);
-    auto *title = new QLabel(S("Opis pól wg pliku XSD:"), page);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    auto *loadButton = new QPushButton(S("Wczytaj ..."), page);
-    loadButton->setObjectName(QStringLiteral("b_LoadXSD"));
-    layout->addWidget(row(page, {title, loadButton}));
-    auto *memo = new QPlainTextEdit(m_workspace->schemaPrompt(), page);
-    memo->setObjectName(QStringLiteral("MemoXSD"));
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    layout->addWidget(memo, 1);
-    connect(loadButton, &QPushButton::clicked, this, [this, memo, loadButton] {
-        DownloadWindow window(this);
-        QString text;
-        memo->setUpdatesEnabled(false);
-        const bool ok = m_workspace->loadSchemaDescriptions(&window, &text);
-        if (!text.isEmpty())
-            memo->setPlainText(text);
-        if (ok)
-            loadButton->hide(); // the schema is loaded once a run
-        memo->setUpdatesEnabled(true);
-    });
-    return page;
 }
 
 void MainWindow::updateEnables()
@@ -1072,17 +590,6 @@ void MainWindow::storeSettings()
         return;
     m_workspace->storeSettings();
     m_stored = true;
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    // a double click on "Data Wytworzenia JPK [UTC]" puts the current date and time into it
-    if (event->type() == QEvent::MouseButtonDblClick &&
-        watched == m_binder->widget(QStringLiteral("ed_DataWytworzeniaJPK_Text"))) {
-        m_workspace->controls().setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"), Workspace::timestampNow());
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -47,23 +47,12 @@ public:
     void applyActivationRule();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void buildActions();
     void buildPages();
-    QWidget *buildHeaderPage();
-    QWidget *buildInvoicesPage();
-    QWidget *buildOrdersPage();
-    QWidget *buildHeaderImportPage();
-    QWidget *buildRecordImportPage(bool orders);
-    QWidget *buildLinesImportPage(bool orders);
-    QWidget *buildConfigPage();
-    QWidget *buildTemplatePage();
-    QWidget *buildHelpPage();
-    QWidget *mappingBox(const QString &title, int kind);
     void updateEnables();
     void applyTabAppearance();
     void refreshCounters();

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -375,6 +376,26 @@ TEST(KontrolaPage, FindingsSortFilterAndShowTheirRecord)
     EXPECT_EQ(grid->currentIndex().column(), grid->documentModel()->columnOfField(QStringLiteral("P_15")));
     // the totals below
     EXPECT_EQ(w.checkPage()->totalsView()->rowCount(), 7);
+}
+
+} // namespace
+
+namespace {
+
+TEST(HeaderPage, ADoubleClickPutsTheTimeOfCreation)
+{
+    TempHome home;
+    RecordingPort port;
+    MainWindow w({}, home.path(), &port);
+    w.show();
+    auto *created = qobject_cast<QLineEdit *>(w.optionWidget(QStringLiteral("ed_DataWytworzeniaJPK_Text")));
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(created->text().isEmpty());
+    QTest::mouseDClick(created, Qt::LeftButton);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}$"))
+                    .match(created->text())
+                    .hasMatch())
+        << created->text().toStdString();
 }
 
 } // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "page_context.h"
+
+#include <QWidget>
+
+class InvoiceForm;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+// The first page: the JPK header and subject fields, the output file, the action buttons and the tabs' appearance.
+class HeaderPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit HeaderPage(PageContext &ctx, QWidget *parent = nullptr);
+
+protected:
+    // a double click on "Data Wytworzenia JPK [UTC]" puts the current date and time into it
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    PageContext m_ctx; // the window's registers, kept for the page's own slots
+};

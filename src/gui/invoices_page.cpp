@@ -1,0 +1,68 @@
+#include "invoices_page.h"
+
+#include "page_includes.h"
+
+InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+{
+    QWidget *page = this;
+    auto *layout = new QVBoxLayout(page);
+    DocumentTables &t = m_ctx.workspace->tables();
+    auto *split = new QSplitter(Qt::Vertical, page);
+
+    auto *top = new QWidget(split);
+    auto *tl = new QVBoxLayout(top);
+    tl->setContentsMargins(0, 0, 0, 0);
+    auto *counter = new QLabel(top);
+    counter->setObjectName(QStringLiteral("Label_poz_sp"));
+    (*m_ctx.counters).insert(counter->objectName(), counter);
+    auto *importButton = new QPushButton((*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury"))->text(), top);
+    connect(importButton, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury")),
+            &QAction::trigger);
+    connect((*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury")), &QAction::changed, importButton,
+            [this, importButton] {
+                importButton->setEnabled((*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury"))->isEnabled());
+            });
+    auto *erase = new QPushButton((*m_ctx.actions).value(QStringLiteral("act_Erase_FAK"))->text(), top);
+    connect(erase, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("act_Erase_FAK")), &QAction::trigger);
+    auto *sumInvoices = new QPushButton(S("Ʃ Wartość Faktur"), top);
+    sumInvoices->setObjectName(QStringLiteral("Button_WartoscFaktur"));
+    connect(sumInvoices, &QPushButton::clicked, this,
+            [this] { m_ctx.sumButton(QStringLiteral("grid_FAK"), QStringLiteral("P_15")); });
+    tl->addWidget(row(top, {new DocumentNavigator(&t.mt_FAK_, top), counter, importButton, erase, sumInvoices}));
+    auto *inner = new QTabWidget(top);
+    inner->setObjectName(QStringLiteral("PageControlFaktura"));
+    invoiceTabs = inner;
+    form = new InvoiceForm(&t.mt_FAK_, inner);
+    inner->addTab(form, S("Faktura"));
+    auto *fakGrid =
+        new DocumentGrid(QStringLiteral("grid_FAK"), &t.mt_FAK_, {QStringLiteral("P_14_5")}, m_ctx.port, inner);
+    (*m_ctx.grids).insert(fakGrid->objectName(), fakGrid);
+    inner->addTab(fakGrid, S("Lista faktur"));
+    inner->setCurrentIndex(0);
+    tl->addWidget(inner, 1);
+
+    auto *bottom = new QWidget(split);
+    auto *bl = new QVBoxLayout(bottom);
+    bl->setContentsMargins(0, 0, 0, 0);
+    auto *lineCounter = new QLabel(bottom);
+    lineCounter->setObjectName(QStringLiteral("Label_poz_za"));
+    (*m_ctx.counters).insert(lineCounter->objectName(), lineCounter);
+    connectButton = new QPushButton(S("Połącz z fakturami"), bottom);
+    connectButton->setObjectName(QStringLiteral("b_POZ_Polacz"));
+    disconnectButton = new QPushButton(S("Rozłącz"), bottom);
+    disconnectButton->setObjectName(QStringLiteral("b_POZ_Rozlacz"));
+    connect(connectButton, &QPushButton::clicked, this, [&t] { t.connectLines(); });
+    connect(disconnectButton, &QPushButton::clicked, this, [&t] { t.disconnectLines(); });
+    auto *sumLines = new QPushButton(S("Ʃ Wartość Wierszy"), bottom);
+    sumLines->setObjectName(QStringLiteral("Button_WartoscWierszyFaktur"));
+    connect(sumLines, &QPushButton::clicked, this,
+            [this] { m_ctx.sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11")); });
+    bl->addWidget(row(
+        bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, connectButton, disconnectButton, sumLines}));
+    auto *pozGrid = new DocumentGrid(QStringLiteral("grid_POZ"), &t.mt_POZ_, {}, m_ctx.port, bottom);
+    (*m_ctx.grids).insert(pozGrid->objectName(), pozGrid);
+    bl->addWidget(pozGrid, 1);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split);
+}

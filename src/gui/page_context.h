@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+
+class ControlBinder;
+class DocumentGrid;
+class MappingGridView;
+class QAction;
+class QLabel;
+class QWidget;
+class UserPort;
+class Workspace;
+
+// What the pages of the window share, handed to each page as it is built: the Workspace, the
+// user port, the binder of options to widgets, and the window's registers of actions, named
+// widgets, grids, counters and mapping-table views (the window finds them there by name).
+struct PageContext
+{
+    Workspace *workspace = nullptr;
+    UserPort *port = nullptr;
+    ControlBinder *binder = nullptr;
+    QHash<QString, QAction *> *actions = nullptr;
+    QHash<QString, QWidget *> *named = nullptr;
+    QHash<QString, DocumentGrid *> *grids = nullptr;
+    QHash<QString, QLabel *> *counters = nullptr;
+    QList<MappingGridView *> *mapViews = nullptr;
+    // a "Ʃ" button: its grid gets the focus and its column, then the column is summed
+    std::function<void(const QString &grid, const QString &field)> sumButton;
+};
+
+inline QString S(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Widgets side by side in a row of their own (a stretch after them unless told otherwise).
+QWidget *row(QWidget *parent, std::initializer_list<QWidget *> widgets, bool stretch = true);
+// A mapping table with its buttons ("Wczytaj", "Zachowaj", "Nowy wzorzec" / "Domyślne" / "Wyczyść").
+QWidget *mappingBox(PageContext &ctx, const QString &title, int kind);
