@@ -149,36 +149,30 @@ void ImportDriver::ImportujWspolnyPlik()
         else
             m_port->failure(applicationTitle(), QStringLiteral("Brak bloku NAGŁÓWEK"));
 
-        const QString invoiceStart = c.text(QStringLiteral("ed_FAK_StartBlok_Text"));
-        if (invoiceStart.isEmpty()) {
-            WczytajFaktury(h + 2);
-        } else {
+        // every block that starts with its marker is read by its pass; none is a failure
+        auto readBlocks = [&](const QString &start, bool (ImportDriver::*pass)(int), const char *missing) {
             bool found = false;
             for (int i = 0; i < n; ++i) {
-                if (m_lines.line(i) == invoiceStart) {
+                if (m_lines.line(i) == start) {
                     found = true;
-                    WczytajFaktury(i + 1);
+                    (this->*pass)(i + 1);
                 }
             }
             if (!found)
-                m_port->failure(applicationTitle(), QStringLiteral("Brak bloku FAKTURY"));
-        }
+                m_port->failure(applicationTitle(), QString::fromUtf8(missing));
+        };
+        const QString invoiceStart = c.text(QStringLiteral("ed_FAK_StartBlok_Text"));
+        if (invoiceStart.isEmpty())
+            WczytajFaktury(h + 2);
+        else
+            readBlocks(invoiceStart, &ImportDriver::WczytajFaktury, "Brak bloku FAKTURY");
         // the order block is read only when this box is ticked
         if (c.checked(QStringLiteral("chb_ZAL_NieImportuj_Checked"))) {
             const QString orderStart = c.text(QStringLiteral("ed_ZAM_StartBlok_Text"));
-            if (orderStart.isEmpty()) {
+            if (orderStart.isEmpty())
                 WczytajZamowienia(invoiceStart.isEmpty() ? h + 2 : n + 1);
-            } else {
-                bool found = false;
-                for (int i = 0; i < n; ++i) {
-                    if (m_lines.line(i) == orderStart) {
-                        found = true;
-                        WczytajZamowienia(i + 1);
-                    }
-                }
-                if (!found)
-                    m_port->failure(applicationTitle(), QStringLiteral("Brak bloku ZAMÓWIENIA"));
-            }
+            else
+                readBlocks(orderStart, &ImportDriver::WczytajZamowienia, "Brak bloku ZAMÓWIENIA");
         }
     } catch (const ImportError &e) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd imporu danych:") + e.message);

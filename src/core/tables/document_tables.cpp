@@ -151,12 +151,18 @@ bool DocumentTables::deleteInvoice(DocumentTable &fak)
     if (!m_port->question(QStringLiteral("Usunąć fakturę z pozycjami ?"),
                           QStringLiteral("Faktura : ") + fak.value(QStringLiteral("P_2A")).toString()))
         return false;
+    return deleteDetails(mt_POZ_, QStringLiteral("P_2B"));
+}
+
+bool DocumentTables::deleteDetails(DocumentTable &detail, const QString &keyField)
+{
+    // the detail presents the master's records only: each is removed without its own question
     Deleting = true;
     bool ok = true;
-    const int key = mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
-    mt_POZ_.first();
-    while (mt_POZ_.recordCount() > 0 && !mt_POZ_.isNull(key)) {
-        if (!mt_POZ_.remove()) {
+    const int key = detail.fieldIndex(keyField);
+    detail.first();
+    while (detail.recordCount() > 0 && !detail.isNull(key)) {
+        if (!detail.remove()) {
             ok = false;
             break;
         }
@@ -170,18 +176,7 @@ bool DocumentTables::deleteOrder(DocumentTable &zam)
     if (!m_port->question(QStringLiteral("Usunąć zamówienie z pozycjami ?"),
                           QStringLiteral("Zamówienie : ") + zam.value(QStringLiteral("P_2AZ")).toString()))
         return false;
-    Deleting = true;
-    bool ok = true;
-    const int key = mt_ZPOZ_.fieldIndex(QStringLiteral("idx_zal"));
-    mt_ZPOZ_.first();
-    while (mt_ZPOZ_.recordCount() > 0 && !mt_ZPOZ_.isNull(key)) {
-        if (!mt_ZPOZ_.remove()) {
-            ok = false;
-            break;
-        }
-    }
-    Deleting = false;
-    return ok;
+    return deleteDetails(mt_ZPOZ_, QStringLiteral("idx_zal"));
 }
 
 void DocumentTables::eraseInvoices()

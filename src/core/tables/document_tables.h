@@ -54,6 +54,7 @@ signals:
 
 private:
     void setLabel(int which, const QString &text);
+    bool deleteDetails(DocumentTable &detail, const QString &keyField);
     bool deleteInvoice(DocumentTable &fak);
     bool deleteOrder(DocumentTable &zam);
 
