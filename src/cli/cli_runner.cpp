@@ -112,9 +112,15 @@ const std::vector<StepDef> &steps()
              return ws.controls().setFromText(arg.left(eq), arg.mid(eq + 1), &error) ? QString() : error;
          }},
         {"import-json", 1, 1, "import-json FILE", "append the header fields and records of a JSON file to the tables",
-         [](Workspace &ws, const QStringList &args) { return ws.importJson(args.at(0)); }},
+         [](Workspace &ws, const QStringList &args) {
+             QString error;
+             return ws.importJson(args.at(0), &error) ? QString() : error;
+         }},
         {"export-json", 1, 1, "export-json FILE", "write the header fields and all records of the four tables as JSON",
-         [](Workspace &ws, const QStringList &args) { return ws.exportJson(args.at(0)); }},
+         [](Workspace &ws, const QStringList &args) {
+             QString error;
+             return ws.exportJson(args.at(0), &error) ? QString() : error;
+         }},
         {"generate", 0, 1, "generate [FILE]", "write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name",
          [](Workspace &ws, const QStringList &args) -> QString {
              if (!args.isEmpty())
@@ -151,7 +157,10 @@ const std::vector<StepDef> &steps()
              return ok ? QString() : QStringLiteral("the schema's descriptions could not be loaded");
          }},
         {"sum", 2, 2, "sum GRID FIELD", "\"Suma wg kolumny.\" of a column of grid_FAK, grid_POZ, grid_ZAM or grid_ZPOZ",
-         [](Workspace &ws, const QStringList &args) { return ws.sumColumn(args.at(0), args.at(1)); }},
+         [](Workspace &ws, const QStringList &args) {
+             QString error;
+             return ws.sumColumn(args.at(0), args.at(1), &error) ? QString() : error;
+         }},
         {"load-map", 2, 2, "load-map GRID FILE",
          "\"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)", mapStep(true)},
         {"save-map", 2, 2, "save-map GRID FILE", "\"Zachowaj\" of a mapping table", mapStep(false)},

@@ -10,20 +10,20 @@ HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
     auto *outer = new QHBoxLayout(page);
     Controls &c = m_ctx.workspace->controls();
 
-    auto *fields = new QGroupBox(S(" Nagłówek i Podmiot "), page);
+    auto *fields = new QGroupBox(utf8Text(" Nagłówek i Podmiot "), page);
     auto *form = new QFormLayout(fields);
     form->setLabelAlignment(Qt::AlignRight);
     for (const auto &[caption, key] :
          {std::pair{"Data Od", "ed_DataOd_Date"}, std::pair{"Data Do", "ed_DataDo_Date"}}) {
         auto *picker = new DatePicker(c, QString::fromLatin1(key), m_ctx.port, fields);
         (*m_ctx.named).insert(QString::fromLatin1(key), picker);
-        form->addRow(S(caption), picker);
+        form->addRow(utf8Text(caption), picker);
     }
     QLineEdit *created = m_ctx.binder->text(QStringLiteral("ed_DataWytworzeniaJPK_Text"), fields);
     created->setReadOnly(true);
-    created->setToolTip(S("Podwójne kliknięcie wstawia bieżącą datę i czas"));
+    created->setToolTip(utf8Text("Podwójne kliknięcie wstawia bieżącą datę i czas"));
     created->installEventFilter(this);
-    form->addRow(S("Data Wytworzenia JPK [UTC]"), created);
+    form->addRow(utf8Text("Data Wytworzenia JPK [UTC]"), created);
     struct Field
     {
         const char *key, *caption;
@@ -44,20 +44,20 @@ HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
                             {"ed_Miejscowosc_Text", "Miejscowość", 56},
                             {"ed_KodPocztowy_Text", "Kod poczowy", 8}};
     for (const Field &f : header)
-        form->addRow(S(f.caption), m_ctx.binder->text(QString::fromLatin1(f.key), fields, f.max));
+        form->addRow(utf8Text(f.caption), m_ctx.binder->text(QString::fromLatin1(f.key), fields, f.max));
     QLineEdit *kod = qobject_cast<QLineEdit *>(m_ctx.binder->widget(QStringLiteral("ed_KodUrzedu_Text")));
     kod->setPlaceholderText(c.text(QStringLiteral("ed_KodUrzedu_TextHint")));
     outer->addWidget(fields, 3);
 
     auto *right = new QVBoxLayout;
-    auto *output = new QGroupBox(S(" Nazwa wynikowa dla pliku JPK (XML) "), page);
+    auto *output = new QGroupBox(utf8Text(" Nazwa wynikowa dla pliku JPK (XML) "), page);
     auto *ol = new QVBoxLayout(output);
     QLineEdit *fn = m_ctx.binder->text(QStringLiteral("fn_JPK_Text"), output);
     auto *browse = new QToolButton(output);
     browse->setText(QStringLiteral("…"));
     connect(browse, &QToolButton::clicked, this, [this, fn] {
-        const QString file = QFileDialog::getSaveFileName(this, S("Nazwa wynikowa dla pliku JPK (XML)"), fn->text(),
-                                                          S("Pliki XML (*.xml)"));
+        const QString file = QFileDialog::getSaveFileName(this, utf8Text("Nazwa wynikowa dla pliku JPK (XML)"),
+                                                          fn->text(), utf8Text("Pliki XML (*.xml)"));
         if (!file.isEmpty())
             m_ctx.workspace->controls().setText(QStringLiteral("fn_JPK_Text"),
                                                 m_ctx.workspace->correctedOutputName(file));
@@ -71,10 +71,10 @@ HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
     });
     ol->addWidget(row(output, {fn, browse}, false));
     ol->addWidget(
-        m_ctx.binder->check(QStringLiteral("chb_Korekta_Checked"), S("Generowany plik będzie korektą"), output));
+        m_ctx.binder->check(QStringLiteral("chb_Korekta_Checked"), utf8Text("Generowany plik będzie korektą"), output));
     right->addWidget(output);
 
-    auto *action = new QGroupBox(S(" Akcja "), page);
+    auto *action = new QGroupBox(utf8Text(" Akcja "), page);
     auto *al = new QVBoxLayout(action);
     for (const char *name :
          {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
@@ -89,13 +89,13 @@ HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
         al->addWidget(button);
     }
     al->addWidget(
-        m_ctx.binder->check(QStringLiteral("chb_Weryfikuj_Checked"), S("Zweryfukuj po wygenerowaniu"), action));
+        m_ctx.binder->check(QStringLiteral("chb_Weryfikuj_Checked"), utf8Text("Zweryfukuj po wygenerowaniu"), action));
     right->addWidget(action);
 
-    auto *tabs = new QGroupBox(S(" Ustawienie zakładek "), page);
+    auto *tabs = new QGroupBox(utf8Text(" Ustawienie zakładek "), page);
     auto *tl = new QVBoxLayout(tabs);
-    tl->addWidget(m_ctx.binder->check(QStringLiteral("chb_page_multiline_Checked"), S("- wieloliniowe"), tabs));
-    tl->addWidget(m_ctx.binder->check(QStringLiteral("chb_page_ragged_Checked"), S("- okrojone"), tabs));
+    tl->addWidget(m_ctx.binder->check(QStringLiteral("chb_page_multiline_Checked"), utf8Text("- wieloliniowe"), tabs));
+    tl->addWidget(m_ctx.binder->check(QStringLiteral("chb_page_ragged_Checked"), utf8Text("- okrojone"), tabs));
     right->addWidget(tabs);
     right->addStretch(1);
     outer->addLayout(right, 2);

@@ -6,11 +6,11 @@ HelpPage::HelpPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(c
 {
     QWidget *page = this;
     auto *layout = new QVBoxLayout(page);
-    auto *title = new QLabel(S("Opis pól wg pliku XSD:"), page);
+    auto *title = new QLabel(utf8Text("Opis pól wg pliku XSD:"), page);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    auto *loadButton = new QPushButton(S("Wczytaj ..."), page);
+    auto *loadButton = new QPushButton(utf8Text("Wczytaj ..."), page);
     loadButton->setObjectName(QStringLiteral("b_LoadXSD"));
     layout->addWidget(row(page, {title, loadButton}));
     auto *memo = new QPlainTextEdit(m_ctx.workspace->schemaPrompt(), page);

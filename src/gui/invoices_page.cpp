@@ -24,7 +24,7 @@ InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : QWidget(parent),
             });
     auto *erase = new QPushButton((*m_ctx.actions).value(QStringLiteral("act_Erase_FAK"))->text(), top);
     connect(erase, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("act_Erase_FAK")), &QAction::trigger);
-    auto *sumInvoices = new QPushButton(S("Ʃ Wartość Faktur"), top);
+    auto *sumInvoices = new QPushButton(utf8Text("Ʃ Wartość Faktur"), top);
     sumInvoices->setObjectName(QStringLiteral("Button_WartoscFaktur"));
     connect(sumInvoices, &QPushButton::clicked, this,
             [this] { m_ctx.sumButton(QStringLiteral("grid_FAK"), QStringLiteral("P_15")); });
@@ -33,11 +33,11 @@ InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : QWidget(parent),
     inner->setObjectName(QStringLiteral("PageControlFaktura"));
     invoiceTabs = inner;
     form = new InvoiceForm(&t.mt_FAK_, inner);
-    inner->addTab(form, S("Faktura"));
+    inner->addTab(form, utf8Text("Faktura"));
     auto *fakGrid =
         new DocumentGrid(QStringLiteral("grid_FAK"), &t.mt_FAK_, {QStringLiteral("P_14_5")}, m_ctx.port, inner);
     (*m_ctx.grids).insert(fakGrid->objectName(), fakGrid);
-    inner->addTab(fakGrid, S("Lista faktur"));
+    inner->addTab(fakGrid, utf8Text("Lista faktur"));
     inner->setCurrentIndex(0);
     tl->addWidget(inner, 1);
 
@@ -47,13 +47,13 @@ InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : QWidget(parent),
     auto *lineCounter = new QLabel(bottom);
     lineCounter->setObjectName(QStringLiteral("Label_poz_za"));
     (*m_ctx.counters).insert(lineCounter->objectName(), lineCounter);
-    connectButton = new QPushButton(S("Połącz z fakturami"), bottom);
+    connectButton = new QPushButton(utf8Text("Połącz z fakturami"), bottom);
     connectButton->setObjectName(QStringLiteral("b_POZ_Polacz"));
-    disconnectButton = new QPushButton(S("Rozłącz"), bottom);
+    disconnectButton = new QPushButton(utf8Text("Rozłącz"), bottom);
     disconnectButton->setObjectName(QStringLiteral("b_POZ_Rozlacz"));
     connect(connectButton, &QPushButton::clicked, this, [&t] { t.connectLines(); });
     connect(disconnectButton, &QPushButton::clicked, this, [&t] { t.disconnectLines(); });
-    auto *sumLines = new QPushButton(S("Ʃ Wartość Wierszy"), bottom);
+    auto *sumLines = new QPushButton(utf8Text("Ʃ Wartość Wierszy"), bottom);
     sumLines->setObjectName(QStringLiteral("Button_WartoscWierszyFaktur"));
     connect(sumLines, &QPushButton::clicked, this,
             [this] { m_ctx.sumButton(QStringLiteral("grid_POZ"), QStringLiteral("P_11")); });

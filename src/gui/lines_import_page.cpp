@@ -9,48 +9,51 @@ LinesImportPage::LinesImportPage(PageContext &ctx, bool orders, QWidget *parent)
     // the order options are twins of the invoice ones, with their own names
     const QString blok = orders ? QStringLiteral("ZPOZ") : QStringLiteral("POZ");
     const QString r = orders ? QStringLiteral("ZPoz") : QStringLiteral("Poz");
-    auto *group = new QGroupBox(orders ? S(" Import pozycji zamówień ") : S(" Import pozycji faktur "), page);
+    auto *group =
+        new QGroupBox(orders ? utf8Text(" Import pozycji zamówień ") : utf8Text(" Import pozycji faktur "), page);
     auto *g = new QGridLayout(group);
     g->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1_OsobnyBlok_Checked").arg(blok),
-                                     S("Pozycje jedna pod drugą w osobnym bloku"), group),
+                                     utf8Text("Pozycje jedna pod drugą w osobnym bloku"), group),
                  0, 0);
     auto *markers = new QWidget(group);
     auto *ml = new QFormLayout(markers);
     ml->setContentsMargins(0, 0, 0, 0);
-    ml->addRow(S("Identyfikator początku bloku"),
+    ml->addRow(utf8Text("Identyfikator początku bloku"),
                m_ctx.binder->text(QStringLiteral("ed_%1_BLOK_START_Text").arg(blok), markers));
-    ml->addRow(S("Identyfikator końca bloku"),
+    ml->addRow(utf8Text("Identyfikator końca bloku"),
                m_ctx.binder->text(QStringLiteral("ed_%1_BLOK_END_Text").arg(blok), markers));
     g->addWidget(markers, 0, 1, 2, 1);
     g->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1_PodFaktura_Checked").arg(blok),
-                                     orders ? S("Pozycje pod wierszem Zamówienia") : S("Pozycje pod wierszem Faktury"),
+                                     orders ? utf8Text("Pozycje pod wierszem Zamówienia")
+                                            : utf8Text("Pozycje pod wierszem Faktury"),
                                      group),
                  2, 0);
-    g->addWidget(
-        m_ctx.binder->radio(QStringLiteral("rb_%1BezposrednioPod_Checked").arg(r), S("w pierszej linii pod"), group), 3,
-        0);
-    g->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1PoNaglowku_Checked").arg(r), S("po nagłówku:"), group), 4, 0);
+    g->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1BezposrednioPod_Checked").arg(r),
+                                     utf8Text("w pierszej linii pod"), group),
+                 3, 0);
+    g->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1PoNaglowku_Checked").arg(r), utf8Text("po nagłówku:"), group),
+                 4, 0);
     g->addWidget(m_ctx.binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(blok), group), 4, 1);
     g->addWidget(m_ctx.binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(blok),
-                                     S("Wiersz musi rozpoczynac sie od ..."), group),
+                                     utf8Text("Wiersz musi rozpoczynac sie od ..."), group),
                  5, 0);
     g->addWidget(m_ctx.binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(blok), group), 5, 1);
-    auto *end = new QGroupBox(S("Koniec listy pozycji:"), group);
+    auto *end = new QGroupBox(utf8Text("Koniec listy pozycji:"), group);
     auto *el = new QHBoxLayout(end);
-    el->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1End_FL_Checked").arg(r), S("pusta linia"), end));
+    el->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1End_FL_Checked").arg(r), utf8Text("pusta linia"), end));
     el->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1End_InnyStart_Checked").arg(r),
-                                      S("inny od zadanego początek wiersza"), end));
+                                      utf8Text("inny od zadanego początek wiersza"), end));
     el->addWidget(m_ctx.binder->radio(QStringLiteral("rb_%1End_Faktura_Checked").arg(r),
-                                      orders ? S("nagłowek zamówienia") : S("nagłowek faktury"), end));
+                                      orders ? utf8Text("nagłowek zamówienia") : utf8Text("nagłowek faktury"), end));
     el->addWidget(m_ctx.binder->radio(
         QStringLiteral("rb_%1End_FakId_Checked").arg(r),
-        orders ? S("identyfikator początkowy zamówienia") : S("identyfikator początkowy faktury"), end));
+        orders ? utf8Text("identyfikator początkowy zamówienia") : utf8Text("identyfikator początkowy faktury"), end));
     g->addWidget(end, 6, 0, 1, 2);
     g->setColumnStretch(1, 1);
     layout->addWidget(group);
     layout->addWidget(mappingBox(m_ctx,
-                                 orders ? S("Tabela połączenia wiersza pozycji Zamówienia")
-                                        : S("Tabela połączenia wiersza pozycji Faktury"),
+                                 orders ? utf8Text("Tabela połączenia wiersza pozycji Zamówienia")
+                                        : utf8Text("Tabela połączenia wiersza pozycji Faktury"),
                                  orders ? MappingTables::ZPOS : MappingTables::POS),
                       1);
 }

@@ -16,7 +16,7 @@ OrdersPage::OrdersPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
             &QAction::trigger);
     auto *erase = new QPushButton((*m_ctx.actions).value(QStringLiteral("act_Erase_ZAM"))->text(), page);
     connect(erase, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("act_Erase_ZAM")), &QAction::trigger);
-    auto *sumOrders = new QPushButton(S("Ʃ Wartość Zamówień"), page);
+    auto *sumOrders = new QPushButton(utf8Text("Ʃ Wartość Zamówień"), page);
     sumOrders->setObjectName(QStringLiteral("Button_WartoscZamowien"));
     connect(sumOrders, &QPushButton::clicked, this,
             [this] { m_ctx.sumButton(QStringLiteral("grid_ZAM"), QStringLiteral("WartoscZamowienia")); });
@@ -27,7 +27,7 @@ OrdersPage::OrdersPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
     auto *lineCounter = new QLabel(page);
     lineCounter->setObjectName(QStringLiteral("Label_poz_zza"));
     (*m_ctx.counters).insert(lineCounter->objectName(), lineCounter);
-    auto *sumOrderLines = new QPushButton(S("Ʃ Wartość Wierszy"), page);
+    auto *sumOrderLines = new QPushButton(utf8Text("Ʃ Wartość Wierszy"), page);
     sumOrderLines->setObjectName(QStringLiteral("Button_SumaWierszyZaliczek"));
     connect(sumOrderLines, &QPushButton::clicked, this,
             [this] { m_ctx.sumButton(QStringLiteral("grid_ZPOZ"), QStringLiteral("P_11NettoZ")); });

@@ -24,8 +24,8 @@ QWidget *mappingBox(PageContext &ctx, const QString &title, int kind)
     l->addWidget(view, 1);
     auto *buttons = new QHBoxLayout;
     if (k != MappingTables::DEF) {
-        auto *load = new QPushButton(S("Wczytaj"), box);
-        auto *save = new QPushButton(S("Zachowaj"), box);
+        auto *load = new QPushButton(utf8Text("Wczytaj"), box);
+        auto *save = new QPushButton(utf8Text("Zachowaj"), box);
         QObject::connect(load, &QPushButton::clicked, box, [workspace = ctx.workspace, k, view] {
             workspace->loadMap(k);
             view->reload();
@@ -37,7 +37,7 @@ QWidget *mappingBox(PageContext &ctx, const QString &title, int kind)
     const char *newCaption = k == MappingTables::NAG   ? "Domyślne"
                              : k == MappingTables::DEF ? "Wyczyść"
                                                        : "Nowy wzorzec";
-    auto *fresh = new QPushButton(S(newCaption), box);
+    auto *fresh = new QPushButton(utf8Text(newCaption), box);
     if (k == MappingTables::NAG)
         (*ctx.named).insert(QStringLiteral("b_New_NAG"), fresh);
     QObject::connect(fresh, &QPushButton::clicked, box, [workspace = ctx.workspace, k, view] {

@@ -32,7 +32,8 @@ struct PageContext
     std::function<void(const QString &grid, const QString &field)> sumButton;
 };
 
-inline QString S(const char *text)
+// A caption written in the source as UTF-8 (the sources keep the Polish letters as they are).
+inline QString utf8Text(const char *text)
 {
     return QString::fromUtf8(text);
 }

@@ -7,40 +7,40 @@ RecordImportPage::RecordImportPage(PageContext &ctx, bool orders, QWidget *paren
     QWidget *page = this;
     auto *layout = new QVBoxLayout(page);
     const QString p = orders ? QStringLiteral("ZAM") : QStringLiteral("FAK");
-    auto *group = new QGroupBox(orders ? S(" Import zamówień ") : S(" Import sprzedaży "), page);
+    auto *group = new QGroupBox(orders ? utf8Text(" Import zamówień ") : utf8Text(" Import sprzedaży "), page);
     auto *g = new QGridLayout(group);
     g->addWidget(m_ctx.binder->check(QStringLiteral("chb_%1_append_Checked").arg(p),
-                                     S("dołącz importowane dokumenty do listy"), group),
+                                     utf8Text("dołącz importowane dokumenty do listy"), group),
                  0, 0, 1, 2);
-    auto *second = new QLabel(S("Dla import z osobnego pliku:"), group);
+    auto *second = new QLabel(utf8Text("Dla import z osobnego pliku:"), group);
     (*m_ctx.named).insert(QStringLiteral("Lab_%1_OdDrugiegoWiersza").arg(p), second);
     g->addWidget(second, 1, 0);
     g->addWidget(m_ctx.binder->check(QStringLiteral("chb_%1_OdDrugiegoWiersza_Checked").arg(p),
-                                     S("zignoruj pierwszy wiersz (opisowy)"), group),
+                                     utf8Text("zignoruj pierwszy wiersz (opisowy)"), group),
                  1, 1);
     g->addWidget(m_ctx.binder->check(QStringLiteral("chb_%1_Naglowek_Checked").arg(p),
-                                     orders ? S("wiersz każdego zamówienia poprzedzony jest")
-                                            : S("wiersz każdej faktury poprzedzony jest"),
+                                     orders ? utf8Text("wiersz każdego zamówienia poprzedzony jest")
+                                            : utf8Text("wiersz każdej faktury poprzedzony jest"),
                                      group),
                  2, 0);
     g->addWidget(m_ctx.binder->text(QStringLiteral("ed_%1_Naglowek_Text").arg(p), group), 2, 1);
     g->addWidget(m_ctx.binder->check(QStringLiteral("chb_%1_BeginIf_Checked").arg(p),
-                                     S("Wiesz musi rozpoczynac się od ..."), group),
+                                     utf8Text("Wiesz musi rozpoczynac się od ..."), group),
                  3, 0);
     g->addWidget(m_ctx.binder->text(QStringLiteral("ed_%1_BeginIf_Text").arg(p), group), 3, 1);
-    g->addWidget(new QLabel(S("Identyfikator początku bloku"), group), 4, 0);
+    g->addWidget(new QLabel(utf8Text("Identyfikator początku bloku"), group), 4, 0);
     g->addWidget(m_ctx.binder->text(QStringLiteral("ed_%1_StartBlok_Text").arg(p), group), 4, 1);
-    g->addWidget(new QLabel(S("Identyfikator końca bloku"), group), 5, 0);
+    g->addWidget(new QLabel(utf8Text("Identyfikator końca bloku"), group), 5, 0);
     g->addWidget(m_ctx.binder->text(QStringLiteral("ed_%1_EndBlok_Text").arg(p), group), 5, 1);
     if (orders)
         g->addWidget(m_ctx.binder->check(QStringLiteral("chb_ZAL_NieImportuj_Checked"),
-                                         S("Nie importuj danych zaliczek"), group),
+                                         utf8Text("Nie importuj danych zaliczek"), group),
                      6, 0, 1, 2);
     g->setColumnStretch(1, 1);
     layout->addWidget(group);
     layout->addWidget(mappingBox(m_ctx,
-                                 orders ? S("Tabela połączenia wiersza danych Zamówienie")
-                                        : S("Tabela połączenia wiersza danych Faktura"),
+                                 orders ? utf8Text("Tabela połączenia wiersza danych Zamówienie")
+                                        : utf8Text("Tabela połączenia wiersza danych Faktura"),
                                  orders ? MappingTables::ZAM : MappingTables::FAK),
                       1);
 }

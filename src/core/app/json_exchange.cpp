@@ -138,7 +138,9 @@ QString fillRecord(DocumentTable &table, const QJsonObject &object, int skipFiel
 
 namespace JsonExchange {
 
-QString exportFile(Workspace &workspace, const QString &path)
+namespace {
+
+QString exportTo(Workspace &workspace, const QString &path)
 {
     SafeFile file(path);
     if (!file.open())
@@ -187,7 +189,7 @@ QString exportFile(Workspace &workspace, const QString &path)
     return QString();
 }
 
-QString importFile(Workspace &workspace, const QString &path)
+QString importFrom(Workspace &workspace, const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -282,6 +284,24 @@ QString importFile(Workspace &workspace, const QString &path)
     tables.resumeViews();
     tables.PolaczPozycjeZFakturami();
     return error;
+}
+
+} // namespace
+
+bool exportFile(Workspace &workspace, const QString &path, QString *error)
+{
+    const QString why = exportTo(workspace, path);
+    if (error)
+        *error = why;
+    return why.isEmpty();
+}
+
+bool importFile(Workspace &workspace, const QString &path, QString *error)
+{
+    const QString why = importFrom(workspace, path);
+    if (error)
+        *error = why;
+    return why.isEmpty();
 }
 
 } // namespace JsonExchange

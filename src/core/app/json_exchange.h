@@ -9,12 +9,13 @@ class Workspace;
 namespace JsonExchange {
 
 // Writes every header field and every record in table order (whatever the links); null as
-// null, dates yyyy-mm-dd. Returns an empty string on success, otherwise why it failed.
-QString exportFile(Workspace &workspace, const QString &path);
+// null, dates yyyy-mm-dd. False, with *error, when the file could not be written.
+bool exportFile(Workspace &workspace, const QString &path, QString *error = nullptr);
 
 // Appends the records to the tables through their own rules (orders are numbered anew,
 // order lines follow their order, lines without P_2B take the current invoice's number)
-// and sets the header fields the file names.
-QString importFile(Workspace &workspace, const QString &path);
+// and sets the header fields the file names. A file that is refused changes nothing; false,
+// with *error naming the file and the problem.
+bool importFile(Workspace &workspace, const QString &path, QString *error = nullptr);
 
 } // namespace JsonExchange

@@ -105,7 +105,7 @@ bool Workspace::importThroughApplication(const std::function<void(ExternalApp::C
     return ExternalApp::importThroughApplication(context(), beforeMessage) == ExternalApp::Check::Passed;
 }
 
-QString Workspace::sumColumn(const QString &grid, const QString &field)
+bool Workspace::sumColumn(const QString &grid, const QString &field, QString *error)
 {
     const char *grids[] = {"grid_FAK", "grid_POZ", "grid_ZAM", "grid_ZPOZ"};
     const TableKind kinds[] = {TableKind::FAK, TableKind::POZ, TableKind::ZAM, TableKind::ZPOZ};
@@ -117,12 +117,17 @@ QString Workspace::sumColumn(const QString &grid, const QString &field)
         // the grids show no column for P_14_5 and the link keys
         const bool shown = f >= 0 && !(kinds[i] == TableKind::FAK && table.fields().at(f).name == u"P_14_5") &&
                            table.fields().at(f).type != FieldType::Integer;
-        if (!shown)
-            return QStringLiteral("%1 has no column %2").arg(grid, field);
+        if (!shown) {
+            if (error)
+                *error = QStringLiteral("%1 has no column %2").arg(grid, field);
+            return false;
+        }
         SumaWgKolumny(table, f, m_port);
-        return QString();
+        return true;
     }
-    return QStringLiteral("no grid \"%1\" (grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ)").arg(grid);
+    if (error)
+        *error = QStringLiteral("no grid \"%1\" (grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ)").arg(grid);
+    return false;
 }
 
 void Workspace::columnSum(DocumentTable &table, int field)
@@ -173,14 +178,14 @@ QString Workspace::timestampNow()
     return JpkWriter::timestampText(QDateTime::currentDateTime());
 }
 
-QString Workspace::importJson(const QString &path)
+bool Workspace::importJson(const QString &path, QString *error)
 {
-    return JsonExchange::importFile(*this, path);
+    return JsonExchange::importFile(*this, path, error);
 }
 
-QString Workspace::exportJson(const QString &path)
+bool Workspace::exportJson(const QString &path, QString *error)
 {
-    return JsonExchange::exportFile(*this, path);
+    return JsonExchange::exportFile(*this, path, error);
 }
 
 void Workspace::importCommonFile(const QString &path)

@@ -56,7 +56,8 @@ public:
     // beforeMessage: what the window does when a check fails, before its message.
     bool importThroughApplication(const std::function<void(ExternalApp::Check)> &beforeMessage = {});
     // "Suma wg kolumny." over a grid's column: grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ.
-    QString sumColumn(const QString &grid, const QString &field); // empty, or why nothing was summed
+    // False, with *error, when there is no such grid or column.
+    bool sumColumn(const QString &grid, const QString &field, QString *error = nullptr);
     // "Suma wg kolumny." over a field of a table, as the window's grid presents it.
     void columnSum(DocumentTable &table, int field);
 
@@ -75,9 +76,9 @@ public:
     QString correctedOutputName(const QString &text);
     static QString timestampNow();
 
-    // Appends the records of a JSON file / writes all records as JSON; empty, or why not.
-    QString importJson(const QString &path);
-    QString exportJson(const QString &path);
+    // Appends the records of a JSON file / writes all records as JSON; false, with *error, when not.
+    bool importJson(const QString &path, QString *error = nullptr);
+    bool exportJson(const QString &path, QString *error = nullptr);
     // The window is closing: a wait for the external application ends.
     bool isClosing() const { return m_closing; }
     void setClosing(bool closing) { m_closing = closing; }

@@ -352,17 +352,29 @@ bool JpkReader::readRecords(const QString &path)
     // Each kind is read as one run: its first element among the children of JPK and the
     // same-named siblings that follow it directly. Invoices are read before lines and lines
     // before orders; a run met before the runs it must follow waits for a further pass.
-    enum State
+    enum class State
     {
         NotFound,
         InRun,
         Ended
     };
-    bool done[3] = {false, false, false};
-    bool absent[3] = {false, false, false};
+    // one kind of record through the passes
+    struct Run
+    {
+        QString element;     // "Faktura", "FakturaWiersz", "Zamowienie"
+        bool done = false;   // read whole in an earlier pass
+        bool absent = false; // not in the file at all
+        // this pass
+        State state = State::NotFound;
+        bool reading = false;
+        QString name; // the run's element as written (with its prefix)
+    };
+    Run runs[3];
+    for (int k = 0; k < 3; ++k)
+        runs[k].element = kRecordKinds[k];
     auto allowed = [&](int k) {
         for (int j = 0; j < k; ++j)
-            if (!done[j] && !absent[j])
+            if (!runs[j].done && !runs[j].absent)
                 return false;
         return true;
     };
@@ -371,9 +383,11 @@ bool JpkReader::readRecords(const QString &path)
         ReaderPtr reader = openReader(path, &sink);
         if (!reader)
             return false;
-        State state[3] = {NotFound, NotFound, NotFound};
-        bool reading[3] = {false, false, false};
-        QString runName[3];
+        for (Run &run : runs) {
+            run.state = State::NotFound;
+            run.reading = false;
+            run.name.clear();
+        }
         if (toFirstChildOfRoot(reader.get())) {
             do {
                 if (xmlTextReaderDepth(reader.get()) != 1 ||
@@ -386,20 +400,21 @@ bool JpkReader::readRecords(const QString &path)
                 const QString local = element ? Xml::str(xmlTextReaderConstLocalName(reader.get())) : QString();
                 int kind = -1;
                 for (int k = 0; k < 3; ++k) {
-                    if (state[k] == InRun && qname != runName[k]) {
-                        state[k] = Ended; // any other sibling ends a run
-                        if (reading[k])
-                            done[k] = true;
+                    Run &run = runs[k];
+                    if (run.state == State::InRun && qname != run.name) {
+                        run.state = State::Ended; // any other sibling ends a run
+                        if (run.reading)
+                            run.done = true;
                     }
-                    if (state[k] == NotFound && element && local == kRecordKinds[k]) {
-                        state[k] = InRun;
-                        runName[k] = qname;
-                        reading[k] = !done[k] && allowed(k);
+                    if (run.state == State::NotFound && element && local == run.element) {
+                        run.state = State::InRun;
+                        run.name = qname;
+                        run.reading = !run.done && allowed(k);
                     }
-                    if (state[k] == InRun && qname == runName[k])
+                    if (run.state == State::InRun && qname == run.name)
                         kind = k;
                 }
-                if (kind >= 0 && reading[kind]) {
+                if (kind >= 0 && runs[kind].reading) {
                     if (xmlNode *node = xmlTextReaderExpand(reader.get()))
                         readRecord(kind, node);
                     if ((++m_records & 0x3ff) == 0)
@@ -410,14 +425,14 @@ bool JpkReader::readRecords(const QString &path)
         if (m_readFailed)
             return false;
         bool again = false;
-        for (int k = 0; k < 3; ++k) {
-            if (reading[k])
-                done[k] = true;
-            if (state[k] == NotFound)
-                absent[k] = true;
+        for (Run &run : runs) {
+            if (run.reading)
+                run.done = true;
+            if (run.state == State::NotFound)
+                run.absent = true;
         }
-        for (int k = 0; k < 3; ++k)
-            if (!done[k] && !absent[k])
+        for (const Run &run : runs)
+            if (!run.done && !run.absent)
                 again = true;
         if (!again)
             break;

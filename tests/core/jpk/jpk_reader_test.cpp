@@ -326,7 +326,9 @@ TEST_F(Reader, TooLongTextsAreCutAndCountedOnce)
 
 TEST_F(Reader, GenerateLoadGenerateGivesTheSameFile)
 {
-    ASSERT_EQ(JsonExchange::importFile(ws, QStringLiteral(TAVRIX_TEST_DATA "/round_trip.json")), QString());
+    QString error;
+    ASSERT_TRUE(JsonExchange::importFile(ws, QStringLiteral(TAVRIX_TEST_DATA "/round_trip.json"), &error))
+        << error.toStdString();
     QDir::setCurrent(home.path());
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("first.xml"));
     ASSERT_TRUE(ws.generateJpk());
