@@ -53,25 +53,25 @@ int main(int argc, char *argv[])
         ImportDriver d(ws.context());
         QElapsedTimer t;
         t.start();
-        if (!d.WczytajPlikImportu(QDir(dir).filePath(QStringLiteral("dane.txt"))))
+        if (!d.readImportFile(QDir(dir).filePath(QStringLiteral("dane.txt"))))
             return 1;
         read << t.nsecsElapsed() / 1e9;
-        lines = d.ImpStrings().count();
+        lines = d.importLines().count();
         t.restart();
-        d.ImportujNaglowek(2);
+        d.importHeaderBlock(2);
         header << t.nsecsElapsed() / 1e9;
         int fakStart = 0, zamStart = 0;
         for (int i = 0; i < lines; ++i) {
-            if (d.ImpStrings().line(i) == u"[Faktury]")
+            if (d.importLines().line(i) == u"[Faktury]")
                 fakStart = i + 1;
-            if (d.ImpStrings().line(i) == u"[Zamowienia]")
+            if (d.importLines().line(i) == u"[Zamowienia]")
                 zamStart = i + 1;
         }
         t.restart();
-        d.WczytajFaktury(fakStart);
+        d.importInvoiceBlock(fakStart);
         invoices << t.nsecsElapsed() / 1e9;
         t.restart();
-        d.WczytajZamowienia(zamStart);
+        d.importOrderBlock(zamStart);
         orders << t.nsecsElapsed() / 1e9;
         records = ws.tables().mt_FAK_.storedCount() + ws.tables().mt_POZ_.storedCount();
     }

@@ -46,7 +46,7 @@ void BM_WalkLinkedLines(benchmark::State &state)
     SilentPort port;
     DocumentTables t(&port);
     fill(t, int(state.range(0)), 3);
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     const int p11 = t.mt_POZ_.fieldIndex(QStringLiteral("P_11"));
     for (auto _ : state) {
         double sum = 0;

@@ -566,7 +566,7 @@ void MainWindow::showFinding(const QString &kind, int record, const QString &inv
     DocumentGrid *detailGrid = m_grids.value(orders ? QStringLiteral("grid_ZPOZ") : QStringLiteral("grid_POZ"));
     if (line > 0 && (kind == u"FakturaWiersz" || kind == u"ZamowienieWiersz")) {
         if (detail == &t.mt_POZ_ && !t.lineLinkOn())
-            t.PolaczPozycjeZFakturami();
+            t.linkLinesToInvoices();
         detail->moveTo(line - 1);
         grid = detailGrid;
     }

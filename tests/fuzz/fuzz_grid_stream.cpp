@@ -13,14 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     MappingGrid grid(QStringLiteral("tab_FAK"), 6, 3);
-    grid.ReadGridStream(bytes);
+    grid.readGridStream(bytes);
     FUZZ_CHECK(grid.columnCount() == 6, "a stream never widens the table");
     FUZZ_CHECK(grid.rowCount() <= bytes.count('\1'), "one row per row end");
-    const QByteArray saved = grid.WriteGridStream();
+    const QByteArray saved = grid.writeGridStream();
     FUZZ_CHECK(saved.size() <= bytes.size() + 6 * qsizetype(grid.rowCount()), "saving is linear in the table");
     MappingGrid again(QStringLiteral("tab_FAK"), 6, 3);
-    again.ReadGridStream(saved);
-    FUZZ_CHECK(again == grid || again.WriteGridStream() == saved, "a saved stream reads back the same");
-    FUZZ_CHECK(again.WriteGridStream() == saved, "saving what was read back gives the same stream");
+    again.readGridStream(saved);
+    FUZZ_CHECK(again == grid || again.writeGridStream() == saved, "a saved stream reads back the same");
+    FUZZ_CHECK(again.writeGridStream() == saved, "saving what was read back gives the same stream");
     return 0;
 }

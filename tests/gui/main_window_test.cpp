@@ -158,7 +158,7 @@ TEST(MainWindow, DeletingAnInvoiceWithItsLines)
     // with the link off the deletion is refused
     EXPECT_FALSE(t.mt_FAK_.remove());
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Nie można usunąć faktury przy braku połączenia z pozycjami"));
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     EXPECT_EQ(w.counter(QStringLiteral("Label_poz_za"))->text(), QStringLiteral("pozycji : 3"));
     port.messages.clear();
     port.queueAnswer(true);
@@ -199,7 +199,7 @@ TEST(DocumentModel, BehavesAsAModelWhileTheTableChanges)
     t.mt_POZ_.remove();
     EXPECT_EQ(model.rowCount(), 299);
     tester.reset();
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     tester = std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.rowCount(), 299);
     t.mt_FAK_.append();
@@ -340,8 +340,8 @@ TEST(LineFilter, IsKeptBetweenRunsAndUsedByThePass)
     ws.maps().grid(MappingTables::POS).setCell(3, 2, QStringLiteral("2"));
     home.write(QStringLiteral("f.txt"), "FAK;FV/1\nPOZ;A\nuwaga\nPOZ;B\n");
     ImportDriver d(ws.context());
-    ASSERT_TRUE(d.WczytajPlikImportu(home.file(QStringLiteral("f.txt"))));
-    d.WczytajFaktury(0);
+    ASSERT_TRUE(d.readImportFile(home.file(QStringLiteral("f.txt"))));
+    d.importInvoiceBlock(0);
     EXPECT_EQ(ws.tables().mt_POZ_.storedCount(), 2);
 
     TempHome fresh;

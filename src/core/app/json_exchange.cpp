@@ -282,7 +282,7 @@ QString importFrom(Workspace &workspace, const QString &path)
             break;
     }
     tables.resumeViews();
-    tables.PolaczPozycjeZFakturami();
+    tables.linkLinesToInvoices();
     return error;
 }
 

@@ -122,7 +122,7 @@ bool Workspace::sumColumn(const QString &grid, const QString &field, QString *er
                 *error = QStringLiteral("%1 has no column %2").arg(grid, field);
             return false;
         }
-        SumaWgKolumny(table, f, m_port);
+        showColumnSum(table, f, m_port);
         return true;
     }
     if (error)
@@ -132,7 +132,7 @@ bool Workspace::sumColumn(const QString &grid, const QString &field, QString *er
 
 void Workspace::columnSum(DocumentTable &table, int field)
 {
-    SumaWgKolumny(table, field, m_port);
+    showColumnSum(table, field, m_port);
 }
 
 bool Workspace::loadMap(MappingTables::Kind kind, const QString &path)
@@ -231,7 +231,7 @@ void Workspace::start(const QStringList &args, const QString &homeDir)
     // the default mapping tables, then the stored controls and the stored tables
     m_maps.buildDefaults(m_tables);
     m_controls.restore(m_settings, sectionName());
-    m_maps.RestoreMaps(m_settings, sectionName());
+    m_maps.restoreFromSettings(m_settings, sectionName());
 
     m_tables.Deleting = false;
     m_tables.ZamIdx = 0;
@@ -246,7 +246,7 @@ void Workspace::storeSettings()
     if (storeGridLayouts)
         storeGridLayouts(m_settings);
     m_controls.store(m_settings, section);
-    m_maps.StoreMaps(m_settings, section);
+    m_maps.storeInSettings(m_settings, section);
 }
 
 bool Workspace::writeSettingsFile(QString *error)

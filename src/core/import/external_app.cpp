@@ -16,7 +16,7 @@
 
 namespace ExternalApp {
 
-QString DataDlaAplikacji(const QDate &date, int dateFormat)
+QString dateForApplication(const QDate &date, int dateFormat)
 {
     switch (dateFormat) {
     case 0:
@@ -147,7 +147,7 @@ bool formatArguments(const QString &templ, const QStringList &args, QStringList 
     return true;
 }
 
-bool UruchomIPoczekaj(const WorkContext &workspace, const QString &program, const QStringList &arguments)
+bool startAndWait(const WorkContext &workspace, const QString &program, const QStringList &arguments)
 {
     // The application is the user's own: started detached, it lives on if the window closes
     // while waiting; only the waiting stops.
@@ -205,16 +205,16 @@ Check importThroughApplication(const WorkContext &workspace, const std::function
     QStringList arguments;
     QString error;
     if (!formatArguments(c.text(QStringLiteral("e_Params_Text")),
-                         {DataDlaAplikacji(c.date(QStringLiteral("ed_DataOd_Date")), format),
-                          DataDlaAplikacji(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange},
+                         {dateForApplication(c.date(QStringLiteral("ed_DataOd_Date")), format),
+                          dateForApplication(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange},
                          &arguments, &error)) {
         port->failure(applicationTitle(), QStringLiteral("Błąd wywołania polecenia %1,\r\n%2").arg(program, error));
         return Check::Passed;
     }
-    UruchomIPoczekaj(workspace, resolved, arguments);
+    startAndWait(workspace, resolved, arguments);
     ImportDriver driver(workspace);
-    if (driver.WczytajPlikImportu(exchange))
-        driver.ImportujWspolnyPlik();
+    if (driver.readImportFile(exchange))
+        driver.importCommonBlocks();
     return Check::Passed;
 }
 

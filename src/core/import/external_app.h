@@ -11,9 +11,9 @@
 // of the exchange file, waited for, and its exchange file is imported as a common file.
 namespace ExternalApp {
 
-// DataDlaAplikacji: the date in the import date format ("dd-mm-yyyy", "yyyy-mm-dd",
+// dateForApplication: the date in the import date format ("dd-mm-yyyy", "yyyy-mm-dd",
 // "ddmmyyyy", "yyyymmdd"; the short date layout when none is chosen).
-QString DataDlaAplikacji(const QDate &date, int dateFormat);
+QString dateForApplication(const QDate &date, int dateFormat);
 
 // Fills a template by the %-placeholder rules ("%0:s", "%s" for the next argument, "%%").
 // Returns false, with the reason, for a placeholder that cannot be filled.
@@ -39,8 +39,8 @@ enum class Check
 // page and focuses the field there.
 Check importThroughApplication(const WorkContext &context, const std::function<void(Check)> &beforeMessage = {});
 
-// UruchomIPoczekaj: starts the program without a shell and lets events run until it ends or
+// startAndWait: starts the program without a shell and lets events run until it ends or
 // the workspace closes; closing stops the waiting, not the program.
-bool UruchomIPoczekaj(const WorkContext &context, const QString &program, const QStringList &arguments);
+bool startAndWait(const WorkContext &context, const QString &program, const QStringList &arguments);
 
 } // namespace ExternalApp

@@ -35,7 +35,7 @@ struct ImportDriver::Pass
 
 ImportDriver::ImportDriver(const WorkContext &context) : m_ws(context), m_port(context.port) {}
 
-bool ImportDriver::WczytajPlikImportu(const QString &path)
+bool ImportDriver::readImportFile(const QString &path)
 {
     const Controls &c = (*m_ws.controls);
     const int page = c.itemIndex(QStringLiteral("cb_PL_ItemIndex"));
@@ -56,7 +56,7 @@ bool ImportDriver::WczytajPlikImportu(const QString &path)
     return true;
 }
 
-bool ImportDriver::WskazPlikImportu(const QString &what, const QString &path)
+bool ImportDriver::chooseImportFile(const QString &what, const QString &path)
 {
     QString file = path;
     if (file.isEmpty()) {
@@ -69,24 +69,24 @@ bool ImportDriver::WskazPlikImportu(const QString &what, const QString &path)
             return false;
         file = *chosen;
     }
-    return WczytajPlikImportu(file);
+    return readImportFile(file);
 }
 
 void ImportDriver::importCommonFile(const QString &path)
 {
     BusyScope busy(*m_ws.busy);
-    if (WskazPlikImportu(QStringLiteral("Pobrania danych dla Nagłowka i FAKTUR"), path))
-        ImportujWspolnyPlik();
+    if (chooseImportFile(QStringLiteral("Pobrania danych dla Nagłowka i FAKTUR"), path))
+        importCommonBlocks();
 }
 
 bool ImportDriver::importHeaderFile(const QString &path)
 {
     BusyScope busy(*m_ws.busy);
-    if (!WskazPlikImportu(QStringLiteral("NAGŁÓWEK"), path))
+    if (!chooseImportFile(QStringLiteral("NAGŁÓWEK"), path))
         return false;
     bool ok = false;
     try {
-        ok = ImportujNaglowek(0);
+        ok = importHeaderBlock(0);
         if (ok)
             m_port->info(applicationTitle(), QStringLiteral("Wczytano dane NAGŁÓWKA"));
         else
@@ -102,7 +102,7 @@ bool ImportDriver::importSeparateFile(const QString &what, const QString &path, 
                                       const QString &done, const QString &failed)
 {
     BusyScope busy(*m_ws.busy);
-    if (!WskazPlikImportu(what, path))
+    if (!chooseImportFile(what, path))
         return false;
     const bool ok = (this->*pass)(0);
     if (ok)
@@ -115,19 +115,19 @@ bool ImportDriver::importSeparateFile(const QString &what, const QString &path, 
 
 bool ImportDriver::importInvoiceFile(const QString &path)
 {
-    return importSeparateFile(QStringLiteral("FAKTURY"), path, &ImportDriver::WczytajFaktury,
+    return importSeparateFile(QStringLiteral("FAKTURY"), path, &ImportDriver::importInvoiceBlock,
                               QStringLiteral("Wczytano dane z pliku FAKTUR"),
                               QStringLiteral("Nie udało sie pobrać poprawnie danych faktur"));
 }
 
 bool ImportDriver::importOrderFile(const QString &path)
 {
-    return importSeparateFile(QStringLiteral("ZAMÓWIENIA"), path, &ImportDriver::WczytajZamowienia,
+    return importSeparateFile(QStringLiteral("ZAMÓWIENIA"), path, &ImportDriver::importOrderBlock,
                               QStringLiteral("Wczytano dane z pliku Zamówienia"),
                               QStringLiteral("Nie udało sie pobrać poprawnie danych Zamówienia"));
 }
 
-void ImportDriver::ImportujWspolnyPlik()
+void ImportDriver::importCommonBlocks()
 {
     const Controls &c = (*m_ws.controls);
     if (!c.isCommonFile()) {
@@ -145,7 +145,7 @@ void ImportDriver::ImportujWspolnyPlik()
             }
         }
         if (h < n)
-            ImportujNaglowek(h + 1);
+            importHeaderBlock(h + 1);
         else
             m_port->failure(applicationTitle(), QStringLiteral("Brak bloku NAGŁÓWEK"));
 
@@ -163,16 +163,16 @@ void ImportDriver::ImportujWspolnyPlik()
         };
         const QString invoiceStart = c.text(QStringLiteral("ed_FAK_StartBlok_Text"));
         if (invoiceStart.isEmpty())
-            WczytajFaktury(h + 2);
+            importInvoiceBlock(h + 2);
         else
-            readBlocks(invoiceStart, &ImportDriver::WczytajFaktury, "Brak bloku FAKTURY");
+            readBlocks(invoiceStart, &ImportDriver::importInvoiceBlock, "Brak bloku FAKTURY");
         // the order block is read only when this box is ticked
         if (c.checked(QStringLiteral("chb_ZAL_NieImportuj_Checked"))) {
             const QString orderStart = c.text(QStringLiteral("ed_ZAM_StartBlok_Text"));
             if (orderStart.isEmpty())
-                WczytajZamowienia(invoiceStart.isEmpty() ? h + 2 : n + 1);
+                importOrderBlock(invoiceStart.isEmpty() ? h + 2 : n + 1);
             else
-                readBlocks(orderStart, &ImportDriver::WczytajZamowienia, "Brak bloku ZAMÓWIENIA");
+                readBlocks(orderStart, &ImportDriver::importOrderBlock, "Brak bloku ZAMÓWIENIA");
         }
     } catch (const ImportError &e) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd imporu danych:") + e.message);
@@ -180,7 +180,7 @@ void ImportDriver::ImportujWspolnyPlik()
     m_lines.clear();
 }
 
-bool ImportDriver::ImportujNaglowek(int start)
+bool ImportDriver::importHeaderBlock(int start)
 {
     const Controls &c = (*m_ws.controls);
     if (c.checked(QStringLiteral("rb_nag_kolumny_Checked"))) {
@@ -189,17 +189,17 @@ bool ImportDriver::ImportujNaglowek(int start)
         QString text;
         for (int i = start; i < m_lines.count() && m_lines.line(i) != end; ++i)
             text += m_lines.line(i) + separator;
-        return ImportujWierszNaglowka(text);
+        return importHeaderLine(text);
     }
     const int row = start + (c.checked(QStringLiteral("chb_nag_OdDrugiegoWiersza_Checked")) ? 1 : 0);
     if (row < 0 || row >= m_lines.count())
         throw ImportError{QStringLiteral("Indeks wiersza nagłówka %1 poza zakresem listy wierszy (0..%2)")
                               .arg(row)
                               .arg(m_lines.count() - 1)};
-    return ImportujWierszNaglowka(m_lines.line(row).toString());
+    return importHeaderLine(m_lines.line(row).toString());
 }
 
-bool ImportDriver::ImportujWierszNaglowka(const QString &text)
+bool ImportDriver::importHeaderLine(const QString &text)
 {
     Controls &c = (*m_ws.controls);
     const ImportFormat format = ImportFormat::fromControls(c);
@@ -238,7 +238,7 @@ bool ImportDriver::ImportujWierszNaglowka(const QString &text)
     return true;
 }
 
-bool ImportDriver::WczytajFaktury(int start)
+bool ImportDriver::importInvoiceBlock(int start)
 {
     DocumentTables &t = (*m_ws.tables);
     const Pass pass{&t.mt_FAK_,
@@ -252,7 +252,7 @@ bool ImportDriver::WczytajFaktury(int start)
     return runPass(pass, start);
 }
 
-bool ImportDriver::WczytajZamowienia(int start)
+bool ImportDriver::importOrderBlock(int start)
 {
     DocumentTables &t = (*m_ws.tables);
     const Pass pass{&t.mt_ZAM_,
@@ -372,7 +372,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
 
     if (on(p.keys.separateBlock))
         m_port->info(applicationTitle(), QStringLiteral("Todo ..."));
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     m_port->progressHide();
     p.lineTable->resumeViews();
     p.table->resumeViews();

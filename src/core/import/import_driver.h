@@ -22,15 +22,15 @@ public:
     bool importInvoiceFile(const QString &path = QString());
     bool importOrderFile(const QString &path = QString());
 
-    bool WskazPlikImportu(const QString &what, const QString &path);
-    bool WczytajPlikImportu(const QString &path);
-    void ImportujWspolnyPlik();
-    bool ImportujNaglowek(int start); // throws ImportError for a header row past the end
-    bool ImportujWierszNaglowka(const QString &text);
-    bool WczytajFaktury(int start);
-    bool WczytajZamowienia(int start);
+    bool chooseImportFile(const QString &what, const QString &path);
+    bool readImportFile(const QString &path);
+    void importCommonBlocks();
+    bool importHeaderBlock(int start); // throws ImportError for a header row past the end
+    bool importHeaderLine(const QString &text);
+    bool importInvoiceBlock(int start);
+    bool importOrderBlock(int start);
 
-    LineList &ImpStrings() { return m_lines; }
+    LineList &importLines() { return m_lines; }
 
 private:
     struct Pass;

@@ -4,7 +4,7 @@
 #include <QStringView>
 #include <vector>
 
-// ImpStrings: the decoded lines of one input file, kept as read (untrimmed, empty lines
+// importLines: the decoded lines of one input file, kept as read (untrimmed, empty lines
 // included). One decoded text and the offsets of its lines, not one string per line.
 class LineList
 {

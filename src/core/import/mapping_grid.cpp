@@ -73,7 +73,7 @@ bool MappingGrid::operator==(const MappingGrid &other) const
     return true;
 }
 
-QByteArray MappingGrid::WriteGridStream() const
+QByteArray MappingGrid::writeGridStream() const
 {
     QByteArray out;
     for (int r = 0; r < rowCount(); ++r) {
@@ -87,7 +87,7 @@ QByteArray MappingGrid::WriteGridStream() const
     return out;
 }
 
-void MappingGrid::ReadGridStream(const QByteArray &stream)
+void MappingGrid::readGridStream(const QByteArray &stream)
 {
     const int rowsBefore = rowCount();
     int c = 0, r = 0;
@@ -116,7 +116,7 @@ void MappingGrid::ReadGridStream(const QByteArray &stream)
 
 QString MappingGrid::storedValue() const
 {
-    QString text = fromCp1250(WriteGridStream());
+    QString text = fromCp1250(writeGridStream());
     text.replace(QChar(0), QChar(0x0171));
     text.replace(QChar(1), QChar(0x02D9));
     return text;
@@ -129,7 +129,7 @@ void MappingGrid::restoreStoredValue(const QString &value)
     QString text = value;
     text.replace(QChar(0x0171), QChar(0));
     text.replace(QChar(0x02D9), QChar(1));
-    ReadGridStream(toCp1250(text));
+    readGridStream(toCp1250(text));
 }
 
 void BuildRecordMap(const DocumentTable &table, MappingGrid &grid, int firstField)

@@ -25,8 +25,8 @@ public:
     void setColumnWidths(const QList<int> &widths) { m_widths = widths; }
 
     // The grid stream: Windows-1250 cells, 0x00 between cells, 0x01 after each row.
-    QByteArray WriteGridStream() const;
-    void ReadGridStream(const QByteArray &stream);
+    QByteArray writeGridStream() const;
+    void readGridStream(const QByteArray &stream);
     // The settings-file form of the stream: 0x00 as "ű", 0x01 as "˙".
     QString storedValue() const;
     void restoreStoredValue(const QString &value);

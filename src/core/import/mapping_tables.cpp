@@ -34,7 +34,7 @@ QString MappingTables::storedKey(Kind kind)
     return QString::fromLatin1(keys[kind]);
 }
 
-bool MappingTables::IsEditKey(QChar character)
+bool MappingTables::isEditKey(QChar character)
 {
     const char16_t c = character.unicode();
     return c == u'#' || c == u'(' || c == u')' || (c >= u'0' && c <= u'9') || c == u'@' || (c >= u'A' && c <= u'Z') ||
@@ -44,7 +44,7 @@ bool MappingTables::IsEditKey(QChar character)
 void MappingTables::keyTyped(Kind kind, QChar character)
 {
     if (!m_save[kind])
-        m_save[kind] = IsEditKey(character);
+        m_save[kind] = isEditKey(character);
 }
 
 void MappingTables::buildDefaults(const DocumentTables &tables)
@@ -59,14 +59,14 @@ void MappingTables::buildDefaults(const DocumentTables &tables)
         flag = false;
 }
 
-void MappingTables::RestoreMaps(const SettingsFile &settings, const QString &section)
+void MappingTables::restoreFromSettings(const SettingsFile &settings, const QString &section)
 {
     for (Kind kind : {NAG, FAK, POS, DEF, ZAM, ZPOS})
         if (const auto value = settings.value(section, storedKey(kind)))
             m_grids[kind].restoreStoredValue(*value);
 }
 
-void MappingTables::StoreMaps(SettingsFile &settings, const QString &section)
+void MappingTables::storeInSettings(SettingsFile &settings, const QString &section)
 {
     for (Kind kind : {NAG, FAK, POS, ZAM, ZPOS, DEF}) {
         if (!m_save[kind])
@@ -84,7 +84,7 @@ bool MappingTables::loadFile(Kind kind, const QString &path, UserPort *port)
                     QStringLiteral("Nie można otworzyć pliku połączenia %1:\r%2").arg(path, file.errorString()));
         return false;
     }
-    m_grids[kind].ReadGridStream(file.readAll());
+    m_grids[kind].readGridStream(file.readAll());
     m_save[kind] = true;
     return true;
 }
@@ -92,7 +92,7 @@ bool MappingTables::loadFile(Kind kind, const QString &path, UserPort *port)
 bool MappingTables::saveFile(Kind kind, const QString &path, UserPort *port) const
 {
     SafeFile file(path);
-    if (file.open() && file.write(m_grids[kind].WriteGridStream()) && file.commit())
+    if (file.open() && file.write(m_grids[kind].writeGridStream()) && file.commit())
         return true;
     port->error(applicationTitle(),
                 QStringLiteral("Nie można zapisać pliku połączenia %1:\r%2").arg(path, file.errorString()));

@@ -33,13 +33,13 @@ public:
     bool saveFlag(Kind kind) const { return m_save[kind]; }
     void setSaveFlag(Kind kind, bool on) { m_save[kind] = on; }
     // A typed character marks a table modified when it may belong to a mapping.
-    static bool IsEditKey(QChar character);
+    static bool isEditKey(QChar character);
     void keyTyped(Kind kind, QChar character);
 
     // The default layouts; every flag cleared.
     void buildDefaults(const DocumentTables &tables);
-    void RestoreMaps(const SettingsFile &settings, const QString &section);
-    void StoreMaps(SettingsFile &settings, const QString &section);
+    void restoreFromSettings(const SettingsFile &settings, const QString &section);
+    void storeInSettings(SettingsFile &settings, const QString &section);
 
     // "Wczytaj" / "Zachowaj" with a file already chosen; a failure is told to the user.
     bool loadFile(Kind kind, const QString &path, UserPort *port);

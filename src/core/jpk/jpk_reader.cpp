@@ -480,7 +480,7 @@ bool JpkReader::load(const QString &path)
             tables[k]->truncate(kept[k]);
     }
     t.resumeViews();
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     m_port->setBusy(false);
     if (m_readFailed) {
         m_readError.sourceText = Xml::lineOfFile(path, m_readError.line);

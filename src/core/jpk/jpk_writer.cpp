@@ -131,7 +131,7 @@ QString JpkWriter::timestampText(const QDateTime &when)
     return when.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
-QString JpkWriter::WartoscPolaDoJPK(const DocumentTable &table, int row, int field)
+QString JpkWriter::fieldText(const DocumentTable &table, int row, int field)
 {
     const FieldDef &def = table.fields().at(field);
     if (table.isNullAt(row, field)) {
@@ -168,7 +168,7 @@ int fieldOfChild(const xmlNode *child, const DocumentTable &table)
 // One child of a record copy: its field's text, or gone when there is none.
 void fillChild(xmlNode *child, int field, const DocumentTable &table, int row, int *cleaned)
 {
-    const QString text = field >= 0 ? JpkWriter::WartoscPolaDoJPK(table, row, field) : QString();
+    const QString text = field >= 0 ? JpkWriter::fieldText(table, row, field) : QString();
     if (text.isEmpty()) {
         xmlUnlinkNode(child);
         xmlFreeNode(child);
@@ -307,7 +307,7 @@ JpkWriter::Outcome JpkWriter::generate()
     for (Stream &s : streams)
         xmlFreeNode(s.templ);
     m_port->progressHide();
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     t.resumeViews();
     if (outcome != Outcome::Written)
         return outcome;

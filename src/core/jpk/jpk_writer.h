@@ -34,9 +34,9 @@ public:
     Outcome generate();
     QString writtenFile() const { return m_file; }
 
-    // The text a field writes (WartoscPolaDoJPK); empty removes its element. A null boolean
+    // The text a field writes (fieldText); empty removes its element. A null boolean
     // carrying the null-as-false mark, and P_106E_3, write "false".
-    static QString WartoscPolaDoJPK(const DocumentTable &table, int row, int field);
+    static QString fieldText(const DocumentTable &table, int row, int field);
     // Sets every child of a record copy from the field of the same name, removing the
     // children that get no value.
     // *cleaned counts the values that lost characters XML 1.0 forbids.

@@ -9,7 +9,7 @@ QString sumText(double sum)
     return DisplayText::number(sum, 2, true);
 }
 
-void SumaWgKolumny(DocumentTable &table, int field, UserPort *port)
+void showColumnSum(DocumentTable &table, int field, UserPort *port)
 {
     const FieldDef &def = table.fields().at(field);
     const QString name = def.label.isEmpty() ? def.name : def.label;

@@ -7,6 +7,6 @@ class UserPort;
 
 // act_SumaWgKolumny: the total of an amount column over the records the table presents,
 // told in a message with the column's JPK element name. The current record stays.
-void SumaWgKolumny(DocumentTable &table, int field, UserPort *port);
+void showColumnSum(DocumentTable &table, int field, UserPort *port);
 // The sum as the message shows it: two decimals, grouped, in the user's locale.
 QString sumText(double sum);

@@ -46,7 +46,7 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     auto invoicesCount = [this](DocumentTable &) {
         setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount()));
     };
-    auto linesCount = [this](DocumentTable &) { PokazLiczbePozycji(); };
+    auto linesCount = [this](DocumentTable &) { showLineCount(); };
     auto ordersCount = [this](DocumentTable &) {
         setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount()));
     };
@@ -55,7 +55,7 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     mt_FAK_.afterDelete = invoicesCount;
     mt_FAK_.afterScroll = [this](DocumentTable &) {
         if (lineLinkOn())
-            PokazLiczbePozycji();
+            showLineCount();
     };
     mt_POZ_.afterPost = linesCount;
     mt_POZ_.afterDelete = linesCount;
@@ -100,7 +100,7 @@ void DocumentTables::setLabel(int which, const QString &text)
     emit countersChanged();
 }
 
-void DocumentTables::PokazLiczbePozycji()
+void DocumentTables::showLineCount()
 {
     setLabel(1, QStringLiteral("pozycji : %1").arg(mt_POZ_.recordCount()));
 }
@@ -110,13 +110,13 @@ void DocumentTables::PokazLiczbePozycjiZamowienia()
     setLabel(3, QStringLiteral("pozycji : %1").arg(mt_ZPOZ_.recordCount()));
 }
 
-void DocumentTables::PolaczPozycjeZFakturami()
+void DocumentTables::linkLinesToInvoices()
 {
     if (!lineLinkOn()) {
         mt_POZ_.setMaster(&mt_FAK_, QStringLiteral("P_2A"), QStringLiteral("P_2B"));
         emit lineLinkChanged(true);
     }
-    PokazLiczbePozycji();
+    showLineCount();
 }
 
 void DocumentTables::lineLinkOff()
@@ -125,7 +125,7 @@ void DocumentTables::lineLinkOff()
         mt_POZ_.clearMaster();
         emit lineLinkChanged(false);
     }
-    PokazLiczbePozycji();
+    showLineCount();
 }
 
 void DocumentTables::connectLines()
@@ -134,7 +134,7 @@ void DocumentTables::connectLines()
         m_port->info(applicationTitle(), QStringLiteral("Tablica Faktur jest jeszcze pusta"));
         return;
     }
-    PolaczPozycjeZFakturami();
+    linkLinesToInvoices();
 }
 
 void DocumentTables::disconnectLines()
@@ -186,7 +186,7 @@ void DocumentTables::eraseInvoices()
     mt_POZ_.empty();
     mt_FAK_.empty();
     setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount()));
-    PokazLiczbePozycji();
+    showLineCount();
 }
 
 void DocumentTables::eraseOrders()

@@ -26,7 +26,7 @@ public:
 
     // The invoice-line link.
     bool lineLinkOn() const { return mt_POZ_.isLinked(); }
-    void PolaczPozycjeZFakturami(); // line link on
+    void linkLinesToInvoices(); // line link on
     void lineLinkOff();
     void connectLines();    // "Połącz z fakturami"
     void disconnectLines(); // "Rozłącz"
@@ -42,7 +42,7 @@ public:
     QString invoiceLineCounterText() const { return m_labels[1]; }
     QString orderCounterText() const { return m_labels[2]; }
     QString orderLineCounterText() const { return m_labels[3]; }
-    void PokazLiczbePozycji();
+    void showLineCount();
     void PokazLiczbePozycjiZamowienia();
 
     void suspendViews();

@@ -54,7 +54,7 @@ int onProgress(void *user, curl_off_t total, curl_off_t now, curl_off_t, curl_of
 
 namespace SchemaDownload {
 
-QString AdresSchematuZWzorca(const QString &templ)
+QString schemaAddressOfTemplate(const QString &templ)
 {
     const QString key = QStringLiteral("noNamespaceSchemaLocation=\"");
     for (const QString &line : templ.split(u'\n')) {
@@ -68,7 +68,7 @@ QString AdresSchematuZWzorca(const QString &templ)
     return QString();
 }
 
-bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, const QString &address,
+bool downloadToFile(UserPort *port, DownloadView *view, const QString &heading, const QString &address,
                     const QString &target)
 {
     // the progress window opens only once there is a file to download into
@@ -176,9 +176,9 @@ bool loadDescriptions(UserPort *port, DownloadView *view, const QString &program
 {
     const QString path = QDir(programDir).filePath(kSchemaName);
     if (!QFile::exists(path)) {
-        const QString address = AdresSchematuZWzorca(templ);
+        const QString address = schemaAddressOfTemplate(templ);
         if (address.isEmpty() ||
-            !PobierzDoPliku(port, view, QStringLiteral("Pobieranie:") + kSchemaName, address, path)) {
+            !downloadToFile(port, view, QStringLiteral("Pobieranie:") + kSchemaName, address, path)) {
             port->failure(applicationTitle(), QStringLiteral("Brak pliku : ") + path);
             return false;
         }

@@ -19,13 +19,13 @@ public:
 
 namespace SchemaDownload {
 
-// AdresSchematuZWzorca: the address of the first template line holding
+// schemaAddressOfTemplate: the address of the first template line holding
 // noNamespaceSchemaLocation="…", or empty.
-QString AdresSchematuZWzorca(const QString &templ);
+QString schemaAddressOfTemplate(const QString &templ);
 
 // PobierzDoStrumienia into a file: the file is written through a temporary one and appears
 // only when the whole download succeeded; a failure or cancellation leaves nothing behind.
-bool PobierzDoPliku(UserPort *port, DownloadView *view, const QString &heading, const QString &address,
+bool downloadToFile(UserPort *port, DownloadView *view, const QString &heading, const QString &address,
                     const QString &target);
 
 // Re-indents an XML text (two spaces a level), keeping the declaration, comments and texts.

@@ -40,8 +40,8 @@ protected:
     QString invoices(const QString &text, bool *ok = nullptr)
     {
         ImportDriver d(ws.context());
-        EXPECT_TRUE(d.WczytajPlikImportu(file(text)));
-        const bool result = d.WczytajFaktury(0);
+        EXPECT_TRUE(d.readImportFile(file(text)));
+        const bool result = d.importInvoiceBlock(0);
         if (ok)
             *ok = result;
         return summary();
@@ -144,8 +144,8 @@ TEST_F(Import, LayoutOptions)
         for (const QString &s : cs.settings)
             ASSERT_TRUE(w.controls().setFromText(s.section(u'=', 0, 0), s.section(u'=', 1)));
         ImportDriver d(w.context());
-        ASSERT_TRUE(d.WczytajPlikImportu(file(QString::fromUtf8(cs.text))));
-        d.WczytajFaktury(0);
+        ASSERT_TRUE(d.readImportFile(file(QString::fromUtf8(cs.text))));
+        d.importInvoiceBlock(0);
         QStringList out;
         for (int r = 0; r < w.tables().mt_FAK_.storedCount(); ++r) {
             QStringList names;
@@ -192,8 +192,8 @@ TEST_F(Import, CommonFileBlocks)
                        "[Faktury]\nFAK;FV/2\n\n[Faktury_Koniec]\n"
                        "[Zamowienia]\nZAM;Z/1\nPOZ;z1\nPOZ;z2\n\n[Zamowienia_Koniec]\n");
     ImportDriver d(ws.context());
-    ASSERT_TRUE(d.WczytajPlikImportu(file(text)));
-    d.ImportujWspolnyPlik();
+    ASSERT_TRUE(d.readImportFile(file(text)));
+    d.importCommonBlocks();
     // the end marker right after a line row is taken as a line row under "pusta linia"
     EXPECT_EQ(summary(), QStringLiteral("FV/2:"));
     EXPECT_EQ(c().date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
@@ -205,8 +205,8 @@ TEST_F(Import, CommonFileBlocks)
     c().setChecked(QStringLiteral("chb_ZAL_NieImportuj_Checked"), true);
     t().mt_FAK_.empty();
     ImportDriver again(ws.context());
-    ASSERT_TRUE(again.WczytajPlikImportu(file(text)));
-    again.ImportujWspolnyPlik();
+    ASSERT_TRUE(again.readImportFile(file(text)));
+    again.importCommonBlocks();
     EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
     EXPECT_EQ(t().mt_ZAM_.storedCount(), 1);
     EXPECT_EQ(t().mt_ZPOZ_.storedCount(), 2);
@@ -233,8 +233,8 @@ TEST_F(Import, CommonFileMessages)
         port.messages.clear();
         t().mt_FAK_.empty();
         ImportDriver d(ws.context());
-        ASSERT_TRUE(d.WczytajPlikImportu(file(QString::fromUtf8(cs.text))));
-        d.ImportujWspolnyPlik();
+        ASSERT_TRUE(d.readImportFile(file(QString::fromUtf8(cs.text))));
+        d.importCommonBlocks();
         if (cs.messages.isEmpty()) {
             // the header row would lie past the last line: the walk stops there
             ASSERT_EQ(port.messages.size(), 1);
@@ -251,8 +251,8 @@ TEST_F(Import, HeaderLayouts)
     ImportDriver d(ws.context());
     // column layout without its end marker: every line is a field
     c().setChecked(QStringLiteral("rb_nag_kolumny_Checked"), true);
-    ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("01-08-2023\n31-08-2023\n1471\n5261040828\nŁąka"))));
-    EXPECT_TRUE(d.ImportujNaglowek(0));
+    ASSERT_TRUE(d.readImportFile(file(QStringLiteral("01-08-2023\n31-08-2023\n1471\n5261040828\nŁąka"))));
+    EXPECT_TRUE(d.importHeaderBlock(0));
     EXPECT_EQ(c().date(QStringLiteral("ed_DataDo_Date")), QDate(2023, 8, 31));
     EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Łąka"));
     EXPECT_EQ(c().text(QStringLiteral("ed_KodKraju_Text")), QString());
@@ -261,8 +261,8 @@ TEST_F(Import, HeaderLayouts)
     // there again, not read as one field
     c().setItemIndex(QStringLiteral("cb_separator_ItemIndex"), -1);
     c().setText(QStringLiteral("ed_PelnaNazwa_Text"), QString());
-    ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("01-08-2023\n30-09-2023\n1472\n5261040828\nŁąka 2"))));
-    EXPECT_TRUE(d.ImportujNaglowek(0));
+    ASSERT_TRUE(d.readImportFile(file(QStringLiteral("01-08-2023\n30-09-2023\n1472\n5261040828\nŁąka 2"))));
+    EXPECT_TRUE(d.importHeaderBlock(0));
     EXPECT_EQ(c().date(QStringLiteral("ed_DataDo_Date")), QDate(2023, 9, 30));
     EXPECT_EQ(c().text(QStringLiteral("ed_KodUrzedu_Text")), QStringLiteral("1472"));
     EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Łąka 2"));
@@ -276,16 +276,16 @@ TEST_F(Import, HeaderLayouts)
     nag.setCell(1, 6, QStringLiteral("0")); // KodKraju
     nag.setCell(2, 6, QStringLiteral(" PL "));
     nag.setCell(0, 7, QStringLiteral("Nieznane"));
-    ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("x;;1471"))));
-    EXPECT_TRUE(d.ImportujNaglowek(0));
+    ASSERT_TRUE(d.readImportFile(file(QStringLiteral("x;;1471"))));
+    EXPECT_TRUE(d.importHeaderBlock(0));
     EXPECT_EQ(c().date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
     EXPECT_EQ(c().date(QStringLiteral("ed_DataDo_Date")), zeroDate());
     EXPECT_EQ(c().text(QStringLiteral("ed_KodKraju_Text")), QStringLiteral(" PL "));
 
     // a date that cannot be read stops at its row with the header message
     nag.setCell(1, 1, QStringLiteral("1"));
-    ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("01-13-2023;x"))));
-    EXPECT_FALSE(d.ImportujNaglowek(0));
+    ASSERT_TRUE(d.readImportFile(file(QStringLiteral("01-13-2023;x"))));
+    EXPECT_FALSE(d.importHeaderBlock(0));
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Błąd podziału wiersza nagłówka:\r01-13-2023;x\rKomunikat:"
                                                         "Błąd określenia DATY wg(01-13-2023)"));
 }
@@ -296,37 +296,37 @@ TEST_F(Import, ReadingFiles)
     // code pages
     c().setItemIndex(QStringLiteral("cb_PL_ItemIndex"), 1);
     home.write(QStringLiteral("utf8.txt"), QByteArray("\xEF\xBB\xBF") + QStringLiteral("Żółw\r\nb\rc\n").toUtf8());
-    ASSERT_TRUE(d.WczytajPlikImportu(home.file(QStringLiteral("utf8.txt"))));
-    EXPECT_EQ(d.ImpStrings().count(), 3);
-    EXPECT_EQ(d.ImpStrings().line(0), QStringLiteral("Żółw"));
+    ASSERT_TRUE(d.readImportFile(home.file(QStringLiteral("utf8.txt"))));
+    EXPECT_EQ(d.importLines().count(), 3);
+    EXPECT_EQ(d.importLines().line(0), QStringLiteral("Żółw"));
     c().setItemIndex(QStringLiteral("cb_PL_ItemIndex"), 2);
-    ASSERT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("Łódź\n\n"), "IBM852")));
-    EXPECT_EQ(d.ImpStrings().count(), 2);
-    EXPECT_EQ(d.ImpStrings().line(0), QStringLiteral("Łódź"));
-    EXPECT_EQ(d.ImpStrings().line(1), QString());
+    ASSERT_TRUE(d.readImportFile(file(QStringLiteral("Łódź\n\n"), "IBM852")));
+    EXPECT_EQ(d.importLines().count(), 2);
+    EXPECT_EQ(d.importLines().line(0), QStringLiteral("Łódź"));
+    EXPECT_EQ(d.importLines().line(1), QString());
     // bytes that are not UTF-8
     c().setItemIndex(QStringLiteral("cb_PL_ItemIndex"), 1);
     home.write(QStringLiteral("bad.txt"), "ok\n\xFF\xFE bad\n");
-    EXPECT_FALSE(d.WczytajPlikImportu(home.file(QStringLiteral("bad.txt"))));
+    EXPECT_FALSE(d.readImportFile(home.file(QStringLiteral("bad.txt"))));
     EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd imporu danych:") +
                                                      home.file(QStringLiteral("bad.txt"))));
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("line 2")));
-    EXPECT_FALSE(d.WczytajPlikImportu(home.file(QStringLiteral("none.txt"))));
+    EXPECT_FALSE(d.readImportFile(home.file(QStringLiteral("none.txt"))));
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("none.txt")));
     // the first-line marker
     c().setItemIndex(QStringLiteral("cb_PL_ItemIndex"), 0);
     c().setChecked(QStringLiteral("chb_wyroznik_Checked"), true);
-    EXPECT_TRUE(d.WczytajPlikImportu(file(QStringLiteral("eksport *JPK_FK(4)* z dnia\nFAK"))));
-    EXPECT_FALSE(d.WczytajPlikImportu(file(QStringLiteral("eksport JPK_FK(4)\nFAK"))));
+    EXPECT_TRUE(d.readImportFile(file(QStringLiteral("eksport *JPK_FK(4)* z dnia\nFAK"))));
+    EXPECT_FALSE(d.readImportFile(file(QStringLiteral("eksport JPK_FK(4)\nFAK"))));
     EXPECT_EQ(
         port.messages.last().text,
         QStringLiteral("Błąd imporu danych:Pierwsza linia pliku nie zawiera ustalonego wyróżnika \"*JPK_FK(4)*\""));
-    EXPECT_FALSE(d.WczytajPlikImportu(file(QString())));
+    EXPECT_FALSE(d.readImportFile(file(QString())));
     c().setText(QStringLiteral("edx_Wyroznik_Text"), QString());
-    EXPECT_FALSE(d.WczytajPlikImportu(file(QStringLiteral("*JPK_FK(4)*"))));
+    EXPECT_FALSE(d.readImportFile(file(QStringLiteral("*JPK_FK(4)*"))));
     c().setChecked(QStringLiteral("chb_wyroznik_Checked"), false);
-    EXPECT_TRUE(d.WczytajPlikImportu(file(QString())));
-    EXPECT_EQ(d.ImpStrings().count(), 0);
+    EXPECT_TRUE(d.readImportFile(file(QString())));
+    EXPECT_EQ(d.importLines().count(), 0);
 }
 
 TEST_F(Import, CommandsOfTheLayout)

@@ -20,7 +20,7 @@ TEST(MappingGrid, SubstitutionTableAsBuilt)
         expected += QByteArray::number(r) + '\0' + '\1';
         stored += QString::number(r) + QStringLiteral("ű˙");
     }
-    EXPECT_EQ(grid.WriteGridStream(), expected);
+    EXPECT_EQ(grid.writeGridStream(), expected);
     EXPECT_EQ(grid.storedValue(), stored);
 }
 
@@ -63,7 +63,7 @@ TEST(MappingGrid, SavedAndReloadedTableIsIdentical)
     MappingGrid again(QStringLiteral("tab_POS"), 6, 3);
     BuildRecordMap(t.mt_POZ_, again, 0);
     again.setCell(4, 5, QStringLiteral("leftover"));
-    again.ReadGridStream(grid.WriteGridStream());
+    again.readGridStream(grid.writeGridStream());
     EXPECT_EQ(again.cell(4, 5), QString());
     EXPECT_TRUE(again == grid);
     MappingGrid fromStored(QStringLiteral("tab_POS"), 6, 3);
@@ -79,7 +79,7 @@ TEST(MappingGrid, SavedAndReloadedTableIsIdentical)
 TEST(MappingGrid, ReadingAStreamKeepsTheLayoutsColumnsAndDropsAnUnfinishedRow)
 {
     MappingGrid grid(QStringLiteral("x"), 2, 1);
-    grid.ReadGridStream(QByteArray("a") + '\0' + "b" + '\0' + "c" + '\1' + "d" + '\1' + "e" + '\0' + "tail");
+    grid.readGridStream(QByteArray("a") + '\0' + "b" + '\0' + "c" + '\1' + "d" + '\1' + "e" + '\0' + "tail");
     EXPECT_EQ(grid.rowCount(), 2);
     EXPECT_EQ(grid.columnCount(), 2) << "a cell beyond the layout does not widen the table";
     EXPECT_EQ(grid.cell(1, 0), QStringLiteral("b"));
@@ -92,18 +92,18 @@ TEST(MappingGrid, AHostileStreamStaysSmall)
     // 8,000 cell ends and then 8,000 row ends: once this made a table 8,000 columns wide
     // whose saved stream was 64 MB
     MappingGrid grid(QStringLiteral("tab_FAK"), 6, 3);
-    grid.ReadGridStream(QByteArray(8000, '\0') + QByteArray(8000, '\1'));
+    grid.readGridStream(QByteArray(8000, '\0') + QByteArray(8000, '\1'));
     EXPECT_EQ(grid.columnCount(), 6);
     EXPECT_EQ(grid.rowCount(), 8000);
-    EXPECT_EQ(grid.WriteGridStream().size(), 8000 * (5 + 1));
+    EXPECT_EQ(grid.writeGridStream().size(), 8000 * (5 + 1));
 }
 
 TEST(MappingTables, EditKeys)
 {
     for (QChar c : QStringLiteral("#()0123456789@AZaz|"))
-        EXPECT_TRUE(MappingTables::IsEditKey(c)) << int(c.unicode());
+        EXPECT_TRUE(MappingTables::isEditKey(c)) << int(c.unicode());
     for (QChar c : QStringLiteral(" -:[]=ąŻ\b;,."))
-        EXPECT_FALSE(MappingTables::IsEditKey(c)) << int(c.unicode());
+        EXPECT_FALSE(MappingTables::isEditKey(c)) << int(c.unicode());
     MappingTables maps;
     maps.keyTyped(MappingTables::FAK, u'-');
     EXPECT_FALSE(maps.saveFlag(MappingTables::FAK));
@@ -198,8 +198,8 @@ TEST(Windows1250, ACharacterTheCodePageLacksBecomesAQuestionMark)
     MappingGrid grid(QStringLiteral("SG_NAG"), 3, 1);
     BuildHeaderMap(grid);
     grid.setCell(2, 5, text);
-    EXPECT_TRUE(grid.WriteGridStream().contains(expected));
-    EXPECT_FALSE(grid.WriteGridStream().contains('\x1A'));
+    EXPECT_TRUE(grid.writeGridStream().contains(expected));
+    EXPECT_FALSE(grid.writeGridStream().contains('\x1A'));
 
     SettingsFile settings;
     settings.setValue(QStringLiteral("Form_ImportJPK"), QStringLiteral("ed_PelnaNazwa_Text"), text);

@@ -245,7 +245,7 @@ TEST_F(Writer, EmptyTablesGiveHeaderAndSubjectOnly)
 TEST_F(Writer, ValuesByFieldType)
 {
     fill();
-    t().PolaczPozycjeZFakturami();
+    t().linkLinesToInvoices();
     t().mt_FAK_.first(); // the control sums do not depend on the current invoice
     c().setDate(QStringLiteral("ed_DataOd_Date"), zeroDate());
     c().setText(QStringLiteral("ed_KodKraju_Text"), QString());

@@ -16,7 +16,7 @@ protected:
     QString sum(DocumentTable &table, const char *field)
     {
         port.messages.clear();
-        SumaWgKolumny(table, table.fieldIndex(QString::fromLatin1(field)), &port);
+        showColumnSum(table, table.fieldIndex(QString::fromLatin1(field)), &port);
         return port.messages.size() == 1 ? port.messages.first().text : QString();
     }
     RecordingPort port;
@@ -61,7 +61,7 @@ TEST_F(Sums, LinesOfTheCurrentInvoiceWhileLinked)
         }
     }
     EXPECT_EQ(sum(t.mt_POZ_, "P_8B"), QStringLiteral("Suma wg pola [Ilość] = 7.50\rNazwaXML: <P_8B/>"));
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     EXPECT_EQ(sum(t.mt_POZ_, "P_11"),
               QStringLiteral("Suma wg pola [WartośćTransakcjiNetto] = 37.50\rNazwaXML: <P_11/>"));
 }
@@ -102,10 +102,10 @@ TEST(ExternalApplication, ParameterTexts)
             EXPECT_FALSE(error.isEmpty()) << c.templ;
     }
     const QDate d(2023, 8, 31);
-    EXPECT_EQ(ExternalApp::DataDlaAplikacji(d, 0), QStringLiteral("31-08-2023"));
-    EXPECT_EQ(ExternalApp::DataDlaAplikacji(d, 1), QStringLiteral("2023-08-31"));
-    EXPECT_EQ(ExternalApp::DataDlaAplikacji(d, 2), QStringLiteral("31082023"));
-    EXPECT_EQ(ExternalApp::DataDlaAplikacji(d, 3), QStringLiteral("20230831"));
+    EXPECT_EQ(ExternalApp::dateForApplication(d, 0), QStringLiteral("31-08-2023"));
+    EXPECT_EQ(ExternalApp::dateForApplication(d, 1), QStringLiteral("2023-08-31"));
+    EXPECT_EQ(ExternalApp::dateForApplication(d, 2), QStringLiteral("31082023"));
+    EXPECT_EQ(ExternalApp::dateForApplication(d, 3), QStringLiteral("20230831"));
 }
 
 } // namespace

@@ -97,7 +97,7 @@ TEST_F(Tables, LineLinkPresentsTheLinesOfTheCurrentInvoice)
     fill();
     EXPECT_FALSE(t.lineLinkOn());
     EXPECT_EQ(t.mt_POZ_.recordCount(), 4);
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     EXPECT_FALSE(t.polaczEnabled());
     EXPECT_TRUE(t.rozlaczEnabled());
     EXPECT_EQ(t.mt_POZ_.recordCount(), 1); // FV/2 is current
@@ -117,7 +117,7 @@ TEST_F(Tables, LineLinkPresentsTheLinesOfTheCurrentInvoice)
 TEST_F(Tables, NewLineTakesTheCurrentInvoiceNumberUnlessItHasOne)
 {
     fill();
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     t.mt_FAK_.first();
     addLine(QVariant(), QStringLiteral("e"));
     EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_2B")).toString(), QStringLiteral("FV/1"));
@@ -167,7 +167,7 @@ TEST_F(Tables, OrdersAreNumberedAndLinesFollowTheCurrentOrder)
 TEST_F(Tables, DeletingAnInvoiceAsksOnceAndTakesItsLines)
 {
     fill();
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     t.mt_FAK_.first();
     port.queueAnswer(true);
     ASSERT_TRUE(t.mt_FAK_.remove());
@@ -211,7 +211,7 @@ TEST_F(Tables, DeletionsThatAreDeclinedOrRefusedChangeNothing)
         tables.mt_POZ_.append();
         tables.mt_POZ_.post();
         if (c.linkOn)
-            tables.PolaczPozycjeZFakturami();
+            tables.linkLinesToInvoices();
         p.queueAnswer(c.answer);
         EXPECT_FALSE(tables.mt_FAK_.remove()) << c.what;
         EXPECT_EQ(p.messages, c.messages) << c.what;
@@ -223,7 +223,7 @@ TEST_F(Tables, DeletionsThatAreDeclinedOrRefusedChangeNothing)
 TEST_F(Tables, DeletingOneLineAsks)
 {
     fill();
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     port.queueAnswer(false);
     EXPECT_FALSE(t.mt_POZ_.remove());
     port.queueAnswer(true);
@@ -307,7 +307,7 @@ TEST_F(Tables, ManyStringEditsKeepValuesIntact)
         EXPECT_EQ(t.mt_POZ_.stringAt(pos, 1), expected);
         EXPECT_EQ(t.mt_POZ_.stringAt(pos, 0), QStringLiteral("FV/%1").arg(pos % 7));
     }
-    t.PolaczPozycjeZFakturami();
+    t.linkLinesToInvoices();
     addInvoice(QStringLiteral("FV/3"));
     EXPECT_EQ(t.mt_POZ_.recordCount(), 29);
 }

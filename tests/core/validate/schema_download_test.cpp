@@ -45,13 +45,14 @@ QString templateWith(const QString &address)
 
 TEST(SchemaAddress, FromTheTemplate)
 {
-    EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(designTemplate()), QString());
-    EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(templateWith(QStringLiteral("http://host/a.xsd"))),
+    EXPECT_EQ(SchemaDownload::schemaAddressOfTemplate(designTemplate()), QString());
+    EXPECT_EQ(SchemaDownload::schemaAddressOfTemplate(templateWith(QStringLiteral("http://host/a.xsd"))),
               QStringLiteral("http://host/a.xsd"));
-    EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(QStringLiteral("<a noNamespaceSchemaLocation=\"\"/>\n"
-                                                                  "<b noNamespaceSchemaLocation=\"x\"/>")),
+    EXPECT_EQ(SchemaDownload::schemaAddressOfTemplate(QStringLiteral("<a noNamespaceSchemaLocation=\"\"/>\n"
+                                                                     "<b noNamespaceSchemaLocation=\"x\"/>")),
               QString()); // the first such line ends the search
-    EXPECT_EQ(SchemaDownload::AdresSchematuZWzorca(QStringLiteral("noNamespaceSchemaLocation=\"unclosed")), QString());
+    EXPECT_EQ(SchemaDownload::schemaAddressOfTemplate(QStringLiteral("noNamespaceSchemaLocation=\"unclosed")),
+              QString());
 }
 
 TEST(SchemaPage, SchemaBesideTheProgramIsShownReindented)
