@@ -54,7 +54,7 @@ ConfigPage::ConfigPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
         });
         return row(exe, {edit, browse}, false);
     };
-    // on this system a program is any executable file or script; the Part's filters follow
+    // on this system a program is any executable file or script; the Windows filters follow it
     xl->addRow(
         utf8Text("Aplikacja klienta:"),
         browsed("fn_Imp_Aplikacja_FileName", utf8Text("Aplikacja klienta"),
