@@ -91,14 +91,13 @@ Handler mapStep(bool load)
 }
 
 // "Sprawdź dane" and "Sprawdź plik": each finding printed and recorded as a message of kind "check".
-QString printFindings(Workspace &ws, const CheckResult &result)
+void printFindings(Workspace &ws, const CheckResult &result)
 {
     auto *console = static_cast<ConsolePort *>(ws.port());
     for (const Finding &f : result.findings)
         console->check(f.text());
     console->info(QStringLiteral("Kontrola"),
                   QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(result.errors()).arg(result.warnings()));
-    return QString();
 }
 
 const std::vector<StepDef> &steps()
@@ -197,7 +196,8 @@ const std::vector<StepDef> &steps()
              QString error;
              if (!ws.checkFile(args.at(0), &error))
                  return error;
-             return printFindings(ws, ws.lastCheck()); // the schema errors are the file's findings
+             printFindings(ws, ws.lastCheck()); // the schema errors are the file's findings
+             return QString();
          }},
         {"report", 1, 1, "report FILE", "the last findings and the totals per rate as FILE.json or FILE.html",
          [](Workspace &ws, const QStringList &args) {

@@ -2,7 +2,7 @@
 
 #include "page_includes.h"
 
-ConfigPage::ConfigPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+ConfigPage::ConfigPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
 {
     QWidget *page = this;
     auto *layout = new QHBoxLayout(page);

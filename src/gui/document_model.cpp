@@ -14,13 +14,12 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
     // nothing until they are scrolled to, and the last record can be shown at once.
     m_rows = table->recordCount();
     connect(table, &DocumentTable::reset, this, &DocumentModel::resetFromTable);
-    connect(table, &DocumentTable::rowsAppended, this, [this](int first, int last) {
+    connect(table, &DocumentTable::rowsAppended, this, [this](int, int last) {
         if (last < m_rows)
             return;
         beginInsertRows({}, m_rows, last);
         m_rows = last + 1;
         endInsertRows();
-        Q_UNUSED(first);
     });
     connect(table, &DocumentTable::rowChanged, this, [this](int row) {
         if (row < m_rows)

@@ -4,7 +4,7 @@
 
 #include <QEvent>
 
-HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
 {
     QWidget *page = this;
     auto *outer = new QHBoxLayout(page);
@@ -78,14 +78,8 @@ HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
     auto *al = new QVBoxLayout(action);
     for (const char *name :
          {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
-        QAction *a = (*m_ctx.actions).value(QString::fromLatin1(name));
-        auto *button = new QPushButton(a->text(), action);
-        button->setObjectName(QStringLiteral("b_") + a->objectName());
-        connect(button, &QPushButton::clicked, a, &QAction::trigger);
-        connect(a, &QAction::changed, button, [button, a] {
-            button->setEnabled(a->isEnabled());
-            button->setVisible(a->isVisible());
-        });
+        QPushButton *button = actionButton(m_ctx, name, action);
+        button->setObjectName(QStringLiteral("b_") + QString::fromLatin1(name));
         al->addWidget(button);
     }
     al->addWidget(

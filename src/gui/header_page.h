@@ -2,16 +2,8 @@
 
 #include "page_context.h"
 
-#include <QWidget>
-
-class InvoiceForm;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-
 // The first page: the JPK header and subject fields, the output file, the action buttons and the tabs' appearance.
-class HeaderPage : public QWidget
+class HeaderPage : public Page
 {
     Q_OBJECT
 public:
@@ -20,7 +12,4 @@ public:
 protected:
     // a double click on "Data Wytworzenia JPK [UTC]" puts the current date and time into it
     bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    PageContext m_ctx; // the window's registers, kept for the page's own slots
 };

@@ -2,7 +2,7 @@
 
 #include "page_includes.h"
 
-InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
 {
     QWidget *page = this;
     auto *layout = new QVBoxLayout(page);
@@ -15,15 +15,8 @@ InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : QWidget(parent),
     auto *counter = new QLabel(top);
     counter->setObjectName(QStringLiteral("Label_poz_sp"));
     (*m_ctx.counters).insert(counter->objectName(), counter);
-    auto *importButton = new QPushButton((*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury"))->text(), top);
-    connect(importButton, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury")),
-            &QAction::trigger);
-    connect((*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury")), &QAction::changed, importButton,
-            [this, importButton] {
-                importButton->setEnabled((*m_ctx.actions).value(QStringLiteral("Act_ImportujFaktury"))->isEnabled());
-            });
-    auto *erase = new QPushButton((*m_ctx.actions).value(QStringLiteral("act_Erase_FAK"))->text(), top);
-    connect(erase, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("act_Erase_FAK")), &QAction::trigger);
+    QPushButton *importButton = actionButton(m_ctx, "Act_ImportujFaktury", top);
+    QPushButton *erase = actionButton(m_ctx, "act_Erase_FAK", top);
     auto *sumInvoices = new QPushButton(utf8Text("Ʃ Wartość Faktur"), top);
     sumInvoices->setObjectName(QStringLiteral("Button_WartoscFaktur"));
     connect(sumInvoices, &QPushButton::clicked, this,

@@ -2,16 +2,12 @@
 
 #include "page_context.h"
 
-#include <QWidget>
-
 class InvoiceForm;
-class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 
 // "Faktury": the invoice form and list above, the invoice lines below, with their navigators and sums.
-class InvoicesPage : public QWidget
+class InvoicesPage : public Page
 {
     Q_OBJECT
 public:
@@ -20,7 +16,4 @@ public:
     QTabWidget *invoiceTabs = nullptr; // "Faktura" and "Lista faktur"
     QPushButton *connectButton = nullptr;
     QPushButton *disconnectButton = nullptr;
-
-private:
-    PageContext m_ctx; // the window's registers, kept for the page's own slots
 };

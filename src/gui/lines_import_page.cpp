@@ -2,7 +2,7 @@
 
 #include "page_includes.h"
 
-LinesImportPage::LinesImportPage(PageContext &ctx, bool orders, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+LinesImportPage::LinesImportPage(PageContext &ctx, bool orders, QWidget *parent) : Page(ctx, parent)
 {
     QWidget *page = this;
     auto *layout = new QVBoxLayout(page);

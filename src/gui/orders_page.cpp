@@ -2,7 +2,7 @@
 
 #include "page_includes.h"
 
-OrdersPage::OrdersPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+OrdersPage::OrdersPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
 {
     QWidget *page = this;
     auto *layout = new QVBoxLayout(page);
@@ -10,12 +10,8 @@ OrdersPage::OrdersPage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_c
     auto *counter = new QLabel(page);
     counter->setObjectName(QStringLiteral("Label_poz_zam"));
     (*m_ctx.counters).insert(counter->objectName(), counter);
-    auto *importButton =
-        new QPushButton((*m_ctx.actions).value(QStringLiteral("act_ImportujZamowienia"))->text(), page);
-    connect(importButton, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("act_ImportujZamowienia")),
-            &QAction::trigger);
-    auto *erase = new QPushButton((*m_ctx.actions).value(QStringLiteral("act_Erase_ZAM"))->text(), page);
-    connect(erase, &QPushButton::clicked, (*m_ctx.actions).value(QStringLiteral("act_Erase_ZAM")), &QAction::trigger);
+    QPushButton *importButton = actionButton(m_ctx, "act_ImportujZamowienia", page);
+    QPushButton *erase = actionButton(m_ctx, "act_Erase_ZAM", page);
     auto *sumOrders = new QPushButton(utf8Text("Ʃ Wartość Zamówień"), page);
     sumOrders->setObjectName(QStringLiteral("Button_WartoscZamowien"));
     connect(sumOrders, &QPushButton::clicked, this,

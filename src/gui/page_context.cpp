@@ -14,6 +14,18 @@ QWidget *row(QWidget *parent, std::initializer_list<QWidget *> widgets, bool str
     return w;
 }
 
+QPushButton *actionButton(PageContext &ctx, const char *action, QWidget *parent)
+{
+    QAction *a = ctx.actions->value(QString::fromLatin1(action));
+    auto *button = new QPushButton(a->text(), parent);
+    QObject::connect(button, &QPushButton::clicked, a, &QAction::trigger);
+    QObject::connect(a, &QAction::changed, button, [button, a] {
+        button->setEnabled(a->isEnabled());
+        button->setVisible(a->isVisible());
+    });
+    return button;
+}
+
 QWidget *mappingBox(PageContext &ctx, const QString &title, int kind)
 {
     auto *box = new QGroupBox(title);

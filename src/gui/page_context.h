@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QWidget>
 #include <functional>
 #include <initializer_list>
 
@@ -11,7 +12,7 @@ class DocumentGrid;
 class MappingGridView;
 class QAction;
 class QLabel;
-class QWidget;
+class QPushButton;
 class UserPort;
 class Workspace;
 
@@ -42,3 +43,17 @@ inline QString utf8Text(const char *text)
 QWidget *row(QWidget *parent, std::initializer_list<QWidget *> widgets, bool stretch = true);
 // A mapping table with its buttons ("Wczytaj", "Zachowaj", "Nowy wzorzec" / "Domyślne" / "Wyczyść").
 QWidget *mappingBox(PageContext &ctx, const QString &title, int kind);
+
+// A page of the window: it keeps the context for its own slots.
+class Page : public QWidget
+{
+public:
+    Page(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx) {}
+
+protected:
+    PageContext m_ctx;
+};
+
+// A push button for a command of the window: its caption, a click runs the command, and it is
+// enabled and shown as the command is.
+QPushButton *actionButton(PageContext &ctx, const char *action, QWidget *parent);

@@ -2,7 +2,7 @@
 
 #include "page_includes.h"
 
-RecordImportPage::RecordImportPage(PageContext &ctx, bool orders, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+RecordImportPage::RecordImportPage(PageContext &ctx, bool orders, QWidget *parent) : Page(ctx, parent)
 {
     QWidget *page = this;
     auto *layout = new QVBoxLayout(page);

@@ -2,7 +2,7 @@
 
 #include "page_includes.h"
 
-TemplatePage::TemplatePage(PageContext &ctx, QWidget *parent) : QWidget(parent), m_ctx(ctx)
+TemplatePage::TemplatePage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
 {
     QWidget *page = this;
     auto *layout = new QVBoxLayout(page);

@@ -7,10 +7,6 @@
 #include "base/user_port.h"
 #include "base/xml_services.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-
 namespace mnXML {
 
 bool NodeNameMatches(const QString &nodeName, const QString &pattern)
