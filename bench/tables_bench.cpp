@@ -61,6 +61,45 @@ void BM_WalkLinkedLines(benchmark::State &state)
 }
 BENCHMARK(BM_WalkLinkedLines)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// Deleting one invoice with its lines, from the middle of the table: the cost must not grow
+// with the table (compare the 10k and the 1M figure).
+void BM_DeleteInvoice(benchmark::State &state)
+{
+    SilentPort port;
+    DocumentTables t(&port);
+    fill(t, int(state.range(0)), 3);
+    t.linkLinesToInvoices();
+    for (auto _ : state) {
+        if (t.mt_FAK_.recordCount() < 2) {
+            state.SkipWithError("the table ran out of invoices");
+            break;
+        }
+        t.mt_FAK_.moveTo(t.mt_FAK_.recordCount() / 2);
+        benchmark::DoNotOptimize(t.mt_FAK_.remove());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DeleteInvoice)->Arg(10000)->Arg(1000000)->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+// Counting the stored rows after the deletions drops them: once, for all of them.
+void BM_DropDeletedRows(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        SilentPort port;
+        DocumentTables t(&port);
+        fill(t, int(state.range(0)), 3);
+        t.linkLinesToInvoices();
+        for (int i = 0; i < 1000; ++i) {
+            t.mt_FAK_.moveTo(i * 7);
+            t.mt_FAK_.remove();
+        }
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(t.mt_FAK_.storedCount() + t.mt_POZ_.storedCount());
+    }
+}
+BENCHMARK(BM_DropDeletedRows)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -44,7 +44,7 @@ void AssignField(const tcsvParser &parser, int n, DocumentTable &table, int fiel
 {
     switch (table.fields().at(field).type) {
     case FieldType::String:
-        table.setValue(field, parser.GetStr(n, QString()));
+        table.setText(field, parser.GetView(n));
         break;
     case FieldType::Integer:
         table.setValue(field, parser.GetInt(n, 0));
@@ -53,19 +53,19 @@ void AssignField(const tcsvParser &parser, int n, DocumentTable &table, int fiel
         // a plain substring search, the false words first
         const QString s = parser.GetStr(n, QString()) + u';';
         if (format.falseWords.contains(s))
-            table.setValue(field, false);
+            table.setBoolean(field, false);
         else if (format.trueWords.contains(s))
-            table.setValue(field, true);
+            table.setBoolean(field, true);
         break;
     }
     case FieldType::Float: {
         const double x = parser.GetFloat(n, 0);
         if (!(format.floatZeroNull && x == 0))
-            table.setValue(field, x);
+            table.setFloat(field, x);
         break;
     }
     case FieldType::Date:
-        table.setValue(field, parser.GetDate(n, QDate(1899, 12, 30)));
+        table.setDate(field, parser.GetDate(n, QDate(1899, 12, 30)));
         break;
     }
 }

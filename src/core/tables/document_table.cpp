@@ -1,19 +1,39 @@
 #include "tables/document_table.h"
 
+#include <QtAlgorithms>
+
 #include <algorithm>
 #include <limits>
 
 namespace {
 constexpr qint32 kNullDate = std::numeric_limits<qint32>::min();
 constexpr qint64 kNullInt = std::numeric_limits<qint64>::min();
+constexpr int kBlockBits = 12; // the deleted-row counts are kept per 4096 rows
+constexpr int kWordsPerBlock = (1 << kBlockBits) / 64;
 const std::vector<int> kNoRows;
+
+// Keeps the elements whose row is not marked; the order stays.
+template <typename T> void dropMarked(std::vector<T> &values, const std::vector<quint64> &marked)
+{
+    size_t kept = 0;
+    for (size_t r = 0; r < values.size(); ++r) {
+        const size_t word = r / 64;
+        if (word < marked.size() && (marked[word] >> (r % 64)) & 1U)
+            continue;
+        values[kept++] = values[r];
+    }
+    values.resize(kept);
+}
 } // namespace
 
-// Typed storage of one field: no heap object per cell. Strings live in one character arena
-// per column; a replaced or deleted string leaves garbage that is compacted when it grows.
+// Typed storage of one field: no heap object per cell. A field nobody filled keeps no
+// storage at all. Strings live in one character arena per column; a replaced or deleted
+// string leaves garbage that is compacted when it grows.
 struct DocumentTable::Column
 {
-    FieldType type;
+    FieldType type = FieldType::String;
+    size_t rows = 0;
+    bool used = false;
     std::vector<double> floats;
     std::vector<quint8> floatNull;
     std::vector<qint32> dates; // Julian day
@@ -24,7 +44,7 @@ struct DocumentTable::Column
     std::vector<qint32> length; // -1 null
     size_t garbage = 0;
 
-    void resize(int n)
+    void resizeStorage(size_t n)
     {
         switch (type) {
         case FieldType::Float:
@@ -41,52 +61,77 @@ struct DocumentTable::Column
             ints.resize(n, kNullInt);
             break;
         case FieldType::String:
+            for (size_t r = n; r < length.size(); ++r)
+                if (length[r] > 0)
+                    garbage += size_t(length[r]);
             start.resize(n, 0);
             length.resize(n, -1);
             break;
         }
     }
 
-    void erase(int row)
+    void resize(size_t n)
     {
-        switch (type) {
-        case FieldType::Float:
-            floats.erase(floats.begin() + row);
-            floatNull.erase(floatNull.begin() + row);
-            break;
-        case FieldType::Date:
-            dates.erase(dates.begin() + row);
-            break;
-        case FieldType::Boolean:
-            bools.erase(bools.begin() + row);
-            break;
-        case FieldType::Integer:
-            ints.erase(ints.begin() + row);
-            break;
-        case FieldType::String:
-            if (length[row] > 0)
-                garbage += size_t(length[row]);
-            start.erase(start.begin() + row);
-            length.erase(length.begin() + row);
-            break;
-        }
+        if (used)
+            resizeStorage(n);
+        rows = n;
+    }
+
+    void allocate()
+    {
+        if (used)
+            return;
+        used = true;
+        resizeStorage(rows);
     }
 
     void clear()
     {
-        floats.clear();
-        floatNull.clear();
-        dates.clear();
-        bools.clear();
-        ints.clear();
-        chars.clear();
-        start.clear();
-        length.clear();
-        garbage = 0;
+        const FieldType kind = type;
+        *this = Column();
+        type = kind;
+    }
+
+    void dropRows(const std::vector<quint64> &marked)
+    {
+        if (used) {
+            switch (type) {
+            case FieldType::Float:
+                dropMarked(floats, marked);
+                dropMarked(floatNull, marked);
+                break;
+            case FieldType::Date:
+                dropMarked(dates, marked);
+                break;
+            case FieldType::Boolean:
+                dropMarked(bools, marked);
+                break;
+            case FieldType::Integer:
+                dropMarked(ints, marked);
+                break;
+            case FieldType::String:
+                for (size_t r = 0; r < length.size(); ++r)
+                    if (r / 64 < marked.size() && (marked[r / 64] >> (r % 64)) & 1U && length[r] > 0) {
+                        garbage += size_t(length[r]);
+                        length[r] = -1;
+                    }
+                dropMarked(start, marked);
+                dropMarked(length, marked);
+                compact();
+                break;
+            }
+        }
+        size_t kept = 0;
+        for (size_t r = 0; r < rows; ++r)
+            if (!(r / 64 < marked.size() && (marked[r / 64] >> (r % 64)) & 1U))
+                ++kept;
+        rows = kept;
     }
 
     bool isNull(int row) const
     {
+        if (!used)
+            return true;
         switch (type) {
         case FieldType::Float:
             return floatNull[row] != 0;
@@ -102,12 +147,16 @@ struct DocumentTable::Column
         return true;
     }
 
+    QStringView view(int row) const
+    {
+        const qint32 len = used ? length[row] : -1;
+        return len <= 0 ? QStringView() : QStringView(chars.data() + start[row], len);
+    }
+
     QString string(int row) const
     {
-        const qint32 len = length[row];
-        if (len <= 0)
-            return QString();
-        return QString(reinterpret_cast<const QChar *>(chars.data() + start[row]), len);
+        const QStringView v = view(row);
+        return v.isEmpty() ? QString() : v.toString();
     }
 
     QVariant get(int row) const
@@ -129,40 +178,63 @@ struct DocumentTable::Column
         return QVariant();
     }
 
-    void set(int row, const QVariant &v)
+    void setNull(int row)
     {
-        const bool null = !v.isValid() || v.isNull();
+        if (!used)
+            return;
         switch (type) {
         case FieldType::Float:
-            floatNull[row] = null ? 1 : 0;
-            floats[row] = null ? 0.0 : v.toDouble();
+            floatNull[row] = 1;
+            floats[row] = 0.0;
             break;
         case FieldType::Date:
-            dates[row] = null ? kNullDate : qint32(v.toDate().toJulianDay());
+            dates[row] = kNullDate;
             break;
         case FieldType::Boolean:
-            bools[row] = null ? -1 : (v.toBool() ? 1 : 0);
+            bools[row] = -1;
             break;
         case FieldType::Integer:
-            ints[row] = null ? kNullInt : v.toLongLong();
+            ints[row] = kNullInt;
             break;
-        case FieldType::String: {
+        case FieldType::String:
             if (length[row] > 0)
                 garbage += size_t(length[row]);
-            if (null) {
-                length[row] = -1;
-                break;
-            }
-            const QString s = v.toString();
-            start[row] = chars.size();
-            length[row] = qint32(s.size());
-            chars.insert(chars.end(), reinterpret_cast<const char16_t *>(s.utf16()),
-                         reinterpret_cast<const char16_t *>(s.utf16()) + s.size());
-            if (garbage > 4096 && garbage > chars.size() / 2)
-                compact();
+            length[row] = -1;
             break;
         }
-        }
+    }
+
+    void setFloat(int row, double v)
+    {
+        allocate();
+        floatNull[row] = 0;
+        floats[row] = v;
+    }
+    void setDate(int row, qint32 julianDay)
+    {
+        allocate();
+        dates[row] = julianDay;
+    }
+    void setBool(int row, bool v)
+    {
+        allocate();
+        bools[row] = v ? 1 : 0;
+    }
+    void setInt(int row, qint64 v)
+    {
+        allocate();
+        ints[row] = v;
+    }
+    void setString(int row, QStringView s)
+    {
+        allocate();
+        if (length[row] > 0)
+            garbage += size_t(length[row]);
+        start[row] = chars.size();
+        length[row] = qint32(s.size());
+        chars.insert(chars.end(), s.utf16(), s.utf16() + s.size());
+        if (garbage > 4096 && garbage > chars.size() / 2)
+            compact();
     }
 
     void compact()
@@ -187,7 +259,7 @@ DocumentTable::DocumentTable(TableKind kind, QObject *parent)
     setObjectName(tableName(kind));
     m_columns.resize(m_fields->size());
     for (qsizetype i = 0; i < m_fields->size(); ++i)
-        m_columns[i].type = m_fields->at(i).type;
+        m_columns[size_t(i)].type = m_fields->at(i).type;
     if (kind == TableKind::POZ)
         m_keyField = fieldIndex(QStringLiteral("P_2B"));
     else if (kind == TableKind::ZPOZ)
@@ -248,22 +320,21 @@ QString DocumentTable::stringAt(int row, int field) const
 QStringView DocumentTable::stringViewAt(int row, int field) const
 {
     const Column &c = m_columns[field];
-    if (c.type != FieldType::String)
-        return QStringView();
-    const qint32 len = c.length[row];
-    return len <= 0 ? QStringView() : QStringView(c.chars.data() + c.start[row], len);
+    return c.type == FieldType::String ? c.view(row) : QStringView();
 }
 
 qint64 DocumentTable::intAt(int row, int field) const
 {
     const Column &c = m_columns[field];
-    return c.type == FieldType::Integer ? c.ints[row] : 0;
+    if (c.type != FieldType::Integer)
+        return 0;
+    return c.used ? c.ints[row] : kNullInt;
 }
 
 double DocumentTable::floatAt(int row, int field) const
 {
     const Column &c = m_columns[field];
-    return c.type == FieldType::Float && !c.floatNull[row] ? c.floats[row] : 0.0;
+    return c.type == FieldType::Float && c.used && !c.floatNull[row] ? c.floats[row] : 0.0;
 }
 
 DocumentTable::Record DocumentTable::recordAt(int row) const
@@ -275,10 +346,16 @@ DocumentTable::Record DocumentTable::recordAt(int row) const
     return r;
 }
 
+int DocumentTable::storedCount() const
+{
+    dropErasedRows();
+    return m_rowCount;
+}
+
 int DocumentTable::recordCount() const
 {
     if (!m_master)
-        return m_rowCount;
+        return m_rowCount - m_erased;
     return m_range ? int(m_range->size()) : 0;
 }
 
@@ -286,7 +363,74 @@ int DocumentTable::presentedRow(int position) const
 {
     if (position < 0 || position >= recordCount())
         return -1;
-    return m_master ? (*m_range)[position] : position;
+    return m_master ? (*m_range)[position] : rowOfPosition(position);
+}
+
+bool DocumentTable::isErased(int row) const
+{
+    const size_t word = size_t(row) / 64;
+    return word < m_erasedBits.size() && (m_erasedBits[word] >> (row % 64)) & 1U;
+}
+
+int DocumentTable::rowOfPosition(int position) const
+{
+    if (m_erased == 0)
+        return position;
+    // a walk in order (a writer, a sum, a grid painting down) moves on from the last answer
+    int row = -1;
+    int remaining = position;
+    if (m_cachePosition >= 0 && position >= m_cachePosition && position - m_cachePosition < 64) {
+        row = m_cacheRow;
+        remaining = position - m_cachePosition;
+        while (remaining > 0) {
+            ++row;
+            if (!isErased(row))
+                --remaining;
+        }
+    } else {
+        // whole blocks first, then whole words, then the bits of one word
+        size_t block = 0;
+        for (;; ++block) {
+            const int first = int(block << kBlockBits);
+            const int live = std::min(1 << kBlockBits, m_rowCount - first) - m_erasedInBlock[block];
+            if (remaining < live)
+                break;
+            remaining -= live;
+        }
+        size_t word = block * kWordsPerBlock;
+        for (;; ++word) {
+            const int first = int(word * 64);
+            const int rowsInWord = std::min(64, m_rowCount - first);
+            const quint64 valid = rowsInWord == 64 ? ~quint64(0) : (quint64(1) << rowsInWord) - 1;
+            const int live = qPopulationCount(~m_erasedBits[word] & valid);
+            if (remaining < live)
+                break;
+            remaining -= live;
+        }
+        row = int(word * 64);
+        for (;; ++row) {
+            if (!isErased(row) && remaining-- == 0)
+                break;
+        }
+    }
+    m_cachePosition = position;
+    m_cacheRow = row;
+    return row;
+}
+
+int DocumentTable::positionOfRow(int row) const
+{
+    if (m_erased == 0)
+        return row;
+    const size_t block = size_t(row) >> kBlockBits;
+    int erased = 0;
+    for (size_t b = 0; b < block; ++b)
+        erased += m_erasedInBlock[b];
+    const size_t word = size_t(row) / 64;
+    for (size_t w = block * kWordsPerBlock; w < word; ++w)
+        erased += qPopulationCount(m_erasedBits[w]);
+    erased += qPopulationCount(m_erasedBits[word] & ((quint64(1) << (row % 64)) - 1));
+    return row - erased;
 }
 
 QVariant DocumentTable::convert(int field, const QVariant &value) const
@@ -317,7 +461,9 @@ QVariant DocumentTable::value(int field) const
 {
     if (field < 0 || field >= fieldCount())
         return QVariant();
-    if (m_state != State::Browse)
+    if (m_state == State::Insert)
+        return m_columns[field].get(m_rowCount);
+    if (m_state == State::Edit)
         return m_buffer.at(field);
     const int row = presentedRow(m_pos);
     return row < 0 ? QVariant() : m_columns[field].get(row);
@@ -329,7 +475,49 @@ void DocumentTable::setValue(int field, const QVariant &value)
         return;
     if (m_state == State::Browse && !edit())
         return;
-    m_buffer[field] = convert(field, value);
+    if (m_state == State::Insert)
+        storeValue(m_rowCount, field, convert(field, value));
+    else
+        m_buffer[field] = convert(field, value);
+}
+
+void DocumentTable::setText(int field, QStringView text)
+{
+    if (field < 0 || field >= fieldCount())
+        return;
+    if (m_state != State::Insert || m_columns[field].type != FieldType::String) {
+        setValue(field, text.toString());
+        return;
+    }
+    m_columns[field].setString(m_rowCount, text.left(m_fields->at(field).size));
+}
+
+void DocumentTable::setFloat(int field, double value)
+{
+    if (field >= 0 && field < fieldCount() && m_state == State::Insert && m_columns[field].type == FieldType::Float)
+        m_columns[field].setFloat(m_rowCount, value);
+    else
+        setValue(field, value);
+}
+
+void DocumentTable::setDate(int field, const QDate &value)
+{
+    if (field >= 0 && field < fieldCount() && m_state == State::Insert && m_columns[field].type == FieldType::Date) {
+        if (value.isValid())
+            m_columns[field].setDate(m_rowCount, qint32(value.toJulianDay()));
+        else
+            m_columns[field].setNull(m_rowCount);
+    } else {
+        setValue(field, value.isValid() ? QVariant(value) : QVariant());
+    }
+}
+
+void DocumentTable::setBoolean(int field, bool value)
+{
+    if (field >= 0 && field < fieldCount() && m_state == State::Insert && m_columns[field].type == FieldType::Boolean)
+        m_columns[field].setBool(m_rowCount, value);
+    else
+        setValue(field, value);
 }
 
 void DocumentTable::scrolled()
@@ -380,7 +568,8 @@ void DocumentTable::append()
     if (m_state != State::Browse)
         post();
     m_state = State::Insert;
-    m_buffer = Record(fieldCount());
+    // the new record is written in place, one row past the stored ones
+    resizeColumns(m_rowCount + 1);
     if (onNewRecord)
         onNewRecord(*this);
     // the new, empty record is what a form shows now
@@ -403,6 +592,8 @@ bool DocumentTable::edit()
 void DocumentTable::cancel()
 {
     const bool inserting = m_state == State::Insert;
+    if (inserting)
+        resizeColumns(m_rowCount);
     m_state = State::Browse;
     m_buffer.clear();
     // a form that showed the new record shows the current one again
@@ -418,18 +609,18 @@ bool DocumentTable::post()
         return false;
     if (m_state == State::Insert) {
         const int row = m_rowCount++;
-        for (Column &c : m_columns)
-            c.resize(m_rowCount);
-        writeRecord(row, m_buffer);
+        if (!m_erasedBits.empty()) {
+            m_erasedBits.resize((size_t(m_rowCount) + 63) / 64, 0);
+            m_erasedInBlock.resize((size_t(m_rowCount) + (1 << kBlockBits) - 1) >> kBlockBits, 0);
+        }
         indexInsert(row);
         m_state = State::Browse;
-        m_buffer.clear();
         refreshRange();
         // The new record becomes current where it is presented.
         const int count = recordCount();
         int pos = -1;
         if (!m_master) {
-            pos = row;
+            pos = count - 1;
         } else if (m_range && !m_range->empty() && m_range->back() == row) {
             pos = count - 1;
         }
@@ -449,7 +640,7 @@ bool DocumentTable::post()
         const bool keyed = m_keyField >= 0;
         const QVariant oldKey = keyed ? valueAt(row, m_keyField) : QVariant();
         if (keyed)
-            indexRemove(row, false);
+            indexRemove(row);
         writeRecord(row, m_buffer);
         m_state = State::Browse;
         m_buffer.clear();
@@ -459,8 +650,9 @@ bool DocumentTable::post()
             const QVariant newKey = valueAt(row, m_keyField);
             keyChanged = oldKey.isValid() != newKey.isValid() || keyText(oldKey) != keyText(newKey);
         }
+        // the key's entry may have been taken out and put back: the range is looked up again
+        refreshRange();
         if (keyChanged) {
-            refreshRange();
             if (m_master && m_pos >= recordCount())
                 m_pos = recordCount() - 1;
             if (!m_suspended)
@@ -513,13 +705,13 @@ void DocumentTable::truncate(int rows)
 {
     if (m_state != State::Browse)
         cancel();
-    // from the end: nothing after a removed row is left to shift
-    while (m_rowCount > std::max(rows, 0)) {
-        const int row = m_rowCount - 1;
-        indexRemove(row, false);
-        for (Column &c : m_columns)
-            c.erase(row);
-        --m_rowCount;
+    dropErasedRows();
+    const int keep = std::max(rows, 0);
+    for (int row = m_rowCount - 1; row >= keep; --row)
+        indexRemove(row);
+    if (keep < m_rowCount) {
+        m_rowCount = keep;
+        resizeColumns(keep);
     }
     refreshRange();
     if (m_pos >= recordCount())
@@ -537,6 +729,10 @@ void DocumentTable::empty()
     for (Column &c : m_columns)
         c.clear();
     m_rowCount = 0;
+    m_erased = 0;
+    m_erasedBits.clear();
+    m_erasedInBlock.clear();
+    m_cachePosition = -1;
     m_index.clear();
     refreshRange();
     m_pos = -1;
@@ -558,7 +754,10 @@ void DocumentTable::gotoBookmark(int row)
     if (row < 0)
         return;
     if (!m_master) {
-        moveTo(std::min(row, m_rowCount - 1));
+        if (row < m_rowCount && !isErased(row))
+            moveTo(positionOfRow(row));
+        else if (row >= m_rowCount)
+            moveTo(recordCount() - 1);
         return;
     }
     if (m_range) {
@@ -584,16 +783,82 @@ void DocumentTable::resumeViews()
 void DocumentTable::writeRecord(int row, const Record &record)
 {
     for (int f = 0; f < fieldCount(); ++f)
-        m_columns[f].set(row, record.value(f));
+        storeValue(row, f, record.value(f));
 }
 
+void DocumentTable::storeValue(int row, int field, const QVariant &v)
+{
+    Column &c = m_columns[field];
+    if (!v.isValid() || v.isNull()) {
+        c.setNull(row);
+        return;
+    }
+    switch (c.type) {
+    case FieldType::Float:
+        c.setFloat(row, v.toDouble());
+        break;
+    case FieldType::Date:
+        if (v.toDate().isValid())
+            c.setDate(row, qint32(v.toDate().toJulianDay()));
+        else
+            c.setNull(row);
+        break;
+    case FieldType::Boolean:
+        c.setBool(row, v.toBool());
+        break;
+    case FieldType::Integer:
+        c.setInt(row, v.toLongLong());
+        break;
+    case FieldType::String:
+        c.setString(row, v.toString());
+        break;
+    }
+}
+
+void DocumentTable::resizeColumns(int rows)
+{
+    for (Column &c : m_columns)
+        c.resize(size_t(rows));
+}
+
+// Marks the row; its cells stay where they are until the stored rows are counted.
 void DocumentTable::eraseRow(int row)
 {
-    indexRemove(row, true);
-    for (Column &c : m_columns)
-        c.erase(row);
-    --m_rowCount;
+    indexRemove(row);
+    if (m_erasedBits.empty()) {
+        m_erasedBits.assign((size_t(m_rowCount) + 63) / 64, 0);
+        m_erasedInBlock.assign((size_t(m_rowCount) + (1 << kBlockBits) - 1) >> kBlockBits, 0);
+    }
+    m_erasedBits[size_t(row) / 64] |= quint64(1) << (row % 64);
+    ++m_erasedInBlock[size_t(row) >> kBlockBits];
+    ++m_erased;
+    m_cachePosition = -1;
     refreshRange();
+}
+
+void DocumentTable::dropErasedRows() const
+{
+    if (m_erased == 0)
+        return;
+    // the link index holds stored rows: each moves down by the deleted rows before it
+    std::vector<int> moved(size_t(m_rowCount) + 1);
+    int erased = 0;
+    for (int r = 0; r < m_rowCount; ++r) {
+        moved[size_t(r)] = r - erased;
+        if (isErased(r))
+            ++erased;
+    }
+    moved[size_t(m_rowCount)] = m_rowCount - erased; // the record being added, if any
+    for (auto it = m_index.begin(); it != m_index.end(); ++it)
+        for (int &r : *it)
+            r = moved[size_t(r)];
+    for (Column &c : m_columns)
+        c.dropRows(m_erasedBits);
+    m_rowCount -= m_erased;
+    m_erased = 0;
+    m_erasedBits.clear();
+    m_erasedInBlock.clear();
+    m_cachePosition = -1;
 }
 
 void DocumentTable::indexInsert(int row)
@@ -605,27 +870,19 @@ void DocumentTable::indexInsert(int row)
     rows.insert(std::upper_bound(rows.begin(), rows.end(), row), row);
 }
 
-void DocumentTable::indexRemove(int row, bool shift)
+void DocumentTable::indexRemove(int row)
 {
-    if (m_keyField < 0)
+    if (m_keyField < 0 || isNullAt(row, m_keyField))
         return;
-    if (!isNullAt(row, m_keyField)) {
-        const auto it = m_index.find(keyText(valueAt(row, m_keyField)));
-        if (it != m_index.end()) {
-            std::vector<int> &rows = *it;
-            const auto at = std::lower_bound(rows.begin(), rows.end(), row);
-            if (at != rows.end() && *at == row)
-                rows.erase(at);
-            if (rows.empty())
-                m_index.erase(it);
-        }
-    }
-    if (shift) {
-        for (auto it = m_index.begin(); it != m_index.end(); ++it)
-            for (int &r : *it)
-                if (r > row)
-                    --r;
-    }
+    const auto it = m_index.find(keyText(valueAt(row, m_keyField)));
+    if (it == m_index.end())
+        return;
+    std::vector<int> &rows = *it;
+    const auto at = std::lower_bound(rows.begin(), rows.end(), row);
+    if (at != rows.end() && *at == row)
+        rows.erase(at);
+    if (rows.empty())
+        m_index.erase(it);
 }
 
 const std::vector<int> &DocumentTable::rowsWithKey(const QString &key) const
@@ -693,7 +950,7 @@ void DocumentTable::clearMaster()
     m_master = nullptr;
     m_range = nullptr;
     // with the link off every record is presented: stay on the record that was current
-    m_pos = row >= 0 ? row : (m_rowCount > 0 ? 0 : -1);
+    m_pos = row >= 0 ? positionOfRow(row) : (recordCount() > 0 ? 0 : -1);
     m_eof = false;
     if (!m_suspended) {
         emit reset();

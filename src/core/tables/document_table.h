@@ -12,7 +12,9 @@
 // One in-memory document table: typed columns with nulls, a current record with
 // browse/insert/edit states, row rules as hooks, and an optional link to a master table
 // under which it presents only the records whose detail field equals the master's key.
-// Records keep the order in which they were added.
+// Records keep the order in which they were added. A deleted record is only marked at
+// first, so deleting costs the same whatever the size of the table; the marked rows are
+// dropped the next time someone counts the stored rows.
 class DocumentTable : public QObject
 {
     Q_OBJECT
@@ -34,8 +36,9 @@ public:
     int fieldCount() const { return int(m_fields->size()); }
     int fieldIndex(const QString &name) const; // -1 if none; letter case ignored
 
-    // Rows as stored, whatever the link.
-    int storedCount() const { return m_rowCount; }
+    // Rows as stored, whatever the link. Counting them drops the rows of deleted records, so
+    // a stored row number is valid until the next deletion.
+    int storedCount() const;
     bool isNullAt(int row, int field) const;
     QVariant valueAt(int row, int field) const;
     QString stringAt(int row, int field) const;
@@ -72,6 +75,11 @@ public:
     // their field are cut; an invalid QVariant sets null.
     void setValue(int field, const QVariant &value);
     void setValue(const QString &field, const QVariant &value) { setValue(fieldIndex(field), value); }
+    // Typed setters, the import's path: no QVariant per cell while a record is being added.
+    void setText(int field, QStringView text);
+    void setFloat(int field, double value);
+    void setDate(int field, const QDate &value); // an invalid date sets null
+    void setBoolean(int field, bool value);
 
     int bookmark() const; // the stored row of the current record
     void gotoBookmark(int row);
@@ -111,9 +119,15 @@ private:
     struct Column;
 
     void writeRecord(int row, const Record &record);
+    void storeValue(int row, int field, const QVariant &converted);
+    void resizeColumns(int rows);
     void eraseRow(int row);
+    bool isErased(int row) const;
+    int rowOfPosition(int position) const; // unlinked: the stored row of the n-th live record
+    int positionOfRow(int row) const;
+    void dropErasedRows() const;
     void indexInsert(int row);
-    void indexRemove(int row, bool shift);
+    void indexRemove(int row);
     void refreshRange();
     void masterMoved();
     void notifyDetails();
@@ -123,20 +137,27 @@ private:
 
     TableKind m_kind;
     const QList<FieldDef> *m_fields;
-    std::vector<Column> m_columns;
-    int m_rowCount = 0;
+    // Dropping the rows of deleted records changes no record anyone can read, so counting
+    // the stored rows may do it on a const table: these are the parts it rewrites.
+    mutable std::vector<Column> m_columns;
+    mutable int m_rowCount = 0; // stored rows, deleted ones included; an added record waits at this row
+    mutable int m_erased = 0;
+    mutable std::vector<quint64> m_erasedBits; // one bit a row, kept once something was deleted
+    mutable std::vector<int> m_erasedInBlock;  // per block of 4096 rows
+    mutable int m_cachePosition = -1;          // the last position looked up, for walks in order
+    mutable int m_cacheRow = -1;
 
     int m_pos = -1;
     bool m_eof = false;
     State m_state = State::Browse;
-    Record m_buffer;
+    Record m_buffer; // the record being edited; an added record is written in place
 
     // Link
     DocumentTable *m_master = nullptr;
     int m_masterField = -1;
     QList<DocumentTable *> m_details;
     int m_keyField = -1; // the field the index is kept on
-    QHash<QString, std::vector<int>> m_index;
+    mutable QHash<QString, std::vector<int>> m_index;
     QString m_linkKey;
     bool m_linkKeyNull = true;
     const std::vector<int> *m_range = nullptr;

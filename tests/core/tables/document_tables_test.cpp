@@ -312,4 +312,66 @@ TEST_F(Tables, ManyStringEditsKeepValuesIntact)
     EXPECT_EQ(t.mt_POZ_.recordCount(), 29);
 }
 
+TEST_F(Tables, DeletedRecordsLeaveEveryViewAtOnceAndTheStoredRowsWhenCounted)
+{
+    // more than two blocks of the deleted-row bookkeeping, deletions scattered and in a run
+    constexpr int kInvoices = 9000;
+    for (int i = 0; i < kInvoices; ++i) {
+        addInvoice(QStringLiteral("FV/%1").arg(i));
+        addLine(QStringLiteral("FV/%1").arg(i), QStringLiteral("line %1").arg(i));
+    }
+    t.linkLinesToInvoices();
+    auto deleted = [](int i) { return i % 7 == 3 || (i >= 4090 && i < 4200) || i == kInvoices - 1; };
+    // deleting from the end backwards keeps each target's position simple to find
+    for (int i = kInvoices - 1; i >= 0; --i) {
+        if (!deleted(i))
+            continue;
+        ASSERT_TRUE(t.mt_FAK_.moveTo(i));
+        ASSERT_EQ(t.mt_FAK_.value(QStringLiteral("P_2A")).toString(), QStringLiteral("FV/%1").arg(i));
+        port.queueAnswer(true);
+        ASSERT_TRUE(t.mt_FAK_.remove());
+    }
+    std::vector<int> kept;
+    for (int i = 0; i < kInvoices; ++i)
+        if (!deleted(i))
+            kept.push_back(i);
+    ASSERT_EQ(t.mt_FAK_.recordCount(), int(kept.size()));
+    // presented positions, in order and by jumps, and the lines through the link
+    for (int pos : {0, 1, 2, 3, 3500, 3507, 3600, 3499, int(kept.size()) - 1}) {
+        ASSERT_TRUE(t.mt_FAK_.moveTo(pos));
+        EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_2A")).toString(), QStringLiteral("FV/%1").arg(kept[size_t(pos)]));
+        ASSERT_EQ(t.mt_POZ_.recordCount(), 1);
+        EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_7")).toString(), QStringLiteral("line %1").arg(kept[size_t(pos)]));
+    }
+    for (int pos = 0; pos < int(kept.size()); ++pos)
+        ASSERT_EQ(t.mt_FAK_.stringAt(t.mt_FAK_.presentedRow(pos), 2), QStringLiteral("FV/%1").arg(kept[size_t(pos)]));
+    // a bookmark taken before more deletions still finds its record
+    t.mt_FAK_.moveTo(5000);
+    const int mark = t.mt_FAK_.bookmark();
+    t.mt_FAK_.first();
+    t.mt_FAK_.gotoBookmark(mark);
+    EXPECT_EQ(t.mt_FAK_.position(), 5000);
+
+    // a record added now comes last, and a cancelled one leaves nothing
+    addInvoice(QStringLiteral("FV/new"));
+    EXPECT_EQ(t.mt_FAK_.position(), int(kept.size()));
+    t.mt_FAK_.append();
+    t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("FV/cancelled"));
+    t.mt_FAK_.cancel();
+    EXPECT_EQ(t.mt_FAK_.recordCount(), int(kept.size()) + 1);
+
+    // counting the stored rows drops the deleted ones; the link index follows
+    t.lineLinkOff();
+    ASSERT_EQ(t.mt_FAK_.storedCount(), int(kept.size()) + 1);
+    ASSERT_EQ(t.mt_POZ_.storedCount(), int(kept.size()));
+    for (size_t r = 0; r < kept.size(); ++r) {
+        ASSERT_EQ(t.mt_FAK_.stringAt(int(r), 2), QStringLiteral("FV/%1").arg(kept[r]));
+        ASSERT_EQ(t.mt_POZ_.rowsWithKey(QStringLiteral("FV/%1").arg(kept[r])), std::vector<int>{int(r)});
+    }
+    EXPECT_EQ(t.mt_FAK_.stringAt(int(kept.size()), 2), QStringLiteral("FV/new"));
+    t.linkLinesToInvoices();
+    t.mt_FAK_.moveTo(100);
+    EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_7")).toString(), QStringLiteral("line %1").arg(kept[100]));
+}
+
 } // namespace
