@@ -137,13 +137,9 @@ void ImportDriver::importCommonBlocks()
     const int n = m_lines.count();
     try {
         const QString headerStart = c.text(QStringLiteral("edx_Nag_Start_Text"));
-        int h = n;
-        for (int i = 0; i < n; ++i) {
-            if (m_lines.line(i) == headerStart) {
-                h = i;
-                break;
-            }
-        }
+        int h = m_lines.find(headerStart, 0);
+        if (h < 0)
+            h = n;
         if (h < n)
             importHeaderBlock(h + 1);
         else
@@ -152,11 +148,9 @@ void ImportDriver::importCommonBlocks()
         // every block that starts with its marker is read by its pass; none is a failure
         auto readBlocks = [&](const QString &start, bool (ImportDriver::*pass)(int), const char *missing) {
             bool found = false;
-            for (int i = 0; i < n; ++i) {
-                if (m_lines.line(i) == start) {
-                    found = true;
-                    (this->*pass)(i + 1);
-                }
+            for (int i = m_lines.find(start, 0); i >= 0; i = m_lines.find(start, i + 1)) {
+                found = true;
+                (this->*pass)(i + 1);
             }
             if (!found)
                 m_port->failure(applicationTitle(), QString::fromUtf8(missing));
@@ -196,7 +190,7 @@ bool ImportDriver::importHeaderBlock(int start)
         throw ImportError{QStringLiteral("Indeks wiersza nagłówka %1 poza zakresem listy wierszy (0..%2)")
                               .arg(row)
                               .arg(m_lines.count() - 1)};
-    return importHeaderLine(m_lines.line(row).toString());
+    return importHeaderLine(m_lines.line(row));
 }
 
 bool ImportDriver::importHeaderLine(const QString &text)
@@ -306,7 +300,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
         // the options are read afresh for every line
         const ImportFormat format = ImportFormat::fromControls(c);
         const bool commonFile = on("rb_WspolnyPlik_Checked");
-        const QStringView line = m_lines.line(i);
+        const QString line = m_lines.line(i);
         const QString endBlock = text(p.keys.endBlock);
         if (commonFile && !endBlock.isEmpty() && line == endBlock)
             break;
@@ -321,7 +315,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
             awaiting = !heading;
             continue;
         }
-        rowFailed = !rows.ImportRecordLine(line.toString(), format);
+        rowFailed = !rows.ImportRecordLine(line, format);
         if (!on(p.keys.underRecord)) {
             ++i;
             continue;
@@ -331,16 +325,14 @@ bool ImportDriver::runPass(const Pass &p, int start)
         bool lineOk = true;
         if (on(p.keys.afterHeading) && !on(p.keys.directlyUnder)) {
             const QString pozHeading = text(p.keys.headingText);
-            int j = i;
-            while (j < n && m_lines.line(j) != pozHeading)
-                ++j;
-            i = j < n ? j + 1 : n;
+            const int j = m_lines.find(pozHeading, i);
+            i = j >= 0 ? j + 1 : n;
         }
         if (i > n - 1)
             break;
         bool listEnded = false;
         while (!listEnded) {
-            const QStringView current = m_lines.line(i);
+            const QString current = m_lines.line(i);
             if (on(p.keys.lineFilter)) {
                 lineOk = beginsWith(current, text(p.keys.lineFilterText));
                 if (on(p.keys.endAtOtherStart) && !lineOk) {
@@ -361,7 +353,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
                 break;
             }
             if (lineOk && !rowFailed && allOk)
-                allOk = lines.ImportRecordLine(current.toString(), format);
+                allOk = lines.ImportRecordLine(current, format);
             ++i;
             if (i > n - 1)
                 listEnded = true;

@@ -1,7 +1,34 @@
 #include "import/line_list.h"
 
 #include <QFile>
-#include <QStringDecoder>
+
+namespace {
+const char *codecName(LineList::CodePage codePage)
+{
+    switch (codePage) {
+    case LineList::CodePage::Utf8:
+        return "UTF-8";
+    case LineList::CodePage::Ibm852:
+        return "IBM852";
+    case LineList::CodePage::Windows1250:
+        break;
+    }
+    return "windows-1250";
+}
+
+QString pageName(LineList::CodePage codePage)
+{
+    switch (codePage) {
+    case LineList::CodePage::Utf8:
+        return QStringLiteral("UTF-8");
+    case LineList::CodePage::Ibm852:
+        return QStringLiteral("DOS-CP852");
+    case LineList::CodePage::Windows1250:
+        break;
+    }
+    return QStringLiteral("Windows 1250");
+}
+} // namespace
 
 QString LineList::read(const QString &path, CodePage codePage)
 {
@@ -9,72 +36,115 @@ QString LineList::read(const QString &path, CodePage codePage)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("%1: %2").arg(path, file.errorString());
-    QByteArray bytes = file.readAll();
+    // read to the byte: a growing buffer would hold half as much again of a large export
+    const qint64 size = file.size();
+    QByteArray bytes(size > 0 ? size : 0, Qt::Uninitialized);
+    if (size > 0) {
+        const qint64 got = file.read(bytes.data(), size);
+        if (got < 0)
+            return QStringLiteral("%1: %2").arg(path, file.errorString());
+        bytes.truncate(got);
+    }
+    if (size == 0 && !file.atEnd())
+        bytes = file.readAll(); // a device that tells no size
     if (file.error() != QFileDevice::NoError)
         return QStringLiteral("%1: %2").arg(path, file.errorString());
-    const char *name = "windows-1250";
-    QString pageName = QStringLiteral("Windows 1250");
-    if (codePage == CodePage::Utf8) {
-        name = "UTF-8";
-        pageName = QStringLiteral("UTF-8");
-        if (bytes.startsWith("\xEF\xBB\xBF"))
-            bytes.remove(0, 3);
-    } else if (codePage == CodePage::Ibm852) {
-        name = "IBM852";
-        pageName = QStringLiteral("DOS-CP852");
-    }
+    if (codePage == CodePage::Utf8 && bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
     // a character of code 0 ends the text
     const qsizetype nul = bytes.indexOf('\0');
     if (nul >= 0)
         bytes.truncate(nul);
-    QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
-        return QStringLiteral("%1: the code page %2 is not available").arg(path, pageName);
-    const QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
+    QStringDecoder check(codecName(codePage), QStringConverter::Flag::Stateless);
+    if (!check.isValid())
+        return QStringLiteral("%1: the code page %2 is not available").arg(path, pageName(codePage));
+    // the whole text is decoded once, a piece at a time, only to find bytes that are no text;
+    // pieces end at a line feed, which is never part of a character
+    constexpr qsizetype kPiece = 1 << 20;
+    for (qsizetype at = 0; at < bytes.size() && !check.hasError();) {
+        qsizetype end = std::min(at + kPiece, bytes.size());
+        const qsizetype feed = end < bytes.size() ? bytes.indexOf('\n', end) : -1;
+        end = feed < 0 ? bytes.size() : feed + 1;
+        const QString piece = check.decode(QByteArrayView(bytes.constData() + at, end - at));
+        Q_UNUSED(piece);
+        at = end;
+    }
+    if (check.hasError()) {
+        QStringDecoder whole(codecName(codePage), QStringConverter::Flag::Stateless);
+        const QString text = whole.decode(bytes);
         const qsizetype bad = text.indexOf(QChar(QChar::ReplacementCharacter));
         const qsizetype line = bad < 0 ? -1 : QStringView(text).left(bad).count(u'\n') + 1;
         return QStringLiteral("%1: the file holds bytes that are not text in the code page %2 (line %3)")
-            .arg(path, pageName)
+            .arg(path, pageName(codePage))
             .arg(line);
     }
-    setText(text);
+    m_bytes = std::move(bytes);
+    m_codePage = codePage;
+    m_decoder = QStringDecoder(codecName(codePage), QStringConverter::Flag::Stateless);
+    cutLines();
     return QString();
 }
 
-void LineList::setText(const QString &text)
+// Line breaks are CR, LF or CR LF; in these code pages those bytes are never part of a
+// character, so the lines are cut in the bytes.
+void LineList::cutLines()
 {
-    clear();
-    m_text = text;
-    const qsizetype n = m_text.size();
+    const char *data = m_bytes.constData();
+    const qsizetype n = m_bytes.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = m_text.at(i);
-        if (c == u'\r' || c == u'\n') {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
             m_starts.push_back(start);
-            m_ends.push_back(i);
-            if (c == u'\r' && i + 1 < n && m_text.at(i + 1) == u'\n')
+            if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
                 ++i;
             start = i + 1;
         }
     }
     // a line break at the very end adds no empty line; an empty text has no lines
-    if (start < n) {
+    if (start < n)
         m_starts.push_back(start);
-        m_ends.push_back(n);
-    }
+    m_starts.shrink_to_fit();
 }
 
 void LineList::clear()
 {
-    m_text.clear();
+    m_bytes.clear();
     m_starts.clear();
-    m_ends.clear();
+    m_starts.shrink_to_fit();
 }
 
-QStringView LineList::line(int i) const
+QByteArrayView LineList::bytesOf(int i) const
+{
+    const qsizetype start = m_starts[size_t(i)];
+    qsizetype end = size_t(i) + 1 < m_starts.size() ? m_starts[size_t(i) + 1] : m_bytes.size();
+    // the last line may have no break; the others end with CR, LF or CR LF
+    if (end > start && m_bytes.at(end - 1) == '\n')
+        --end;
+    if (end > start && m_bytes.at(end - 1) == '\r')
+        --end;
+    return QByteArrayView(m_bytes.constData() + start, end - start);
+}
+
+QString LineList::line(int i) const
 {
     if (i < 0 || i >= count())
-        return QStringView();
-    return QStringView(m_text).mid(m_starts[size_t(i)], m_ends[size_t(i)] - m_starts[size_t(i)]);
+        return QString();
+    const QByteArrayView bytes = bytesOf(i);
+    if (m_codePage == CodePage::Utf8)
+        return QString::fromUtf8(bytes);
+    return m_decoder.decode(bytes);
+}
+
+int LineList::find(const QString &text, int from) const
+{
+    // the bytes of the text in the file's code page: a line equals the text when its bytes do
+    QStringEncoder encoder(codecName(m_codePage), QStringConverter::Flag::Stateless);
+    const QByteArray wanted = encoder.encode(text);
+    if (encoder.hasError())
+        return -1;
+    for (int i = std::max(from, 0); i < count(); ++i)
+        if (bytesOf(i) == wanted)
+            return i;
+    return -1;
 }

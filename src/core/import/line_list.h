@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <QStringView>
+#include <QStringDecoder>
 #include <vector>
 
-// importLines: the decoded lines of one input file, kept as read (untrimmed, empty lines
-// included). One decoded text and the offsets of its lines, not one string per line.
+// importLines: the lines of one input file, kept as read (untrimmed, empty lines included).
+// The file's bytes are kept, not a decoded copy: a line is decoded when it is asked for, so
+// a large export costs its own size in memory once.
 class LineList
 {
 public:
@@ -16,17 +18,22 @@ public:
         Ibm852
     };
 
-    // Reads and decodes a whole file; returns an empty string on success, otherwise why it
-    // failed (naming the file).
+    // Reads a whole file and checks that all of it is text in the code page; returns an empty
+    // string on success, otherwise why it failed (naming the file).
     QString read(const QString &path, CodePage codePage);
-    void setText(const QString &text); // cuts a decoded text into lines
     void clear();
 
     int count() const { return int(m_starts.size()); }
-    QStringView line(int i) const;
+    QString line(int i) const;
+    // The first line from `from` on that equals text, or -1.
+    int find(const QString &text, int from) const;
 
 private:
-    QString m_text;
-    std::vector<qsizetype> m_starts;
-    std::vector<qsizetype> m_ends;
+    void cutLines();
+    QByteArrayView bytesOf(int i) const;
+
+    QByteArray m_bytes;
+    CodePage m_codePage = CodePage::Utf8;
+    mutable QStringDecoder m_decoder;
+    std::vector<qsizetype> m_starts; // a line ends where the next one starts, less its line break
 };

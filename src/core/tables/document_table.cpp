@@ -1,5 +1,7 @@
 #include "tables/document_table.h"
 
+#include "tables/pod_array.h"
+
 #include <QtAlgorithms>
 
 #include <algorithm>
@@ -13,7 +15,7 @@ constexpr int kWordsPerBlock = (1 << kBlockBits) / 64;
 const std::vector<int> kNoRows;
 
 // Keeps the elements whose row is not marked; the order stays.
-template <typename T> void dropMarked(std::vector<T> &values, const std::vector<quint64> &marked)
+template <typename T> void dropMarked(PodArray<T> &values, const std::vector<quint64> &marked)
 {
     size_t kept = 0;
     for (size_t r = 0; r < values.size(); ++r) {
@@ -22,7 +24,7 @@ template <typename T> void dropMarked(std::vector<T> &values, const std::vector<
             continue;
         values[kept++] = values[r];
     }
-    values.resize(kept);
+    values.resize(kept, T());
 }
 } // namespace
 
@@ -34,14 +36,14 @@ struct DocumentTable::Column
     FieldType type = FieldType::String;
     size_t rows = 0;
     bool used = false;
-    std::vector<double> floats;
-    std::vector<quint8> floatNull;
-    std::vector<qint32> dates; // Julian day
-    std::vector<qint8> bools;  // -1 null
-    std::vector<qint64> ints;
-    std::vector<char16_t> chars;
-    std::vector<quint64> start;
-    std::vector<qint32> length; // -1 null
+    PodArray<double> floats;
+    PodArray<quint8> floatNull;
+    PodArray<qint32> dates; // Julian day
+    PodArray<qint8> bools;  // -1 null
+    PodArray<qint64> ints;
+    PodArray<char16_t> chars;
+    PodArray<quint64> start;
+    PodArray<qint32> length; // -1 null
     size_t garbage = 0;
 
     void resizeStorage(size_t n)
@@ -232,21 +234,21 @@ struct DocumentTable::Column
             garbage += size_t(length[row]);
         start[row] = chars.size();
         length[row] = qint32(s.size());
-        chars.insert(chars.end(), s.utf16(), s.utf16() + s.size());
+        chars.append(s.utf16(), size_t(s.size()));
         if (garbage > 4096 && garbage > chars.size() / 2)
             compact();
     }
 
     void compact()
     {
-        std::vector<char16_t> packed;
+        PodArray<char16_t> packed;
         packed.reserve(chars.size() - garbage);
         for (size_t r = 0; r < start.size(); ++r) {
             if (length[r] <= 0)
                 continue;
             const quint64 from = start[r];
             start[r] = packed.size();
-            packed.insert(packed.end(), chars.begin() + qint64(from), chars.begin() + qint64(from) + length[r]);
+            packed.append(chars.data() + from, size_t(length[r]));
         }
         chars.swap(packed);
         garbage = 0;
