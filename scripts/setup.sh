@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libxml2-dev libxml2-utils libcurl4-openssl-dev
+  libxml2-dev libxml2-utils libcurl4-openssl-dev libzip-dev zip
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 xvfb xauth time bc mawk locales
   clang libclang-rt-14-dev clang-format

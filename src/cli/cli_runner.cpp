@@ -170,6 +170,25 @@ const std::vector<StepDef> &steps()
              ws.loadJpk(args.at(0));
              return QString();
          }},
+        {"import-ksef", 1, 3, "import-ksef PATH [recursive] [no-schema]",
+         "\"Importuj e-faktury (KSeF)\": FA(3)/FA(2) e-invoices from a .xml file, a folder (its subfolders "
+         "with recursive) or a .zip package, appended to the tables; no-schema skips checking each file against its "
+         "schema; fails when no e-invoice could be read",
+         [](Workspace &ws, const QStringList &args) -> QString {
+             bool recursive = false;
+             bool validate = true;
+             for (qsizetype k = 1; k < args.size(); ++k) {
+                 if (args.at(k) == u"recursive")
+                     recursive = true;
+                 else if (args.at(k) == u"no-schema")
+                     validate = false;
+                 else
+                     return QStringLiteral("import-ksef: unknown word \"%1\" (recursive, no-schema)").arg(args.at(k));
+             }
+             return ws.importKsef(args.at(0), validate, recursive)
+                        ? QString()
+                        : QStringLiteral("%1: no e-invoice could be read").arg(args.at(0));
+         }},
         {"set-template", 1, 1, "set-template FILE", "use the text of FILE (UTF-8) as the JPK template",
          [](Workspace &ws, const QStringList &args) -> QString {
              QFile file(args.at(0));

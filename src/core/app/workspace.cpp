@@ -13,6 +13,7 @@
 #include "jpk/jpk_reader.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
+#include "ksef/ksef_import.h"
 #include "tables/column_sum.h"
 #include "validate/validator.h"
 
@@ -269,6 +270,14 @@ bool Workspace::loadJpk(const QString &path)
 {
     JpkReader reader(context());
     return reader.load(path);
+}
+
+bool Workspace::importKsef(const QString &path, bool validate, bool recursive)
+{
+    KsefImport import(context());
+    import.validate = validate;
+    import.recursive = recursive;
+    return import.run(path);
 }
 
 void Workspace::chooseAndValidateFile()

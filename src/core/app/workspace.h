@@ -105,6 +105,11 @@ public:
     // Loads one file; returns whether any record was read.
     bool loadJpk(const QString &path);
 
+    // "Importuj e-faktury (KSeF)": a .xml file, a folder (its subfolders when recursive) or a
+    // .zip package of FA(3)/FA(2) e-invoices appended to the tables. validate checks each file
+    // against its schema first. Returns whether any e-invoice could be read.
+    bool importKsef(const QString &path, bool validate = true, bool recursive = false);
+
     // "Weryfikuj gotowy JPK-FA(4).XML": asks for a file and validates it.
     void chooseAndValidateFile();
     // Validates one file; returns whether it conforms.

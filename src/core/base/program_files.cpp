@@ -38,6 +38,17 @@ QString mainSchema(const QString &home)
     return !there.isEmpty() && QFile::exists(there) ? there : QString();
 }
 
+QString ksefSchema(const QString &home, const QString &fileName)
+{
+    const QString beside = QDir(home).filePath(QStringLiteral("schemas/ksef/") + fileName);
+    if (QFile::exists(beside))
+        return beside;
+    const QString installed = installedSchemas();
+    const QString there =
+        installed.isEmpty() ? QString() : QDir(installed).filePath(QStringLiteral("ksef/") + fileName);
+    return !there.isEmpty() && QFile::exists(there) ? there : QString();
+}
+
 QString defaultHome()
 {
     const QString exe = QCoreApplication::applicationDirPath();

@@ -15,6 +15,9 @@ inline constexpr char kMainSchema[] = "Schemat_JPK_FA(4)_v1-0.xsd";
 QStringList schemaCatalogs(const QString &home);
 // The JPK_FA(4) schema beside the program, else the installed one; empty when neither exists.
 QString mainSchema(const QString &home);
+// A schema of the e-invoice structures (schemas/ksef/<fileName>) beside the program, else
+// the installed one; empty when neither exists.
+QString ksefSchema(const QString &home, const QString &fileName);
 // The folder of the installed schemas (with catalog.xml), or empty.
 QString installedSchemas();
 // The program folder when none is given: the executable's folder when it can be written to

@@ -102,6 +102,11 @@ XmlDocPtr parseFile(const QString &path, XmlError *error)
     return doc;
 }
 
+XmlDocPtr parseBytes(const QByteArray &bytes, const QString &url, XmlError *error)
+{
+    return parse(bytes, url, error, QString());
+}
+
 XmlDocPtr parseText(const QString &text, XmlError *error)
 {
     // the text is Unicode already: parse its UTF-8 form whatever the declaration says

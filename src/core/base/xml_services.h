@@ -74,6 +74,8 @@ QByteArray utf8(const QString &s);
 // network, libxml2's size limits kept. Whitespace-only text between elements is dropped.
 XmlDocPtr parseFile(const QString &path, XmlError *error);
 XmlDocPtr parseText(const QString &text, XmlError *error);
+// The same for the bytes of a document that came from elsewhere (a package); url names it.
+XmlDocPtr parseBytes(const QByteArray &bytes, const QString &url, XmlError *error);
 
 // "prefix:name" for elements, "#text", "#cdata-section", "#comment", the target of a
 // processing instruction.

@@ -211,21 +211,20 @@ bool JpkValidator::prepare()
     return true;
 }
 
-xmlSchemaPtr JpkValidator::compileSchema(QString *failure) const
+xmlSchemaPtr compileSchemaFile(const QString &programDir, const QString &location, QString *failure)
 {
     SchemaLocator &locator = SchemaLocator::instance();
-    QStringList catalogs = ProgramFiles::schemaCatalogs(m_programDir);
+    QStringList catalogs = ProgramFiles::schemaCatalogs(programDir);
     if (catalogs.isEmpty()) // a catalog added later is still found
-        catalogs << QDir(m_programDir).filePath(QStringLiteral("schemas/catalog.xml"));
+        catalogs << QDir(programDir).filePath(QStringLiteral("schemas/catalog.xml"));
     locator.configure(catalogs, locator.cacheDir());
     locator.clearFailure();
     ValidationSink schemaErrors;
     xmlSchemaPtr schema = nullptr;
     {
         SchemaLocator::NetworkScope network;
-        const QByteArray location =
-            QFile::exists(schemaLocation) ? QFile::encodeName(schemaLocation) : schemaLocation.toUtf8();
-        xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(location.constData());
+        const QByteArray path = QFile::exists(location) ? QFile::encodeName(location) : location.toUtf8();
+        xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(path.constData());
         if (parser) {
             xmlSchemaSetParserStructuredErrors(parser, onValidationError, &schemaErrors);
             schema = xmlSchemaParse(parser);
@@ -237,8 +236,15 @@ xmlSchemaPtr JpkValidator::compileSchema(QString *failure) const
         if (!locator.lastFailure().isEmpty())
             *failure += (failure->isEmpty() ? QString() : QStringLiteral("; ")) + locator.lastFailure();
         if (failure->isEmpty())
-            *failure = QStringLiteral("the schema \"%1\" could not be read").arg(schemaLocation);
-    } else if (Xml::str(schema->targetNamespace) != nameSpace) {
+            *failure = QStringLiteral("the schema \"%1\" could not be read").arg(location);
+    }
+    return schema;
+}
+
+xmlSchemaPtr JpkValidator::compileSchema(QString *failure) const
+{
+    xmlSchemaPtr schema = compileSchemaFile(m_programDir, schemaLocation, failure);
+    if (schema && Xml::str(schema->targetNamespace) != nameSpace) {
         *failure = QStringLiteral("The namespace '%1' does not match the schema's targetNamespace '%2'.")
                        .arg(nameSpace, Xml::str(schema->targetNamespace));
     }

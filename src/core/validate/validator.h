@@ -46,5 +46,9 @@ private:
     QByteArray m_settings; // "ustawienia.xml" as read
 };
 
+// Compiles the schema at location (a file or an address) with the program's catalogs, its
+// cache and, when allowed, the network; null with *failure set when it cannot be read.
+_xmlSchema *compileSchemaFile(const QString &programDir, const QString &location, QString *failure);
+
 // The window's operation: validate one file with the schema beside the program when it is there.
 void validateFile(UserPort *port, const QString &programDir, const QString &path, bool *valid = nullptr);

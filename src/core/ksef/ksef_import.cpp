@@ -1,0 +1,476 @@
+#include "ksef/ksef_import.h"
+
+#include "base/busy.h"
+#include "base/controls.h"
+#include "base/program_files.h"
+#include "base/user_port.h"
+#include "base/xml_services.h"
+#include "ksef/ksef_mapping.h"
+#include "ksef/ksef_sources.h"
+#include "tables/document_tables.h"
+#include "validate/validator.h"
+
+#include <QDate>
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
+#include <charconv>
+#include <libxml/xmlschemas.h>
+#include <limits>
+#include <vector>
+
+using KsefMapping::How;
+using KsefMapping::Level;
+
+namespace {
+
+const char *const kSchemaFiles[2] = {"schemat_FA(3)_v1-0E.xsd", "schemat_FA(2)_v1-0E.xsd"};
+const char *const kNamespaces[2] = {KsefMapping::kFa3Namespace, KsefMapping::kFa2Namespace};
+
+// A tax identifier compared as the offices write it: no spaces or dashes, capitals.
+QString identifier(const QString &text)
+{
+    QString id;
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            id += c.toUpper();
+    return id;
+}
+
+bool toNumber(const QString &text, double *value)
+{
+    const QByteArray bytes = text.toLatin1();
+    const char *end = bytes.constData() + bytes.size();
+    const auto [at, ec] = std::from_chars(bytes.constData(), end, *value);
+    return ec == std::errc() && at == end;
+}
+
+// The first error of a schema validation.
+struct FirstError
+{
+    QString text;
+    static void take(void *data, xmlErrorPtr error)
+    {
+        auto *self = static_cast<FirstError *>(data);
+        if (!self->text.isEmpty() || !error || error->level < XML_ERR_ERROR)
+            return;
+        self->text = QStringLiteral("wiersz %1: %2").arg(error->line).arg(QString::fromUtf8(error->message).trimmed());
+    }
+};
+
+QString firstElementText(xmlNode *node)
+{
+    for (xmlNode *c = node ? node->children : nullptr; c; c = c->next)
+        if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE)
+            return Xml::str(c->content);
+    return QString();
+}
+
+bool hasElementChildren(const xmlNode *node)
+{
+    for (const xmlNode *c = node->children; c; c = c->next)
+        if (c->type == XML_ELEMENT_NODE)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// One e-invoice as its fields will go into the tables.
+struct KsefImport::Invoice
+{
+    using Values = QHash<int, QVariant>;
+    QString number;
+    QString sellerId;
+    QString sellerName;
+    QString sellerCountry;
+    QStringList sellerAddress;
+    Values invoice;
+    Values order;
+    bool hasOrder = false;
+    std::vector<Values> lines;
+    std::vector<Values> orderLines;
+    QHash<int, QStringList> addresses; // field → AdresL1, AdresL2
+    QHash<int, QString> countries;     // field → KodKraju
+    QMap<QString, int> unmapped;
+};
+
+KsefImport::KsefImport(const WorkContext &context) : m_ws(context), m_port(context.port) {}
+
+KsefImport::~KsefImport()
+{
+    for (xmlSchemaPtr schema : m_schemas)
+        if (schema)
+            xmlSchemaFree(schema);
+}
+
+xmlSchemaPtr KsefImport::schemaFor(int structure, QString *failure)
+{
+    if (!m_schemaTried[structure]) {
+        m_schemaTried[structure] = true;
+        const QString file = ProgramFiles::ksefSchema(m_ws.homeDir, QString::fromLatin1(kSchemaFiles[structure]));
+        if (file.isEmpty()) {
+            m_schemaFailure[structure] = QStringLiteral("brak schematu %1 w folderze schemas/ksef")
+                                             .arg(QString::fromLatin1(kSchemaFiles[structure]));
+        } else {
+            m_schemas[structure] = compileSchemaFile(m_ws.homeDir, file, &m_schemaFailure[structure]);
+        }
+    }
+    *failure = m_schemaFailure[structure];
+    return m_schemas[structure];
+}
+
+void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice &invoice)
+{
+    DocumentTables &t = *m_ws.tables;
+    for (xmlNode *child = node->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE)
+            continue;
+        const QString local = Xml::str(child->name);
+        const QString childPath = path.isEmpty() ? local : path + u'/' + local;
+        if (level == int(Level::Invoice)) {
+            if (childPath == u"Naglowek")
+                continue; // the file's own header: the structure and when it was made
+            if (childPath == u"Fa/FaWiersz") {
+                invoice.lines.emplace_back();
+                collect(child, QString(), int(Level::Line), invoice);
+                continue;
+            }
+            if (childPath == u"Fa/Zamowienie/ZamowienieWiersz") {
+                invoice.hasOrder = true;
+                invoice.orderLines.emplace_back();
+                collect(child, QString(), int(Level::OrderLine), invoice);
+                continue;
+            }
+        }
+        if (hasElementChildren(child)) {
+            collect(child, childPath, level, invoice);
+            continue;
+        }
+        const QString text = firstElementText(child).trimmed();
+        if (text.isEmpty())
+            continue;
+        const KsefMapping::Row *row = KsefMapping::find(Level(level), childPath);
+        if (!row) {
+            const QString where = level == int(Level::Line)        ? QStringLiteral("Fa/FaWiersz/")
+                                  : level == int(Level::OrderLine) ? QStringLiteral("Fa/Zamowienie/ZamowienieWiersz/")
+                                                                   : QString();
+            ++invoice.unmapped[where + childPath];
+            continue;
+        }
+        if (row->how == How::Known)
+            continue;
+        DocumentTable &table = *t.table(row->table);
+        const int field = table.fieldIndex(QString::fromLatin1(row->field));
+        Invoice::Values &values = level == int(Level::Line)        ? invoice.lines.back()
+                                  : level == int(Level::OrderLine) ? invoice.orderLines.back()
+                                  : row->table == TableKind::ZAM   ? invoice.order
+                                                                   : invoice.invoice;
+        if (row->table == TableKind::ZAM)
+            invoice.hasOrder = true;
+        if (childPath == u"Fa/P_2")
+            invoice.number = text;
+        else if (childPath == u"Podmiot1/DaneIdentyfikacyjne/NIP")
+            invoice.sellerId = identifier(text);
+        else if (childPath == u"Podmiot1/DaneIdentyfikacyjne/Nazwa")
+            invoice.sellerName = text;
+        else if (childPath == u"Podmiot1/Adres/KodKraju")
+            invoice.sellerCountry = text;
+        else if (childPath.startsWith(u"Podmiot1/Adres/AdresL"))
+            invoice.sellerAddress << text;
+        switch (row->how) {
+        case How::Known:
+            break;
+        case How::Text:
+            values.insert(field, text);
+            break;
+        case How::Date:
+            if (!values.contains(field)) {
+                const QDate date = QDate::fromString(text, Qt::ISODate);
+                if (date.isValid())
+                    values.insert(field, date);
+                else
+                    ++invoice.unmapped[childPath + QStringLiteral(" (nie data)")];
+            }
+            break;
+        case How::Amount: {
+            double x = 0;
+            if (toNumber(text, &x))
+                values.insert(field, values.value(field).toDouble() + x);
+            else
+                ++invoice.unmapped[childPath + QStringLiteral(" (nie liczba)")];
+            break;
+        }
+        case How::Flag:
+            if (text == u"1" || text == u"2")
+                values.insert(field, text == u"1");
+            break;
+        case How::FlagNo:
+            if (text == u"1") {
+                values.insert(field, false);
+                if (local == u"P_PMarzyN")
+                    values.insert(table.fieldIndex(QStringLiteral("P_106E_2")), false);
+            }
+            break;
+        case How::Kind: {
+            const QString kind = KsefMapping::kind(text);
+            values.insert(field, kind.isEmpty() ? text : kind);
+            break;
+        }
+        case How::Rate:
+            values.insert(field, KsefMapping::rate(text));
+            break;
+        case How::Joined: {
+            const QString before = values.value(field).toString();
+            values.insert(field, before.isEmpty() ? text : before + QStringLiteral(", ") + text);
+            break;
+        }
+        case How::Address:
+            invoice.addresses[field] << text;
+            break;
+        case How::Country:
+            invoice.countries.insert(field, text);
+            break;
+        case How::MarginKind:
+            values.insert(field, true);
+            values.insert(table.fieldIndex(QStringLiteral("P_106E_3A")), KsefMapping::marginWords(local));
+            break;
+        }
+    }
+}
+
+void KsefImport::adoptSeller(const Invoice &invoice)
+{
+    // the header of an empty workspace takes the seller of the first invoice
+    Controls &c = *m_ws.controls;
+    auto fill = [&](const char *field, const QString &value) {
+        const QString key = Controls::headerControlKey(QString::fromLatin1(field));
+        if (!value.isEmpty() && c.text(key).isEmpty())
+            c.setText(key, value);
+    };
+    fill("NIP", invoice.sellerId);
+    fill("PelnaNazwa", invoice.sellerName);
+    fill("KodKraju", invoice.sellerCountry);
+    // "ul. Marszałkowska 12/3" and "00-001 Warszawa": street, house and flat, code and town
+    static const QRegularExpression street(QStringLiteral(R"(^(?:ul\.\s*)?(.*?)\s+(\d+\w*)(?:\s*/\s*(\w+))?$)"));
+    static const QRegularExpression town(QStringLiteral(R"(^(\d{2}-\d{3})\s+(.+)$)"));
+    for (const QString &line : invoice.sellerAddress) {
+        const QRegularExpressionMatch t = town.match(line);
+        if (t.hasMatch()) {
+            fill("KodPocztowy", t.captured(1));
+            fill("Miejscowosc", t.captured(2));
+            continue;
+        }
+        const QRegularExpressionMatch s = street.match(line);
+        if (s.hasMatch()) {
+            fill("Ulica", s.captured(1));
+            fill("NrDomu", s.captured(2));
+            fill("NrLokalu", s.captured(3));
+        }
+    }
+}
+
+void KsefImport::append(const Invoice &invoice)
+{
+    DocumentTables &t = *m_ws.tables;
+    auto write = [this](DocumentTable &table, const Invoice::Values &values) {
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            const FieldDef &def = table.fields().at(it.key());
+            if (def.type == FieldType::String && it.value().toString().size() > def.size)
+                ++m_summary.cut;
+            table.setValue(it.key(), it.value());
+        }
+    };
+    Invoice::Values head = invoice.invoice;
+    for (auto it = invoice.addresses.cbegin(); it != invoice.addresses.cend(); ++it) {
+        QString address = it.value().join(QStringLiteral(", "));
+        const QString country = invoice.countries.value(it.key());
+        if (!country.isEmpty() && country != u"PL")
+            address += QStringLiteral(", ") + country;
+        head.insert(it.key(), address);
+    }
+    t.mt_FAK_.append();
+    write(t.mt_FAK_, head);
+    t.mt_FAK_.post();
+    const int p2b = t.mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
+    for (const Invoice::Values &line : invoice.lines) {
+        t.mt_POZ_.append();
+        t.mt_POZ_.setValue(p2b, invoice.number);
+        write(t.mt_POZ_, line);
+        t.mt_POZ_.post();
+    }
+    if (invoice.hasOrder) {
+        t.mt_ZAM_.append();
+        t.mt_ZAM_.setValue(QStringLiteral("P_2AZ"), invoice.number);
+        write(t.mt_ZAM_, invoice.order);
+        t.mt_ZAM_.post();
+        for (const Invoice::Values &line : invoice.orderLines) {
+            t.mt_ZPOZ_.append(); // the order it belongs to is the current one
+            write(t.mt_ZPOZ_, line);
+            t.mt_ZPOZ_.post();
+        }
+    }
+}
+
+KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &bytes, QString *reason)
+{
+    XmlError error;
+    XmlDocPtr doc = Xml::parseBytes(bytes, name, &error);
+    if (!doc) {
+        *reason = error.line > 0 ? QStringLiteral("wiersz %1: %2").arg(error.line).arg(error.reason) : error.reason;
+        return Outcome::Invalid;
+    }
+    if (doc->intSubset) {
+        *reason = QString::fromUtf8(Xml::kDtdRefused);
+        return Outcome::Invalid;
+    }
+    xmlNode *root = xmlDocGetRootElement(doc.get());
+    const QString ns = root && root->ns ? Xml::str(root->ns->href) : QString();
+    int structure = -1;
+    for (int s = 0; s < 2; ++s)
+        if (ns == QLatin1String(kNamespaces[s]))
+            structure = s;
+    if (structure < 0 || Xml::str(root->name) != u"Faktura")
+        return Outcome::NotInvoice;
+    if (validate) {
+        QString failure;
+        xmlSchemaPtr schema = schemaFor(structure, &failure);
+        if (!schema && m_summary.schemaNote.isEmpty())
+            m_summary.schemaNote = failure;
+        if (schema) {
+            FirstError first;
+            xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
+            if (!valid) {
+                *reason = QStringLiteral("the validator could not be created");
+                return Outcome::Invalid;
+            }
+            xmlSchemaSetValidStructuredErrors(valid, FirstError::take, &first);
+            const int status = xmlSchemaValidateDoc(valid, doc.get());
+            xmlSchemaFreeValidCtxt(valid);
+            if (status != 0) {
+                *reason = first.text.isEmpty() ? QStringLiteral("niezgodny ze schemą") : first.text;
+                return Outcome::Invalid;
+            }
+        }
+    }
+    Invoice invoice;
+    collect(root, QString(), int(Level::Invoice), invoice);
+    if (invoice.number.isEmpty()) {
+        *reason = QStringLiteral("brak numeru faktury (P_2)");
+        return Outcome::Invalid;
+    }
+    Controls &c = *m_ws.controls;
+    const QString nipKey = Controls::headerControlKey(QStringLiteral("NIP"));
+    if (identifier(c.text(nipKey)).isEmpty()) {
+        adoptSeller(invoice);
+        m_summary.headerFrom = invoice.number;
+    }
+    if (invoice.sellerId != identifier(c.text(nipKey)))
+        return Outcome::OtherSeller;
+    if (m_numbers.contains(invoice.number))
+        return Outcome::Duplicate;
+    append(invoice);
+    m_numbers.insert(invoice.number);
+    for (auto it = invoice.unmapped.cbegin(); it != invoice.unmapped.cend(); ++it)
+        m_summary.unmapped[it.key()] += it.value();
+    return Outcome::Imported;
+}
+
+bool KsefImport::run(const QString &path)
+{
+    BusyScope busy(*m_ws.busy);
+    m_summary = Summary();
+    DocumentTables &t = *m_ws.tables;
+    // the invoice numbers already in the table: the same invoice is never added twice
+    m_numbers.clear();
+    const int p2a = t.mt_FAK_.fieldIndex(QStringLiteral("P_2A"));
+    for (int row = 0; row < t.mt_FAK_.storedCount(); ++row)
+        m_numbers.insert(t.mt_FAK_.stringAt(row, p2a));
+
+    const qint64 total = KsefSources::count(path, recursive);
+    m_port->progressUnit(QStringLiteral("plików"));
+    m_port->progressShow(0, int(std::clamp<qint64>(total, 0, std::numeric_limits<int>::max())));
+    t.suspendViews();
+    int skippedFiles = 0;
+    const QString sourceError = KsefSources::read(path, recursive, &skippedFiles, [&](const KsefSources::Document &d) {
+        ++m_summary.read;
+        m_port->progressPosition(m_summary.read);
+        m_port->processEvents();
+        QString reason = d.error;
+        const Outcome outcome = reason.isEmpty() ? take(d.name, d.bytes, &reason) : Outcome::Invalid;
+        switch (outcome) {
+        case Outcome::Imported:
+            ++m_summary.imported;
+            break;
+        case Outcome::OtherSeller:
+            ++m_summary.otherSeller;
+            break;
+        case Outcome::Duplicate:
+            ++m_summary.duplicate;
+            break;
+        case Outcome::Invalid:
+            ++m_summary.invalid;
+            m_summary.problems << d.name + QStringLiteral(": ") + reason;
+            break;
+        case Outcome::NotInvoice:
+            ++m_summary.notInvoice;
+            break;
+        }
+        return !(m_ws.closing && m_ws.closing());
+    });
+    // a file that is not .xml was met too, and skipped
+    m_summary.read += skippedFiles;
+    m_summary.notInvoice += skippedFiles;
+    m_port->progressHide();
+    t.resumeViews();
+    t.linkLinesToInvoices();
+
+    if (!sourceError.isEmpty()) {
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd odczytu e-faktur:\r") + sourceError);
+        return false;
+    }
+    const bool anyRead = m_summary.imported + m_summary.otherSeller + m_summary.duplicate > 0;
+    if (anyRead)
+        m_port->info(applicationTitle(), report());
+    else
+        m_port->failure(applicationTitle(), report());
+    return anyRead;
+}
+
+QString KsefImport::report() const
+{
+    const Summary &s = m_summary;
+    const int skipped = s.otherSeller + s.duplicate + s.invalid + s.notInvoice;
+    QString text = QStringLiteral("E-faktury (KSeF)\r\nWczytano plików: %1\r\nZaimportowano faktur: %2\r\n"
+                                  "Pominięto: %3 (inny sprzedawca: %4, już w tabeli: %5, błędne: %6, "
+                                  "nie e-faktury: %7)")
+                       .arg(s.read)
+                       .arg(s.imported)
+                       .arg(skipped)
+                       .arg(s.otherSeller)
+                       .arg(s.duplicate)
+                       .arg(s.invalid)
+                       .arg(s.notInvoice);
+    if (!s.headerFrom.isEmpty())
+        text += QStringLiteral("\r\n\r\nNIP, nazwę i adres podatnika w nagłówku wzięto ze sprzedawcy faktury %1; "
+                               "uzupełnij kod urzędu, okres oraz województwo, powiat i gminę.")
+                    .arg(s.headerFrom);
+    if (!s.schemaNote.isEmpty())
+        text += QStringLiteral("\r\n\r\nPliki nie zostały sprawdzone ze schemą: ") + s.schemaNote;
+    if (!s.unmapped.isEmpty()) {
+        text += QStringLiteral("\r\n\r\nPola bez odpowiednika w JPK_FA(4) (ich wartości nie weszły do tabel):");
+        for (auto it = s.unmapped.cbegin(); it != s.unmapped.cend(); ++it)
+            text += QStringLiteral("\r\n  %1: %2").arg(it.key()).arg(it.value());
+    }
+    if (s.cut > 0)
+        text += QStringLiteral("\r\n\r\nSkrócono %1 wartości dłuższych niż ich pola w tabelach.").arg(s.cut);
+    if (!s.problems.isEmpty()) {
+        constexpr int kShown = 20;
+        text += QStringLiteral("\r\n\r\nBłędne pliki:");
+        for (int i = 0; i < std::min<int>(kShown, int(s.problems.size())); ++i)
+            text += QStringLiteral("\r\n  ") + s.problems.at(i);
+        if (s.problems.size() > kShown)
+            text += QStringLiteral("\r\n  … i %1 więcej").arg(s.problems.size() - kShown);
+    }
+    return text;
+}
