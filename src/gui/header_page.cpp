@@ -76,8 +76,8 @@ HeaderPage::HeaderPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
 
     auto *action = new QGroupBox(utf8Text(" Akcja "), page);
     auto *al = new QVBoxLayout(action);
-    for (const char *name :
-         {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
+    for (const char *name : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujKSeF",
+                             "act_Generuj_JPK", "act_ImportujZAplikacji"}) {
         QPushButton *button = actionButton(m_ctx, name, action);
         button->setObjectName(QStringLiteral("b_") + QString::fromLatin1(name));
         al->addWidget(button);

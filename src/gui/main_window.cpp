@@ -178,6 +178,8 @@ void MainWindow::buildActions()
     QAction *importOrders = make("act_ImportujZamowienia", "Importuj zamówienia");
     QAction *importApp = make("act_ImportujZAplikacji", "Importuj z aplikacji");
     QAction *load = make("act_LoadFromJPK", "Załaduj dane z pliku JPK*.XML");
+    QAction *ksef = make("act_ImportujKSeF", "Importuj e-faktury (KSeF)");
+    ksef->setToolTip(QStringLiteral("E-faktury FA(3) i FA(2): plik XML, folder lub paczka ZIP"));
     QAction *check = make("act_SprawdzPlikJPK", "Weryfikuj gotowy JPK-FA(4).XML");
     QAction *generate = make("act_Generuj_JPK", "Generuj JPK");
     QAction *quit = make("Act_Koniec", "Zakończ pracę");
@@ -197,6 +199,7 @@ void MainWindow::buildActions()
         {importInvoices, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
         {importOrders, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
         {load, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {ksef, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K)},
         {check, QKeySequence(Qt::CTRL | Qt::Key_E)},
         {generate, QKeySequence(Qt::CTRL | Qt::Key_G)},
         {showFolder, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
@@ -222,6 +225,7 @@ void MainWindow::buildActions()
             [this, &ws] { runCommand(QStringLiteral("act_LoadFromJPK"), [&ws] { ws.chooseAndLoadJpk(); }); });
     connect(check, &QAction::triggered, this,
             [this, &ws] { runCommand(QStringLiteral("act_SprawdzPlikJPK"), [&ws] { ws.chooseAndValidateFile(); }); });
+    connect(ksef, &QAction::triggered, this, &MainWindow::importKsef);
     connect(generate, &QAction::triggered, this, [this, &ws] {
         runCommand(QStringLiteral("act_Generuj_JPK"), [this, &ws] {
             const bool written = ws.generateJpk();
@@ -244,7 +248,7 @@ void MainWindow::buildActions()
     connect(eraseZam, &QAction::triggered, this, [&ws] { ws.tables().eraseOrders(); });
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("Plik"));
-    file->addActions({importAll, importHeader, importInvoices, importOrders, load, check});
+    file->addActions({importAll, importHeader, importInvoices, importOrders, ksef, load, check});
     file->addSeparator();
     file->addAction(generate);
     file->addSeparator();
@@ -332,12 +336,51 @@ void MainWindow::buildPages()
     setCentralWidget(m_pages);
 }
 
+// "Importuj e-faktury (KSeF)": one file or package, or a folder (with its subfolders when ticked).
+void MainWindow::importKsef()
+{
+    const QString title = QStringLiteral("Importuj e-faktury (KSeF)");
+    QMessageBox box(QMessageBox::Question, title,
+                    QStringLiteral("Skąd wczytać e-faktury FA(3) lub FA(2)?\n\nWejdą tylko faktury sprzedaży podatnika "
+                                   "(NIP sprzedawcy jak w nagłówku); faktura, której numer jest już w tabeli, "
+                                   "zostanie pominięta."),
+                    QMessageBox::NoButton, this);
+    QPushButton *file = box.addButton(QStringLiteral("Plik XML lub paczka ZIP…"), QMessageBox::AcceptRole);
+    QPushButton *folder = box.addButton(QStringLiteral("Folder z plikami XML…"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Anuluj"), QMessageBox::RejectRole);
+    auto *deep = new QCheckBox(QStringLiteral("folder razem z podfolderami"), &box);
+    auto *schema = new QCheckBox(QStringLiteral("sprawdź każdy plik ze schemą FA(3)/FA(2)"), &box);
+    schema->setChecked(true);
+    auto *options = new QWidget(&box);
+    auto *ol = new QVBoxLayout(options);
+    ol->setContentsMargins(0, 0, 0, 0);
+    ol->addWidget(deep);
+    ol->addWidget(schema);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addWidget(options, grid->rowCount(), 0, 1, grid->columnCount());
+    box.exec();
+    std::optional<QString> path;
+    if (box.clickedButton() == file)
+        path = m_port->chooseOpenFile(title,
+                                      QStringLiteral("E-faktury i paczki (*.xml *.XML *.zip *.ZIP);;"
+                                                     "Wszystkie pliki [*.*] (*)"),
+                                      QStringLiteral("KSEF"));
+    else if (box.clickedButton() == folder)
+        path = m_port->chooseFolder(title);
+    if (!path)
+        return;
+    const bool recursive = deep->isChecked();
+    const bool validate = schema->isChecked();
+    runCommand(QStringLiteral("act_ImportujKSeF"),
+               [this, p = *path, recursive, validate] { m_workspace->importKsef(p, validate, recursive); });
+}
+
 void MainWindow::updateEnables()
 {
     const Controls &c = m_workspace->controls();
     auto on = [&](const char *key) { return c.checked(QString::fromLatin1(key)); };
     for (const char *action : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujZamowienia",
-                               "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
+                               "act_ImportujKSeF", "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
         m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setVisible(on("chb_Imp_Application_Checked"));
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))

@@ -70,6 +70,7 @@ public:
 
 private:
     void runCommand(const QString &name, const std::function<void()> &work);
+    void importKsef();
 
     WidgetUserPort m_widgetPort;
     UserPort *m_port;

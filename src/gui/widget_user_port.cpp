@@ -74,6 +74,17 @@ std::optional<QString> WidgetUserPort::chooseOpenFile(const QString &title, cons
     return file;
 }
 
+std::optional<QString> WidgetUserPort::chooseFolder(const QString &title)
+{
+    const QString kind = QStringLiteral("FOLDER");
+    const QString folder = QFileDialog::getExistingDirectory(m_parent, title, lastFolder(kind));
+    if (folder.isEmpty())
+        return std::nullopt;
+    // the folder itself is remembered, not the one it stands in
+    rememberFolder(kind, QDir(folder).filePath(QStringLiteral("x")));
+    return folder;
+}
+
 std::optional<QString> WidgetUserPort::chooseSaveFile(const QString &title, const QString &filter,
                                                       const QString &defaultExt)
 {

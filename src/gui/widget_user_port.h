@@ -23,6 +23,7 @@ public:
     void info(const QString &caption, const QString &text) override;
     void error(const QString &caption, const QString &text) override;
     bool question(const QString &caption, const QString &text) override;
+    std::optional<QString> chooseFolder(const QString &title) override;
     std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,
                                           const QString &defaultExt) override;
     std::optional<QString> chooseSaveFile(const QString &title, const QString &filter,

@@ -53,11 +53,12 @@ TEST(MainWindow, PagesMenusAndCaptions)
     QStringList file;
     for (QAction *a : menus.at(0)->menu()->actions())
         file << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(file, QStringList({QStringLiteral("Importuj Dane"), QStringLiteral("Importuj Naglowek"),
-                                 QStringLiteral("Importuj Faktury"), QStringLiteral("Importuj zamówienia"),
-                                 QStringLiteral("Załaduj dane z pliku JPK*.XML"),
-                                 QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), QStringLiteral("-"),
-                                 QStringLiteral("Generuj JPK"), QStringLiteral("-"), QStringLiteral("Zakończ pracę")}));
+    EXPECT_EQ(file,
+              QStringList({QStringLiteral("Importuj Dane"), QStringLiteral("Importuj Naglowek"),
+                           QStringLiteral("Importuj Faktury"), QStringLiteral("Importuj zamówienia"),
+                           QStringLiteral("Importuj e-faktury (KSeF)"), QStringLiteral("Załaduj dane z pliku JPK*.XML"),
+                           QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), QStringLiteral("-"),
+                           QStringLiteral("Generuj JPK"), QStringLiteral("-"), QStringLiteral("Zakończ pracę")}));
     // the import commands follow the file layout
     EXPECT_FALSE(w.action(QStringLiteral("act_Importuj"))->isEnabled());
     EXPECT_TRUE(w.action(QStringLiteral("Act_ImportujFaktury"))->isEnabled());

@@ -20,6 +20,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -396,6 +397,38 @@ TEST(HeaderPage, ADoubleClickPutsTheTimeOfCreation)
                     .match(created->text())
                     .hasMatch())
         << created->text().toStdString();
+}
+
+TEST_F(WindowUse, EInvoicesComeInFromAFolderChosenOnPageOne)
+{
+    QDir(home.path()).mkdir(QStringLiteral("ksef"));
+    for (const char *name : {"fa3_vat.xml", "fa3_kor.xml", "fa3_zal.xml", "fa2_vat.xml"})
+        QFile::copy(QStringLiteral(TAVRIX_TEST_DATA "/ksef/") + QString::fromLatin1(name),
+                    home.file(QStringLiteral("ksef/") + QString::fromLatin1(name)));
+    port.queueFile(home.file(QStringLiteral("ksef")));
+    auto *button = w->findChild<QPushButton *>(QStringLiteral("b_act_ImportujKSeF"));
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isEnabled());
+    // the source question: a folder
+    bool asked = false;
+    QTimer::singleShot(0, [&asked] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (QAbstractButton *b : box->buttons())
+            if (b->text().startsWith(QStringLiteral("Folder"))) {
+                asked = true;
+                b->click();
+            }
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(t().mt_FAK_.recordCount(), 4);
+    EXPECT_EQ(t().mt_ZAM_.recordCount(), 1);
+    ASSERT_FALSE(port.messages.isEmpty());
+    EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("Zaimportowano faktur: 4")))
+        << port.messages.last().text.toStdString();
+    EXPECT_TRUE(button->isEnabled()); // the command is offered again once it ended
 }
 
 } // namespace

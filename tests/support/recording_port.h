@@ -31,6 +31,8 @@ public:
     void error(const QString &caption, const QString &text) override;
     bool question(const QString &caption, const QString &text) override;
     std::optional<QString> chooseOpenFile(const QString &, const QString &, const QString &) override;
+    // a folder comes from the same queue as the files
+    std::optional<QString> chooseFolder(const QString &) override { return chooseOpenFile({}, {}, {}); }
     std::optional<QString> chooseSaveFile(const QString &, const QString &, const QString &) override;
     void progressShow(int, int) override {}
     void progressPosition(int position) override { progress.append(position); }

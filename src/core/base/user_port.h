@@ -33,6 +33,13 @@ public:
     virtual std::optional<QString> chooseSaveFile(const QString &title, const QString &filter,
                                                   const QString &defaultExt) = 0;
 
+    // A folder to read from; none by default (a port without dialogs).
+    virtual std::optional<QString> chooseFolder(const QString &title)
+    {
+        (void)title;
+        return std::nullopt;
+    }
+
     virtual void progressShow(int minimum, int maximum) = 0;
     // What the progress counts ("wierszy", "rekordów", "KiB"); a front end may show it.
     virtual void progressUnit(const QString &unit) { (void)unit; }
