@@ -1,6 +1,8 @@
 #include "import/line_list.h"
 
 #include <QFile>
+#include <QStringDecoder>
+#include <array>
 
 namespace {
 const char *codecName(LineList::CodePage codePage)
@@ -14,6 +16,35 @@ const char *codecName(LineList::CodePage codePage)
         break;
     }
     return "windows-1250";
+}
+
+constexpr char16_t kNoCharacter = 0xFFFF;
+
+// The characters of a single-byte code page, byte by byte, as the system's converter reads
+// them (kNoCharacter for a byte that is no text); a table lookup then decodes a line.
+const char16_t *byteTable(LineList::CodePage codePage)
+{
+    static const auto build = [](const char *name) {
+        std::array<char16_t, 256> table{};
+        for (int b = 0; b < 256; ++b) {
+            QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
+            const char byte = char(b);
+            const QString c = decoder.decode(QByteArrayView(&byte, 1));
+            table[size_t(b)] = decoder.hasError() || c.size() != 1 ? kNoCharacter : c.at(0).unicode();
+        }
+        return table;
+    };
+    static const std::array<char16_t, 256> windows1250 = build("windows-1250");
+    static const std::array<char16_t, 256> ibm852 = build("IBM852");
+    switch (codePage) {
+    case LineList::CodePage::Windows1250:
+        return windows1250.data();
+    case LineList::CodePage::Ibm852:
+        return ibm852.data();
+    case LineList::CodePage::Utf8:
+        break;
+    }
+    return nullptr;
 }
 
 QString pageName(LineList::CodePage codePage)
@@ -58,29 +89,40 @@ QString LineList::read(const QString &path, CodePage codePage)
     QStringDecoder check(codecName(codePage), QStringConverter::Flag::Stateless);
     if (!check.isValid())
         return QStringLiteral("%1: the code page %2 is not available").arg(path, pageName(codePage));
-    // the whole text is decoded once, a piece at a time, only to find bytes that are no text;
-    // pieces end at a line feed, which is never part of a character
-    constexpr qsizetype kPiece = 1 << 20;
-    for (qsizetype at = 0; at < bytes.size() && !check.hasError();) {
-        qsizetype end = std::min(at + kPiece, bytes.size());
-        const qsizetype feed = end < bytes.size() ? bytes.indexOf('\n', end) : -1;
-        end = feed < 0 ? bytes.size() : feed + 1;
-        const QString piece = check.decode(QByteArrayView(bytes.constData() + at, end - at));
-        Q_UNUSED(piece);
-        at = end;
+    const char16_t *table = byteTable(codePage);
+    qsizetype bad = -1;
+    if (table) {
+        const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+        for (qsizetype i = 0; i < bytes.size() && bad < 0; ++i)
+            if (table[data[i]] == kNoCharacter)
+                bad = i;
+    } else {
+        // the whole text is decoded once, a piece at a time, only to find bytes that are no
+        // text; pieces end at a line feed, which is never part of a character
+        constexpr qsizetype kPiece = 1 << 20;
+        for (qsizetype at = 0; at < bytes.size() && !check.hasError();) {
+            qsizetype end = std::min(at + kPiece, bytes.size());
+            const qsizetype feed = end < bytes.size() ? bytes.indexOf('\n', end) : -1;
+            end = feed < 0 ? bytes.size() : feed + 1;
+            const QString piece = check.decode(QByteArrayView(bytes.constData() + at, end - at));
+            Q_UNUSED(piece);
+            if (check.hasError())
+                bad = at;
+            at = end;
+        }
     }
-    if (check.hasError()) {
+    if (bad >= 0) {
         QStringDecoder whole(codecName(codePage), QStringConverter::Flag::Stateless);
         const QString text = whole.decode(bytes);
-        const qsizetype bad = text.indexOf(QChar(QChar::ReplacementCharacter));
-        const qsizetype line = bad < 0 ? -1 : QStringView(text).left(bad).count(u'\n') + 1;
+        const qsizetype replaced = text.indexOf(QChar(QChar::ReplacementCharacter));
+        const qsizetype line = replaced < 0 ? -1 : QStringView(text).left(replaced).count(u'\n') + 1;
         return QStringLiteral("%1: the file holds bytes that are not text in the code page %2 (line %3)")
             .arg(path, pageName(codePage))
             .arg(line);
     }
     m_bytes = std::move(bytes);
     m_codePage = codePage;
-    m_decoder = QStringDecoder(codecName(codePage), QStringConverter::Flag::Stateless);
+    m_table = byteTable(codePage);
     cutLines();
     return QString();
 }
@@ -131,9 +173,13 @@ QString LineList::line(int i) const
     if (i < 0 || i >= count())
         return QString();
     const QByteArrayView bytes = bytesOf(i);
-    if (m_codePage == CodePage::Utf8)
+    if (!m_table)
         return QString::fromUtf8(bytes);
-    return m_decoder.decode(bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = m_table[uchar(bytes[i])];
+    return text;
 }
 
 int LineList::find(const QString &text, int from) const

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 #include <vector>
 
 // importLines: the lines of one input file, kept as read (untrimmed, empty lines included).
@@ -34,6 +33,6 @@ private:
 
     QByteArray m_bytes;
     CodePage m_codePage = CodePage::Utf8;
-    mutable QStringDecoder m_decoder;
-    std::vector<qsizetype> m_starts; // a line ends where the next one starts, less its line break
+    const char16_t *m_table = nullptr; // a single-byte code page's characters, byte by byte
+    std::vector<qsizetype> m_starts;   // a line ends where the next one starts, less its line break
 };

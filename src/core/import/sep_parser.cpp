@@ -21,6 +21,25 @@ void tcsvParser::Init(const QString &line, QChar separator, QChar decimalSeparat
     m_dateFormat = dateFormat;
     m_trim = trimFields;
     m_defValue.clear();
+    if (m_separator != u'\t' && !line.contains(u'"')) {
+        // no quotes: the fields are the runs between separators, read in place in the line
+        m_line = line;
+        m_inLine = true;
+        m_fields.clear();
+        const qsizetype L = line.size();
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < L; ++i) {
+            if (line[i] == m_separator) {
+                m_fields.emplace_back(int(from), int(i - from));
+                from = i + 1;
+            }
+        }
+        // a separator at the very end opens no further field
+        if (from < L || L == 0 || line[L - 1] != m_separator)
+            m_fields.emplace_back(int(from), int(L - from));
+        m_count = int(m_fields.size());
+        return;
+    }
     Split(line);
 }
 
@@ -32,6 +51,8 @@ void tcsvParser::Done()
 
 int tcsvParser::Split(QStringView line)
 {
+    m_inLine = false;
+    m_line.clear();
     m_buffer.clear();
     m_fields.clear();
     int start = 0;
@@ -53,6 +74,24 @@ int tcsvParser::Split(QStringView line)
         }
         m_buffer.append(line.mid(from));
         endField();
+        m_count = int(m_fields.size());
+        return m_count;
+    }
+    if (!line.contains(u'"')) {
+        // no quotes: the fields are the runs between separators; a separator at the very end
+        // opens no further field
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < L; ++i) {
+            if (line[i] == sep) {
+                m_buffer.append(line.mid(from, i - from));
+                endField();
+                from = i + 1;
+            }
+        }
+        if (from < L || L == 0 || line[L - 1] != sep) {
+            m_buffer.append(line.mid(from));
+            endField();
+        }
         m_count = int(m_fields.size());
         return m_count;
     }
@@ -103,8 +142,8 @@ QStringView tcsvParser::rawField(int n) const
 {
     if (n < 1 || n > m_count)
         return QStringView();
-    const auto &[offset, length] = m_fields[n - 1];
-    return QStringView(m_buffer).mid(offset, length);
+    const auto &[offset, length] = m_fields[size_t(n - 1)];
+    return QStringView(m_inLine ? m_line : m_buffer).mid(offset, length);
 }
 
 QStringView tcsvParser::GetView(int n) const

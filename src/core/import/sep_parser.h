@@ -43,7 +43,9 @@ private:
     QChar m_decimal = u',';
     QChar m_separator = u';';
     bool m_trim = true;
-    QString m_buffer;                          // the fields one after another
+    QString m_buffer; // the fields one after another
+    QString m_line;   // the line itself, when its fields are read in place
+    bool m_inLine = false;
     std::vector<std::pair<int, int>> m_fields; // offset and length in the buffer
     int m_count = 0;
 };

@@ -736,6 +736,7 @@ void DocumentTable::empty()
     m_erasedInBlock.clear();
     m_cachePosition = -1;
     m_index.clear();
+    ++m_indexShape;
     refreshRange();
     m_pos = -1;
     m_eof = false;
@@ -867,9 +868,29 @@ void DocumentTable::indexInsert(int row)
 {
     if (m_keyField < 0 || isNullAt(row, m_keyField))
         return;
-    std::vector<int> &rows = m_index[keyText(valueAt(row, m_keyField))];
+    // the lines of one document come one after another: the key of the last insertion is
+    // kept with its rows, valid while no key has come or gone since
+    const bool text = m_columns[size_t(m_keyField)].type == FieldType::String;
+    const bool same = m_lastRows && m_lastShape == m_indexShape &&
+                      (text ? QStringView(m_lastKey) == stringViewAt(row, m_keyField)
+                            : m_lastKey == keyText(valueAt(row, m_keyField)));
+    if (!same) {
+        const QString key = text ? stringViewAt(row, m_keyField).toString() : keyText(valueAt(row, m_keyField));
+        auto it = m_index.find(key);
+        if (it == m_index.end()) {
+            it = m_index.insert(key, {});
+            ++m_indexShape;
+        }
+        m_lastKey = key;
+        m_lastRows = &*it;
+        m_lastShape = m_indexShape;
+    }
+    std::vector<int> &rows = *m_lastRows;
     // rows keep their addition order within a key
-    rows.insert(std::upper_bound(rows.begin(), rows.end(), row), row);
+    if (rows.empty() || rows.back() < row)
+        rows.push_back(row);
+    else
+        rows.insert(std::upper_bound(rows.begin(), rows.end(), row), row);
 }
 
 void DocumentTable::indexRemove(int row)
@@ -883,8 +904,10 @@ void DocumentTable::indexRemove(int row)
     const auto at = std::lower_bound(rows.begin(), rows.end(), row);
     if (at != rows.end() && *at == row)
         rows.erase(at);
-    if (rows.empty())
+    if (rows.empty()) {
         m_index.erase(it);
+        ++m_indexShape;
+    }
 }
 
 const std::vector<int> &DocumentTable::rowsWithKey(const QString &key) const
@@ -904,7 +927,12 @@ void DocumentTable::refreshRange()
         m_range = nullptr;
         return;
     }
+    // the range stays where it is while the same key is linked and no key came or went
+    if (m_range && m_rangeShape == m_indexShape && !m_rangeStale)
+        return;
     m_range = m_linkKeyNull ? &kNoRows : &rowsWithKey(m_linkKey);
+    m_rangeShape = m_indexShape;
+    m_rangeStale = false;
 }
 
 void DocumentTable::masterMoved()
@@ -914,6 +942,7 @@ void DocumentTable::masterMoved()
     const QVariant key = m_master ? m_master->value(m_masterField) : QVariant();
     m_linkKeyNull = !key.isValid();
     m_linkKey = m_linkKeyNull ? QString() : keyText(key);
+    m_rangeStale = true;
     refreshRange();
     m_pos = recordCount() > 0 ? 0 : -1;
     m_eof = false;

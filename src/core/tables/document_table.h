@@ -158,6 +158,12 @@ private:
     QList<DocumentTable *> m_details;
     int m_keyField = -1; // the field the index is kept on
     mutable QHash<QString, std::vector<int>> m_index;
+    quint64 m_indexShape = 0; // counts the keys that came or went
+    QString m_lastKey;        // the key of the last insertion and its rows
+    std::vector<int> *m_lastRows = nullptr;
+    quint64 m_lastShape = 0;
+    quint64 m_rangeShape = 0;
+    bool m_rangeStale = true;
     QString m_linkKey;
     bool m_linkKeyNull = true;
     const std::vector<int> *m_range = nullptr;

@@ -43,14 +43,34 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
                                     mt_ZAM_.value(QStringLiteral("P_2AZ")).toString());
     };
 
-    auto invoicesCount = [this](DocumentTable &) {
-        setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount()));
+    // While a table's views are suspended (an import, a load) its counter waits, and is set
+    // once when the views come back.
+    const std::function<void()> counters[4] = {
+        [this] { setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount())); },
+        [this] { showLineCount(); },
+        [this] { setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount())); },
+        [this] { PokazLiczbePozycjiZamowienia(); },
     };
-    auto linesCount = [this](DocumentTable &) { showLineCount(); };
-    auto ordersCount = [this](DocumentTable &) {
-        setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount()));
+    auto counter = [this, counters](int which) {
+        return [this, which, show = counters[which]](DocumentTable &t) {
+            if (t.viewsSuspended())
+                m_countPending[which] = true;
+            else
+                show();
+        };
     };
-    auto orderLinesCount = [this](DocumentTable &) { PokazLiczbePozycjiZamowienia(); };
+    DocumentTable *const byCounter[4] = {&mt_FAK_, &mt_POZ_, &mt_ZAM_, &mt_ZPOZ_};
+    for (int which = 0; which < 4; ++which)
+        connect(byCounter[which], &DocumentTable::reset, this, [this, which, show = counters[which]] {
+            if (m_countPending[which] && !table(TableKind(which))->viewsSuspended()) {
+                m_countPending[which] = false;
+                show();
+            }
+        });
+    auto invoicesCount = counter(0);
+    auto linesCount = counter(1);
+    auto ordersCount = counter(2);
+    auto orderLinesCount = counter(3);
     mt_FAK_.afterPost = invoicesCount;
     mt_FAK_.afterDelete = invoicesCount;
     mt_FAK_.afterScroll = [this](DocumentTable &) {

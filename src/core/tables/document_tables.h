@@ -60,4 +60,5 @@ private:
 
     UserPort *m_port;
     QString m_labels[4];
+    bool m_countPending[4] = {false, false, false, false};
 };
