@@ -153,6 +153,18 @@ TEST(Cli, AStepThatShowedAFailureFailsTheRun)
          {QStringLiteral("sum"), QStringLiteral("grid_FAK"), QStringLiteral("P_2A")},
          1,
          "nie jest klasy"},
+        {"e-invoices where there are none",
+         {QStringLiteral("import-ksef"), home.file(QStringLiteral("broken.xml"))},
+         1,
+         "Wczytano plików: 1"},
+        {"e-invoices with an unknown word",
+         {QStringLiteral("import-ksef"), home.path(), QStringLiteral("deep")},
+         1,
+         ""},
+        {"the e-invoice samples",
+         {QStringLiteral("import-ksef"), QStringLiteral(TAVRIX_TEST_DATA "/ksef")},
+         0,
+         "Zaimportowano faktur: 4"},
         {"a step that succeeds", {QStringLiteral("set"), QStringLiteral("ed_NIP_Text=5261040828")}, 0, ""},
     };
     for (const Case &c : cases) {

@@ -348,4 +348,18 @@ TEST_F(Ksef, APackageIsReadFromInsideAndAFolderOnlyAsDeepAsAsked)
     EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
 }
 
+TEST(KsefMappingDocument, ListsEveryRowOfTheTable)
+{
+    QFile doc(QStringLiteral(TAVRIX_TEST_DATA "/../../docs/ksef-mapping.md"));
+    ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    for (const KsefMapping::Row &row : KsefMapping::rows()) {
+        const QString field =
+            *row.field ? QStringLiteral("`%1`").arg(QString::fromLatin1(row.field)) : QStringLiteral("—");
+        const QString cells =
+            QStringLiteral("| `%1` | %2 | %3 |").arg(QString::fromLatin1(row.path), tableName(row.table), field);
+        EXPECT_TRUE(text.contains(cells)) << cells.toStdString();
+    }
+}
+
 } // namespace
