@@ -25,6 +25,143 @@ int writeToSaveFile(void *context, const char *buffer, int len)
     return file->write(buffer, len) ? len : -1;
 }
 
+int appendToBytes(void *context, const char *buffer, int len)
+{
+    static_cast<QByteArray *>(context)->append(buffer, len);
+    return len;
+}
+
+// A simple record (an element whose filled copy holds only elements with text) written from
+// its precompiled form: the bytes libxml2 writes around each child, worked out once by writing
+// one copy whose children hold marker texts. Each record then costs its values' text only,
+// and comes out byte for byte as writing a filled copy would.
+class RecordForm
+{
+public:
+    // Builds the form of templ's copies as written at depth with format; usable() is false
+    // when the template is not simple enough and copies must be written node by node.
+    RecordForm(xmlNode *templ, xmlNode *parent, const std::vector<int> &plan, xmlDoc *doc, int depth, int format)
+    {
+        xmlNode *copy = JpkWriter::cloneInScope(templ, parent);
+        if (!copy)
+            return;
+        std::vector<QByteArray> markers;
+        std::vector<QByteArray> closing;
+        size_t i = 0;
+        for (xmlNode *child = copy->children; child; ++i) {
+            xmlNode *next = child->next;
+            const int field = i < plan.size() ? plan[i] : -1;
+            if (field < 0 || child->type != XML_ELEMENT_NODE) {
+                xmlUnlinkNode(child);
+                xmlFreeNode(child);
+            } else {
+                const QByteArray marker = "tavrix" + QByteArray::number(quintptr(this), 16) + 'x' +
+                                          QByteArray::number(qulonglong(markers.size())) + 'x';
+                Xml::setText(child, QString::fromLatin1(marker));
+                markers.push_back(marker);
+                QByteArray qname = child->ns && child->ns->prefix
+                                       ? QByteArray(reinterpret_cast<const char *>(child->ns->prefix)) + ':'
+                                       : QByteArray();
+                qname += reinterpret_cast<const char *>(child->name);
+                closing.push_back("</" + qname + '>');
+                m_fields.push_back(field);
+            }
+            child = next;
+        }
+        QByteArray bytes;
+        if (!markers.empty()) {
+            xmlOutputBufferPtr out = xmlOutputBufferCreateIO(appendToBytes, nullptr, &bytes, nullptr);
+            if (out) {
+                xmlNodeDumpOutput(out, doc, copy, depth, format, "UTF-8");
+                xmlOutputBufferClose(out);
+            }
+        }
+        xmlFreeNode(copy);
+        if (markers.empty())
+            return;
+        // HEAD, then per child: its lead (indentation and start tag), the value, its end
+        // (end tag and line break), then TAIL
+        qsizetype at = 0;
+        for (size_t k = 0; k < markers.size(); ++k) {
+            const qsizetype value = bytes.indexOf(markers[k], at);
+            if (value < 0 || bytes.indexOf(markers[k], value + 1) >= 0)
+                return;
+            if (k == 0) {
+                // the first child's lead starts at its start tag and the indentation before it
+                qsizetype start = bytes.lastIndexOf('<', value);
+                while (start > 0 && bytes.at(start - 1) == ' ')
+                    --start;
+                if (start <= 0)
+                    return;
+                m_head = bytes.left(start);
+                at = start;
+            }
+            m_leads.push_back(bytes.mid(at, value - at));
+            const QByteArray end = closing[k] + (format ? "\n" : "");
+            if (bytes.mid(value + markers[k].size(), end.size()) != end)
+                return;
+            m_ends.push_back(end);
+            at = value + markers[k].size() + end.size();
+        }
+        m_tail = bytes.mid(at);
+        m_usable = true;
+    }
+
+    bool usable() const { return m_usable; }
+
+    // The record of row into out; false when no child has a value (the copy would be empty
+    // and is written node by node).
+    bool write(QByteArray &out, const DocumentTable &table, int row, int *cleaned) const
+    {
+        out.clear();
+        out += m_head;
+        bool any = false;
+        for (size_t k = 0; k < m_fields.size(); ++k) {
+            const QString text = JpkWriter::fieldText(table, row, m_fields[k]);
+            if (text.isEmpty())
+                continue;
+            any = true;
+            bool changed = false;
+            const QByteArray value = TextCodec::xmlSafe(text, &changed).toUtf8();
+            if (changed && cleaned)
+                ++*cleaned;
+            out += m_leads[k];
+            escapeInto(out, value);
+            out += m_ends[k];
+        }
+        out += m_tail;
+        return any;
+    }
+
+private:
+    // as libxml2 escapes the text of an element
+    static void escapeInto(QByteArray &out, const QByteArray &value)
+    {
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            const char c = value.at(i);
+            const char *entity = c == '<'    ? "&lt;"
+                                 : c == '>'  ? "&gt;"
+                                 : c == '&'  ? "&amp;"
+                                 : c == '\r' ? "&#13;"
+                                             : nullptr;
+            if (!entity)
+                continue;
+            out.append(value.constData() + from, i - from);
+            out += entity;
+            from = i + 1;
+        }
+        out.append(value.constData() + from, value.size() - from);
+    }
+
+    bool m_usable = false;
+    QByteArray m_head;
+    QByteArray m_tail;
+    std::vector<int> m_fields;
+    std::vector<QByteArray> m_leads;
+    std::vector<QByteArray> m_ends;
+};
+
 // libxml2 writes the children of an element on lines of their own only while no element on
 // the way down holds text: below one that does, nothing is indented. The records of a run
 // are written the same way as the whole document would write them.
@@ -438,10 +575,24 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
             m_port->progressShow(0, table.storedCount());
         }
         const std::vector<int> plan = planFor(s.templ, table);
+        const RecordForm form(s.templ, s.parent, plan, doc, s.depth, ownLine ? 1 : 0);
+        const bool precompiled = !orders && form.usable();
+        QByteArray record;
         xmlOutputBufferPtr out = checked(xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr));
         for (int row = 0; row < table.storedCount(); ++row) {
             m_port->progressPosition(++progress);
             m_port->processEvents();
+            if (precompiled && form.write(record, table, row, &m_cleaned)) {
+                if (ownLine) {
+                    if (row > 0)
+                        xmlOutputBufferWrite(out, 1, "\n");
+                    xmlOutputBufferWrite(out, int(indent.size()), indent.constData());
+                }
+                xmlOutputBufferWrite(out, int(record.size()), record.constData());
+                if (out->error)
+                    break;
+                continue;
+            }
             xmlNode *copy = checked(cloneInScope(s.templ, s.parent));
             if (orders)
                 fillOrder(copy, table, t.mt_ZPOZ_, row, &m_cleaned);
