@@ -175,9 +175,9 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, in
     switch (def.type) {
     case FieldType::Boolean:
         if (text == "true")
-            table.setValue(field, true);
+            table.setBoolean(field, true);
         else if (text == "false")
-            table.setValue(field, false);
+            table.setBoolean(field, false);
         return true;
     case FieldType::Float: {
         double value = 0;
@@ -186,14 +186,14 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, in
             const char *from = text.data() + (text.front() == '+' ? 1 : 0);
             std::from_chars(from, text.data() + text.size(), value);
         }
-        table.setValue(field, value);
+        table.setFloat(field, value);
         return true;
     }
     case FieldType::Date: {
         const QString t = QString::fromUtf8(text.data(), qsizetype(text.size()));
         if (t.size() < 8)
             return true;
-        table.setValue(field, t.size() == 10 ? mnXML::TextToDate(t) : zeroDate());
+        table.setDate(field, t.size() == 10 ? mnXML::TextToDate(t) : zeroDate());
         return true;
     }
     case FieldType::Integer:
@@ -201,7 +201,7 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, in
         return true;
     case FieldType::String: {
         const QString t = QString::fromUtf8(text.data(), qsizetype(text.size()));
-        table.setValue(field, t);
+        table.setText(field, t);
         return t.size() <= def.size;
     }
     }

@@ -113,20 +113,17 @@ public:
     // and is written node by node).
     bool write(QByteArray &out, const DocumentTable &table, int row, int *cleaned) const
     {
-        out.clear();
+        out.resize(0); // keeps its room for the next record
         out += m_head;
         bool any = false;
         for (size_t k = 0; k < m_fields.size(); ++k) {
-            const QString text = JpkWriter::fieldText(table, row, m_fields[k]);
-            if (text.isEmpty())
-                continue;
-            any = true;
-            bool changed = false;
-            const QByteArray value = TextCodec::xmlSafe(text, &changed).toUtf8();
-            if (changed && cleaned)
-                ++*cleaned;
+            const qsizetype before = out.size();
             out += m_leads[k];
-            escapeInto(out, value);
+            if (!valueInto(out, table, row, m_fields[k], cleaned)) {
+                out.resize(before);
+                continue;
+            }
+            any = true;
             out += m_ends[k];
         }
         out += m_tail;
@@ -134,24 +131,66 @@ public:
     }
 
 private:
-    // as libxml2 escapes the text of an element
-    static void escapeInto(QByteArray &out, const QByteArray &value)
+    // The field's text as fieldText gives it, written as libxml2 writes an element's text:
+    // UTF-8, characters XML forbids left out (counted), < > & and CR as references. False
+    // when the field writes no element.
+    static bool valueInto(QByteArray &out, const DocumentTable &table, int row, int field, int *cleaned)
     {
-        qsizetype from = 0;
-        for (qsizetype i = 0; i < value.size(); ++i) {
-            const char c = value.at(i);
-            const char *entity = c == '<'    ? "&lt;"
-                                 : c == '>'  ? "&gt;"
-                                 : c == '&'  ? "&amp;"
-                                 : c == '\r' ? "&#13;"
-                                             : nullptr;
-            if (!entity)
-                continue;
-            out.append(value.constData() + from, i - from);
-            out += entity;
-            from = i + 1;
+        if (table.fields().at(field).type != FieldType::String) {
+            const QString text = JpkWriter::fieldText(table, row, field);
+            if (text.isEmpty())
+                return false;
+            out += text.toLatin1(); // numbers, dates and booleans are ASCII
+            return true;
         }
-        out.append(value.constData() + from, value.size() - from);
+        const QStringView text = table.stringViewAt(row, field);
+        if (text.isEmpty())
+            return false;
+        bool changed = false;
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            char32_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+            } else if (QChar::isSurrogate(c) || (c < 0x20 && c != 0x9 && c != 0xA && c != 0xD) || c == 0xFFFE ||
+                       c == 0xFFFF) {
+                changed = true;
+                continue;
+            }
+            if (c < 0x80) {
+                switch (c) {
+                case '<':
+                    out += "&lt;";
+                    break;
+                case '>':
+                    out += "&gt;";
+                    break;
+                case '&':
+                    out += "&amp;";
+                    break;
+                case '\r':
+                    out += "&#13;";
+                    break;
+                default:
+                    out += char(c);
+                }
+            } else if (c < 0x800) {
+                out += char(0xC0 | (c >> 6));
+                out += char(0x80 | (c & 0x3F));
+            } else if (c < 0x10000) {
+                out += char(0xE0 | (c >> 12));
+                out += char(0x80 | ((c >> 6) & 0x3F));
+                out += char(0x80 | (c & 0x3F));
+            } else {
+                out += char(0xF0 | (c >> 18));
+                out += char(0x80 | ((c >> 12) & 0x3F));
+                out += char(0x80 | ((c >> 6) & 0x3F));
+                out += char(0x80 | (c & 0x3F));
+            }
+        }
+        if (changed && cleaned)
+            ++*cleaned;
+        return true;
     }
 
     bool m_usable = false;
