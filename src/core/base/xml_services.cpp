@@ -10,6 +10,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
+#include <vector>
 
 QString XmlString::toString() const
 {
@@ -310,8 +311,17 @@ struct ScanState
     ErrorSink errors;
     xmlParserCtxtPtr ctxt = nullptr;
     QFile *file = nullptr;
-    qint64 textRun = 0;                 // characters of the text node being read
-    QList<QPair<QByteArray, int>> open; // the elements not yet closed, with their lines
+    qint64 textRun = 0; // characters of the text node being read
+    // the elements not yet closed, with their lines (names from the parser's dictionary)
+    struct Open
+    {
+        const xmlChar *localname;
+        const xmlChar *prefix;
+        int line;
+    };
+    std::vector<Open> open;
+    XmlScanObserver *observer = nullptr;
+    int elements = 0;
 
     // An error of the program's own: the scan ends with it.
     void fail(int code, const QString &reason)
@@ -342,13 +352,15 @@ void onScanError(void *data, xmlErrorPtr error)
     // last: say so, naming the innermost open element as a whole-file read does.
     const xmlParserInputPtr in = state->ctxt->input;
     const bool allRead = state->file && state->file->atEnd();
-    if (allRead && in && in->cur && in->end && !state->open.isEmpty()) {
+    if (allRead && in && in->cur && in->end && !state->open.empty()) {
         const QByteArray rest(reinterpret_cast<const char *>(in->cur), qsizetype(in->end - in->cur));
         if (!rest.contains('>') && rest.count('<') <= 1) {
+            const ScanState::Open &last = state->open.back();
+            const QString name =
+                last.prefix ? Xml::str(last.prefix) + u':' + Xml::str(last.localname) : Xml::str(last.localname);
             state->errors.first.code = XML_ERR_TAG_NOT_FINISHED;
-            state->errors.first.reason = QStringLiteral("Premature end of data in tag %1 line %2")
-                                             .arg(QString::fromUtf8(state->open.last().first))
-                                             .arg(state->open.last().second);
+            state->errors.first.reason =
+                QStringLiteral("Premature end of data in tag %1 line %2").arg(name).arg(last.line);
         }
     }
     xmlStopParser(state->ctxt);
@@ -370,12 +382,37 @@ void onEntityDecl(void *ctx, const xmlChar *, int, const xmlChar *, const xmlCha
 
 // The scan keeps no text, so the limit libxml2 puts on one text node is checked here: a
 // file the reader would stop in the middle of is refused before anything is read.
-void onCharacters(void *ctx, const xmlChar *, int len)
+void characters(void *ctx, const xmlChar *text, int len, bool cdata)
 {
     ScanState *state = stateOf(ctx);
     state->textRun += len;
     if (state->textRun > XML_MAX_TEXT_LENGTH)
         state->fail(XML_ERR_NO_MEMORY, QStringLiteral("xmlSAX2Characters: huge text node"));
+    else if (state->observer)
+        state->observer->characters(int(state->open.size()), reinterpret_cast<const char *>(text), len, cdata);
+}
+
+void onCharacters(void *ctx, const xmlChar *text, int len)
+{
+    characters(ctx, text, len, false);
+}
+
+void onCdata(void *ctx, const xmlChar *text, int len)
+{
+    characters(ctx, text, len, true);
+}
+
+void onComment(void *ctx, const xmlChar *)
+{
+    ScanState *state = stateOf(ctx);
+    state->textRun = 0;
+    if (state->observer)
+        state->observer->otherNode(int(state->open.size()));
+}
+
+void onProcessingInstruction(void *ctx, const xmlChar *, const xmlChar *)
+{
+    onComment(ctx, nullptr);
 }
 
 void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri, int nbNamespaces,
@@ -383,10 +420,12 @@ void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, 
 {
     ScanState *state = stateOf(ctx);
     state->textRun = 0;
-    QByteArray name = reinterpret_cast<const char *>(localname);
-    if (prefix)
-        name = reinterpret_cast<const char *>(prefix) + (':' + name);
-    state->open.append({name, xmlSAX2GetLineNumber(state->ctxt)});
+    if (state->observer) {
+        state->observer->startElement(int(state->open.size()), localname, prefix);
+        if ((++state->elements & 0xfff) == 0 && state->file)
+            state->observer->bytesRead(state->file->pos());
+    }
+    state->open.push_back({localname, prefix, xmlSAX2GetLineNumber(state->ctxt)});
     if (state->root.found)
         return;
     XmlRootInfo &r = state->root;
@@ -419,8 +458,10 @@ void onEndElement(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *)
 {
     ScanState *state = stateOf(ctx);
     state->textRun = 0;
-    if (!state->open.isEmpty())
-        state->open.removeLast();
+    if (!state->open.empty())
+        state->open.pop_back();
+    if (state->observer)
+        state->observer->endElement(int(state->open.size()));
 }
 
 int readFromFile(void *context, char *buffer, int len)
@@ -438,9 +479,10 @@ int closeNothing(void *)
 
 namespace Xml {
 
-bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
+bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error, XmlScanObserver *observer)
 {
     ScanState state;
+    state.observer = observer;
     XmlError &failure = state.errors.first;
     auto finish = [&](bool ok) {
         if (root)
@@ -463,9 +505,10 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error)
     sax.entityDecl = onEntityDecl;
     sax.serror = onScanError;
     sax.characters = onCharacters;
-    sax.cdataBlock = onCharacters;
+    sax.cdataBlock = onCdata;
     sax.ignorableWhitespace = onCharacters;
-    sax.comment = nullptr;
+    sax.comment = onComment;
+    sax.processingInstruction = onProcessingInstruction;
     sax.startElement = nullptr;
     sax.endElement = nullptr;
     sax.reference = nullptr;

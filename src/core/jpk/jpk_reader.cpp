@@ -156,15 +156,22 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, in
 {
     if (field < 0)
         return true;
-    // the element's own text, as NodeText gives it, trimmed, read straight from the parser's bytes
+    // the element's own text, as NodeText gives it, read straight from the parser's bytes
     const xmlChar *content = nullptr;
     if (Xml::isText(element))
         content = element->content;
     else if (element->type == XML_ELEMENT_NODE && element->children && !element->children->next &&
              Xml::isText(element->children))
         content = element->children->content;
-    const char *begin = content ? reinterpret_cast<const char *>(content) : "";
-    const char *end = begin + std::strlen(begin);
+    const char *text = content ? reinterpret_cast<const char *>(content) : "";
+    return storeText(std::string_view(text, std::strlen(text)), table, field);
+}
+
+bool JpkReader::storeText(std::string_view raw, DocumentTable &table, int field)
+{
+    // trimmed of white space and control characters at both ends
+    const char *begin = raw.data();
+    const char *end = begin + raw.size();
     while (begin < end && static_cast<unsigned char>(*begin) <= 32)
         ++begin;
     while (end > begin && static_cast<unsigned char>(end[-1]) <= 32)
@@ -347,11 +354,11 @@ void JpkReader::readRecord(int kind, xmlNode *node)
     }
 }
 
-bool JpkReader::readRecords(const QString &path)
+// Each kind is read as one run: its first element among the children of JPK and the
+// same-named siblings that follow it directly. Invoices are read before lines and lines
+// before orders; a run met before the runs it must follow waits for a further pass.
+struct JpkReader::Runs
 {
-    // Each kind is read as one run: its first element among the children of JPK and the
-    // same-named siblings that follow it directly. Invoices are read before lines and lines
-    // before orders; a run met before the runs it must follow waits for a further pass.
     enum class State
     {
         NotFound,
@@ -370,24 +377,294 @@ bool JpkReader::readRecords(const QString &path)
         QString name; // the run's element as written (with its prefix)
     };
     Run runs[3];
-    for (int k = 0; k < 3; ++k)
-        runs[k].element = kRecordKinds[k];
-    auto allowed = [&](int k) {
+
+    Runs()
+    {
+        for (int k = 0; k < 3; ++k)
+            runs[k].element = kRecordKinds[k];
+    }
+    bool allowed(int k) const
+    {
         for (int j = 0; j < k; ++j)
             if (!runs[j].done && !runs[j].absent)
                 return false;
         return true;
-    };
-    for (int pass = 0; pass < 3; ++pass) {
-        std::pair<XmlError *, bool *> sink(&m_readError, &m_readFailed);
-        ReaderPtr reader = openReader(path, &sink);
-        if (!reader)
-            return false;
+    }
+    void startPass()
+    {
         for (Run &run : runs) {
             run.state = State::NotFound;
             run.reading = false;
             run.name.clear();
         }
+    }
+    // One child of JPK that is not white space: the kind of record it is read as, or -1.
+    int sibling(bool element, const QString &qname, const QString &local)
+    {
+        int kind = -1;
+        for (int k = 0; k < 3; ++k) {
+            Run &run = runs[k];
+            if (run.state == State::InRun && qname != run.name) {
+                run.state = State::Ended; // any other sibling ends a run
+                if (run.reading)
+                    run.done = true;
+            }
+            if (run.state == State::NotFound && element && local == run.element) {
+                run.state = State::InRun;
+                run.name = qname;
+                run.reading = !run.done && allowed(k);
+            }
+            if (run.state == State::InRun && qname == run.name)
+                kind = k;
+        }
+        return kind >= 0 && runs[kind].reading ? kind : -1;
+    }
+    // After a pass: whether another one is needed.
+    bool endPass()
+    {
+        for (Run &run : runs) {
+            if (run.reading)
+                run.done = true;
+            if (run.state == State::NotFound)
+                run.absent = true;
+        }
+        for (const Run &run : runs)
+            if (!run.done && !run.absent)
+                return true;
+        return false;
+    }
+};
+
+// The first pass reads the records straight from the parser's events, in the same stream
+// that checks the whole file: no node is built. Each field gets its element's own text as
+// the node road gives it: the text when the element holds one text node and nothing else.
+class JpkReader::RecordScan : public XmlScanObserver
+{
+public:
+    RecordScan(JpkReader &reader, Runs &runs) : m_reader(reader), m_t(*reader.m_ws.tables), m_runs(runs) {}
+
+    void startElement(int depth, const xmlChar *localname, const xmlChar *prefix) override
+    {
+        if (depth == 0) {
+            m_jpk = xmlStrEqual(localname, reinterpret_cast<const xmlChar *>("JPK"));
+            return;
+        }
+        if (!m_jpk)
+            return;
+        if (depth == 1) {
+            const QString local = Xml::str(localname);
+            beginRecord(m_runs.sibling(true, prefix ? Xml::str(prefix) + u':' + local : local, local));
+            return;
+        }
+        if (m_kind < 0)
+            return;
+        childNode(depth);
+        if (m_kind != 2) {
+            if (depth == 2)
+                beginField(depth, m_kind == 0 ? m_t.mt_FAK_ : m_t.mt_POZ_, localname);
+            return;
+        }
+        if (depth == 2) {
+            const QString qname = prefix ? Xml::str(prefix) + u':' + Xml::str(localname) : Xml::str(localname);
+            if (m_order == Order::Fields &&
+                xmlStrEqual(localname, reinterpret_cast<const xmlChar *>("ZamowienieWiersz"))) {
+                m_t.mt_ZAM_.post();
+                m_order = Order::Lines;
+                m_lineName = qname;
+            }
+            if (m_order == Order::Fields) {
+                beginField(depth, m_t.mt_ZAM_, localname);
+            } else if (m_order == Order::Lines && qname == m_lineName) {
+                m_t.mt_ZPOZ_.append();
+                m_inLine = true;
+                m_lineHasChild = false;
+            } else {
+                m_order = Order::Ended;
+            }
+        } else if (depth == 3 && m_inLine) {
+            beginField(depth, m_t.mt_ZPOZ_, localname);
+        }
+    }
+
+    void endElement(int depth) override
+    {
+        if (!m_jpk || m_kind < 0)
+            return;
+        if (m_field.depth == depth)
+            endField();
+        if (m_kind == 2 && m_inLine && depth == 2) {
+            m_inLine = false;
+            if (m_lineHasChild) {
+                m_t.mt_ZPOZ_.post();
+                ++m_reader.m_orderLines;
+            } else {
+                m_t.mt_ZPOZ_.cancel(); // a line with nothing in it is no record
+            }
+        }
+        if (depth == 1) {
+            if (m_kind == 0)
+                m_t.mt_FAK_.post();
+            else if (m_kind == 1)
+                m_t.mt_POZ_.post();
+            else if (m_order == Order::Fields)
+                m_t.mt_ZAM_.post();
+            m_kind = -1;
+        }
+    }
+
+    void characters(int depth, const char *text, int length, bool cdata) override
+    {
+        if (!m_jpk)
+            return;
+        const bool blank = !cdata && std::all_of(text, text + length, [](char c) { return uchar(c) <= 32; });
+        if (depth == 1) {
+            if (!blank)
+                m_runs.sibling(false, QString(), QString());
+            return;
+        }
+        if (m_kind < 0)
+            return;
+        if (m_field.depth >= 0 && depth == m_field.depth + 1) {
+            const int kind = cdata ? 2 : 1;
+            if (m_field.lastText != kind) {
+                ++m_field.nodes; // a text node of its own
+                m_field.lastText = kind;
+                m_field.text.clear();
+            }
+            m_field.text.append(text, size_t(length));
+        }
+        if (m_inLine && depth == 3 && !blank)
+            m_lineHasChild = true;
+        if (m_kind == 2 && depth == 2 && m_order == Order::Lines && !blank)
+            m_order = Order::Ended;
+    }
+
+    void otherNode(int depth) override
+    {
+        if (!m_jpk)
+            return;
+        if (depth == 1) {
+            m_runs.sibling(false, QString(), QString());
+            return;
+        }
+        if (m_kind < 0)
+            return;
+        childNode(depth);
+        if (m_kind == 2 && depth == 2 && m_order == Order::Lines)
+            m_order = Order::Ended;
+    }
+
+    void bytesRead(qint64 bytes) override
+    {
+        m_reader.m_port->progressPosition(int(std::min<qint64>(bytes >> 10, std::numeric_limits<int>::max())));
+        m_reader.m_port->processEvents();
+    }
+
+private:
+    enum class Order
+    {
+        Fields, // the order's own fields, up to its first line
+        Lines,
+        Ended // something else followed the lines: the rest is not read
+    };
+
+    void beginRecord(int kind)
+    {
+        m_kind = kind;
+        switch (kind) {
+        case 0:
+            ++m_reader.m_invoices;
+            m_t.mt_FAK_.append();
+            break;
+        case 1:
+            ++m_reader.m_lines;
+            m_t.mt_POZ_.append();
+            break;
+        case 2:
+            ++m_reader.m_orders;
+            m_t.mt_ZAM_.append();
+            m_order = Order::Fields;
+            m_inLine = false;
+            break;
+        default:
+            break;
+        }
+    }
+
+    // An element, a comment or an instruction at depth: a child node of the open field or line.
+    void childNode(int depth)
+    {
+        if (m_field.depth >= 0 && depth == m_field.depth + 1) {
+            ++m_field.nodes;
+            m_field.onlyText = false;
+            m_field.lastText = 0;
+        }
+        if (m_inLine && depth == 3)
+            m_lineHasChild = true;
+    }
+
+    void beginField(int depth, DocumentTable &table, const xmlChar *localname)
+    {
+        m_field.depth = depth;
+        m_field.table = &table;
+        m_field.field = m_reader.fieldOfName(localname, table);
+        m_field.nodes = 0;
+        m_field.onlyText = true;
+        m_field.lastText = 0;
+        m_field.text.clear();
+    }
+
+    void endField()
+    {
+        if (m_field.field >= 0) {
+            const bool ownText = m_field.nodes == 1 && m_field.onlyText;
+            if (!JpkReader::storeText(ownText ? std::string_view(m_field.text) : std::string_view(), *m_field.table,
+                                      m_field.field))
+                ++m_reader.m_cut;
+        }
+        m_field.depth = -1;
+    }
+
+    JpkReader &m_reader;
+    DocumentTables &m_t;
+    Runs &m_runs;
+    bool m_jpk = false;
+    int m_kind = -1; // the record being read, or -1
+    Order m_order = Order::Fields;
+    QString m_lineName;
+    bool m_inLine = false;
+    bool m_lineHasChild = false;
+    struct
+    {
+        int depth = -1; // of the field's element; -1 when none is open
+        DocumentTable *table = nullptr;
+        int field = -1;
+        int nodes = 0;
+        bool onlyText = true;
+        int lastText = 0; // the kind of the last text piece: 1 text, 2 CDATA, 0 none
+        std::string text;
+    } m_field;
+};
+
+int JpkReader::fieldOfName(const xmlChar *name, DocumentTable &table)
+{
+    auto &known = m_fields[int(table.kind())];
+    const auto it = known.find(name);
+    if (it != known.end())
+        return it->second;
+    const int field = table.fieldIndex(Xml::str(name));
+    known.emplace(name, field);
+    return field;
+}
+
+bool JpkReader::readRecords(const QString &path, Runs &runs, int firstPass)
+{
+    for (int pass = firstPass; pass < 3; ++pass) {
+        std::pair<XmlError *, bool *> sink(&m_readError, &m_readFailed);
+        ReaderPtr reader = openReader(path, &sink);
+        if (!reader)
+            return false;
+        runs.startPass();
         if (toFirstChildOfRoot(reader.get())) {
             do {
                 if (xmlTextReaderDepth(reader.get()) != 1 ||
@@ -398,23 +675,8 @@ bool JpkReader::readRecords(const QString &path)
                 const bool element = xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT;
                 const QString qname = element ? Xml::str(xmlTextReaderConstName(reader.get())) : QString();
                 const QString local = element ? Xml::str(xmlTextReaderConstLocalName(reader.get())) : QString();
-                int kind = -1;
-                for (int k = 0; k < 3; ++k) {
-                    Run &run = runs[k];
-                    if (run.state == State::InRun && qname != run.name) {
-                        run.state = State::Ended; // any other sibling ends a run
-                        if (run.reading)
-                            run.done = true;
-                    }
-                    if (run.state == State::NotFound && element && local == run.element) {
-                        run.state = State::InRun;
-                        run.name = qname;
-                        run.reading = !run.done && allowed(k);
-                    }
-                    if (run.state == State::InRun && qname == run.name)
-                        kind = k;
-                }
-                if (kind >= 0 && runs[kind].reading) {
+                const int kind = runs.sibling(element, qname, local);
+                if (kind >= 0) {
                     if (xmlNode *node = xmlTextReaderExpand(reader.get()))
                         readRecord(kind, node);
                     if ((++m_records & 0x3ff) == 0)
@@ -424,17 +686,7 @@ bool JpkReader::readRecords(const QString &path)
         }
         if (m_readFailed)
             return false;
-        bool again = false;
-        for (Run &run : runs) {
-            if (run.reading)
-                run.done = true;
-            if (run.state == State::NotFound)
-                run.absent = true;
-        }
-        for (const Run &run : runs)
-            if (!run.done && !run.absent)
-                again = true;
-        if (!again)
+        if (!runs.endPass())
             break;
     }
     return true;
@@ -442,52 +694,76 @@ bool JpkReader::readRecords(const QString &path)
 
 bool JpkReader::load(const QString &path)
 {
+    DocumentTables &t = (*m_ws.tables);
+    DocumentTable *const tables[4] = {&t.mt_FAK_, &t.mt_POZ_, &t.mt_ZAM_, &t.mt_ZPOZ_};
+    int before[4];
+    for (int k = 0; k < 4; ++k)
+        before[k] = tables[k]->storedCount();
+    // a load that fails keeps nothing of the file: what it added is taken back
+    auto rollBack = [&] {
+        for (int k = 3; k >= 0; --k)
+            tables[k]->truncate(before[k]);
+        t.resumeViews();
+        m_port->setBusy(false);
+    };
+    m_port->setBusy(true);
+    t.suspendViews();
+    m_port->progressUnit(QStringLiteral("KiB"));
+    m_port->progressShow(0, int(std::min<qint64>(QFileInfo(path).size() >> 10, std::numeric_limits<int>::max())));
+    // One stream checks the whole file and reads the records that stand in their usual order.
+    Runs runs;
+    runs.startPass();
+    RecordScan scan(*this, runs);
     XmlRootInfo root;
     XmlError error;
-    if (!Xml::scanFile(path, &root, &error)) {
+    const bool wellFormed = Xml::scanFile(path, &root, &error, &scan);
+    m_port->progressHide();
+    if (!wellFormed) {
+        rollBack();
         m_port->failure(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(error));
         return false;
     }
     if (root.localName != u"JPK") {
+        rollBack();
         m_port->failure(applicationTitle(), QStringLiteral("Plik XML nie zawiera bloku <JPK>"));
         m_port->info(applicationTitle(), QStringLiteral("Plik nie zawierał żadnych pozycji"));
         return false;
     }
-    m_port->setBusy(true);
     if (!readHeader(path, &m_version)) {
-        m_port->setBusy(false);
+        rollBack();
         return false;
     }
-    DocumentTables &t = (*m_ws.tables);
-    if (!(*m_ws.controls).checked(QStringLiteral("chb_FAK_append_Checked"))) {
-        t.mt_FAK_.empty();
-        t.mt_POZ_.empty();
-        t.mt_ZAM_.empty();
-        t.mt_ZPOZ_.empty();
+    // runs out of their usual order take further passes
+    if (runs.endPass()) {
+        m_port->progressShow(0, int(std::min<qint64>(QFileInfo(path).size() >> 10, std::numeric_limits<int>::max())));
+        readRecords(path, runs, 1);
+        m_port->progressHide();
     }
-    const int before[4] = {t.mt_FAK_.storedCount(), t.mt_POZ_.storedCount(), t.mt_ZAM_.storedCount(),
-                           t.mt_ZPOZ_.storedCount()};
-    t.suspendViews();
-    m_port->progressUnit(QStringLiteral("KiB"));
-    m_port->progressShow(0, int(std::min<qint64>(QFileInfo(path).size() >> 10, std::numeric_limits<int>::max())));
-    readRecords(path);
-    m_port->progressHide();
     if (m_readFailed) {
-        // a load that stopped partway keeps nothing of the file
-        DocumentTable *tables[4] = {&t.mt_ZPOZ_, &t.mt_ZAM_, &t.mt_POZ_, &t.mt_FAK_};
-        const int kept[4] = {before[3], before[2], before[1], before[0]};
-        for (int k = 0; k < 4; ++k)
-            tables[k]->truncate(kept[k]);
-    }
-    t.resumeViews();
-    t.linkLinesToInvoices();
-    m_port->setBusy(false);
-    if (m_readFailed) {
+        rollBack();
         m_readError.sourceText = Xml::lineOfFile(path, m_readError.line);
         m_port->failure(applicationTitle(),
                         QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(m_readError));
         return false;
     }
+    if (m_version == 1) {
+        // in JPK_FA(1) "POZ" was an invoice kind of its own; it is a VAT invoice now
+        const int kind = t.mt_FAK_.fieldIndex(QStringLiteral("RodzajFaktury"));
+        for (int row = before[0]; row < t.mt_FAK_.storedCount(); ++row) {
+            if (t.mt_FAK_.stringViewAt(row, kind) == u"POZ") {
+                t.mt_FAK_.gotoBookmark(row);
+                t.mt_FAK_.setValue(kind, QStringLiteral("VAT"));
+                t.mt_FAK_.post();
+            }
+        }
+    }
+    // without appending, the file's records take the place of those the tables held
+    if (!(*m_ws.controls).checked(QStringLiteral("chb_FAK_append_Checked")))
+        for (int k = 3; k >= 0; --k)
+            tables[k]->dropFirst(before[k]);
+    t.resumeViews();
+    t.linkLinesToInvoices();
+    m_port->setBusy(false);
 
     QString summary;
     if (m_invoices > 0)

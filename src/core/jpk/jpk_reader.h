@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <libxml/tree.h>
+#include <string_view>
 #include <unordered_map>
 
 #include "base/work_context.h"
@@ -27,10 +28,15 @@ public:
     static bool UstawPoleZWezla(const xmlNode *element, DocumentTable &table);
     // The same with the field already known (-1: none).
     static bool UstawPoleZWezla(const xmlNode *element, DocumentTable &table, int field);
+    // An element's own text (trimmed here) into a field; false when it had to be cut.
+    static bool storeText(std::string_view text, DocumentTable &table, int field);
 
 private:
     bool readHeader(const QString &path, int *version);
-    bool readRecords(const QString &path);
+    struct Runs;
+    class RecordScan;
+    bool readRecords(const QString &path, Runs &runs, int firstPass);
+    int fieldOfName(const xmlChar *name, DocumentTable &table);
     void readRecord(int kind, xmlNode *node);
     // The field of a child element; names come from the parser's dictionary, so the same
     // name is the same pointer and is looked up once.

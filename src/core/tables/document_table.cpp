@@ -725,6 +725,31 @@ void DocumentTable::truncate(int rows)
     }
 }
 
+void DocumentTable::dropFirst(int rows)
+{
+    if (m_state != State::Browse)
+        cancel();
+    dropErasedRows();
+    const int n = std::min(std::max(rows, 0), m_rowCount);
+    if (n == 0)
+        return;
+    const int current = bookmark();
+    for (int row = 0; row < n; ++row)
+        eraseRow(row);
+    dropErasedRows();
+    refreshRange();
+    if (!m_master)
+        m_pos = current >= n ? current - n : (recordCount() > 0 ? 0 : -1);
+    else if (m_pos >= recordCount())
+        m_pos = recordCount() - 1;
+    m_eof = false;
+    notifyDetails();
+    if (!m_suspended) {
+        emit reset();
+        emit currentChanged();
+    }
+}
+
 void DocumentTable::empty()
 {
     cancel();

@@ -63,9 +63,10 @@ public:
     bool edit();   // false when there is no current record
     bool post();   // false when the before-post rule refused
     void cancel();
-    bool remove();           // delete the current record; false when refused
-    void empty();            // every record at once, no rules
-    void truncate(int rows); // the stored rows from `rows` on, no rules (what a failed load added)
+    bool remove();            // delete the current record; false when refused
+    void empty();             // every record at once, no rules
+    void truncate(int rows);  // the stored rows from `rows` on, no rules (what a failed load added)
+    void dropFirst(int rows); // the first `rows` stored rows, no rules (what a load replaces)
 
     // The current record's field (the pending one while inserting or editing).
     QVariant value(int field) const;

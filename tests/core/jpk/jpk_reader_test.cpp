@@ -316,6 +316,56 @@ TEST_F(Reader, OrdersWithoutInvoicesAndRunsOutOfOrder)
     EXPECT_EQ(lastText(), QStringLiteral("Plik nie zawierał żadnych pozycji"));
 }
 
+TEST_F(Reader, RecordsInOrderAndOutOfOrderAreReadAlike)
+{
+    // the usual order is read from the parser's events in one stream, records met out of
+    // order by the node road of a further pass: both give a field the same text
+    const QByteArray lines =
+        R"(  <FakturaWiersz><P_2B>FV/1</P_2B><P_7>  z odstępami  </P_7><P_8A><!-- uwaga -->szt</P_8A>
+    <P_8B><![CDATA[2.5]]></P_8B><P_9A>1<b>0</b></P_9A><P_11/><P_12>23</P_12></FakturaWiersz>
+  <FakturaWiersz><P_2B>FV/1</P_2B><P_7>a &amp; b &lt;c&gt;</P_7><P_11>-7.50</P_11></FakturaWiersz>
+)";
+    const QByteArray orders = R"(  <Zamowienie><P_2AZ>FV/1</P_2AZ><WartoscZamowienia>10</WartoscZamowienia>
+    <ZamowienieWiersz><P_7Z>pierwszy</P_7Z><P_11NettoZ>1</P_11NettoZ></ZamowienieWiersz>
+    <ZamowienieWiersz>   </ZamowienieWiersz>
+    <ZamowienieWiersz><!-- tylko uwaga --></ZamowienieWiersz>
+    <ZamowienieWiersz><P_7Z>drugi</P_7Z></ZamowienieWiersz>
+    <!-- koniec -->
+    <ZamowienieWiersz><P_7Z>po uwadze</P_7Z></ZamowienieWiersz>
+  </Zamowienie>
+)";
+    const QByteArray invoices = "  <Faktura><P_2A>FV/1</P_2A><P_15>12.30</P_15></Faktura>\n";
+    auto snapshot = [this] {
+        QStringList rows;
+        for (DocumentTable *table : {&t().mt_FAK_, &t().mt_POZ_, &t().mt_ZAM_, &t().mt_ZPOZ_})
+            for (int r = 0; r < table->storedCount(); ++r) {
+                QStringList cells;
+                for (int f = 0; f < table->fieldCount(); ++f)
+                    if (table->fields().at(f).type != FieldType::Integer) // the orders' own counter
+                        cells << table->valueAt(r, f).toString() +
+                                     (table->isNullAt(r, f) ? QStringLiteral("∅") : QString());
+                rows << table->name() + u':' + cells.join(u'|');
+            }
+        return rows;
+    };
+    ws.loadJpk(write(invoices + lines + orders));
+    const QStringList inOrder = snapshot();
+    ws.loadJpk(write(orders + lines + invoices));
+    EXPECT_EQ(snapshot(), inOrder);
+    // and what the texts are
+    ASSERT_EQ(t().mt_POZ_.storedCount(), 2);
+    const DocumentTable &poz = t().mt_POZ_;
+    EXPECT_EQ(poz.stringAt(0, poz.fieldIndex(QStringLiteral("P_7"))), QStringLiteral("z odstępami"));
+    EXPECT_EQ(poz.stringAt(0, poz.fieldIndex(QStringLiteral("P_8A"))), QString()); // a comment and a text: no own text
+    EXPECT_EQ(poz.floatAt(0, poz.fieldIndex(QStringLiteral("P_8B"))), 2.5);
+    EXPECT_EQ(poz.floatAt(0, poz.fieldIndex(QStringLiteral("P_9A"))), 0.0);
+    EXPECT_FALSE(poz.isNullAt(0, poz.fieldIndex(QStringLiteral("P_11")))); // an empty element is 0
+    EXPECT_EQ(poz.stringAt(1, poz.fieldIndex(QStringLiteral("P_7"))), QStringLiteral("a & b <c>"));
+    // the order's lines: an empty one is no record, one with a comment is; a comment ends them
+    ASSERT_EQ(t().mt_ZPOZ_.storedCount(), 3);
+    EXPECT_EQ(t().mt_ZPOZ_.stringAt(2, t().mt_ZPOZ_.fieldIndex(QStringLiteral("P_7Z"))), QStringLiteral("drugi"));
+}
+
 TEST_F(Reader, TooLongTextsAreCutAndCountedOnce)
 {
     ws.loadJpk(write("  <Faktura><P_2A>" + QByteArray(70, 'A') + "</P_2A><KodWaluty>EURO</KodWaluty></Faktura>\n"));
