@@ -194,6 +194,7 @@ void Controls::assign(const Def &def, const QVariant &value)
     if (slot == value)
         return;
     slot = value;
+    ++m_revision;
     emit changed(def.key);
 }
 

@@ -77,6 +77,10 @@ public:
     // Derived states the import pages show.
     bool isCommonFile() const { return checked(QStringLiteral("rb_WspolnyPlik_Checked")); }
 
+    // Counts the changes of any value: a long loop that reads options afresh for every line
+    // reads them again only when this moved.
+    quint64 revision() const { return m_revision; }
+
 signals:
     void changed(const QString &key);
 
@@ -87,4 +91,5 @@ private:
     bool applyText(const Def &def, const QString &text, bool fromSettings, QString *error);
 
     QList<QVariant> m_values; // in the order of definitions()
+    quint64 m_revision = 0;
 };

@@ -294,66 +294,96 @@ bool ImportDriver::runPass(const Pass &p, int start)
     m_port->progressShow(0, n);
     m_port->progressPosition(i);
 
+    // The options are read afresh for every line, as the user may change them while the
+    // import runs; they are looked up again only when some option changed.
+    struct LineOptions
+    {
+        ImportFormat format;
+        bool commonFile, recordFilter, underRecord, afterHeading, directlyUnder, lineFilter, endAtOtherStart,
+            endAtEmptyLine, endAtRecord, endAtNumber;
+        QString endBlock, recordHeadingText, recordFilterText, headingText, lineFilterText;
+    } o;
+    quint64 seen = ~quint64(0);
+    auto refresh = [&] {
+        if (seen == c.revision())
+            return;
+        seen = c.revision();
+        o.format = ImportFormat::fromControls(c);
+        o.commonFile = on("rb_WspolnyPlik_Checked");
+        o.recordFilter = on(p.keys.recordFilter);
+        o.underRecord = on(p.keys.underRecord);
+        o.afterHeading = on(p.keys.afterHeading);
+        o.directlyUnder = on(p.keys.directlyUnder);
+        o.lineFilter = on(p.keys.lineFilter);
+        o.endAtOtherStart = on(p.keys.endAtOtherStart);
+        o.endAtEmptyLine = on(p.keys.endAtEmptyLine);
+        o.endAtRecord = on(p.keys.endAtRecord);
+        o.endAtNumber = on(p.keys.endAtNumber);
+        o.endBlock = text(p.keys.endBlock);
+        o.recordHeadingText = text(p.keys.recordHeadingText);
+        o.recordFilterText = text(p.keys.recordFilterText);
+        o.headingText = text(p.keys.headingText);
+        o.lineFilterText = text(p.keys.lineFilterText);
+    };
+
     while (i <= n - 1) {
         m_port->progressPosition(i);
         m_port->processEvents();
-        // the options are read afresh for every line
-        const ImportFormat format = ImportFormat::fromControls(c);
-        const bool commonFile = on("rb_WspolnyPlik_Checked");
+        refresh();
         const QString line = m_lines.line(i);
-        const QString endBlock = text(p.keys.endBlock);
-        if (commonFile && !endBlock.isEmpty() && line == endBlock)
+        if (o.commonFile && !o.endBlock.isEmpty() && line == o.endBlock)
             break;
         if (!awaiting) {
-            if (heading && line == text(p.keys.recordHeadingText))
+            if (heading && line == o.recordHeadingText)
                 awaiting = true;
             ++i;
             continue;
         }
-        if (on(p.keys.recordFilter) && !beginsWith(line, text(p.keys.recordFilterText))) {
+        if (o.recordFilter && !beginsWith(line, o.recordFilterText)) {
             ++i;
             awaiting = !heading;
             continue;
         }
-        rowFailed = !rows.ImportRecordLine(line, format);
-        if (!on(p.keys.underRecord)) {
+        rowFailed = !rows.ImportRecordLine(line, o.format);
+        refresh();
+        if (!o.underRecord) {
             ++i;
             continue;
         }
         // the line list of this document
         ++i;
         bool lineOk = true;
-        if (on(p.keys.afterHeading) && !on(p.keys.directlyUnder)) {
-            const QString pozHeading = text(p.keys.headingText);
-            const int j = m_lines.find(pozHeading, i);
+        if (o.afterHeading && !o.directlyUnder) {
+            const int j = m_lines.find(o.headingText, i);
             i = j >= 0 ? j + 1 : n;
         }
         if (i > n - 1)
             break;
         bool listEnded = false;
         while (!listEnded) {
+            refresh();
             const QString current = m_lines.line(i);
-            if (on(p.keys.lineFilter)) {
-                lineOk = beginsWith(current, text(p.keys.lineFilterText));
-                if (on(p.keys.endAtOtherStart) && !lineOk) {
+            if (o.lineFilter) {
+                lineOk = beginsWith(current, o.lineFilterText);
+                if (o.endAtOtherStart && !lineOk) {
                     ++i;
                     break;
                 }
             }
-            if (on(p.keys.endAtEmptyLine) && current.isEmpty()) {
+            if (o.endAtEmptyLine && current.isEmpty()) {
                 ++i;
                 break;
             }
-            if (on(p.keys.endAtRecord) && current == text(p.keys.recordHeadingText)) {
+            if (o.endAtRecord && current == o.recordHeadingText) {
                 ++i; // awaiting stays true: the next line is the next document row
                 break;
             }
-            if (on(p.keys.endAtNumber) && beginsWith(current, text(p.keys.recordFilterText))) {
+            if (o.endAtNumber && beginsWith(current, o.recordFilterText)) {
                 awaiting = true; // this line is read as the next document row
                 break;
             }
             if (lineOk && !rowFailed && allOk)
-                allOk = lines.ImportRecordLine(current, format);
+                allOk = lines.ImportRecordLine(current, o.format);
             ++i;
             if (i > n - 1)
                 listEnded = true;
