@@ -52,7 +52,7 @@ int main(int argc, char **argv)
     w.pages()->setCurrentWidget(w.page(QStringLiteral("ts_Faktury")));
     DocumentGrid *grid = w.grid(QStringLiteral("grid_FAK"));
     auto *tabs = qobject_cast<QTabWidget *>(grid->parentWidget()->parentWidget());
-    std::vector<double> open, last, page;
+    std::vector<double> open, last, page, erase;
     for (int r = 0; r < runs; ++r) {
         tabs->setCurrentIndex(0);
         QApplication::processEvents();
@@ -71,10 +71,19 @@ int main(int argc, char **argv)
         grid->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub); // a page up
         grid->repaint();
         page.push_back(timer.nsecsElapsed() / 1e6);
+        // one invoice deleted from the middle, with the grid showing the list
+        t.linkLinesToInvoices();
+        t.mt_FAK_.moveTo(t.mt_FAK_.recordCount() / 2);
+        QApplication::processEvents();
+        timer.restart();
+        t.mt_FAK_.remove();
+        grid->repaint();
+        erase.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::printf(
-        "grid over %d invoices: open %.1f ms, jump to the last %.1f ms, scroll a page %.1f ms (medians of %d)\n",
-        invoices, median(open), median(last), median(page), runs);
+        "grid over %d invoices: open %.1f ms, jump to the last %.1f ms, scroll a page %.1f ms, delete one invoice "
+        "%.1f ms (medians of %d)\n",
+        invoices, median(open), median(last), median(page), median(erase), runs);
     std::printf("rows presented: %d, current: %d\n", grid->documentModel()->rowCount(), grid->currentIndex().row());
     return 0;
 }

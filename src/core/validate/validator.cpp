@@ -75,8 +75,10 @@ int readWithProgress(void *context, char *buffer, int len)
         return -1;
     const qint64 before = r->done >> 20;
     r->done += n;
-    if ((r->done >> 20) != before) // once a MiB
+    if ((r->done >> 20) != before) { // once a MiB: the gauge moves and the window repaints
         r->port->progressPosition(int(r->done >> 10));
+        r->port->processEvents();
+    }
     return int(n);
 }
 
