@@ -23,24 +23,23 @@ def blocks(path):
     return parts
 
 
+def write_copies(out, lines, tag, copies):
+    """The block COPIES times; in copy k > 0 each record line starting TAG;FV/ gets FV<k>/."""
+    head = tag + b";FV/"
+    for k in range(copies):
+        prefix = tag + b";FV%d/" % k
+        for line in lines:
+            out.write(prefix + line[len(head):] if k and line.startswith(head) else line)
+
+
 def main():
     src, dst, copies = sys.argv[1], sys.argv[2], int(sys.argv[3])
     head, invoices, middle, orders, rest = blocks(src)
     with open(dst, "wb") as out:
         out.writelines(head)
-        for k in range(copies):
-            prefix = b"FV%d/" % k
-            for line in invoices:
-                if k and line.startswith(b"FAK;FV/"):
-                    line = b"FAK;" + prefix + line[7:]
-                out.write(line)
+        write_copies(out, invoices, b"FAK", copies)
         out.writelines(middle)
-        for k in range(copies):
-            prefix = b"FV%d/" % k
-            for line in orders:
-                if k and line.startswith(b"ZAM;FV/"):
-                    line = b"ZAM;" + prefix + line[7:]
-                out.write(line)
+        write_copies(out, orders, b"ZAM", copies)
         out.writelines(rest)
 
 

@@ -1,7 +1,6 @@
 // Loading a JPK file: a load that fails keeps nothing of the file; a file that loads is
 // written again as well-formed XML.
 #include "app/workspace.h"
-#include "base/xml_services.h"
 #include "fuzz_support.h"
 
 #include <QDir>
@@ -33,12 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                    "a failed load keeps nothing of the file");
         return 0;
     }
-    const QString out = home.filePath(QStringLiteral("out.xml"));
-    ws.controls().setText(QStringLiteral("fn_JPK_Text"), out);
-    if (ws.generateJpk()) {
-        XmlRootInfo root;
-        XmlError error;
-        FUZZ_CHECK(Xml::scanFile(out, &root, &error), "a written file is well-formed");
-    }
+    generateWellFormed(ws);
     return 0;
 }

@@ -1,6 +1,10 @@
 #include "fuzz_support.h"
 
+#include "app/workspace.h"
+#include "base/xml_services.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -33,4 +37,15 @@ QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void generateWellFormed(Workspace &ws)
+{
+    const QString out = QDir(fuzzHome().path()).filePath(QStringLiteral("out.xml"));
+    ws.controls().setText(QStringLiteral("fn_JPK_Text"), out);
+    if (ws.generateJpk()) {
+        XmlRootInfo root;
+        XmlError error;
+        FUZZ_CHECK(Xml::scanFile(out, &root, &error), "a written file is well-formed");
+    }
 }

@@ -21,6 +21,10 @@ void fuzzInitialize(int *argc, char ***argv);
 void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
 
+class Workspace;
+// Generates the JPK file of the tables, when they make one, and checks it is well-formed.
+void generateWellFormed(Workspace &ws);
+
 // An invariant that does not hold is a finding: say which, and stop the run (libFuzzer keeps
 // the input as a crash).
 #define FUZZ_CHECK(condition, what)                                                                                    \

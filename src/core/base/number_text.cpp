@@ -1,15 +1,17 @@
 #include "base/number_text.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace NumberText {
 
-QString fixed(double number, int decimals)
+bool appendFixed(QByteArray &out, double number, int decimals)
 {
     if (!std::isfinite(number))
-        return QString();
+        return false;
     // The decimal digits a person reads (15 significant), then the exact half away from zero.
     // to_chars, unlike printf, never takes the decimal separator from the C library's locale
     char buf[64];
@@ -17,48 +19,63 @@ QString fixed(double number, int decimals)
         std::to_chars(buf, buf + sizeof buf - 1, std::fabs(number), std::chars_format::scientific, 14);
     *r.ptr = 0;
     // buf: d.dddddddddddddde±XX
-    QByteArray digits;
-    digits.append(buf[0]);
-    digits.append(buf + 2, 14);
     int exponent = 0;
     const char *e = buf + 17;
     std::from_chars(e + (*e == '+' ? 1 : 0), r.ptr, exponent);
-    // value = 0.digits * 10^(exponent + 1); position of the decimal point in digits:
+    // value = 0.digits * 10^(exponent + 1); point: the position of the decimal point in digits
+    char digits[700];
+    int length = 0;
     int point = exponent + 1;
     if (point < 0) {
-        digits.prepend(QByteArray(-point, '0'));
+        std::memset(digits, '0', size_t(-point));
+        length = -point;
         point = 0;
     }
-    if (digits.size() < point + decimals + 1)
-        digits.append(QByteArray(point + decimals + 1 - digits.size(), '0'));
-    const bool roundUp = digits.at(point + decimals) >= '5';
-    digits.truncate(point + decimals);
+    digits[length++] = buf[0];
+    std::memcpy(digits + length, buf + 2, 14);
+    length += 14;
+    if (length < point + decimals + 1) {
+        std::memset(digits + length, '0', size_t(point + decimals + 1 - length));
+        length = point + decimals + 1;
+    }
+    const bool roundUp = digits[point + decimals] >= '5';
+    length = point + decimals;
     if (roundUp) {
-        int i = int(digits.size()) - 1;
-        while (i >= 0 && digits.at(i) == '9') {
+        int i = length - 1;
+        while (i >= 0 && digits[i] == '9') {
             digits[i] = '0';
             --i;
         }
-        if (i >= 0)
-            digits[i] = char(digits.at(i) + 1);
-        else {
-            digits.prepend('1');
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            std::memmove(digits + 1, digits, size_t(length));
+            digits[0] = '1';
+            ++length;
             ++point;
         }
     }
-    QByteArray whole = digits.left(point);
-    while (whole.size() > 1 && whole.startsWith('0'))
-        whole.remove(0, 1);
-    if (whole.isEmpty())
-        whole = "0";
-    const QByteArray fraction = digits.mid(point, decimals);
-    const bool zero = QByteArray(digits).replace('0', "").isEmpty(); // no "-0.00"
-    QByteArray text = whole;
-    if (decimals > 0)
-        text += '.' + fraction;
+    const bool zero = std::all_of(digits, digits + length, [](char c) { return c == '0'; }); // no "-0.00"
     if (number < 0 && !zero)
-        text.prepend('-');
-    return QString::fromLatin1(text);
+        out += '-';
+    int from = 0;
+    while (point - from > 1 && digits[from] == '0')
+        ++from;
+    if (point == 0)
+        out += '0';
+    else
+        out.append(digits + from, point - from);
+    if (decimals > 0) {
+        out += '.';
+        out.append(digits + point, decimals);
+    }
+    return true;
+}
+
+QString fixed(double number, int decimals)
+{
+    QByteArray text;
+    return appendFixed(text, number, decimals) ? QString::fromLatin1(text) : QString();
 }
 
 } // namespace NumberText

@@ -22,25 +22,31 @@ void tcsvParser::Init(const QString &line, QChar separator, QChar decimalSeparat
     m_trim = trimFields;
     m_defValue.clear();
     if (m_separator != u'\t' && !line.contains(u'"')) {
-        // no quotes: the fields are the runs between separators, read in place in the line
-        m_line = line;
-        m_inLine = true;
-        m_fields.clear();
-        const qsizetype L = line.size();
-        qsizetype from = 0;
-        for (qsizetype i = 0; i < L; ++i) {
-            if (line[i] == m_separator) {
-                m_fields.emplace_back(int(from), int(i - from));
-                from = i + 1;
-            }
-        }
-        // a separator at the very end opens no further field
-        if (from < L || L == 0 || line[L - 1] != m_separator)
-            m_fields.emplace_back(int(from), int(L - from));
-        m_count = int(m_fields.size());
+        m_line = line; // shared, not copied
+        cutInPlace();
         return;
     }
     Split(line);
+}
+
+// No quotes: the fields are the runs between separators, read in place in m_line; a
+// separator at the very end opens no further field.
+void tcsvParser::cutInPlace()
+{
+    m_inLine = true;
+    m_fields.clear();
+    const QStringView line(m_line);
+    const qsizetype L = line.size();
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < L; ++i) {
+        if (line[i] == m_separator) {
+            m_fields.emplace_back(int(from), int(i - from));
+            from = i + 1;
+        }
+    }
+    if (from < L || L == 0 || line[L - 1] != m_separator)
+        m_fields.emplace_back(int(from), int(L - from));
+    m_count = int(m_fields.size());
 }
 
 void tcsvParser::Done()
@@ -78,21 +84,8 @@ int tcsvParser::Split(QStringView line)
         return m_count;
     }
     if (!line.contains(u'"')) {
-        // no quotes: the fields are the runs between separators; a separator at the very end
-        // opens no further field
-        qsizetype from = 0;
-        for (qsizetype i = 0; i < L; ++i) {
-            if (line[i] == sep) {
-                m_buffer.append(line.mid(from, i - from));
-                endField();
-                from = i + 1;
-            }
-        }
-        if (from < L || L == 0 || line[L - 1] != sep) {
-            m_buffer.append(line.mid(from));
-            endField();
-        }
-        m_count = int(m_fields.size());
+        m_line = line.toString();
+        cutInPlace();
         return m_count;
     }
     bool quoted = false;

@@ -37,6 +37,7 @@ public:
 
 private:
     QStringView rawField(int n) const; // the field untrimmed, empty when missing
+    void cutInPlace();
 
     QString m_defValue;
     int m_dateFormat = -1;

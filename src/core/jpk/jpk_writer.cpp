@@ -1,6 +1,7 @@
 #include "jpk/jpk_writer.h"
 
 #include "base/controls.h"
+#include "base/number_text.h"
 #include "base/safe_file.h"
 #include "base/text_codec.h"
 #include "base/user_port.h"
@@ -136,7 +137,10 @@ private:
     // when the field writes no element.
     static bool valueInto(QByteArray &out, const DocumentTable &table, int row, int field, int *cleaned)
     {
-        if (table.fields().at(field).type != FieldType::String) {
+        const FieldType type = table.fields().at(field).type;
+        if (type == FieldType::Float) // a number of two decimals, as FloatText writes it
+            return !table.isNullAt(row, field) && NumberText::appendFixed(out, table.floatAt(row, field), 2);
+        if (type != FieldType::String) {
             const QString text = JpkWriter::fieldText(table, row, field);
             if (text.isEmpty())
                 return false;

@@ -3,8 +3,10 @@
 #include "jpk/mn_xml.h"
 #include "support/recording_port.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <libxml/tree.h>
+#include <limits>
 
 namespace {
 
@@ -198,6 +200,13 @@ TEST(FloatText, TwoDecimalsHalfAwayFromZero)
     };
     for (const Case &c : cases)
         EXPECT_EQ(mnXML::FloatText(c.value, c.decimals), QString::fromLatin1(c.expected)) << c.value;
+    // the ends of the double range, and what is no number
+    EXPECT_EQ(mnXML::FloatText(1e308, 2), QStringLiteral("1") + QString(308, u'0') + QStringLiteral(".00"));
+    EXPECT_EQ(mnXML::FloatText(-1.7976931348623157e308, 0).size(), 310);
+    EXPECT_EQ(mnXML::FloatText(5e-324, 2), QStringLiteral("0.00"));
+    EXPECT_EQ(mnXML::FloatText(-5e-324, 6), QStringLiteral("0.000000"));
+    EXPECT_EQ(mnXML::FloatText(std::numeric_limits<double>::infinity(), 2), QString());
+    EXPECT_EQ(mnXML::FloatText(std::nan(""), 2), QString());
 }
 
 TEST_F(NodePaths, SettingAndRemoving)
