@@ -367,8 +367,10 @@ KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &byte
     }
     if (invoice.sellerId != identifier(c.text(nipKey)))
         return Outcome::OtherSeller;
-    if (m_numbers.contains(invoice.number))
+    if (m_numbers.contains(invoice.number)) {
+        m_summary.duplicates << invoice.number;
         return Outcome::Duplicate;
+    }
     append(invoice);
     m_numbers.insert(invoice.number);
     for (auto it = invoice.unmapped.cbegin(); it != invoice.unmapped.cend(); ++it)
@@ -464,13 +466,18 @@ QString KsefImport::report() const
     }
     if (s.cut > 0)
         text += QStringLiteral("\r\n\r\nSkrócono %1 wartości dłuższych niż ich pola w tabelach.").arg(s.cut);
-    if (!s.problems.isEmpty()) {
+    // at most 20 names of a list: the rest is counted
+    auto list = [&text](const QString &title, const QStringList &items) {
         constexpr int kShown = 20;
-        text += QStringLiteral("\r\n\r\nBłędne pliki:");
-        for (int i = 0; i < std::min<int>(kShown, int(s.problems.size())); ++i)
-            text += QStringLiteral("\r\n  ") + s.problems.at(i);
-        if (s.problems.size() > kShown)
-            text += QStringLiteral("\r\n  … i %1 więcej").arg(s.problems.size() - kShown);
-    }
+        if (items.isEmpty())
+            return;
+        text += QStringLiteral("\r\n\r\n") + title;
+        for (int i = 0; i < std::min<int>(kShown, int(items.size())); ++i)
+            text += QStringLiteral("\r\n  ") + items.at(i);
+        if (items.size() > kShown)
+            text += QStringLiteral("\r\n  … i %1 więcej").arg(items.size() - kShown);
+    };
+    list(QStringLiteral("Faktury, których numery już są w tabeli:"), s.duplicates);
+    list(QStringLiteral("Błędne pliki:"), s.problems);
     return text;
 }

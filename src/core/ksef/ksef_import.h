@@ -38,6 +38,7 @@ public:
         int cut = 0;                 // texts longer than their field
         QMap<QString, int> unmapped; // element path → how many values had no field
         QStringList problems;        // "name: reason" of each file refused as invalid
+        QStringList duplicates;      // the numbers of the invoices already in the table
         QString headerFrom;          // the invoice whose seller filled the empty header
         QString schemaNote;          // why the files were not checked against their schema
     };

@@ -301,6 +301,8 @@ TEST_F(Ksef, SkippedFilesAreCountedAndNamed)
     EXPECT_EQ(t().mt_FAK_.storedCount(), 4);
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("już w tabeli: 4")))
         << port.messages.last().text.toStdString();
+    EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("już są w tabeli:\r\n  ")))
+        << port.messages.last().text.toStdString();
 }
 
 TEST_F(Ksef, NothingReadableIsAFailure)
