@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 namespace {
 constexpr qint32 kNullDate = std::numeric_limits<qint32>::min();
@@ -42,8 +43,10 @@ struct DocumentTable::Column
     PodArray<qint8> bools;  // -1 null
     PodArray<qint64> ints;
     PodArray<char16_t> chars;
-    PodArray<quint64> start;
-    PodArray<qint32> length; // -1 null
+    // a string's place in the arena and its length: 6 bytes a cell (a field holds at most
+    // 256 characters, an arena at most 4 Gi of them)
+    PodArray<quint32> start;
+    PodArray<qint16> length; // -1 null
     size_t garbage = 0;
 
     void resizeStorage(size_t n)
@@ -151,7 +154,7 @@ struct DocumentTable::Column
 
     QStringView view(int row) const
     {
-        const qint32 len = used ? length[row] : -1;
+        const qint16 len = used ? length[row] : qint16(-1);
         return len <= 0 ? QStringView() : QStringView(chars.data() + start[row], len);
     }
 
@@ -232,8 +235,10 @@ struct DocumentTable::Column
         allocate();
         if (length[row] > 0)
             garbage += size_t(length[row]);
-        start[row] = chars.size();
-        length[row] = qint32(s.size());
+        if (chars.size() + size_t(s.size()) > std::numeric_limits<quint32>::max())
+            throw std::bad_alloc(); // a column of more than 4 Gi characters
+        start[row] = quint32(chars.size());
+        length[row] = qint16(std::min<qsizetype>(s.size(), std::numeric_limits<qint16>::max()));
         chars.append(s.utf16(), size_t(s.size()));
         if (garbage > 4096 && garbage > chars.size() / 2)
             compact();
@@ -246,8 +251,8 @@ struct DocumentTable::Column
         for (size_t r = 0; r < start.size(); ++r) {
             if (length[r] <= 0)
                 continue;
-            const quint64 from = start[r];
-            start[r] = packed.size();
+            const quint32 from = start[r];
+            start[r] = quint32(packed.size());
             packed.append(chars.data() + from, size_t(length[r]));
         }
         chars.swap(packed);
