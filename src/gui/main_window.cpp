@@ -29,6 +29,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -340,32 +342,41 @@ void MainWindow::buildPages()
 void MainWindow::importKsef()
 {
     const QString title = QStringLiteral("Importuj e-faktury (KSeF)");
-    QMessageBox box(QMessageBox::Question, title,
-                    QStringLiteral("Skąd wczytać e-faktury FA(3) lub FA(2)?\n\nWejdą tylko faktury sprzedaży podatnika "
-                                   "(NIP sprzedawcy jak w nagłówku); faktura, której numer jest już w tabeli, "
-                                   "zostanie pominięta."),
-                    QMessageBox::NoButton, this);
-    QPushButton *file = box.addButton(QStringLiteral("Plik XML lub paczka ZIP…"), QMessageBox::AcceptRole);
-    QPushButton *folder = box.addButton(QStringLiteral("Folder z plikami XML…"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Anuluj"), QMessageBox::RejectRole);
+    QDialog box(this);
+    box.setWindowTitle(title);
+    auto *layout = new QVBoxLayout(&box);
+    auto *question =
+        new QLabel(QStringLiteral("Skąd wczytać e-faktury FA(3) lub FA(2)?\n\nWejdą tylko faktury sprzedaży "
+                                  "podatnika (NIP sprzedawcy jak w nagłówku); faktura, której numer jest "
+                                  "już w tabeli, zostanie pominięta."),
+                   &box);
+    question->setWordWrap(true);
+    question->setMinimumWidth(420);
+    layout->addWidget(question);
     auto *deep = new QCheckBox(QStringLiteral("folder razem z podfolderami"), &box);
     auto *schema = new QCheckBox(QStringLiteral("sprawdź każdy plik ze schemą FA(3)/FA(2)"), &box);
     schema->setChecked(true);
-    auto *options = new QWidget(&box);
-    auto *ol = new QVBoxLayout(options);
-    ol->setContentsMargins(0, 0, 0, 0);
-    ol->addWidget(deep);
-    ol->addWidget(schema);
-    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
-        grid->addWidget(options, grid->rowCount(), 0, 1, grid->columnCount());
+    layout->addWidget(deep);
+    layout->addWidget(schema);
+    auto *buttons = new QDialogButtonBox(&box);
+    QPushButton *file = buttons->addButton(QStringLiteral("Plik XML lub paczka ZIP…"), QDialogButtonBox::AcceptRole);
+    QPushButton *folder = buttons->addButton(QStringLiteral("Folder z plikami XML…"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
+    layout->addWidget(buttons);
+    QAbstractButton *clicked = nullptr;
+    connect(buttons, &QDialogButtonBox::clicked, &box, [&](QAbstractButton *b) {
+        clicked = b;
+        box.done(b == file || b == folder ? QDialog::Accepted : QDialog::Rejected);
+    });
+    layout->setSizeConstraint(QLayout::SetFixedSize); // the wrapped question is shown whole
     box.exec();
     std::optional<QString> path;
-    if (box.clickedButton() == file)
+    if (clicked == file)
         path = m_port->chooseOpenFile(title,
                                       QStringLiteral("E-faktury i paczki (*.xml *.XML *.zip *.ZIP);;"
                                                      "Wszystkie pliki [*.*] (*)"),
                                       QStringLiteral("KSEF"));
-    else if (box.clickedButton() == folder)
+    else if (clicked == folder)
         path = m_port->chooseFolder(title);
     if (!path)
         return;

@@ -20,7 +20,6 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -412,10 +411,10 @@ TEST_F(WindowUse, EInvoicesComeInFromAFolderChosenOnPageOne)
     // the source question: a folder
     bool asked = false;
     QTimer::singleShot(0, [&asked] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QWidget *box = QApplication::activeModalWidget();
         if (!box)
             return;
-        for (QAbstractButton *b : box->buttons())
+        for (QAbstractButton *b : box->findChildren<QAbstractButton *>())
             if (b->text().startsWith(QStringLiteral("Folder"))) {
                 asked = true;
                 b->click();
