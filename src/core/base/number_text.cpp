@@ -1,6 +1,7 @@
 #include "base/number_text.h"
 
 #include <QByteArray>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -23,9 +24,11 @@ bool appendFixed(QByteArray &out, double number, int decimals)
     const char *e = buf + 17;
     std::from_chars(e + (*e == '+' ? 1 : 0), r.ptr, exponent);
     // value = 0.digits * 10^(exponent + 1); point: the position of the decimal point in digits
-    char digits[700];
-    int length = 0;
     int point = exponent + 1;
+    // room for the zeros before the digits, the digits, the zeros up to the decimals asked for
+    QVarLengthArray<char, 700> buffer(std::max(-point, 0) + 15 + std::max(point, 0) + std::max(decimals, 0) + 2);
+    char *digits = buffer.data();
+    int length = 0;
     if (point < 0) {
         std::memset(digits, '0', size_t(-point));
         length = -point;

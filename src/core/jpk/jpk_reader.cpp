@@ -312,12 +312,9 @@ void JpkReader::readRecord(int kind, xmlNode *node)
     case 0:
         ++m_invoices;
         t.mt_FAK_.append();
-        for (xmlNode *child = node->children; child; child = child->next) {
-            // in JPK_FA(1) "POZ" was an invoice kind of its own; it is a VAT invoice now
-            if (m_version == 1 && mnXML::NodeLocalName(child) == u"RodzajFaktury" && mnXML::NodeText(child) == u"POZ")
-                Xml::setText(child, QStringLiteral("VAT"));
+        // (the JPK_FA(1) kind "POZ" becomes VAT once the whole file is read, in load)
+        for (xmlNode *child = node->children; child; child = child->next)
             store(child, t.mt_FAK_);
-        }
         t.mt_FAK_.post();
         break;
     case 1:

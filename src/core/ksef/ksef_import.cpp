@@ -389,37 +389,39 @@ bool KsefImport::run(const QString &path)
     for (int row = 0; row < t.mt_FAK_.storedCount(); ++row)
         m_numbers.insert(t.mt_FAK_.stringAt(row, p2a));
 
-    const qint64 total = KsefSources::count(path, recursive);
     m_port->progressUnit(QStringLiteral("plików"));
-    m_port->progressShow(0, int(std::clamp<qint64>(total, 0, std::numeric_limits<int>::max())));
     t.suspendViews();
+    auto begin = [this](qint64 total) {
+        m_port->progressShow(0, int(std::clamp<qint64>(total, 0, std::numeric_limits<int>::max())));
+    };
     int skippedFiles = 0;
-    const QString sourceError = KsefSources::read(path, recursive, &skippedFiles, [&](const KsefSources::Document &d) {
-        ++m_summary.read;
-        m_port->progressPosition(m_summary.read);
-        m_port->processEvents();
-        QString reason = d.error;
-        const Outcome outcome = reason.isEmpty() ? take(d.name, d.bytes, &reason) : Outcome::Invalid;
-        switch (outcome) {
-        case Outcome::Imported:
-            ++m_summary.imported;
-            break;
-        case Outcome::OtherSeller:
-            ++m_summary.otherSeller;
-            break;
-        case Outcome::Duplicate:
-            ++m_summary.duplicate;
-            break;
-        case Outcome::Invalid:
-            ++m_summary.invalid;
-            m_summary.problems << d.name + QStringLiteral(": ") + reason;
-            break;
-        case Outcome::NotInvoice:
-            ++m_summary.notInvoice;
-            break;
-        }
-        return !(m_ws.closing && m_ws.closing());
-    });
+    const QString sourceError =
+        KsefSources::read(path, recursive, &skippedFiles, begin, [&](const KsefSources::Document &d) {
+            ++m_summary.read;
+            m_port->progressPosition(m_summary.read);
+            m_port->processEvents();
+            QString reason = d.error;
+            const Outcome outcome = reason.isEmpty() ? take(d.name, d.bytes, &reason) : Outcome::Invalid;
+            switch (outcome) {
+            case Outcome::Imported:
+                ++m_summary.imported;
+                break;
+            case Outcome::OtherSeller:
+                ++m_summary.otherSeller;
+                break;
+            case Outcome::Duplicate:
+                ++m_summary.duplicate;
+                break;
+            case Outcome::Invalid:
+                ++m_summary.invalid;
+                m_summary.problems << d.name + QStringLiteral(": ") + reason;
+                break;
+            case Outcome::NotInvoice:
+                ++m_summary.notInvoice;
+                break;
+            }
+            return !(m_ws.closing && m_ws.closing());
+        });
     // a file that is not .xml was met too, and skipped
     m_summary.read += skippedFiles;
     m_summary.notInvoice += skippedFiles;

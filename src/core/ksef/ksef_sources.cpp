@@ -103,7 +103,8 @@ bool isPackage(const QString &path)
 
 } // namespace
 
-QString read(const QString &path, bool recursive, int *skipped, const std::function<bool(const Document &)> &take)
+QString read(const QString &path, bool recursive, int *skipped, const std::function<void(qint64)> &begin,
+             const std::function<bool(const Document &)> &take)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -116,6 +117,7 @@ QString read(const QString &path, bool recursive, int *skipped, const std::funct
         while (it.hasNext())
             files << it.next();
         files.sort();
+        begin(files.size());
         for (const QString &file : std::as_const(files)) {
             if (!isXmlName(file)) {
                 ++*skipped;
@@ -132,6 +134,7 @@ QString read(const QString &path, bool recursive, int *skipped, const std::funct
         if (!archive)
             return error;
         const zip_int64_t entries = zip_get_num_entries(archive.get(), 0);
+        begin(entries);
         for (zip_int64_t i = 0; i < entries; ++i) {
             const char *raw = zip_get_name(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS);
             const QString entry = raw ? QString::fromUtf8(raw) : QString();
@@ -146,33 +149,13 @@ QString read(const QString &path, bool recursive, int *skipped, const std::funct
         }
         return QString();
     }
+    begin(1);
     if (!isXmlName(path)) {
         ++*skipped;
         return QString();
     }
     take(readFile(path));
     return QString();
-}
-
-qint64 count(const QString &path, bool recursive)
-{
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        qint64 n = 0;
-        QDirIterator it(path, QStringList{QStringLiteral("*.xml"), QStringLiteral("*.XML")}, QDir::Files,
-                        recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-        while (it.hasNext()) {
-            it.next();
-            ++n;
-        }
-        return n;
-    }
-    if (isPackage(path)) {
-        QString error;
-        auto archive = openZip(path, &error);
-        return archive ? zip_get_num_entries(archive.get(), 0) : -1;
-    }
-    return 1;
 }
 
 } // namespace KsefSources

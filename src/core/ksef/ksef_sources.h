@@ -20,12 +20,11 @@ struct Document
     QString error;
 };
 
-// Reads every file and hands it to `take`, which returns false to stop. `skipped` counts
-// the files that are not .xml (they are not read). Returns an empty string, or why the
-// source itself could not be read.
-QString read(const QString &path, bool recursive, int *skipped, const std::function<bool(const Document &)> &take);
-
-// The number of files read() would hand over (for the gauge); -1 when unknown.
-qint64 count(const QString &path, bool recursive);
+// Reads every file and hands it to `take`, which returns false to stop; `begin` is told
+// first how many files may come (for the gauge). `skipped` counts the files that are not
+// .xml (they are not read). Returns an empty string, or why the source itself could not be
+// read.
+QString read(const QString &path, bool recursive, int *skipped, const std::function<void(qint64)> &begin,
+             const std::function<bool(const Document &)> &take);
 
 } // namespace KsefSources

@@ -15,16 +15,19 @@ constexpr int kBlockBits = 12; // the deleted-row counts are kept per 4096 rows
 constexpr int kWordsPerBlock = (1 << kBlockBits) / 64;
 const std::vector<int> kNoRows;
 
+// Whether row r is marked in a bitmap of one bit a row (rows past its end are not).
+bool isMarked(const std::vector<quint64> &marked, size_t r)
+{
+    return r / 64 < marked.size() && (marked[r / 64] >> (r % 64)) & 1U;
+}
+
 // Keeps the elements whose row is not marked; the order stays.
 template <typename T> void dropMarked(PodArray<T> &values, const std::vector<quint64> &marked)
 {
     size_t kept = 0;
-    for (size_t r = 0; r < values.size(); ++r) {
-        const size_t word = r / 64;
-        if (word < marked.size() && (marked[word] >> (r % 64)) & 1U)
-            continue;
-        values[kept++] = values[r];
-    }
+    for (size_t r = 0; r < values.size(); ++r)
+        if (!isMarked(marked, r))
+            values[kept++] = values[r];
     values.resize(kept, T());
 }
 } // namespace
@@ -116,7 +119,7 @@ struct DocumentTable::Column
                 break;
             case FieldType::String:
                 for (size_t r = 0; r < length.size(); ++r)
-                    if (r / 64 < marked.size() && (marked[r / 64] >> (r % 64)) & 1U && length[r] > 0) {
+                    if (isMarked(marked, r) && length[r] > 0) {
                         garbage += size_t(length[r]);
                         length[r] = -1;
                     }
@@ -128,7 +131,7 @@ struct DocumentTable::Column
         }
         size_t kept = 0;
         for (size_t r = 0; r < rows; ++r)
-            if (!(r / 64 < marked.size() && (marked[r / 64] >> (r % 64)) & 1U))
+            if (!isMarked(marked, r))
                 ++kept;
         rows = kept;
     }
@@ -375,8 +378,7 @@ int DocumentTable::presentedRow(int position) const
 
 bool DocumentTable::isErased(int row) const
 {
-    const size_t word = size_t(row) / 64;
-    return word < m_erasedBits.size() && (m_erasedBits[word] >> (row % 64)) & 1U;
+    return isMarked(m_erasedBits, size_t(row));
 }
 
 int DocumentTable::rowOfPosition(int position) const
