@@ -315,7 +315,8 @@ QString commandLineUsage()
         text += QStringLiteral("  %1 %2\n").arg(QString::fromUtf8(def.synopsis), -20).arg(QString::fromUtf8(def.help));
     text += QStringLiteral(
         "exit status: 0 every step succeeded; 1 a step failed (a failure message or an error was shown,\n"
-        "  or the command did not finish); 2 a usage error\n");
+        "  or the command did not finish); 2 a usage error; 130 stopped by Ctrl+C (the running command\n"
+        "  gives back the tables as they were and never replaces an old file)\n");
     return text;
 }
 
@@ -408,6 +409,7 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
 
     Workspace workspace(&port);
     workspace.start(windowArgs, home);
+    ConsolePort::catchInterrupt();
     int status = 0;
     for (const Step &step : std::as_const(steps)) {
         // One rule for every step: it failed when its command said so, or when it showed an
@@ -417,6 +419,11 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
         QString error = findStep(step.name)->run(workspace, step.args);
         if (error.isEmpty() && (port.errorCount() > errorsBefore || port.failureCount() > failuresBefore))
             error = QStringLiteral("the command ended in failure (see its message)");
+        if (ConsolePort::interrupted()) {
+            // Ctrl+C: the command stopped with the tables or the old file intact; no more steps
+            printErr(step.name + QStringLiteral(": interrupted"));
+            return 130;
+        }
         if (!error.isEmpty()) {
             printErr(step.name + QStringLiteral(": ") + error);
             status = 1;

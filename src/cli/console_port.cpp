@@ -2,10 +2,38 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
+namespace {
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    g_interrupted = 1;
+    // a second Ctrl+C ends the process at once
+    std::signal(SIGINT, SIG_DFL);
+}
+} // namespace
+
 ConsolePort::ConsolePort() : m_progressOnTerminal(isatty(STDERR_FILENO) != 0) {}
+
+void ConsolePort::catchInterrupt()
+{
+    std::signal(SIGINT, onInterrupt);
+}
+
+bool ConsolePort::interrupted()
+{
+    return g_interrupted != 0;
+}
+
+void ConsolePort::processEvents()
+{
+    if (g_interrupted)
+        requestCancel();
+}
 
 bool ConsolePort::setMessagesFile(const QString &path)
 {

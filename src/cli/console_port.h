@@ -31,7 +31,10 @@ public:
     void progressPosition(int position) override;
     void progressHide() override;
     void setBusy(bool) override {}
-    void processEvents() override {}
+    // Ctrl+C (SIGINT) stops the running command as "Przerwij" does in the window.
+    void processEvents() override;
+    static void catchInterrupt();
+    static bool interrupted();
 
     int errorCount() const { return m_errors; }
     // --quiet: no progress line even on a terminal.

@@ -13,6 +13,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
@@ -30,8 +31,14 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const QStringList items = pickList(index);
-        if (items.isEmpty())
-            return QStyledItemDelegate::createEditor(parent, option, index);
+        if (items.isEmpty()) {
+            QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+            // a text stops at its field's width instead of being cut when it is stored
+            const FieldDef &def = m_model->table()->fields().at(m_model->fieldOfColumn(index.column()));
+            if (auto *line = qobject_cast<QLineEdit *>(editor); line && def.type == FieldType::String)
+                line->setMaxLength(def.size);
+            return editor;
+        }
         auto *box = new QComboBox(parent);
         box->setEditable(true);
         box->addItems(items);
@@ -110,6 +117,24 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
         if (!m_syncing && current.isValid())
             m_table->moveTo(current.row());
+    });
+    // while a row goes, the view moves its current index on its own: the table's current
+    // record (the next one) decides, not the view's guess
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_syncing = true; });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] {
+        m_syncing = false;
+        syncCurrent();
+    });
+    connect(m_model, &DocumentModel::valueRefused, this,
+            [this](const QString &message) { m_port->error(QStringLiteral("Błędna wartość"), message); });
+    // a command started: an open editor closes without storing (the tables are frozen)
+    connect(table, &DocumentTable::frozenChanged, this, [this](bool frozen) {
+        if (!frozen || state() != QAbstractItemView::EditingState)
+            return;
+        const auto editors = viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (QWidget *editor : editors)
+            if (editor->isVisible())
+                closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     });
     connect(table, &DocumentTable::currentChanged, this, &DocumentGrid::syncCurrent);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DocumentGrid::syncCurrent);
@@ -309,5 +334,10 @@ DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QW
         layout->addWidget(button);
         m_buttons << button;
     }
+    // while a command runs the records can be browsed, not changed
+    connect(table, &DocumentTable::frozenChanged, this, [this](bool frozen) {
+        for (int i = 4; i <= 8; ++i) // insert, delete, edit, post, cancel
+            m_buttons.at(i)->setEnabled(!frozen);
+    });
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

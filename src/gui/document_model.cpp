@@ -14,7 +14,15 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
     // nothing until they are scrolled to, and the last record can be shown at once.
     m_rows = table->recordCount();
     connect(table, &DocumentTable::reset, this, &DocumentModel::resetFromTable);
+    connect(table, &DocumentTable::currentChanged, this, &DocumentModel::followPendingRecord);
     connect(table, &DocumentTable::rowsAppended, this, [this](int, int last) {
+        if (m_pending && last == m_rows) {
+            // the record shown while it was being added is stored now: the row stays
+            m_pending = false;
+            m_rows = last + 1;
+            emit dataChanged(index(last, 0), index(last, columnCount() - 1));
+            return;
+        }
         if (last < m_rows)
             return;
         beginInsertRows({}, m_rows, last);
@@ -44,7 +52,24 @@ void DocumentModel::resetFromTable()
 {
     beginResetModel();
     m_rows = m_table->recordCount();
+    m_pending = false;
     endResetModel();
+    followPendingRecord();
+}
+
+// "+" shows the new record at once, as the last row, until it is posted or cancelled.
+void DocumentModel::followPendingRecord()
+{
+    const bool inserting = m_table->state() == DocumentTable::State::Insert;
+    if (inserting && !m_pending) {
+        beginInsertRows({}, m_rows, m_rows);
+        m_pending = true;
+        endInsertRows();
+    } else if (!inserting && m_pending) {
+        beginRemoveRows({}, m_rows, m_rows);
+        m_pending = false;
+        endRemoveRows();
+    }
 }
 
 int DocumentModel::columnOfField(const QString &name) const
@@ -54,7 +79,7 @@ int DocumentModel::columnOfField(const QString &name) const
 
 int DocumentModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : m_rows + (m_pending ? 1 : 0);
 }
 
 int DocumentModel::columnCount(const QModelIndex &parent) const
@@ -121,9 +146,11 @@ bool DocumentModel::valueFromText(const FieldDef &field, const QString &typed, Q
         return true;
     }
     case FieldType::Date: {
+        // the window's own short form, then the forms people type: 5.8.2023, 05-08-2023, 2023-08-05
         QDate d = QLocale().toDate(text, QLocale::ShortFormat);
-        if (!d.isValid())
-            d = QDate::fromString(text, Qt::ISODate);
+        for (const char *form : {"d.M.yyyy", "dd-MM-yyyy", "yyyy-MM-dd"})
+            if (!d.isValid())
+                d = QDate::fromString(text, QString::fromLatin1(form));
         if (!d.isValid() || d.year() < 1)
             return false;
         *value = d;
@@ -145,16 +172,42 @@ bool DocumentModel::valueFromText(const FieldDef &field, const QString &typed, Q
     return true;
 }
 
+QString DocumentModel::refusalText(const FieldDef &field, const QString &text)
+{
+    QVariant value;
+    if (valueFromText(field, text, &value))
+        return QString();
+    QString expected;
+    switch (field.type) {
+    case FieldType::Float:
+        expected = QStringLiteral("liczba, np. 1234,56 (bez znaku % i waluty)");
+        break;
+    case FieldType::Date:
+        expected = QStringLiteral("data: dd.mm.rrrr, d.m.rrrr, dd-mm-rrrr albo rrrr-mm-dd");
+        break;
+    case FieldType::Integer:
+        expected = QStringLiteral("liczba całkowita");
+        break;
+    default:
+        expected = QStringLiteral("tekst");
+        break;
+    }
+    return QStringLiteral("„") + text + QStringLiteral("” nie jest wartością pola ") + field.name +
+           QStringLiteral(" (") + field.label + QStringLiteral("); oczekiwana ") + expected +
+           QStringLiteral(". Poprzednia wartość pozostała bez zmian.");
+}
+
 QVariant DocumentModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows)
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const int row = m_table->presentedRow(index.row());
-    if (row < 0)
+    const bool pending = m_pending && index.row() == m_rows;
+    const int row = pending ? -1 : m_table->presentedRow(index.row());
+    if (row < 0 && !pending)
         return {};
     const int field = m_columns.at(index.column());
     const FieldDef &def = m_table->fields().at(field);
-    const QVariant value = m_table->valueAt(row, field);
+    const QVariant value = pending ? m_table->value(field) : m_table->valueAt(row, field);
     switch (role) {
     case Qt::DisplayRole:
         return def.type == FieldType::Boolean ? QVariant() : QVariant(displayText(def, value));
@@ -181,7 +234,7 @@ QVariant DocumentModel::data(const QModelIndex &index, int role) const
 
 bool DocumentModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!index.isValid() || index.row() >= m_rows)
+    if (!index.isValid() || index.row() >= rowCount() || m_table->isFrozen())
         return false;
     const int field = m_columns.at(index.column());
     const FieldDef &def = m_table->fields().at(field);
@@ -194,8 +247,16 @@ bool DocumentModel::setData(const QModelIndex &index, const QVariant &value, int
         // a text confirmed unchanged leaves the value as it is, every digit of it
         if (value.toString() == data(index, Qt::EditRole).toString())
             return true;
-        if (!valueFromText(def, value.toString(), &v))
+        if (!valueFromText(def, value.toString(), &v)) {
+            emit valueRefused(refusalText(def, value.toString()));
             return false;
+        }
+    }
+    if (m_pending && index.row() == m_rows) {
+        // the record being added: the value goes to it; moving to another row or "Zapisz" stores it
+        m_table->setValue(field, v);
+        emit dataChanged(index, index);
+        return true;
     }
     if (!m_table->moveTo(index.row()))
         return false;
@@ -209,6 +270,8 @@ Qt::ItemFlags DocumentModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (m_table->isFrozen()) // a command runs: the grid can be read and scrolled, not changed
+        return f;
     if (m_table->fields().at(m_columns.at(index.column())).type == FieldType::Boolean)
         f |= Qt::ItemIsUserCheckable;
     else

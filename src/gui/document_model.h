@@ -33,12 +33,21 @@ public:
     // text as null. False when it is not a value of the field's type.
     static bool valueFromText(const FieldDef &field, const QString &text, QVariant *value);
     static int decimalsOf(const FieldDef &field);
+    // Why a typed text is not a value of the field ("" when it is), in the user's words.
+    static QString refusalText(const FieldDef &field, const QString &text);
+
+signals:
+    // A typed value the field cannot store: the grid says why, the editor's text is not kept.
+    void valueRefused(const QString &message);
 
 private:
+    void followPendingRecord();
+
     void resetFromTable();
 
     DocumentTable *m_table;
     QList<int> m_columns;
     int m_rows = 0;
     bool m_removing = false; // between the table's two signals of a removal
+    bool m_pending = false;  // a record the user is adding shows as the last row
 };

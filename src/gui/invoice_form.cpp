@@ -1,6 +1,7 @@
 #include "invoice_form.h"
 
 #include "document_model.h"
+#include "base/user_port.h"
 #include "tables/document_table.h"
 
 #include <QCheckBox>
@@ -80,7 +81,8 @@ const Row kRows[] = {
 
 } // namespace
 
-InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent), m_table(table)
+InvoiceForm::InvoiceForm(DocumentTable *table, UserPort *port, QWidget *parent)
+    : QWidget(parent), m_table(table), m_port(port)
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -160,7 +162,8 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
             edit->setModified(false);
             QVariant value;
             if (!DocumentModel::valueFromText(def, edit->text(), &value)) {
-                refresh(); // not a value of the field: the stored one is shown again
+                // the typed text stays for the user to mend; the record keeps its value
+                m_port->error(QStringLiteral("Błędna wartość"), DocumentModel::refusalText(def, edit->text()));
                 return;
             }
             store(field, value);
@@ -177,16 +180,21 @@ InvoiceForm::InvoiceForm(DocumentTable *table, QWidget *parent) : QWidget(parent
     connect(table, &DocumentTable::currentChanged, this, &InvoiceForm::refresh);
     connect(table, &DocumentTable::reset, this, &InvoiceForm::refresh);
     connect(table, &DocumentTable::rowChanged, this, &InvoiceForm::refresh);
+    connect(table, &DocumentTable::frozenChanged, this, &InvoiceForm::setFrozen);
     refresh();
 }
 
 void InvoiceForm::store(const QString &field, const QVariant &value)
 {
-    if (m_table->position() < 0 && m_table->state() == DocumentTable::State::Browse)
+    if (m_frozen || (m_table->position() < 0 && m_table->state() == DocumentTable::State::Browse))
         return;
-    m_table->edit();
-    m_table->setValue(field, value);
-    m_table->post();
+    m_table->setValue(field, value); // the record waits in edit for "Zapisz" or "Anuluj"
+}
+
+void InvoiceForm::setFrozen(bool frozen)
+{
+    m_frozen = frozen;
+    refresh();
 }
 
 void InvoiceForm::refresh()
@@ -196,7 +204,9 @@ void InvoiceForm::refresh()
     for (auto it = m_controls.begin(); it != m_controls.end(); ++it) {
         const int f = m_table->fieldIndex(it.key());
         const QVariant v = has ? m_table->value(f) : QVariant();
-        it.value()->setEnabled(has);
+        it.value()->setEnabled(has && !(m_frozen && qobject_cast<QCheckBox *>(it.value())));
+        if (auto *line = qobject_cast<QLineEdit *>(it.value()))
+            line->setReadOnly(m_frozen);
         if (auto *box = qobject_cast<QCheckBox *>(it.value()))
             box->setCheckState(!v.isValid() ? (box->isTristate() ? Qt::PartiallyChecked : Qt::Unchecked)
                                             : (v.toBool() ? Qt::Checked : Qt::Unchecked));

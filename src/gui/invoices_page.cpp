@@ -25,7 +25,7 @@ InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent
     auto *inner = new QTabWidget(top);
     inner->setObjectName(QStringLiteral("PageControlFaktura"));
     invoiceTabs = inner;
-    form = new InvoiceForm(&t.mt_FAK_, inner);
+    form = new InvoiceForm(&t.mt_FAK_, m_ctx.port, inner);
     inner->addTab(form, utf8Text("Faktura"));
     auto *fakGrid =
         new DocumentGrid(QStringLiteral("grid_FAK"), &t.mt_FAK_, {QStringLiteral("P_14_5")}, m_ctx.port, inner);

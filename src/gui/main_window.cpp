@@ -272,6 +272,15 @@ void MainWindow::buildActions()
     m_gaugeAction = tools->addWidget(m_gauge);
     m_gaugeAction->setVisible(false);
     m_widgetPort.setGauge(m_gauge, m_gaugeAction);
+    // "Przerwij" (Esc) stops the running command: the tables stay as they were, an old file stays
+    QAction *stop = make("act_Przerwij", "Przerwij");
+    stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    stop->setShortcutContext(Qt::WindowShortcut);
+    stop->setToolTip(QStringLiteral("Przerywa trwające polecenie (Esc); tabele i poprzedni plik pozostają bez zmian"));
+    stop->setEnabled(false);
+    stop->setVisible(false);
+    connect(stop, &QAction::triggered, this, [this] { m_port->requestCancel(); });
+    tools->addAction(stop);
 
     m_status = new QLabel(this);
     statusBar()->addWidget(m_status, 1);
@@ -393,6 +402,13 @@ void MainWindow::updateEnables()
     for (const char *action : {"act_Importuj", "Act_ImportNaglowek", "Act_ImportujFaktury", "act_ImportujZamowienia",
                                "act_ImportujKSeF", "act_LoadFromJPK", "act_SprawdzPlikJPK", "act_Generuj_JPK"})
         m_actions.value(QString::fromLatin1(action))->setEnabled(m_workspace->isEnabled(QString::fromLatin1(action)));
+    // while a command runs nothing changes the tables: every command that would is off, and
+    // "Przerwij" is on
+    const bool busy = m_workspace->isBusy();
+    for (const char *action : {"act_Erase_FAK", "act_Erase_ZAM"})
+        m_actions.value(QString::fromLatin1(action))->setEnabled(!busy);
+    m_actions.value(QStringLiteral("act_Przerwij"))->setEnabled(busy);
+    m_actions.value(QStringLiteral("act_Przerwij"))->setVisible(busy);
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))->setVisible(on("chb_Imp_Application_Checked"));
     m_actions.value(QStringLiteral("act_ImportujZAplikacji"))
         ->setEnabled(m_workspace->isEnabled(QStringLiteral("act_ImportujZAplikacji")));
@@ -428,8 +444,8 @@ void MainWindow::updateEnables()
         }
     }
     if (m_connect) {
-        m_connect->setEnabled(m_workspace->tables().polaczEnabled());
-        m_disconnect->setEnabled(m_workspace->tables().rozlaczEnabled());
+        m_connect->setEnabled(!busy && m_workspace->tables().polaczEnabled());
+        m_disconnect->setEnabled(!busy && m_workspace->tables().rozlaczEnabled());
     }
 }
 
@@ -594,6 +610,8 @@ void MainWindow::importThroughApplication()
 void MainWindow::showFinding(const QString &kind, int record, const QString &invoice, int line, const QString &field)
 {
     DocumentTables &t = m_workspace->tables();
+    if (!m_workspace->isBusy())
+        t.dropDeletedRows(); // the finding names records as the check counted them
     const bool orders = kind == u"Zamowienie" || kind == u"ZamowienieWiersz";
     DocumentTable &table = orders ? t.mt_ZAM_ : t.mt_FAK_;
     const int key = table.fieldIndex(orders ? QStringLiteral("P_2AZ") : QStringLiteral("P_2A"));

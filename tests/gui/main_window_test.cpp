@@ -165,6 +165,8 @@ TEST(MainWindow, DeletingAnInvoiceWithItsLines)
     port.queueAnswer(true);
     EXPECT_TRUE(t.mt_FAK_.remove());
     EXPECT_EQ(port.messages.size(), 1);
+    EXPECT_EQ(t.mt_FAK_.recordCount() + t.mt_POZ_.deletedRows(), 3);
+    t.dropDeletedRows();
     EXPECT_EQ(t.mt_FAK_.storedCount() + t.mt_POZ_.storedCount(), 0);
     EXPECT_EQ(w.counter(QStringLiteral("Label_poz_sp"))->text(), QStringLiteral("Pozycji : 0"));
 }

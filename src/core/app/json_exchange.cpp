@@ -129,7 +129,7 @@ QString fillRecord(DocumentTable &table, const QJsonObject &object, int skipFiel
         const QVariant value = jsonToField(it.value(), table.fields().at(f).type, &error);
         if (!error.isEmpty())
             return QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), error);
-        table.setValue(f, value);
+        table.setNew(f, value);
     }
     return QString();
 }
@@ -262,20 +262,20 @@ QString importFrom(Workspace &workspace, const QString &path)
                 // a line names its order by the file's idx; a line that names none belongs to the last order
                 qint64 wanted = -1;
                 jsonInteger(owner, &wanted);
-                tables.mt_ZAM_.gotoBookmark(orderRows.value(wanted, tables.mt_ZAM_.storedCount() - 1));
+                tables.mt_ZAM_.setAppendAnchor(orderRows.value(wanted, tables.mt_ZAM_.storedCount() - 1));
             }
-            table.append();
+            table.beginAppend();
             const QString why = fillRecord(table, object, keyField);
             if (!why.isEmpty()) {
-                table.cancel();
+                table.abandonAppend();
                 error = QStringLiteral("%1: record %2: %3").arg(path).arg(i + 1).arg(why);
                 break;
             }
-            table.post();
+            table.commitAppend();
             if (kind == TableKind::ZAM) {
                 qint64 own = 0;
                 if (jsonInteger(object.value(QStringLiteral("idx")), &own))
-                    orderRows.insert(own, table.bookmark());
+                    orderRows.insert(own, table.lastAppendedRow());
             }
         }
         if (!error.isEmpty())

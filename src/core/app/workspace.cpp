@@ -22,7 +22,55 @@
 Workspace::Workspace(UserPort *port, QObject *parent)
     : QObject(parent), m_port(port), m_controls(this), m_tables(port, this), m_template(designTemplate())
 {
-    m_busy.changed = [this](bool busy) { emit busyChanged(busy); };
+    m_tables.setBusyState(&m_busy);
+    m_busy.changed = [this](bool busy) {
+        m_tables.setFrozen(busy);
+        emit busyChanged(busy);
+    };
+}
+
+bool Workspace::runLong(const QString &what, bool restoresTables, const std::function<bool()> &work)
+{
+    if (m_busy.isBusy()) {
+        // a second command while one runs (a key or a click let through by the event pumping)
+        m_port->failure(applicationTitle(),
+                        QStringLiteral("Trwa inne polecenie – „%1” będzie dostępne po jego zakończeniu.").arg(what));
+        return false;
+    }
+    // the user's pending record counts as posted; stored rows stay put while the command runs
+    m_tables.postPending();
+    m_tables.dropDeletedRows();
+    const DocumentTables::Mark mark = m_tables.mark();
+    BusyScope busy(m_busy);
+    m_port->clearCancel();
+    const QString kept = restoresTables ? QStringLiteral(" Tabele pozostały bez zmian.") : QString();
+    auto giveBack = [&] {
+        m_port->progressHide();
+        m_port->setBusy(false);
+        if (restoresTables)
+            m_tables.rollBack(mark);
+        else
+            m_tables.restoreViews(mark);
+    };
+    try {
+        const bool ok = work();
+        m_port->clearCancel();
+        return ok;
+    } catch (const CommandCancelled &) {
+        giveBack();
+        m_port->clearCancel();
+        m_port->failure(applicationTitle(), QStringLiteral("Przerwano: %1.").arg(what) + kept);
+    } catch (const std::bad_alloc &) {
+        giveBack();
+        m_port->failure(applicationTitle(),
+                        QStringLiteral("%1: za mało pamięci, polecenie przerwano.").arg(what) + kept);
+    } catch (const std::exception &e) {
+        giveBack();
+        m_port->failure(applicationTitle(), QStringLiteral("%1: polecenie przerwał błąd: ").arg(what) +
+                                                QString::fromLocal8Bit(e.what()) + kept);
+    }
+    m_port->clearCancel();
+    return false;
 }
 
 WorkContext Workspace::context()
@@ -35,7 +83,8 @@ WorkContext Workspace::context()
     c.busy = &m_busy;
     c.homeDir = m_homeDir;
     c.jpkTemplate = [this] { return m_template; };
-    c.validate = [this](const QString &path) { return validateFile(path); };
+    // the check after "Generuj JPK" is part of that command, not a command of its own
+    c.validate = [this](const QString &path) { return validateNow(path); };
     c.closing = [this] { return m_closing; };
     return c;
 }
@@ -103,7 +152,9 @@ QString Workspace::disabledReason(const QString &action) const
 
 bool Workspace::importThroughApplication(const std::function<void(ExternalApp::Check)> &beforeMessage)
 {
-    return ExternalApp::importThroughApplication(context(), beforeMessage) == ExternalApp::Check::Passed;
+    return runLong(QStringLiteral("Importuj z aplikacji"), true, [&] {
+        return ExternalApp::importThroughApplication(context(), beforeMessage) == ExternalApp::Check::Passed;
+    });
 }
 
 bool Workspace::sumColumn(const QString &grid, const QString &field, QString *error)
@@ -181,43 +232,51 @@ QString Workspace::timestampNow()
 
 bool Workspace::importJson(const QString &path, QString *error)
 {
-    return JsonExchange::importFile(*this, path, error);
+    return runLong(QStringLiteral("import-json"), true, [&] { return JsonExchange::importFile(*this, path, error); });
 }
 
 bool Workspace::exportJson(const QString &path, QString *error)
 {
-    return JsonExchange::exportFile(*this, path, error);
+    return runLong(QStringLiteral("export-json"), false, [&] { return JsonExchange::exportFile(*this, path, error); });
 }
 
 void Workspace::importCommonFile(const QString &path)
 {
-    ImportDriver(context()).importCommonFile(path);
+    runLong(QStringLiteral("Importuj Dane"), true, [&] {
+        ImportDriver(context()).importCommonFile(path);
+        return true;
+    });
 }
 
 bool Workspace::importHeaderFile(const QString &path)
 {
-    return ImportDriver(context()).importHeaderFile(path);
+    return runLong(QStringLiteral("Importuj Naglowek"), true,
+                   [&] { return ImportDriver(context()).importHeaderFile(path); });
 }
 
 bool Workspace::importInvoiceFile(const QString &path)
 {
-    return ImportDriver(context()).importInvoiceFile(path);
+    return runLong(QStringLiteral("Importuj Faktury"), true,
+                   [&] { return ImportDriver(context()).importInvoiceFile(path); });
 }
 
 bool Workspace::importOrderFile(const QString &path)
 {
-    return ImportDriver(context()).importOrderFile(path);
+    return runLong(QStringLiteral("Importuj zamówienia"), true,
+                   [&] { return ImportDriver(context()).importOrderFile(path); });
 }
 
 bool Workspace::generateJpk()
 {
-    BusyScope busy(m_busy);
-    JpkWriter writer(context());
-    if (now)
-        writer.now = now;
-    const JpkWriter::Outcome outcome = writer.generate();
-    m_generateNoName = outcome == JpkWriter::Outcome::EmptyName;
-    return outcome == JpkWriter::Outcome::Written;
+    m_generateNoName = false;
+    return runLong(QStringLiteral("Generuj JPK"), false, [&] {
+        JpkWriter writer(context());
+        if (now)
+            writer.now = now;
+        const JpkWriter::Outcome outcome = writer.generate();
+        m_generateNoName = outcome == JpkWriter::Outcome::EmptyName;
+        return outcome == JpkWriter::Outcome::Written;
+    });
 }
 
 void Workspace::start(const QStringList &args, const QString &homeDir)
@@ -268,16 +327,20 @@ void Workspace::chooseAndLoadJpk()
 
 bool Workspace::loadJpk(const QString &path)
 {
-    JpkReader reader(context());
-    return reader.load(path);
+    return runLong(QStringLiteral("Załaduj dane z pliku JPK*.XML"), true, [&] {
+        JpkReader reader(context());
+        return reader.load(path);
+    });
 }
 
 bool Workspace::importKsef(const QString &path, bool validate, bool recursive)
 {
-    KsefImport import(context());
-    import.validate = validate;
-    import.recursive = recursive;
-    return import.run(path);
+    return runLong(QStringLiteral("Importuj e-faktury (KSeF)"), true, [&] {
+        KsefImport import(context());
+        import.validate = validate;
+        import.recursive = recursive;
+        return import.run(path);
+    });
 }
 
 void Workspace::chooseAndValidateFile()
@@ -289,6 +352,11 @@ void Workspace::chooseAndValidateFile()
 }
 
 bool Workspace::validateFile(const QString &path)
+{
+    return runLong(QStringLiteral("Weryfikuj gotowy JPK-FA(4).XML"), false, [&] { return validateNow(path); });
+}
+
+bool Workspace::validateNow(const QString &path)
 {
     bool valid = false;
     ::validateFile(m_port, m_homeDir, path, &valid);
@@ -312,26 +380,32 @@ const CheckResult &Workspace::checkData()
         if (empty)
             header.missing << QString::fromLatin1(name);
     }
-    m_port->setBusy(true);
-    m_lastCheck = CheckResult();
-    m_lastCheck.source = QStringLiteral("dane w tabelach");
-    m_lastCheck.findings = DataChecks::run(m_tables, header, m_port);
-    m_lastCheck.totals = DataChecks::totals(m_tables);
-    m_lastCheck.hasTotals = true;
-    m_port->setBusy(false);
+    runLong(QStringLiteral("Sprawdź dane"), false, [&] {
+        m_port->setBusy(true);
+        CheckResult result;
+        result.source = QStringLiteral("dane w tabelach");
+        result.findings = DataChecks::run(m_tables, header, m_port);
+        result.totals = DataChecks::totals(m_tables);
+        result.hasTotals = true;
+        m_lastCheck = std::move(result);
+        m_port->setBusy(false);
+        return true;
+    });
     return m_lastCheck;
 }
 
 bool Workspace::checkFile(const QString &path, QString *error)
 {
-    CheckResult result;
-    result.source = path;
-    m_port->setBusy(true);
-    const bool ok = SchemaFindings::check(path, m_homeDir, &result.findings, error);
-    m_port->setBusy(false);
-    if (ok)
-        m_lastCheck = result;
-    return ok;
+    return runLong(QStringLiteral("Sprawdź plik"), false, [&] {
+        CheckResult result;
+        result.source = path;
+        m_port->setBusy(true);
+        const bool ok = SchemaFindings::check(path, m_homeDir, &result.findings, error);
+        m_port->setBusy(false);
+        if (ok)
+            m_lastCheck = result;
+        return ok;
+    });
 }
 
 bool Workspace::writeCheckReport(const QString &path, QString *error) const

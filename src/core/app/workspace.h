@@ -114,6 +114,12 @@ public:
     void chooseAndValidateFile();
     // Validates one file; returns whether it conforms.
     bool validateFile(const QString &path);
+    // The one place a long command runs (every import, load, generate, validate, check,
+    // e-invoices, the user's application): refused while another runs; the user's pending
+    // record posted and deleted rows dropped first; the tables frozen for the user while it
+    // runs; "Przerwij" and any exception (out of memory included) end it with a Polish
+    // message, giving back what it added to the tables when restoresTables. what: its name.
+    bool runLong(const QString &what, bool restoresTables, const std::function<bool()> &work);
 
     // "Kontrola": "Sprawdź dane" (the checks beyond the schema, and the totals per rate) and
     // "Sprawdź plik" (every schema error of a file, by record). Each keeps its result for the
@@ -145,6 +151,8 @@ signals:
     void busyChanged(bool busy);
 
 private:
+    bool validateNow(const QString &path);
+
     UserPort *m_port;
     QString m_homeDir;
     CommandLine m_commandLine;

@@ -4,6 +4,12 @@
 #include <QStringList>
 #include <optional>
 
+// Thrown when the user stopped the running command ("Przerwij", Esc, Ctrl+C); the Workspace
+// catches it, gives back the tables as they were and says so.
+struct CommandCancelled
+{
+};
+
 // The one way the core reaches the user: messages, questions, file choice, progress and
 // letting pending events run. The window shows boxes and dialogs, the command line prints
 // and answers from its flags, tests record every text.
@@ -48,8 +54,22 @@ public:
     virtual void setBusy(bool busy) = 0;
     virtual void processEvents() = 0;
 
+    // "Przerwij": the running command stops at its next step.
+    void requestCancel() { m_cancel = true; }
+    bool cancelRequested() const { return m_cancel; }
+    void clearCancel() { m_cancel = false; }
+    // Lets pending events run, then stops the command (CommandCancelled) when the user asked
+    // to. Not from inside a C library's callback: there, check cancelRequested().
+    void pump()
+    {
+        processEvents();
+        if (m_cancel)
+            throw CommandCancelled{};
+    }
+
 private:
     int m_failures = 0;
+    bool m_cancel = false;
 };
 
 // The caption of information messages.

@@ -422,8 +422,14 @@ void onStartElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, 
     state->textRun = 0;
     if (state->observer) {
         state->observer->startElement(int(state->open.size()), localname, prefix);
-        if ((++state->elements & 0xfff) == 0 && state->file)
+        if ((++state->elements & 0xfff) == 0 && state->file) {
             state->observer->bytesRead(state->file->pos());
+            if (state->observer->stopped()) {
+                state->errors.seen = true;
+                state->errors.first.reason = QStringLiteral("przerwano");
+                xmlStopParser(state->ctxt);
+            }
+        }
     }
     state->open.push_back({localname, prefix, xmlSAX2GetLineNumber(state->ctxt)});
     if (state->root.found)

@@ -68,6 +68,8 @@ public:
     virtual void otherNode(int depth) = 0;
     // How far the read is, in bytes of the file; told now and then.
     virtual void bytesRead(qint64 bytes) = 0;
+    // Whether the scan is to stop now (the user cancelled); asked after bytesRead.
+    virtual bool stopped() const { return false; }
 };
 
 namespace Xml {

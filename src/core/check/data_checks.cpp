@@ -102,7 +102,7 @@ public:
             checkInvoice(row);
             if (m_port && (row & 0x1fff) == 0x1fff) {
                 m_port->progressPosition(row + 1);
-                m_port->processEvents();
+                m_port->pump();
             }
         }
         if (m_port)

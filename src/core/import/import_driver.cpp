@@ -281,10 +281,11 @@ bool ImportDriver::runPass(const Pass &p, int start)
 
     p.table->suspendViews();
     p.lineTable->suspendViews();
-    if (!on(p.keys.append)) {
-        p.lineTable->empty();
-        p.table->empty();
-    }
+    // without appending, the file's records take the place of those the tables held once the
+    // pass is over: a cancelled pass leaves the old ones as they were
+    const bool replacing = !on(p.keys.append);
+    const int oldRecords = p.table->storedCount();
+    const int oldLines = p.lineTable->storedCount();
     int i = start + (on(p.keys.secondLine) ? 1 : 0);
     const bool heading = on(p.keys.recordHeading);
     bool awaiting = !heading;
@@ -328,7 +329,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
 
     while (i <= n - 1) {
         m_port->progressPosition(i);
-        m_port->processEvents();
+        m_port->pump();
         refresh();
         const QString line = m_lines.line(i);
         if (o.commonFile && !o.endBlock.isEmpty() && line == o.endBlock)
@@ -392,6 +393,10 @@ bool ImportDriver::runPass(const Pass &p, int start)
             break;
     }
 
+    if (replacing) {
+        p.lineTable->dropFirst(oldLines);
+        p.table->dropFirst(oldRecords);
+    }
     if (on(p.keys.separateBlock))
         m_port->info(applicationTitle(), QStringLiteral("Todo ..."));
     t.linkLinesToInvoices();

@@ -47,7 +47,7 @@ void AssignField(const tcsvParser &parser, int n, DocumentTable &table, int fiel
         table.setText(field, parser.GetView(n));
         break;
     case FieldType::Integer:
-        table.setValue(field, parser.GetInt(n, 0));
+        table.setInteger(field, parser.GetInt(n, 0));
         break;
     case FieldType::Boolean: {
         // a plain substring search, the false words first

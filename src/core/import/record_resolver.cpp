@@ -192,7 +192,7 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
     m_parser.Init(line, format.separator, format.decimal, format.dateFormat, true);
     bool abort = false;
     try {
-        m_table.append();
+        m_table.beginAppend();
         for (const Row &row : m_rows) {
             abort = false;
             bool ignore = false;
@@ -236,13 +236,13 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
             AssignField(m_parser, n, m_table, row.field, format);
         }
         if (abort) {
-            m_table.cancel();
+            m_table.abandonAppend();
             m_parser.Done();
             return false;
         }
-        m_table.post();
+        m_table.commitAppend();
     } catch (const ImportError &e) {
-        m_table.cancel();
+        m_table.abandonAppend();
         m_parser.Done();
         m_port->failure(applicationTitle(), QStringLiteral("Błąd podziału wiersza ") + m_kindName +
                                                 QStringLiteral(":\r") + line + QStringLiteral("\rKomunikat:") +

@@ -311,22 +311,22 @@ void JpkReader::readRecord(int kind, xmlNode *node)
     switch (kind) {
     case 0:
         ++m_invoices;
-        t.mt_FAK_.append();
+        t.mt_FAK_.beginAppend();
         // (the JPK_FA(1) kind "POZ" becomes VAT once the whole file is read, in load)
         for (xmlNode *child = node->children; child; child = child->next)
             store(child, t.mt_FAK_);
-        t.mt_FAK_.post();
+        t.mt_FAK_.commitAppend();
         break;
     case 1:
         ++m_lines;
-        t.mt_POZ_.append();
+        t.mt_POZ_.beginAppend();
         for (xmlNode *child = node->children; child; child = child->next)
             store(child, t.mt_POZ_);
-        t.mt_POZ_.post();
+        t.mt_POZ_.commitAppend();
         break;
     case 2: {
         ++m_orders;
-        t.mt_ZAM_.append();
+        t.mt_ZAM_.beginAppend();
         xmlNode *firstLine = nullptr;
         for (xmlNode *child = node->children; child; child = child->next) {
             if (mnXML::NodeLocalName(child) == u"ZamowienieWiersz") {
@@ -335,16 +335,16 @@ void JpkReader::readRecord(int kind, xmlNode *node)
             }
             store(child, t.mt_ZAM_);
         }
-        t.mt_ZAM_.post();
+        t.mt_ZAM_.commitAppend();
         const QString lineName = Xml::nodeName(firstLine);
         for (xmlNode *line = firstLine; line && Xml::nodeName(line) == lineName; line = nextSibling(line)) {
             if (!hasChildNodes(line))
                 continue;
             ++m_orderLines;
-            t.mt_ZPOZ_.append();
+            t.mt_ZPOZ_.beginAppend();
             for (xmlNode *child = line->children; child; child = child->next)
                 store(child, t.mt_ZPOZ_);
-            t.mt_ZPOZ_.post();
+            t.mt_ZPOZ_.commitAppend();
         }
         break;
     }
@@ -465,14 +465,14 @@ public:
             const QString qname = prefix ? Xml::str(prefix) + u':' + Xml::str(localname) : Xml::str(localname);
             if (m_order == Order::Fields &&
                 xmlStrEqual(localname, reinterpret_cast<const xmlChar *>("ZamowienieWiersz"))) {
-                m_t.mt_ZAM_.post();
+                m_t.mt_ZAM_.commitAppend();
                 m_order = Order::Lines;
                 m_lineName = qname;
             }
             if (m_order == Order::Fields) {
                 beginField(depth, m_t.mt_ZAM_, localname);
             } else if (m_order == Order::Lines && qname == m_lineName) {
-                m_t.mt_ZPOZ_.append();
+                m_t.mt_ZPOZ_.beginAppend();
                 m_inLine = true;
                 m_lineHasChild = false;
             } else {
@@ -492,19 +492,19 @@ public:
         if (m_kind == 2 && m_inLine && depth == 2) {
             m_inLine = false;
             if (m_lineHasChild) {
-                m_t.mt_ZPOZ_.post();
+                m_t.mt_ZPOZ_.commitAppend();
                 ++m_reader.m_orderLines;
             } else {
-                m_t.mt_ZPOZ_.cancel(); // a line with nothing in it is no record
+                m_t.mt_ZPOZ_.abandonAppend(); // a line with nothing in it is no record
             }
         }
         if (depth == 1) {
             if (m_kind == 0)
-                m_t.mt_FAK_.post();
+                m_t.mt_FAK_.commitAppend();
             else if (m_kind == 1)
-                m_t.mt_POZ_.post();
+                m_t.mt_POZ_.commitAppend();
             else if (m_order == Order::Fields)
-                m_t.mt_ZAM_.post();
+                m_t.mt_ZAM_.commitAppend();
             m_kind = -1;
         }
     }
@@ -557,6 +557,9 @@ public:
         m_reader.m_port->processEvents();
     }
 
+    // "Przerwij": the scan stops where it is (no exception crosses the parser)
+    bool stopped() const override { return m_reader.m_port->cancelRequested(); }
+
 private:
     enum class Order
     {
@@ -571,15 +574,15 @@ private:
         switch (kind) {
         case 0:
             ++m_reader.m_invoices;
-            m_t.mt_FAK_.append();
+            m_t.mt_FAK_.beginAppend();
             break;
         case 1:
             ++m_reader.m_lines;
-            m_t.mt_POZ_.append();
+            m_t.mt_POZ_.beginAppend();
             break;
         case 2:
             ++m_reader.m_orders;
-            m_t.mt_ZAM_.append();
+            m_t.mt_ZAM_.beginAppend();
             m_order = Order::Fields;
             m_inLine = false;
             break;
@@ -676,8 +679,10 @@ bool JpkReader::readRecords(const QString &path, Runs &runs, int firstPass)
                 if (kind >= 0) {
                     if (xmlNode *node = xmlTextReaderExpand(reader.get()))
                         readRecord(kind, node);
-                    if ((++m_records & 0x3ff) == 0)
+                    if ((++m_records & 0x3ff) == 0) {
                         m_port->progressPosition(int(xmlTextReaderByteConsumed(reader.get()) >> 10));
+                        m_port->pump();
+                    }
                 }
             } while (xmlTextReaderNext(reader.get()) == 1);
         }
@@ -715,6 +720,10 @@ bool JpkReader::load(const QString &path)
     XmlError error;
     const bool wellFormed = Xml::scanFile(path, &root, &error, &scan);
     m_port->progressHide();
+    if (m_port->cancelRequested()) {
+        rollBack();
+        throw CommandCancelled{};
+    }
     if (!wellFormed) {
         rollBack();
         m_port->failure(applicationTitle(), QStringLiteral("Błąd wczytania pliku XML\r") + Xml::parserMessage(error));
@@ -747,11 +756,8 @@ bool JpkReader::load(const QString &path)
         // in JPK_FA(1) "POZ" was an invoice kind of its own; it is a VAT invoice now
         const int kind = t.mt_FAK_.fieldIndex(QStringLiteral("RodzajFaktury"));
         for (int row = before[0]; row < t.mt_FAK_.storedCount(); ++row) {
-            if (t.mt_FAK_.stringViewAt(row, kind) == u"POZ") {
-                t.mt_FAK_.gotoBookmark(row);
-                t.mt_FAK_.setValue(kind, QStringLiteral("VAT"));
-                t.mt_FAK_.post();
-            }
+            if (t.mt_FAK_.stringViewAt(row, kind) == u"POZ")
+                t.mt_FAK_.setStoredValue(row, kind, QStringLiteral("VAT"));
         }
     }
     // without appending, the file's records take the place of those the tables held

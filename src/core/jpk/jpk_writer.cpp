@@ -624,7 +624,7 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         xmlOutputBufferPtr out = checked(xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr));
         for (int row = 0; row < table.storedCount(); ++row) {
             m_port->progressPosition(++progress);
-            m_port->processEvents();
+            m_port->pump();
             if (precompiled && form.write(record, table, row, &m_cleaned)) {
                 if (ownLine) {
                     if (row > 0)

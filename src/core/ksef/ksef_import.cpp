@@ -278,7 +278,7 @@ void KsefImport::append(const Invoice &invoice)
             const FieldDef &def = table.fields().at(it.key());
             if (def.type == FieldType::String && it.value().toString().size() > def.size)
                 ++m_summary.cut;
-            table.setValue(it.key(), it.value());
+            table.setNew(it.key(), it.value());
         }
     };
     Invoice::Values head = invoice.invoice;
@@ -289,25 +289,25 @@ void KsefImport::append(const Invoice &invoice)
             address += QStringLiteral(", ") + country;
         head.insert(it.key(), address);
     }
-    t.mt_FAK_.append();
+    t.mt_FAK_.beginAppend();
     write(t.mt_FAK_, head);
-    t.mt_FAK_.post();
+    t.mt_FAK_.commitAppend();
     const int p2b = t.mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
     for (const Invoice::Values &line : invoice.lines) {
-        t.mt_POZ_.append();
-        t.mt_POZ_.setValue(p2b, invoice.number);
+        t.mt_POZ_.beginAppend();
+        t.mt_POZ_.setNew(p2b, invoice.number);
         write(t.mt_POZ_, line);
-        t.mt_POZ_.post();
+        t.mt_POZ_.commitAppend();
     }
     if (invoice.hasOrder) {
-        t.mt_ZAM_.append();
-        t.mt_ZAM_.setValue(QStringLiteral("P_2AZ"), invoice.number);
+        t.mt_ZAM_.beginAppend();
+        t.mt_ZAM_.setNew(QStringLiteral("P_2AZ"), invoice.number);
         write(t.mt_ZAM_, invoice.order);
-        t.mt_ZAM_.post();
+        t.mt_ZAM_.commitAppend();
         for (const Invoice::Values &line : invoice.orderLines) {
-            t.mt_ZPOZ_.append(); // the order it belongs to is the current one
+            t.mt_ZPOZ_.beginAppend(); // the order it belongs to is the one just added
             write(t.mt_ZPOZ_, line);
-            t.mt_ZPOZ_.post();
+            t.mt_ZPOZ_.commitAppend();
         }
     }
 }
@@ -399,7 +399,7 @@ bool KsefImport::run(const QString &path)
         KsefSources::read(path, recursive, &skippedFiles, begin, [&](const KsefSources::Document &d) {
             ++m_summary.read;
             m_port->progressPosition(m_summary.read);
-            m_port->processEvents();
+            m_port->pump();
             QString reason = d.error;
             const Outcome outcome = reason.isEmpty() ? take(d.name, d.bytes, &reason) : Outcome::Invalid;
             switch (outcome) {

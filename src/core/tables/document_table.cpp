@@ -2,6 +2,8 @@
 
 #include "tables/pod_array.h"
 
+#include "base/busy.h"
+
 #include <QtAlgorithms>
 
 #include <algorithm>
@@ -356,10 +358,18 @@ DocumentTable::Record DocumentTable::recordAt(int row) const
     return r;
 }
 
-int DocumentTable::storedCount() const
+bool DocumentTable::isFrozen() const
 {
-    dropErasedRows();
-    return m_rowCount;
+    return m_busy && m_busy->isBusy();
+}
+
+// The user's change while a long command runs: a path the window should have closed.
+bool DocumentTable::refusedWhileBusy() const
+{
+    if (!isFrozen())
+        return false;
+    Q_ASSERT_X(!assertOnFrozenChange, "DocumentTable", "the user's change while a command runs");
+    return true;
 }
 
 int DocumentTable::recordCount() const
@@ -480,7 +490,7 @@ QVariant DocumentTable::value(int field) const
 
 void DocumentTable::setValue(int field, const QVariant &value)
 {
-    if (field < 0 || field >= fieldCount())
+    if (field < 0 || field >= fieldCount() || refusedWhileBusy())
         return;
     if (m_state == State::Browse && !edit())
         return;
@@ -490,20 +500,37 @@ void DocumentTable::setValue(int field, const QVariant &value)
         m_buffer[field] = convert(field, value);
 }
 
+// A worker's value goes to the record it is adding; otherwise the typed setters are the
+// user's setValue.
+void DocumentTable::writeRow(int row, int field, const QVariant &value)
+{
+    storeValue(row, field, convert(field, value));
+}
+
 void DocumentTable::setText(int field, QStringView text)
 {
     if (field < 0 || field >= fieldCount())
         return;
-    if (m_state != State::Insert || m_columns[field].type != FieldType::String) {
-        setValue(field, text.toString());
+    const bool inPlace = m_appending || m_state == State::Insert;
+    if (!inPlace || m_columns[field].type != FieldType::String) {
+        if (m_appending)
+            writeRow(m_rowCount, field, text.toString());
+        else
+            setValue(field, text.toString());
         return;
     }
+    if (!m_appending && refusedWhileBusy())
+        return;
     m_columns[field].setString(m_rowCount, text.left(m_fields->at(field).size));
 }
 
 void DocumentTable::setFloat(int field, double value)
 {
-    if (field >= 0 && field < fieldCount() && m_state == State::Insert && m_columns[field].type == FieldType::Float)
+    if (field < 0 || field >= fieldCount())
+        return;
+    if (m_appending)
+        writeRow(m_rowCount, field, value);
+    else if (m_state == State::Insert && m_columns[field].type == FieldType::Float && !refusedWhileBusy())
         m_columns[field].setFloat(m_rowCount, value);
     else
         setValue(field, value);
@@ -511,22 +538,135 @@ void DocumentTable::setFloat(int field, double value)
 
 void DocumentTable::setDate(int field, const QDate &value)
 {
-    if (field >= 0 && field < fieldCount() && m_state == State::Insert && m_columns[field].type == FieldType::Date) {
-        if (value.isValid())
-            m_columns[field].setDate(m_rowCount, qint32(value.toJulianDay()));
-        else
-            m_columns[field].setNull(m_rowCount);
-    } else {
-        setValue(field, value.isValid() ? QVariant(value) : QVariant());
-    }
+    if (field < 0 || field >= fieldCount())
+        return;
+    const QVariant v = value.isValid() ? QVariant(value) : QVariant();
+    if (m_appending)
+        writeRow(m_rowCount, field, v);
+    else
+        setValue(field, v);
 }
 
 void DocumentTable::setBoolean(int field, bool value)
 {
-    if (field >= 0 && field < fieldCount() && m_state == State::Insert && m_columns[field].type == FieldType::Boolean)
-        m_columns[field].setBool(m_rowCount, value);
+    if (field < 0 || field >= fieldCount())
+        return;
+    if (m_appending)
+        writeRow(m_rowCount, field, value);
     else
         setValue(field, value);
+}
+
+void DocumentTable::setInteger(int field, qint64 value)
+{
+    if (field < 0 || field >= fieldCount())
+        return;
+    if (m_appending)
+        writeRow(m_rowCount, field, value);
+    else
+        setValue(field, value);
+}
+
+void DocumentTable::setNew(int field, const QVariant &value)
+{
+    Q_ASSERT(m_appending);
+    if (m_appending && field >= 0 && field < fieldCount())
+        writeRow(m_rowCount, field, value);
+}
+
+QVariant DocumentTable::newValue(int field) const
+{
+    if (!m_appending || field < 0 || field >= fieldCount())
+        return QVariant();
+    return m_columns[field].get(m_rowCount);
+}
+
+QVariant DocumentTable::anchorValue(int field) const
+{
+    if (m_lastAppended >= 0 && m_lastAppended < m_rowCount && field >= 0 && field < fieldCount())
+        return m_columns[field].get(m_lastAppended);
+    return value(field);
+}
+
+void DocumentTable::setStoredValue(int row, int field, const QVariant &value)
+{
+    if (row < 0 || row >= m_rowCount || field < 0 || field >= fieldCount())
+        return;
+    const bool key = field == m_keyField;
+    if (key)
+        indexRemove(row);
+    writeRow(row, field, value);
+    if (key) {
+        indexInsert(row);
+        m_rangeStale = true;
+        refreshRange();
+        if (!m_suspended)
+            emit reset();
+        return;
+    }
+    if (!m_suspended) {
+        const int pos = m_master ? -1 : positionOfRow(row);
+        if (pos >= 0 && !isErased(row))
+            emit rowChanged(pos);
+    }
+}
+
+void DocumentTable::beginAppend()
+{
+    Q_ASSERT(!m_appending);
+    if (m_appending)
+        abandonAppend();
+    // a pending edit of the user's is posted before a worker runs; outside a command it is posted here
+    if (m_state != State::Browse && !isFrozen())
+        post();
+    if (m_state == State::Insert)
+        cancel();
+    m_appending = true;
+    resizeColumns(m_rowCount + 1);
+    if (onNewRecord)
+        onNewRecord(*this);
+}
+
+bool DocumentTable::commitAppend()
+{
+    if (!m_appending)
+        return false;
+    if (beforePost && !beforePost(*this)) {
+        abandonAppend();
+        return false;
+    }
+    m_appending = false;
+    const int row = m_rowCount++;
+    if (!m_erasedBits.empty()) {
+        m_erasedBits.resize((size_t(m_rowCount) + 63) / 64, 0);
+        m_erasedInBlock.resize((size_t(m_rowCount) + (1 << kBlockBits) - 1) >> kBlockBits, 0);
+    }
+    indexInsert(row);
+    refreshRange();
+    m_lastAppended = row;
+    const int count = recordCount();
+    const bool presented = !m_master || (m_range && !m_range->empty() && m_range->back() == row);
+    if (presented && !m_suspended)
+        emit rowsAppended(count - 1, count - 1);
+    if (m_pos < 0 && count > 0) {
+        // the first record of an empty table becomes current, as a form expects
+        m_pos = 0;
+        m_eof = false;
+        notifyDetails();
+        if (!m_suspended)
+            emit currentChanged();
+    }
+    if (afterPost)
+        afterPost(*this);
+    return true;
+}
+
+void DocumentTable::abandonAppend()
+{
+    if (!m_appending)
+        return;
+    m_appending = false;
+    resizeColumns(m_rowCount);
 }
 
 void DocumentTable::scrolled()
@@ -574,6 +714,8 @@ bool DocumentTable::moveTo(int position)
 
 void DocumentTable::append()
 {
+    if (refusedWhileBusy())
+        return;
     if (m_state != State::Browse)
         post();
     m_state = State::Insert;
@@ -590,6 +732,8 @@ bool DocumentTable::edit()
 {
     if (m_state != State::Browse)
         return true;
+    if (refusedWhileBusy())
+        return false;
     const int row = presentedRow(m_pos);
     if (row < 0)
         return false;
@@ -614,6 +758,8 @@ bool DocumentTable::post()
 {
     if (m_state == State::Browse)
         return true;
+    if (refusedWhileBusy())
+        return false;
     if (beforePost && !beforePost(*this))
         return false;
     if (m_state == State::Insert) {
@@ -678,6 +824,8 @@ bool DocumentTable::post()
 
 bool DocumentTable::remove()
 {
+    if (refusedWhileBusy())
+        return false;
     if (m_state == State::Insert) {
         cancel();
         return true;
@@ -712,9 +860,11 @@ bool DocumentTable::remove()
 
 void DocumentTable::truncate(int rows)
 {
+    abandonAppend();
     if (m_state != State::Browse)
         cancel();
-    dropErasedRows();
+    dropDeletedRows();
+    m_lastAppended = -1;
     const int keep = std::max(rows, 0);
     for (int row = m_rowCount - 1; row >= keep; --row)
         indexRemove(row);
@@ -734,16 +884,18 @@ void DocumentTable::truncate(int rows)
 
 void DocumentTable::dropFirst(int rows)
 {
+    abandonAppend();
     if (m_state != State::Browse)
         cancel();
-    dropErasedRows();
+    dropDeletedRows();
+    m_lastAppended = -1;
     const int n = std::min(std::max(rows, 0), m_rowCount);
     if (n == 0)
         return;
     const int current = bookmark();
     for (int row = 0; row < n; ++row)
         eraseRow(row);
-    dropErasedRows();
+    dropDeletedRows();
     refreshRange();
     if (!m_master)
         m_pos = current >= n ? current - n : (recordCount() > 0 ? 0 : -1);
@@ -759,6 +911,8 @@ void DocumentTable::dropFirst(int rows)
 
 void DocumentTable::empty()
 {
+    if (refusedWhileBusy())
+        return;
     cancel();
     for (Column &c : m_columns)
         c.clear();
@@ -767,6 +921,7 @@ void DocumentTable::empty()
     m_erasedBits.clear();
     m_erasedInBlock.clear();
     m_cachePosition = -1;
+    m_lastAppended = -1;
     m_index.clear();
     ++m_indexShape;
     refreshRange();
@@ -871,10 +1026,11 @@ void DocumentTable::eraseRow(int row)
     refreshRange();
 }
 
-void DocumentTable::dropErasedRows() const
+void DocumentTable::dropDeletedRows()
 {
     if (m_erased == 0)
         return;
+
     // the link index holds stored rows: each moves down by the deleted rows before it
     std::vector<int> moved(size_t(m_rowCount) + 1);
     int erased = 0;
@@ -894,6 +1050,9 @@ void DocumentTable::dropErasedRows() const
     m_erasedBits.clear();
     m_erasedInBlock.clear();
     m_cachePosition = -1;
+    m_lastAppended = m_lastAppended >= 0 && m_lastAppended < int(moved.size()) - 1 ? moved[size_t(m_lastAppended)] : -1;
+    m_rangeStale = true;
+    refreshRange(); // positions count live records: the current one keeps its place
 }
 
 void DocumentTable::indexInsert(int row)

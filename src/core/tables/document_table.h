@@ -2,6 +2,8 @@
 
 #include "tables/field_def.h"
 
+class BusyState;
+
 #include <QDate>
 #include <QHash>
 #include <QObject>
@@ -14,7 +16,12 @@
 // under which it presents only the records whose detail field equals the master's key.
 // Records keep the order in which they were added. A deleted record is only marked at
 // first, so deleting costs the same whatever the size of the table; the marked rows are
-// dropped the next time someone counts the stored rows.
+// dropped when dropDeletedRows() is called, at the start of a command that walks stored rows.
+//
+// Two ways change a table. The user's: the current record (append, edit, setValue, post,
+// remove), refused while a long command runs (the busy state). The workers': an import, a
+// load or the e-invoices add records at the end through beginAppend / commitAppend, which
+// never touch the user's current record or its edit.
 class DocumentTable : public QObject
 {
     Q_OBJECT
@@ -36,9 +43,20 @@ public:
     int fieldCount() const { return int(m_fields->size()); }
     int fieldIndex(const QString &name) const; // -1 if none; letter case ignored
 
-    // Rows as stored, whatever the link. Counting them drops the rows of deleted records, so
-    // a stored row number is valid until the next deletion.
-    int storedCount() const;
+    // Rows as stored, whatever the link, deleted ones included until dropDeletedRows(): a
+    // walk over stored rows drops them first. A stored row number is valid until then.
+    int storedCount() const { return m_rowCount; }
+    // Rows marked deleted and not yet dropped.
+    int deletedRows() const { return m_erased; }
+    // Drops the rows of deleted records: the stored rows after them move down.
+    void dropDeletedRows();
+
+    // The busy state that freezes the table for the user; the user's changes are refused
+    // while it is set (and assert in a debug build unless tests turned that off).
+    void setBusyState(const BusyState *busy) { m_busy = busy; }
+    bool isFrozen() const;
+    void setFrozen(bool frozen) { emit frozenChanged(frozen); }
+    static inline bool assertOnFrozenChange = true;
     bool isNullAt(int row, int field) const;
     QVariant valueAt(int row, int field) const;
     QString stringAt(int row, int field) const;
@@ -65,6 +83,8 @@ public:
     void cancel();
     bool remove();            // delete the current record; false when refused
     void empty();             // every record at once, no rules
+    // Whether the pending record (inserted or edited) differs from nothing / from the stored one.
+    bool isModified() const { return m_state != State::Browse; }
     void truncate(int rows);  // the stored rows from `rows` on, no rules (what a failed load added)
     void dropFirst(int rows); // the first `rows` stored rows, no rules (what a load replaces)
 
@@ -76,11 +96,36 @@ public:
     // their field are cut; an invalid QVariant sets null.
     void setValue(int field, const QVariant &value);
     void setValue(const QString &field, const QVariant &value) { setValue(fieldIndex(field), value); }
-    // Typed setters, the import's path: no QVariant per cell while a record is being added.
+    // The workers' appending path: a new record at the end, filled through the typed setters
+    // and setNew, then committed (rules run, index and counters follow) or abandoned. The
+    // user's current record does not move, except that an empty table's first record becomes
+    // current.
+    void beginAppend();
+    bool commitAppend();
+    void abandonAppend();
+    bool isAppending() const { return m_appending; }
+    void setNew(int field, const QVariant &value);
+    void setNew(const QString &field, const QVariant &value) { setNew(fieldIndex(field), value); }
+    QVariant newValue(int field) const;
+    // The stored row a worker last appended (-1: none since the rows last moved), and where
+    // the next detail record belongs when a worker says so (an order read from JSON).
+    int lastAppendedRow() const { return m_lastAppended; }
+    void setAppendAnchor(int row) { m_lastAppended = row; }
+    // The value of the record a worker's detail belongs to: the last appended, else the current.
+    QVariant anchorValue(int field) const;
+    // A change of one stored cell without rules or cursor (a worker's, or a rule's that
+    // follows the user's change); a link key keeps the index in step.
+    void setStoredValue(int row, int field, const QVariant &value);
+    // The user's change is refused now: a long command runs (asserts in a debug build unless
+    // tests turned that off).
+    bool refusesChange() const { return refusedWhileBusy(); }
+
+    // Typed setters, the workers' path: no QVariant per cell while a record is being added.
     void setText(int field, QStringView text);
     void setFloat(int field, double value);
     void setDate(int field, const QDate &value); // an invalid date sets null
     void setBoolean(int field, bool value);
+    void setInteger(int field, qint64 value);
 
     int bookmark() const; // the stored row of the current record
     void gotoBookmark(int row);
@@ -89,6 +134,7 @@ public:
     void suspendViews();
     void resumeViews();
     bool viewsSuspended() const { return m_suspended > 0; }
+    int suspendDepth() const { return m_suspended; }
 
     // Link to a master: present only the records whose detailField equals the master's masterField.
     void setMaster(DocumentTable *master, const QString &masterField, const QString &detailField);
@@ -115,6 +161,7 @@ signals:
     void rowAboutToBeRemoved(int position);
     void rowRemoved(int position);
     void currentChanged();
+    void frozenChanged(bool frozen); // a long command started or ended
 
 private:
     struct Column;
@@ -126,7 +173,8 @@ private:
     bool isErased(int row) const;
     int rowOfPosition(int position) const; // unlinked: the stored row of the n-th live record
     int positionOfRow(int row) const;
-    void dropErasedRows() const;
+    bool refusedWhileBusy() const;
+    void writeRow(int row, int field, const QVariant &value);
     void indexInsert(int row);
     void indexRemove(int row);
     void refreshRange();
@@ -138,13 +186,11 @@ private:
 
     TableKind m_kind;
     const QList<FieldDef> *m_fields;
-    // Dropping the rows of deleted records changes no record anyone can read, so counting
-    // the stored rows may do it on a const table: these are the parts it rewrites.
-    mutable std::vector<Column> m_columns;
-    mutable int m_rowCount = 0; // stored rows, deleted ones included; an added record waits at this row
-    mutable int m_erased = 0;
-    mutable std::vector<quint64> m_erasedBits; // one bit a row, kept once something was deleted
-    mutable std::vector<int> m_erasedInBlock;  // per block of 4096 rows
+    std::vector<Column> m_columns;
+    int m_rowCount = 0; // stored rows, deleted ones included; an added record waits at this row
+    int m_erased = 0;
+    std::vector<quint64> m_erasedBits; // one bit a row, kept once something was deleted
+    std::vector<int> m_erasedInBlock;  // per block of 4096 rows
     mutable int m_cachePosition = -1;          // the last position looked up, for walks in order
     mutable int m_cacheRow = -1;
 
@@ -152,13 +198,16 @@ private:
     bool m_eof = false;
     State m_state = State::Browse;
     Record m_buffer; // the record being edited; an added record is written in place
+    bool m_appending = false; // a worker's record waits at row m_rowCount
+    int m_lastAppended = -1;
+    const BusyState *m_busy = nullptr;
 
     // Link
     DocumentTable *m_master = nullptr;
     int m_masterField = -1;
     QList<DocumentTable *> m_details;
     int m_keyField = -1; // the field the index is kept on
-    mutable QHash<QString, std::vector<int>> m_index;
+    QHash<QString, std::vector<int>> m_index;
     quint64 m_indexShape = 0; // counts the keys that came or went
     QString m_lastKey;        // the key of the last insertion and its rows
     std::vector<int> *m_lastRows = nullptr;

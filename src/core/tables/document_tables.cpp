@@ -10,21 +10,75 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
         label = QStringLiteral("(*)");
 
     // Orders are numbered from a counter that never goes back, so idx stays unique.
-    mt_ZAM_.onNewRecord = [this](DocumentTable &t) { t.setValue(0, ++ZamIdx); }; // idx is the first field
+    mt_ZAM_.onNewRecord = [this](DocumentTable &t) { // idx is the first field
+        if (t.isAppending())
+            t.setNew(0, ++ZamIdx);
+        else
+            t.setValue(0, ++ZamIdx);
+    };
 
     // the rules run for every record of an import: field positions are looked up once
     const int p2b = mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
     const int p2a = mt_FAK_.fieldIndex(QStringLiteral("P_2A"));
     const int idxZal = mt_ZPOZ_.fieldIndex(QStringLiteral("idx_zal"));
     const int idx = mt_ZAM_.fieldIndex(QStringLiteral("idx"));
+    // a line without its invoice number belongs to the invoice added last by the command that
+    // adds it (a worker), or to the current one (the user's new line)
     mt_POZ_.beforePost = [this, p2b, p2a](DocumentTable &t) {
-        if (t.isNull(p2b))
+        if (t.isAppending()) {
+            if (!t.newValue(p2b).isValid())
+                t.setNew(p2b, mt_FAK_.anchorValue(p2a));
+        } else if (t.isNull(p2b)) {
             t.setValue(p2b, mt_FAK_.value(p2a));
+        }
         return true;
     };
     mt_ZPOZ_.beforePost = [this, idxZal, idx](DocumentTable &t) {
-        t.setValue(idxZal, mt_ZAM_.value(idx));
+        if (t.isAppending())
+            t.setNew(idxZal, mt_ZAM_.anchorValue(idx));
+        else
+            t.setValue(idxZal, mt_ZAM_.value(idx));
         return true;
+    };
+    // a renamed invoice takes its lines and its order along, when the user says so
+    mt_FAK_.beforePost = [this, p2a, p2b](DocumentTable &t) {
+        if (t.isAppending() || t.state() != DocumentTable::State::Edit)
+            return true;
+        const int row = t.bookmark();
+        const QString oldNumber = t.stringAt(row, p2a);
+        const QString newNumber = t.value(p2a).toString();
+        if (oldNumber.isEmpty() || oldNumber == newNumber)
+            return true;
+        const std::vector<int> lines = mt_POZ_.rowsWithKey(oldNumber);
+        const int p2az = mt_ZAM_.fieldIndex(QStringLiteral("P_2AZ"));
+        std::vector<int> orders;
+        for (int r = 0; r < mt_ZAM_.storedCount(); ++r)
+            if (mt_ZAM_.stringViewAt(r, p2az) == oldNumber)
+                orders.push_back(r);
+        if (lines.empty() && orders.empty())
+            return true;
+        QString what = QStringLiteral("pozycji: %1").arg(lines.size());
+        if (!orders.empty())
+            what += QStringLiteral(", zamówień: %1").arg(orders.size());
+        if (!m_port->question(QStringLiteral("Zmiana numeru faktury"),
+                              QStringLiteral("Zmienić numer faktury %1 na %2 także w jej pozycjach i zamówieniu (%3)?\r"
+                                             "Bez tego numer faktury pozostanie bez zmian.")
+                                  .arg(oldNumber, newNumber, what))) {
+            t.setValue(p2a, oldNumber); // the rest of the edit is stored, the number stays
+            return true;
+        }
+        for (int line : lines)
+            mt_POZ_.setStoredValue(line, p2b, newNumber);
+        for (int order : orders)
+            mt_ZAM_.setStoredValue(order, p2az, newNumber);
+        return true;
+    };
+    // a new invoice of the user's starts with the values a valid record needs
+    mt_FAK_.onNewRecord = [](DocumentTable &t) {
+        if (!t.isAppending()) {
+            t.setValue(QStringLiteral("KodWaluty"), QStringLiteral("PLN"));
+            t.setValue(QStringLiteral("RodzajFaktury"), QStringLiteral("VAT"));
+        }
     };
 
     mt_FAK_.beforeDelete = [this](DocumentTable &t) { return deleteInvoice(t); };
@@ -201,6 +255,8 @@ bool DocumentTables::deleteOrder(DocumentTable &zam)
 
 void DocumentTables::eraseInvoices()
 {
+    if (mt_FAK_.refusesChange())
+        return;
     if (!m_port->question(QStringLiteral("Usuwanie"), QStringLiteral("Usunąć wszystkie pozycje Faktur ?")))
         return;
     mt_POZ_.empty();
@@ -211,12 +267,83 @@ void DocumentTables::eraseInvoices()
 
 void DocumentTables::eraseOrders()
 {
+    if (mt_ZAM_.refusesChange())
+        return;
     if (!m_port->question(QStringLiteral("Usuwanie"), QStringLiteral("Usunąć wszystkie pozycje Zamówień ?")))
         return;
     mt_ZPOZ_.empty();
     mt_ZAM_.empty();
     setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount()));
     PokazLiczbePozycjiZamowienia();
+}
+
+void DocumentTables::setBusyState(const BusyState *busy)
+{
+    for (DocumentTable *t : all())
+        t->setBusyState(busy);
+}
+
+void DocumentTables::setFrozen(bool frozen)
+{
+    for (DocumentTable *t : all())
+        t->setFrozen(frozen);
+}
+
+void DocumentTables::postPending()
+{
+    for (DocumentTable *t : all()) {
+        t->abandonAppend();
+        if (t->isModified() && !t->post())
+            t->cancel();
+    }
+}
+
+void DocumentTables::dropDeletedRows()
+{
+    for (DocumentTable *t : all())
+        t->dropDeletedRows();
+}
+
+DocumentTables::Mark DocumentTables::mark() const
+{
+    Mark m;
+    const DocumentTable *const tables[4] = {&mt_FAK_, &mt_POZ_, &mt_ZAM_, &mt_ZPOZ_};
+    for (int k = 0; k < 4; ++k) {
+        m.rows[k] = tables[k]->storedCount();
+        m.suspended[k] = tables[k]->suspendDepth();
+    }
+    m.zamIdx = ZamIdx;
+    m.lineLink = lineLinkOn();
+    return m;
+}
+
+void DocumentTables::rollBack(const Mark &m)
+{
+    DocumentTable *const tables[4] = {&mt_FAK_, &mt_POZ_, &mt_ZAM_, &mt_ZPOZ_};
+    for (int k = 3; k >= 0; --k)
+        if (tables[k]->storedCount() > m.rows[k] || tables[k]->isAppending())
+            tables[k]->truncate(m.rows[k]);
+    ZamIdx = m.zamIdx;
+    restoreViews(m);
+}
+
+void DocumentTables::restoreViews(const Mark &m)
+{
+    DocumentTable *const tables[4] = {&mt_FAK_, &mt_POZ_, &mt_ZAM_, &mt_ZPOZ_};
+    for (int k = 0; k < 4; ++k) {
+        tables[k]->abandonAppend();
+        while (tables[k]->suspendDepth() > m.suspended[k])
+            tables[k]->resumeViews();
+    }
+    if (m.lineLink)
+        linkLinesToInvoices();
+    else
+        lineLinkOff();
+}
+
+std::array<DocumentTable *, 4> DocumentTables::all()
+{
+    return {&mt_FAK_, &mt_POZ_, &mt_ZAM_, &mt_ZPOZ_};
 }
 
 void DocumentTables::suspendViews()

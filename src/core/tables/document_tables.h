@@ -3,7 +3,9 @@
 #include "tables/document_table.h"
 
 #include <QObject>
+#include <array>
 
+class BusyState;
 class UserPort;
 
 // The four document tables with their links, row rules, record counters and erase commands.
@@ -47,6 +49,28 @@ public:
 
     void suspendViews();
     void resumeViews();
+
+    // A long command runs: the user's changes are refused (busy), the views follow (frozen).
+    void setBusyState(const BusyState *busy);
+    void setFrozen(bool frozen);
+    // Before a command: the user's pending record posted (or dropped when a rule refuses it)
+    // and the rows of deleted records dropped, so stored rows stay put while it runs.
+    void postPending();
+    void dropDeletedRows();
+    // The stored rows of each table, to give back what a cancelled or failed command added.
+    struct Mark
+    {
+        int rows[4] = {0, 0, 0, 0};
+        int suspended[4] = {0, 0, 0, 0};
+        int zamIdx = 0;
+        bool lineLink = false;
+    };
+    Mark mark() const;
+    // Takes back the records added since the mark; the views and the line link as they were.
+    void rollBack(const Mark &mark);
+    // The views and the line link as they were at the mark (a command that stopped half-way).
+    void restoreViews(const Mark &mark);
+    std::array<DocumentTable *, 4> all();
 
 signals:
     void countersChanged();

@@ -78,6 +78,8 @@ int readWithProgress(void *context, char *buffer, int len)
     if ((r->done >> 20) != before) { // once a MiB: the gauge moves and the window repaints
         r->port->progressPosition(int(r->done >> 10));
         r->port->processEvents();
+        if (r->port->cancelRequested())
+            return -1; // libxml2 stops; the command ends once it has let go of the file
     }
     return int(n);
 }
@@ -310,6 +312,8 @@ bool JpkValidator::validate()
     }
     if (schema)
         xmlSchemaFree(schema);
+    if (m_port->cancelRequested())
+        throw CommandCancelled{};
 
     if (!failure.isEmpty()) {
         const QString report = QStringLiteral("<Blad typ=\"Problem z weryfikatorem XSD\">\r<NameSpace>") + nameSpace +

@@ -173,6 +173,7 @@ TEST_F(Tables, DeletingAnInvoiceAsksOnceAndTakesItsLines)
     ASSERT_TRUE(t.mt_FAK_.remove());
     EXPECT_EQ(port.messages, QList<Msg>({{QStringLiteral("question"), QStringLiteral("Usunąć fakturę z pozycjami ?"),
                                           QStringLiteral("Faktura : FV/1")}}));
+    t.dropDeletedRows(); // as a command does before it walks the stored rows
     EXPECT_EQ(t.mt_FAK_.storedCount(), 1);
     EXPECT_EQ(t.mt_POZ_.storedCount(), 1);
     EXPECT_EQ(t.invoiceCounterText(), QStringLiteral("Pozycji : 1"));
@@ -230,6 +231,7 @@ TEST_F(Tables, DeletingOneLineAsks)
     EXPECT_TRUE(t.mt_POZ_.remove());
     EXPECT_EQ(port.messages.at(0), (Msg{QStringLiteral("question"), QStringLiteral("Usunąć pozycję ?"),
                                         QStringLiteral("Usunąć pozycję z Faktury: FV/2")}));
+    t.dropDeletedRows(); // as a command does before it walks the stored rows
     EXPECT_EQ(t.mt_POZ_.storedCount(), 3);
     EXPECT_EQ(t.invoiceLineCounterText(), QStringLiteral("pozycji : 0"));
 }
@@ -251,6 +253,7 @@ TEST_F(Tables, DeletingAnOrderAndAnOrderLine)
     EXPECT_EQ(port.messages.last(), (Msg{QStringLiteral("question"), QStringLiteral("Usunąć zamówienie z pozycjami ?"),
                                          QStringLiteral("Zamówienie : Z/1")}));
     EXPECT_EQ(port.messages.size(), 2);
+    t.dropDeletedRows(); // as a command does before it walks the stored rows
     EXPECT_EQ(t.mt_ZAM_.storedCount(), 1);
     EXPECT_EQ(t.mt_ZPOZ_.storedCount(), 1);
     EXPECT_EQ(t.mt_ZPOZ_.recordCount(), 1); // Z/2's line, now current
@@ -360,8 +363,12 @@ TEST_F(Tables, DeletedRecordsLeaveEveryViewAtOnceAndTheStoredRowsWhenCounted)
     t.mt_FAK_.cancel();
     EXPECT_EQ(t.mt_FAK_.recordCount(), int(kept.size()) + 1);
 
-    // counting the stored rows drops the deleted ones; the link index follows
+    // counting the stored rows changes nothing; dropping the deleted ones is a step of its own,
+    // and the link index follows it
     t.lineLinkOff();
+    ASSERT_EQ(t.mt_FAK_.storedCount(), 9001);
+    EXPECT_EQ(t.mt_FAK_.deletedRows(), 9000 - int(kept.size()));
+    t.dropDeletedRows();
     ASSERT_EQ(t.mt_FAK_.storedCount(), int(kept.size()) + 1);
     ASSERT_EQ(t.mt_POZ_.storedCount(), int(kept.size()));
     for (size_t r = 0; r < kept.size(); ++r) {
