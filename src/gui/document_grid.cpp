@@ -115,16 +115,12 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this, &DocumentGrid::chooseColumns);
 
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
-        if (!m_syncing && current.isValid())
+        if (!m_syncing && !m_model->isRemoving() && current.isValid())
             m_table->moveTo(current.row());
     });
     // while a row goes, the view moves its current index on its own: the table's current
     // record (the next one) decides, not the view's guess
-    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_syncing = true; });
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] {
-        m_syncing = false;
-        syncCurrent();
-    });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DocumentGrid::syncCurrent);
     connect(m_model, &DocumentModel::valueRefused, this,
             [this](const QString &message) { m_port->error(QStringLiteral("Błędna wartość"), message); });
     // a command started: an open editor closes without storing (the tables are frozen)

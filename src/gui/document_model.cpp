@@ -36,8 +36,8 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
     connect(table, &DocumentTable::rowAboutToBeRemoved, this, [this](int row) {
         if (row >= m_rows)
             return;
+        m_removing = true; // set first: the view moves its current row inside beginRemoveRows
         beginRemoveRows({}, row, row);
-        m_removing = true;
     });
     connect(table, &DocumentTable::rowRemoved, this, [this](int) {
         if (!m_removing)

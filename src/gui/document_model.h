@@ -18,6 +18,8 @@ public:
     DocumentTable *table() const { return m_table; }
     int fieldOfColumn(int column) const { return m_columns.at(column); }
     int columnOfField(const QString &name) const;
+    // A record of the table is being removed (between the table's two signals).
+    bool isRemoving() const { return m_removing; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -1,7 +1,7 @@
 #include "invoice_form.h"
 
-#include "document_model.h"
 #include "base/user_port.h"
+#include "document_model.h"
 #include "tables/document_table.h"
 
 #include <QCheckBox>

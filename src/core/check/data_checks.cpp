@@ -100,7 +100,7 @@ public:
         }
         for (int row = 0; row < fak.storedCount(); ++row) {
             checkInvoice(row);
-            if (m_port && (row & 0x1fff) == 0x1fff) {
+            if (m_port && (row & 0xff) == 0xff) { // the port lets events run only every few ms
                 m_port->progressPosition(row + 1);
                 m_port->pump();
             }

@@ -744,14 +744,17 @@ bool DocumentTable::edit()
 
 void DocumentTable::cancel()
 {
-    const bool inserting = m_state == State::Insert;
-    if (inserting)
+    const State was = m_state;
+    if (was == State::Insert)
         resizeColumns(m_rowCount);
     m_state = State::Browse;
     m_buffer.clear();
-    // a form that showed the new record shows the current one again
-    if (inserting && !m_suspended)
-        emit currentChanged();
+    if (m_suspended || was == State::Browse)
+        return;
+    // a form that showed the new record or the edits shows the stored record again
+    if (was == State::Edit && m_pos >= 0)
+        emit rowChanged(m_pos);
+    emit currentChanged();
 }
 
 bool DocumentTable::post()

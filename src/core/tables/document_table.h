@@ -81,8 +81,8 @@ public:
     bool edit();   // false when there is no current record
     bool post();   // false when the before-post rule refused
     void cancel();
-    bool remove();            // delete the current record; false when refused
-    void empty();             // every record at once, no rules
+    bool remove(); // delete the current record; false when refused
+    void empty();  // every record at once, no rules
     // Whether the pending record (inserted or edited) differs from nothing / from the stored one.
     bool isModified() const { return m_state != State::Browse; }
     void truncate(int rows);  // the stored rows from `rows` on, no rules (what a failed load added)
@@ -191,13 +191,13 @@ private:
     int m_erased = 0;
     std::vector<quint64> m_erasedBits; // one bit a row, kept once something was deleted
     std::vector<int> m_erasedInBlock;  // per block of 4096 rows
-    mutable int m_cachePosition = -1;          // the last position looked up, for walks in order
+    mutable int m_cachePosition = -1;  // the last position looked up, for walks in order
     mutable int m_cacheRow = -1;
 
     int m_pos = -1;
     bool m_eof = false;
     State m_state = State::Browse;
-    Record m_buffer; // the record being edited; an added record is written in place
+    Record m_buffer;          // the record being edited; an added record is written in place
     bool m_appending = false; // a worker's record waits at row m_rowCount
     int m_lastAppended = -1;
     const BusyState *m_busy = nullptr;

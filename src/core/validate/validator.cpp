@@ -73,9 +73,9 @@ int readWithProgress(void *context, char *buffer, int len)
     const qint64 n = r->file->read(buffer, len);
     if (n < 0)
         return -1;
-    const qint64 before = r->done >> 20;
+    const qint64 before = r->done >> 18;
     r->done += n;
-    if ((r->done >> 20) != before) { // once a MiB: the gauge moves and the window repaints
+    if ((r->done >> 18) != before) { // every 256 KiB: the gauge moves and the window repaints
         r->port->progressPosition(int(r->done >> 10));
         r->port->processEvents();
         if (r->port->cancelRequested())
