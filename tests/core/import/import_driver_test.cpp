@@ -354,3 +354,98 @@ TEST_F(Import, CommandsOfTheLayout)
 }
 
 } // namespace
+
+namespace {
+
+// An import run as the window runs it: through the Workspace, frozen for the user, stoppable.
+TEST_F(Import, ACancelledOrFailedImportLeavesTheTablesAsTheyWere)
+{
+    DocumentTable::assertOnFrozenChange = false;
+    QString text;
+    for (int i = 1; i <= 3000; ++i)
+        text += QStringLiteral("FAK;FN/%1;10\nPOZ;n%1;10\n\n").arg(i);
+    const QString path = file(text);
+    // what the tables held: two invoices of the user's, one line each
+    for (const char *number : {"FV/1", "FV/2"}) {
+        t().mt_FAK_.append();
+        t().mt_FAK_.setValue(QStringLiteral("P_2A"), QString::fromLatin1(number));
+        t().mt_FAK_.post();
+        t().mt_POZ_.append();
+        t().mt_POZ_.setValue(QStringLiteral("P_2B"), QString::fromLatin1(number));
+        t().mt_POZ_.setValue(QStringLiteral("P_7"), QStringLiteral("stara"));
+        t().mt_POZ_.post();
+    }
+    const QString before = summary();
+    ASSERT_EQ(before, QStringLiteral("FV/1:stara|FV/2:stara"));
+
+    struct Case
+    {
+        const char *what;
+        bool append;
+        std::function<void()> during; // run at the second time the import lets events run
+        QString message;
+    };
+    const Case cases[] = {
+        {"Przerwij, replacing", false, [&] { port.requestCancel(); },
+         QStringLiteral("Przerwano: Importuj Faktury. Tabele pozostały bez zmian.")},
+        {"Przerwij, appending", true, [&] { port.requestCancel(); },
+         QStringLiteral("Przerwano: Importuj Faktury. Tabele pozostały bez zmian.")},
+        {"out of memory", true, [] { throw std::bad_alloc(); },
+         QStringLiteral("Importuj Faktury: za mało pamięci, polecenie przerwano. Tabele pozostały bez zmian.")},
+    };
+    for (const Case &cs : cases) {
+        c().setChecked(QStringLiteral("chb_FAK_append_Checked"), cs.append);
+        port.messages.clear();
+        int calls = 0;
+        bool frozen = false;
+        port.onProcessEvents = [&] {
+            frozen = t().mt_FAK_.isFrozen();
+            // the user's own paths are refused while the import runs
+            t().mt_FAK_.first();
+            t().mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("zmieniona"));
+            EXPECT_FALSE(t().mt_POZ_.remove());
+            if (++calls == 2)
+                cs.during();
+        };
+        EXPECT_FALSE(ws.importInvoiceFile(path)) << cs.what;
+        port.onProcessEvents = nullptr;
+        EXPECT_TRUE(frozen) << cs.what;
+        EXPECT_FALSE(t().mt_FAK_.isFrozen()) << cs.what;
+        EXPECT_EQ(summary(), before) << cs.what;
+        EXPECT_EQ(t().mt_POZ_.storedCount(), 2) << cs.what;
+        ASSERT_FALSE(port.messages.isEmpty()) << cs.what;
+        EXPECT_EQ(port.messages.last().text, cs.message) << cs.what;
+        EXPECT_FALSE(t().mt_FAK_.viewsSuspended()) << cs.what;
+    }
+    // run to its end, a replacing import gives the file's records in place of the old ones
+    c().setChecked(QStringLiteral("chb_FAK_append_Checked"), false);
+    EXPECT_TRUE(ws.importInvoiceFile(path));
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 3000);
+    EXPECT_TRUE(summary().startsWith(QStringLiteral("FN/1:n1|FN/2:n2|")));
+    DocumentTable::assertOnFrozenChange = true;
+}
+
+// The workers' appending path leaves the user's current record and its edit alone.
+TEST_F(Import, AWorkerAppendsWithoutMovingTheUsersRecord)
+{
+    for (const char *number : {"FV/1", "FV/2", "FV/3"}) {
+        t().mt_FAK_.append();
+        t().mt_FAK_.setValue(QStringLiteral("P_2A"), QString::fromLatin1(number));
+        t().mt_FAK_.post();
+    }
+    t().linkLinesToInvoices();
+    t().mt_FAK_.moveTo(1);
+    DocumentTable &fak = t().mt_FAK_;
+    fak.beginAppend();
+    fak.setText(fak.fieldIndex(QStringLiteral("P_2A")), u"FV/9");
+    ASSERT_TRUE(fak.commitAppend());
+    t().mt_POZ_.beginAppend(); // a line without its number belongs to the invoice just added
+    ASSERT_TRUE(t().mt_POZ_.commitAppend());
+    EXPECT_EQ(fak.position(), 1);
+    EXPECT_EQ(fak.value(QStringLiteral("P_2A")).toString(), QStringLiteral("FV/2"));
+    EXPECT_EQ(fak.storedCount(), 4);
+    EXPECT_EQ(t().mt_POZ_.rowsWithKey(QStringLiteral("FV/9")).size(), size_t(1));
+    EXPECT_EQ(fak.state(), DocumentTable::State::Browse);
+}
+
+} // namespace
