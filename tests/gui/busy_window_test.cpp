@@ -116,6 +116,11 @@ TEST_F(BusyWindow, NothingChangesTheTablesWhileGenerateRuns)
                                  "act_ImportujKSeF", "act_Importuj"})
             EXPECT_FALSE(w->action(QString::fromLatin1(name))->isEnabled()) << name;
         EXPECT_TRUE(w->action(QStringLiteral("act_Przerwij"))->isEnabled());
+        // to look at the window as it is while a command runs
+        QApplication::processEvents(); // as the window's own port lets them run
+        EXPECT_TRUE(w->action(QStringLiteral("act_Przerwij"))->isVisible());
+        if (qEnvironmentVariableIsSet("TAVRIX_SHOT_DIR"))
+            w->grab().save(qEnvironmentVariable("TAVRIX_SHOT_DIR") + QStringLiteral("/busy.png"));
         w->action(QStringLiteral("act_Erase_FAK"))->trigger();
         QTest::mouseClick(lines->buttons().at(5), Qt::LeftButton); // "−"
         EXPECT_FALSE(lines->buttons().at(4)->isEnabled());
