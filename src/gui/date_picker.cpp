@@ -63,13 +63,13 @@ void DatePicker::commit()
     QDate d = QLocale().toDate(text, QLocale::ShortFormat);
     if (!d.isValid())
         d = QDate::fromString(text, Qt::ISODate);
-    if (!d.isValid())
-        d = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+    for (const char *form : {"d.M.yyyy", "dd-MM-yyyy"})
+        if (!d.isValid())
+            d = QDate::fromString(text, QString::fromLatin1(form));
     if (!d.isValid()) {
+        // the wrong text stays to be mended, and the date the field held stays too
         m_port->info(applicationTitle(),
                      QStringLiteral("Wprowadzona data \"%1\" nie jest właściwą").arg(m_edit->text()));
-        m_controls.setDate(m_key, zeroDate());
-        show();
         m_edit->setFocus();
         return;
     }

@@ -383,7 +383,7 @@ TEST(ColumnSums, ButtonOfTheInvoiceValues)
 
 namespace {
 
-TEST(MainWindow, InvalidDateIsRefusedAndEmptied)
+TEST(MainWindow, InvalidDateIsRefusedAndTheOldOneKept)
 {
     TempHome home;
     RecordingPort port;
@@ -396,8 +396,15 @@ TEST(MainWindow, InvalidDateIsRefusedAndEmptied)
     edit->setText(QStringLiteral("31.02.2023x"));
     emit edit->editingFinished();
     EXPECT_EQ(port.messages.last().text, QStringLiteral("Wprowadzona data \"31.02.2023x\" nie jest właściwą"));
-    EXPECT_EQ(w.workspace().controls().date(QStringLiteral("ed_DataOd_Date")), zeroDate());
-    EXPECT_TRUE(edit->text().isEmpty()); // the zero date shows as empty
+    EXPECT_EQ(w.workspace().controls().date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
+    EXPECT_EQ(edit->text(), QStringLiteral("31.02.2023x")); // left for the user to mend
+    // the forms people type
+    for (const auto &[typed, date] :
+         {std::pair{"5.8.2023", QDate(2023, 8, 5)}, std::pair{"06-08-2023", QDate(2023, 8, 6)}}) {
+        edit->setText(QString::fromLatin1(typed));
+        emit edit->editingFinished();
+        EXPECT_EQ(w.workspace().controls().date(QStringLiteral("ed_DataOd_Date")), date) << typed;
+    }
 }
 
 TEST(MainWindow, PlacementOfAnotherPixelDensityIsNotApplied)
