@@ -51,7 +51,7 @@ XmlDocPtr parse(const QByteArray &bytes, const QString &url, XmlError *error, co
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt) {
         if (error)
-            error->reason = QStringLiteral("out of memory");
+            error->reason = QStringLiteral("za mało pamięci");
         return nullptr;
     }
     ctxt->_private = &sink;
@@ -523,7 +523,7 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error, XmlScanOb
     xmlParserCtxtPtr ctxt =
         xmlCreateIOParserCtxt(&sax, nullptr, readFromFile, closeNothing, &file, XML_CHAR_ENCODING_NONE);
     if (!ctxt) {
-        failure.reason = QStringLiteral("out of memory");
+        failure.reason = QStringLiteral("za mało pamięci");
         return finish(false);
     }
     state.ctxt = ctxt;

@@ -162,7 +162,7 @@ bool startAndWait(const WorkContext &workspace, const QString &program, const QS
     // the window keeps working while the application runs
     QElapsedTimer pause;
     while (stillRunning(pid) && !(workspace.closing && workspace.closing())) {
-        workspace.port->processEvents();
+        workspace.port->pump(); // "Przerwij" stops the wait; the application runs on by itself
         pause.start();
         while (pause.elapsed() < 20 && !(workspace.closing && workspace.closing()))
             QThread::msleep(5);

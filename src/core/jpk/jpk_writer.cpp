@@ -226,7 +226,7 @@ struct FillError
 template <typename T> T *checked(T *made)
 {
     if (!made)
-        throw FillError{QStringLiteral("out of memory")};
+        throw FillError{QStringLiteral("za mało pamięci")};
     return made;
 }
 
@@ -472,6 +472,18 @@ JpkWriter::Outcome JpkWriter::generate()
 
     DocumentTables &t = (*m_ws.tables);
     std::vector<Stream> streams;
+    // the record templates go on every way out, "Przerwij" and out of memory included (those
+    // two end the command at the Workspace, which gives back the views and the line link)
+    struct FreeTemplates
+    {
+        std::vector<Stream> &streams;
+        ~FreeTemplates()
+        {
+            for (Stream &s : streams)
+                xmlFreeNode(s.templ);
+            streams.clear();
+        }
+    } freeTemplates{streams};
     t.lineLinkOff();
     t.suspendViews();
     m_cleaned = 0;
@@ -480,12 +492,12 @@ JpkWriter::Outcome JpkWriter::generate()
         outcome = fillAndSave(doc.get(), fileName, streams);
     } catch (const FillError &e) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd ustawienia danych w JPK\r") + e.text);
+    } catch (const std::bad_alloc &) {
+        throw;
     } catch (const std::exception &e) {
         m_port->failure(applicationTitle(),
                         QStringLiteral("Błąd ustawienia danych w JPK\r") + QString::fromLocal8Bit(e.what()));
     }
-    for (Stream &s : streams)
-        xmlFreeNode(s.templ);
     m_port->progressHide();
     t.linkLinesToInvoices();
     t.resumeViews();
