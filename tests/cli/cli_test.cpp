@@ -10,7 +10,10 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QDir>
+#include <QThread>
 #include <cerrno>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -652,6 +655,45 @@ TEST(Cli, TheGeneratorsExportHasNoError)
                           home.file(QStringLiteral("dane.txt")), QStringLiteral("check")});
     EXPECT_EQ(r.status, 0) << r.out.right(2000).toStdString() << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("Błędy: 0,"))) << r.out.right(2000).toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Ctrl+C while a long step runs: the step stops as "Przerwij" stops it in the window, the
+// old file stays, no temporary file is left, and the run ends with 130.
+TEST(Cli, CtrlCStopsTheRunningStepAndKeepsTheOldFile)
+{
+    TempHome home;
+    QJsonArray invoices, lines;
+    for (int i = 1; i <= 60000; ++i) {
+        const QString number = QStringLiteral("FV/%1").arg(i);
+        invoices.append(QJsonObject{{QStringLiteral("P_2A"), number}, {QStringLiteral("P_15"), 123.0}});
+        lines.append(QJsonObject{{QStringLiteral("P_2B"), number}, {QStringLiteral("P_11"), 100.0}});
+    }
+    home.write(QStringLiteral("dane.json"),
+               QJsonDocument(QJsonObject{{QStringLiteral("mt_FAK_"), invoices}, {QStringLiteral("mt_POZ_"), lines}})
+                   .toJson(QJsonDocument::Compact));
+    home.write(QStringLiteral("JPK_FA4.xml"), "stary plik");
+    QProcess p;
+    p.start(QStringLiteral(TAVRIX_CLI),
+            {QStringLiteral("--home"), home.path(), QStringLiteral("--yes"), QStringLiteral("import-json"),
+             home.file(QStringLiteral("dane.json")), QStringLiteral("generate"), home.file(QStringLiteral("JPK_FA4.xml")),
+             QStringLiteral("generate"), home.file(QStringLiteral("JPK_FA4.xml"))});
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(700); // well inside the steps: they take seconds here
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130) << p.readAllStandardOutput().toStdString();
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral(": interrupted"))) << err.toStdString();
+    EXPECT_EQ(home.read(QStringLiteral("JPK_FA4.xml")), QByteArray("stary plik"));
+    QStringList left = QDir(home.path()).entryList(QDir::Files);
+    left.removeAll(QStringLiteral("JPK_FA4.xml"));
+    left.removeAll(QStringLiteral("dane.json"));
+    EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
 }
 
 } // namespace

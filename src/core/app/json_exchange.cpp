@@ -2,6 +2,7 @@
 
 #include "app/workspace.h"
 #include "base/safe_file.h"
+#include "base/user_port.h"
 
 #include <QFile>
 #include <QHash>
@@ -176,6 +177,7 @@ QString exportTo(Workspace &workspace, const QString &path)
             }
             out += '}';
             if (out.size() > (1 << 20)) {
+                workspace.port()->pump(); // stopped, the temporary file goes and an old one stays
                 if (!file.write(out))
                     return QStringLiteral("%1: %2").arg(path, file.errorString());
                 out.clear();
@@ -252,6 +254,8 @@ QString importFrom(Workspace &workspace, const QString &path)
                              : kind == TableKind::ZPOZ ? table.fieldIndex(QStringLiteral("idx_zal"))
                                                        : -1;
         for (qsizetype i = 0; i < records.size() && error.isEmpty(); ++i) {
+            if ((i & 0x3ff) == 0x3ff)
+                workspace.port()->pump(); // "Przerwij" (Ctrl+C) gives back what was added
             if (!records.at(i).isObject()) {
                 error = QStringLiteral("%1: record %2 of %3 is not an object").arg(path).arg(i + 1).arg(table.name());
                 break;
