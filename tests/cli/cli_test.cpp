@@ -2,6 +2,7 @@
 #include "support/full_disk.h"
 #include "support/temp_home.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,7 +11,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QDir>
 #include <QThread>
 #include <cerrno>
 #include <csignal>
@@ -677,10 +677,10 @@ TEST(Cli, CtrlCStopsTheRunningStepAndKeepsTheOldFile)
                    .toJson(QJsonDocument::Compact));
     home.write(QStringLiteral("JPK_FA4.xml"), "stary plik");
     QProcess p;
-    p.start(QStringLiteral(TAVRIX_CLI),
-            {QStringLiteral("--home"), home.path(), QStringLiteral("--yes"), QStringLiteral("import-json"),
-             home.file(QStringLiteral("dane.json")), QStringLiteral("generate"), home.file(QStringLiteral("JPK_FA4.xml")),
-             QStringLiteral("generate"), home.file(QStringLiteral("JPK_FA4.xml"))});
+    p.start(QStringLiteral(TAVRIX_CLI), {QStringLiteral("--home"), home.path(), QStringLiteral("--yes"),
+                                         QStringLiteral("import-json"), home.file(QStringLiteral("dane.json")),
+                                         QStringLiteral("generate"), home.file(QStringLiteral("JPK_FA4.xml")),
+                                         QStringLiteral("generate"), home.file(QStringLiteral("JPK_FA4.xml"))});
     ASSERT_TRUE(p.waitForStarted());
     QThread::msleep(700); // well inside the steps: they take seconds here
     ::kill(pid_t(p.processId()), SIGINT);

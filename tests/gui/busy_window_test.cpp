@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QRegularExpression>
@@ -288,8 +289,10 @@ TEST_F(BusyWindow, TheFormsCancelDropsTheEditsAndANewInvoiceHasItsDefaults)
     EXPECT_EQ(t().mt_FAK_.value(QStringLiteral("KodWaluty")).toString(), QStringLiteral("PLN"));
     EXPECT_EQ(t().mt_FAK_.value(QStringLiteral("RodzajFaktury")).toString(), QStringLiteral("VAT"));
     EXPECT_EQ(w->grid(QStringLiteral("grid_FAK"))->documentModel()->rowCount(), 3);
+    EXPECT_EQ(w->counter(QStringLiteral("Label_poz_sp"))->text(), QStringLiteral("Pozycji : 3"));
     QTest::mouseClick(nav->buttons().at(8), Qt::LeftButton); // "✗": the new record goes
     EXPECT_EQ(w->grid(QStringLiteral("grid_FAK"))->documentModel()->rowCount(), 2);
+    EXPECT_EQ(w->counter(QStringLiteral("Label_poz_sp"))->text(), QStringLiteral("Pozycji : 2"));
     EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
     EXPECT_EQ(number->text(), QStringLiteral("FV/1"));
 }

@@ -100,9 +100,9 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     // While a table's views are suspended (an import, a load) its counter waits, and is set
     // once when the views come back.
     const std::function<void()> counters[4] = {
-        [this] { setLabel(0, QStringLiteral("Pozycji : %1").arg(mt_FAK_.recordCount())); },
+        [this] { setLabel(0, QStringLiteral("Pozycji : %1").arg(shownCount(mt_FAK_))); },
         [this] { showLineCount(); },
-        [this] { setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount())); },
+        [this] { setLabel(2, QStringLiteral("Pozycji : %1").arg(shownCount(mt_ZAM_))); },
         [this] { PokazLiczbePozycjiZamowienia(); },
     };
     auto counter = [this, counters](int which) {
@@ -125,6 +125,16 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     auto linesCount = counter(1);
     auto ordersCount = counter(2);
     auto orderLinesCount = counter(3);
+    // "+" shows the new record at once, and its counter counts it; a cancel takes it back
+    for (int which = 0; which < 4; ++which)
+        connect(byCounter[which], &DocumentTable::currentChanged, this, [which, show = counters[which], this] {
+            DocumentTable &t = *table(TableKind(which));
+            const bool adding = t.state() == DocumentTable::State::Insert;
+            if (t.viewsSuspended() || adding == m_adding[which])
+                return;
+            m_adding[which] = adding;
+            show();
+        });
     mt_FAK_.afterPost = invoicesCount;
     mt_FAK_.afterDelete = invoicesCount;
     mt_FAK_.afterScroll = [this](DocumentTable &) {
@@ -141,6 +151,11 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
 
     // Order lines always belong to their order.
     mt_ZPOZ_.setMaster(&mt_ZAM_, QStringLiteral("idx"), QStringLiteral("idx_zal"));
+}
+
+int DocumentTables::shownCount(const DocumentTable &table)
+{
+    return table.recordCount() + (table.state() == DocumentTable::State::Insert ? 1 : 0);
 }
 
 DocumentTable *DocumentTables::table(TableKind kind)
@@ -176,12 +191,12 @@ void DocumentTables::setLabel(int which, const QString &text)
 
 void DocumentTables::showLineCount()
 {
-    setLabel(1, QStringLiteral("pozycji : %1").arg(mt_POZ_.recordCount()));
+    setLabel(1, QStringLiteral("pozycji : %1").arg(shownCount(mt_POZ_)));
 }
 
 void DocumentTables::PokazLiczbePozycjiZamowienia()
 {
-    setLabel(3, QStringLiteral("pozycji : %1").arg(mt_ZPOZ_.recordCount()));
+    setLabel(3, QStringLiteral("pozycji : %1").arg(shownCount(mt_ZPOZ_)));
 }
 
 void DocumentTables::linkLinesToInvoices()

@@ -78,6 +78,8 @@ signals:
 
 private:
     void setLabel(int which, const QString &text);
+    // The records a counter tells of: those presented, and the one being added.
+    static int shownCount(const DocumentTable &table);
     bool deleteDetails(DocumentTable &detail, const QString &keyField);
     bool deleteInvoice(DocumentTable &fak);
     bool deleteOrder(DocumentTable &zam);
@@ -85,4 +87,5 @@ private:
     UserPort *m_port;
     QString m_labels[4];
     bool m_countPending[4] = {false, false, false, false};
+    bool m_adding[4] = {false, false, false, false}; // a counter counts a record being added
 };
