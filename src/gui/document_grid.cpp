@@ -36,7 +36,7 @@ public:
             // a text stops at its field's width instead of being cut when it is stored
             const FieldDef &def = m_model->table()->fields().at(m_model->fieldOfColumn(index.column()));
             if (auto *line = qobject_cast<QLineEdit *>(editor); line && def.type == FieldType::String)
-                line->setMaxLength(def.size);
+                CharacterLimit::apply(line, def.size);
             return editor;
         }
         auto *box = new QComboBox(parent);

@@ -2,7 +2,21 @@
 
 #include "tables/display_text.h"
 
+#include "base/characters.h"
+
+#include <QLineEdit>
 #include <QLocale>
+
+QValidator::State CharacterLimit::validate(QString &input, int &) const
+{
+    return Characters::longerThan(input, m_max) ? Invalid : Acceptable;
+}
+
+void CharacterLimit::apply(QLineEdit *editor, int characters)
+{
+    editor->setMaxLength(2 * characters); // a surrogate pair is two units of the editor
+    editor->setValidator(new CharacterLimit(characters, editor));
+}
 
 DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QObject *parent)
     : QAbstractTableModel(parent), m_table(table)

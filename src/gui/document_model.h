@@ -4,6 +4,22 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QValidator>
+
+class QLineEdit;
+
+// A text editor stops at its field's width in characters (an emoji is one), not UTF-16 units.
+class CharacterLimit : public QValidator
+{
+public:
+    CharacterLimit(int characters, QObject *parent) : QValidator(parent), m_max(characters) {}
+    State validate(QString &input, int &) const override;
+    // Puts the limit on an editor of a text field.
+    static void apply(QLineEdit *editor, int characters);
+
+private:
+    int m_max;
+};
 
 // A grid's view of one document table: the records the table presents (for a linked
 // detail table, those of the current master), all of them (the view draws only what it

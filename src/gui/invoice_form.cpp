@@ -140,7 +140,7 @@ InvoiceForm::InvoiceForm(DocumentTable *table, UserPort *port, QWidget *parent)
         edit->setToolTip(field);
         const FieldDef &def = table->fields().at(f);
         if (def.type == FieldType::String)
-            edit->setMaxLength(def.size);
+            CharacterLimit::apply(edit, def.size);
         if (def.type == FieldType::Float)
             edit->setAlignment(Qt::AlignRight);
         if (r.caption[0]) {

@@ -9,24 +9,33 @@
 
 namespace NumberText {
 
-bool appendFixed(QByteArray &out, double number, int decimals)
+namespace {
+
+template <typename Real> bool appendFixedOf(QByteArray &out, Real number, int decimals)
 {
     if (!std::isfinite(number))
         return false;
-    // The decimal digits a person reads (15 significant), then the exact half away from zero.
-    // to_chars, unlike printf, never takes the decimal separator from the C library's locale
+    // The shortest decimal text that reads back as the same double (up to 17 significant
+    // digits: 16 integer digits and 2 decimals stay exact), then the exact half away from
+    // zero, once. to_chars, unlike printf, never takes the separator from the C library's locale
     char buf[64];
     const std::to_chars_result r =
-        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(number), std::chars_format::scientific, 14);
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(number), std::chars_format::scientific);
     *r.ptr = 0;
-    // buf: d.dddddddddddddde±XX
+    // buf: d[.ddd…]e±XX
+    const char *e = std::find(buf, r.ptr, 'e');
     int exponent = 0;
-    const char *e = buf + 17;
-    std::from_chars(e + (*e == '+' ? 1 : 0), r.ptr, exponent);
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), r.ptr, exponent);
+    char mantissa[40];
+    int significant = 0;
+    for (const char *c = buf; c < e; ++c)
+        if (*c != '.')
+            mantissa[significant++] = *c;
     // value = 0.digits * 10^(exponent + 1); point: the position of the decimal point in digits
     int point = exponent + 1;
     // room for the zeros before the digits, the digits, the zeros up to the decimals asked for
-    QVarLengthArray<char, 700> buffer(std::max(-point, 0) + 15 + std::max(point, 0) + std::max(decimals, 0) + 2);
+    QVarLengthArray<char, 700> buffer(std::max(-point, 0) + significant + std::max(point, 0) + std::max(decimals, 0) +
+                                      2);
     char *digits = buffer.data();
     int length = 0;
     if (point < 0) {
@@ -34,9 +43,8 @@ bool appendFixed(QByteArray &out, double number, int decimals)
         length = -point;
         point = 0;
     }
-    digits[length++] = buf[0];
-    std::memcpy(digits + length, buf + 2, 14);
-    length += 14;
+    std::memcpy(digits + length, mantissa, size_t(significant));
+    length += significant;
     if (length < point + decimals + 1) {
         std::memset(digits + length, '0', size_t(point + decimals + 1 - length));
         length = point + decimals + 1;
@@ -75,7 +83,25 @@ bool appendFixed(QByteArray &out, double number, int decimals)
     return true;
 }
 
+} // namespace
+
+bool appendFixed(QByteArray &out, double number, int decimals)
+{
+    return appendFixedOf(out, number, decimals);
+}
+
+bool appendFixed(QByteArray &out, long double number, int decimals)
+{
+    return appendFixedOf(out, number, decimals);
+}
+
 QString fixed(double number, int decimals)
+{
+    QByteArray text;
+    return appendFixed(text, number, decimals) ? QString::fromLatin1(text) : QString();
+}
+
+QString fixed(long double number, int decimals)
 {
     QByteArray text;
     return appendFixed(text, number, decimals) ? QString::fromLatin1(text) : QString();

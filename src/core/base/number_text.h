@@ -6,10 +6,14 @@
 namespace NumberText {
 
 // Fixed-point text with the given decimals and "." as separator, whatever the C library's
-// locale: the decimal digits a person reads (15 significant), then an exact half rounded away
-// from zero; no "-0.00". Empty for infinity and NaN.
+// locale: the shortest decimal text that reads back as the same double (so 16 integer digits
+// with 2 decimals stay exact and 1.005 is the 1.005 a person typed), rounded once, an exact
+// half away from zero; no "-0.00". Empty for infinity and NaN.
 QString fixed(double number, int decimals);
 // The same appended to out as Latin-1; false (nothing appended) for infinity and NaN.
 bool appendFixed(QByteArray &out, double number, int decimals);
+// A sum kept in extended precision (a control sum of many amounts of 16 integer digits).
+QString fixed(long double number, int decimals);
+bool appendFixed(QByteArray &out, long double number, int decimals);
 
 } // namespace NumberText

@@ -1,5 +1,6 @@
 #include "jpk/jpk_reader.h"
 
+#include "base/characters.h"
 #include "base/controls.h"
 #include "base/settings_file.h"
 #include "base/user_port.h"
@@ -209,7 +210,7 @@ bool JpkReader::storeText(std::string_view raw, DocumentTable &table, int field)
     case FieldType::String: {
         const QString t = QString::fromUtf8(text.data(), qsizetype(text.size()));
         table.setText(field, t);
-        return t.size() <= def.size;
+        return !Characters::longerThan(t, def.size);
     }
     }
     return true;

@@ -558,12 +558,13 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
             continue;
         }
         const int sumField = table.fieldIndex(QString::fromLatin1(runs[k].sumField));
-        double sum = 0;
+        // summed in extended precision: a sum of 17 digits keeps its grosze
+        long double sum = 0;
         for (int row = 0; row < table.storedCount(); ++row)
             sum += table.floatAt(row, sumField);
         mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(runs[k].countName), QString::number(table.storedCount()),
                            false);
-        mnXML::SetNodeFloat(m_port, ctrl, QString::fromLatin1(runs[k].sumName), 2, sum);
+        mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(runs[k].sumName), NumberText::fixed(sum, 2), false);
         // The record element gives way to a marker where its filled copies will stand.
         Stream s;
         s.depth = depthOf(record);

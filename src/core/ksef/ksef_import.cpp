@@ -1,6 +1,7 @@
 #include "ksef/ksef_import.h"
 
 #include "base/busy.h"
+#include "base/characters.h"
 #include "base/controls.h"
 #include "base/program_files.h"
 #include "base/user_port.h"
@@ -276,7 +277,7 @@ void KsefImport::append(const Invoice &invoice)
     auto write = [this](DocumentTable &table, const Invoice::Values &values) {
         for (auto it = values.cbegin(); it != values.cend(); ++it) {
             const FieldDef &def = table.fields().at(it.key());
-            if (def.type == FieldType::String && it.value().toString().size() > def.size)
+            if (def.type == FieldType::String && Characters::longerThan(it.value().toString(), def.size))
                 ++m_summary.cut;
             table.setNew(it.key(), it.value());
         }

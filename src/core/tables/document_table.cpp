@@ -3,6 +3,7 @@
 #include "tables/pod_array.h"
 
 #include "base/busy.h"
+#include "base/characters.h"
 
 #include <QtAlgorithms>
 
@@ -461,7 +462,7 @@ QVariant DocumentTable::convert(int field, const QVariant &value) const
     case FieldType::String: {
         QString s = value.typeId() == QMetaType::QDate ? value.toDate().toString(Qt::ISODate) : value.toString();
         if (s.size() > def.size)
-            s.truncate(def.size);
+            s.truncate(Characters::first(s, def.size).size());
         return s;
     }
     case FieldType::Float:
@@ -521,7 +522,7 @@ void DocumentTable::setText(int field, QStringView text)
     }
     if (!m_appending && refusedWhileBusy())
         return;
-    m_columns[field].setString(m_rowCount, text.left(m_fields->at(field).size));
+    m_columns[field].setString(m_rowCount, Characters::first(text, m_fields->at(field).size));
 }
 
 void DocumentTable::setFloat(int field, double value)
