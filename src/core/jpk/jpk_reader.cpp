@@ -52,10 +52,16 @@ bool isBlankText(const xmlNode *node)
 }
 
 // The next sibling as the program's DOM sees it: text that is only white space is not a node.
+// White space, comments and processing instructions are no part of the records.
+bool isPassedOver(const xmlNode *n)
+{
+    return isBlankText(n) || n->type == XML_COMMENT_NODE || n->type == XML_PI_NODE;
+}
+
 xmlNode *nextSibling(xmlNode *node)
 {
     xmlNode *n = node->next;
-    while (n && isBlankText(n))
+    while (n && isPassedOver(n))
         n = n->next;
     return n;
 }
@@ -63,7 +69,7 @@ xmlNode *nextSibling(xmlNode *node)
 bool hasChildNodes(const xmlNode *node)
 {
     for (const xmlNode *c = node->children; c; c = c->next)
-        if (!isBlankText(c))
+        if (!isPassedOver(c))
             return true;
     return false;
 }
@@ -80,6 +86,12 @@ bool toFirstChildOfRoot(xmlTextReader *reader)
         }
     }
     return false;
+}
+
+bool isCommentOrInstruction(xmlTextReader *reader)
+{
+    const int type = xmlTextReaderNodeType(reader);
+    return type == XML_READER_TYPE_COMMENT || type == XML_READER_TYPE_PROCESSING_INSTRUCTION;
 }
 
 bool isWhitespaceNode(xmlTextReader *reader)
@@ -157,15 +169,34 @@ bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, in
 {
     if (field < 0)
         return true;
-    // the element's own text, as NodeText gives it, read straight from the parser's bytes
-    const xmlChar *content = nullptr;
-    if (Xml::isText(element))
-        content = element->content;
-    else if (element->type == XML_ELEMENT_NODE && element->children && !element->children->next &&
-             Xml::isText(element->children))
-        content = element->children->content;
-    const char *text = content ? reinterpret_cast<const char *>(content) : "";
-    return storeText(std::string_view(text, std::strlen(text)), table, field);
+    // the element's text and CDATA, read straight from the parser's bytes; comments and
+    // processing instructions inside it are no part of the value, an element inside it leaves
+    // it without one
+    if (Xml::isText(element)) {
+        const char *text = reinterpret_cast<const char *>(element->content);
+        return storeText(text ? std::string_view(text) : std::string_view(), table, field);
+    }
+    if (element->type != XML_ELEMENT_NODE)
+        return storeText(std::string_view(), table, field);
+    const xmlNode *only = nullptr;
+    int pieces = 0;
+    for (const xmlNode *child = element->children; child; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE)
+            return storeText(std::string_view(), table, field);
+        if (Xml::isText(child) && child->content) {
+            only = child;
+            ++pieces;
+        }
+    }
+    if (pieces <= 1) { // the common case: no copy
+        const char *text = only ? reinterpret_cast<const char *>(only->content) : "";
+        return storeText(std::string_view(text), table, field);
+    }
+    std::string text;
+    for (const xmlNode *child = element->children; child; child = child->next)
+        if (Xml::isText(child) && child->content)
+            text += reinterpret_cast<const char *>(child->content);
+    return storeText(text, table, field);
 }
 
 bool JpkReader::storeText(std::string_view raw, DocumentTable &table, int field)
@@ -182,9 +213,10 @@ bool JpkReader::storeText(std::string_view raw, DocumentTable &table, int field)
     const FieldDef &def = table.fields().at(field);
     switch (def.type) {
     case FieldType::Boolean:
-        if (text == "true")
+        // xs:boolean: "true" or "1", "false" or "0"
+        if (text == "true" || text == "1")
             table.setBoolean(field, true);
-        else if (text == "false")
+        else if (text == "false" || text == "0")
             table.setBoolean(field, false);
         return true;
     case FieldType::Float: {
@@ -456,7 +488,7 @@ public:
         }
         if (m_kind < 0)
             return;
-        childNode(depth);
+        childNode(depth, true);
         if (m_kind != 2) {
             if (depth == 2)
                 beginField(depth, m_kind == 0 ? m_t.mt_FAK_ : m_t.mt_POZ_, localname);
@@ -522,35 +554,17 @@ public:
         }
         if (m_kind < 0)
             return;
-        if (m_field.depth >= 0 && depth == m_field.depth + 1) {
-            const int kind = cdata ? 2 : 1;
-            if (m_field.lastText != kind) {
-                ++m_field.nodes; // a text node of its own
-                m_field.lastText = kind;
-                m_field.text.clear();
-            }
+        if (m_field.depth >= 0 && depth == m_field.depth + 1)
             m_field.text.append(text, size_t(length));
-        }
         if (m_inLine && depth == 3 && !blank)
             m_lineHasChild = true;
         if (m_kind == 2 && depth == 2 && m_order == Order::Lines && !blank)
             m_order = Order::Ended;
     }
 
-    void otherNode(int depth) override
-    {
-        if (!m_jpk)
-            return;
-        if (depth == 1) {
-            m_runs.sibling(false, QString(), QString());
-            return;
-        }
-        if (m_kind < 0)
-            return;
-        childNode(depth);
-        if (m_kind == 2 && depth == 2 && m_order == Order::Lines)
-            m_order = Order::Ended;
-    }
+    // A comment or a processing instruction is no record and no value: between two records
+    // it leaves their run going (such a file is schema-valid), inside a field it is skipped.
+    void otherNode(int) override {}
 
     void bytesRead(qint64 bytes) override
     {
@@ -592,14 +606,14 @@ private:
         }
     }
 
-    // An element, a comment or an instruction at depth: a child node of the open field or line.
-    void childNode(int depth)
+    // An element, or a comment or an instruction, at depth. An element inside a field leaves
+    // it without a value; a comment or an instruction is no part of anything.
+    void childNode(int depth, bool element)
     {
-        if (m_field.depth >= 0 && depth == m_field.depth + 1) {
-            ++m_field.nodes;
-            m_field.onlyText = false;
-            m_field.lastText = 0;
-        }
+        if (!element)
+            return;
+        if (m_field.depth >= 0 && depth == m_field.depth + 1)
+            m_field.elementChild = true;
         if (m_inLine && depth == 3)
             m_lineHasChild = true;
     }
@@ -609,18 +623,16 @@ private:
         m_field.depth = depth;
         m_field.table = &table;
         m_field.field = m_reader.fieldOfName(localname, table);
-        m_field.nodes = 0;
-        m_field.onlyText = true;
-        m_field.lastText = 0;
+        m_field.elementChild = false;
         m_field.text.clear();
     }
 
     void endField()
     {
         if (m_field.field >= 0) {
-            const bool ownText = m_field.nodes == 1 && m_field.onlyText;
-            if (!JpkReader::storeText(ownText ? std::string_view(m_field.text) : std::string_view(), *m_field.table,
-                                      m_field.field))
+            // its text and CDATA pieces, whatever comments stand between them
+            if (!JpkReader::storeText(m_field.elementChild ? std::string_view() : std::string_view(m_field.text),
+                                      *m_field.table, m_field.field))
                 ++m_reader.m_cut;
         }
         m_field.depth = -1;
@@ -640,9 +652,7 @@ private:
         int depth = -1; // of the field's element; -1 when none is open
         DocumentTable *table = nullptr;
         int field = -1;
-        int nodes = 0;
-        bool onlyText = true;
-        int lastText = 0; // the kind of the last text piece: 1 text, 2 CDATA, 0 none
+        bool elementChild = false;
         std::string text;
     } m_field;
 };
@@ -671,7 +681,7 @@ bool JpkReader::readRecords(const QString &path, Runs &runs, int firstPass)
                 if (xmlTextReaderDepth(reader.get()) != 1 ||
                     xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_END_ELEMENT)
                     break;
-                if (isWhitespaceNode(reader.get()))
+                if (isWhitespaceNode(reader.get()) || isCommentOrInstruction(reader.get()))
                     continue;
                 const bool element = xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT;
                 const QString qname = element ? Xml::str(xmlTextReaderConstName(reader.get())) : QString();

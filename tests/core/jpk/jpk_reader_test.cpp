@@ -122,8 +122,8 @@ TEST_F(Reader, ConversionsOfElementTexts)
 )");
     ASSERT_TRUE(ws.loadJpk(file));
     EXPECT_EQ(fak(0, "P_2A").toString(), QStringLiteral("FV/1"));
-    EXPECT_FALSE(fak(0, "P_16").isValid());
-    EXPECT_FALSE(fak(0, "P_17").isValid());
+    EXPECT_EQ(fak(0, "P_16"), QVariant(true)); // xs:boolean's "1"
+    EXPECT_FALSE(fak(0, "P_17").isValid());    // its words are lower case
     EXPECT_EQ(fak(0, "P_18"), QVariant(false));
     EXPECT_EQ(fak(0, "P_13_1").toDouble(), 0.0);
     EXPECT_EQ(fak(0, "P_14_1").toDouble(), 12.5);
@@ -135,16 +135,51 @@ TEST_F(Reader, ConversionsOfElementTexts)
     EXPECT_EQ(fak(0, "P_22A").toDate(), zeroDate()); // no such day
 }
 
-TEST_F(Reader, ACommentEndsTheRunOfInvoices)
+// What a schema-valid file says is what is read, on both roads: the stream of the first pass
+// (invoices, and lines that follow them) and the nodes of a further pass (lines met before
+// their invoices).
+TEST_F(Reader, LegalShapesOfFieldsAndRunsOnBothRoads)
 {
-    const QString file = write(R"(  <Faktura><P_2A>FV/1</P_2A></Faktura>
+    const QByteArray invoices = R"(  <Faktura><P_2A>
+<![CDATA[FV/1]]>
+</P_2A><P_3A>Warsza<!--x-->wa</P_3A><P_15><![CDATA[123.45]]></P_15><P_16><!-- metoda -->true</P_16>
+<P_18A>1</P_18A><P_17>0</P_17><P_23><?pi x?>1</P_23></Faktura>
+  <!-- przerwa między fakturami -->
   <Faktura><P_2A>FV/2</P_2A></Faktura>
-  <!-- przerwa -->
+  <?instrukcja?>
   <Faktura><P_2A>FV/3</P_2A></Faktura>
-)");
-    ws.loadJpk(file);
-    EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
-    EXPECT_EQ(lastText(), QStringLiteral("Wczytano dokumentów:\r\n2 - Faktur (pozycji:0)"));
+)";
+    const QByteArray lines = R"(  <FakturaWiersz><P_2B><![CDATA[FV/1]]></P_2B><P_7>To<!-- c -->war</P_7><P_11>
+<![CDATA[10.50]]>
+</P_11></FakturaWiersz>
+  <!-- a comment between two lines -->
+  <FakturaWiersz><P_2B>FV/1</P_2B><P_7>drugi</P_7></FakturaWiersz>
+)";
+    for (const bool linesFirst : {false, true}) {
+        t().mt_FAK_.empty();
+        t().mt_POZ_.empty();
+        ws.loadJpk(write(linesFirst ? lines + invoices : invoices + lines));
+        const char *road = linesFirst ? "node road for the lines" : "event road";
+        ASSERT_EQ(t().mt_FAK_.storedCount(), 3) << road;
+        EXPECT_EQ(fak(0, "P_2A").toString(), QStringLiteral("FV/1")) << road;
+        EXPECT_EQ(fak(0, "P_3A").toString(), QStringLiteral("Warszawa")) << road;
+        EXPECT_EQ(fak(0, "P_15").toDouble(), 123.45) << road;
+        EXPECT_EQ(fak(0, "P_16"), QVariant(true)) << road;
+        EXPECT_EQ(fak(0, "P_18A"), QVariant(true)) << road;
+        EXPECT_EQ(fak(0, "P_17"), QVariant(false)) << road;
+        EXPECT_EQ(fak(0, "P_23"), QVariant(true)) << road;
+        EXPECT_EQ(fak(2, "P_2A").toString(), QStringLiteral("FV/3")) << road;
+        ASSERT_EQ(t().mt_POZ_.storedCount(), 2) << road;
+        EXPECT_EQ(t().mt_POZ_.rowsWithKey(QStringLiteral("FV/1")).size(), size_t(2)) << road;
+        const DocumentTable &poz = t().mt_POZ_;
+        EXPECT_EQ(poz.stringAt(0, poz.fieldIndex(QStringLiteral("P_7"))), QStringLiteral("Towar")) << road;
+        EXPECT_EQ(poz.valueAt(0, poz.fieldIndex(QStringLiteral("P_11"))).toDouble(), 10.5) << road;
+        EXPECT_EQ(lastText(), QStringLiteral("Wczytano dokumentów:\r\n3 - Faktur (pozycji:2)")) << road;
+    }
+    // an element inside a field (not schema-valid) still leaves the field without a value
+    t().mt_FAK_.empty();
+    ws.loadJpk(write("  <Faktura><P_2A>FV/9</P_2A><P_3A>a<b>c</b></P_3A></Faktura>\n"));
+    EXPECT_EQ(fak(0, "P_3A").toString(), QString());
 }
 
 TEST_F(Reader, VersionsAndTheirQuestions)
@@ -356,14 +391,17 @@ TEST_F(Reader, RecordsInOrderAndOutOfOrderAreReadAlike)
     ASSERT_EQ(t().mt_POZ_.storedCount(), 2);
     const DocumentTable &poz = t().mt_POZ_;
     EXPECT_EQ(poz.stringAt(0, poz.fieldIndex(QStringLiteral("P_7"))), QStringLiteral("z odstępami"));
-    EXPECT_EQ(poz.stringAt(0, poz.fieldIndex(QStringLiteral("P_8A"))), QString()); // a comment and a text: no own text
+    EXPECT_EQ(poz.stringAt(0, poz.fieldIndex(QStringLiteral("P_8A"))),
+              QStringLiteral("szt")); // a comment is no part of it
     EXPECT_EQ(poz.floatAt(0, poz.fieldIndex(QStringLiteral("P_8B"))), 2.5);
     EXPECT_EQ(poz.floatAt(0, poz.fieldIndex(QStringLiteral("P_9A"))), 0.0);
     EXPECT_FALSE(poz.isNullAt(0, poz.fieldIndex(QStringLiteral("P_11")))); // an empty element is 0
     EXPECT_EQ(poz.stringAt(1, poz.fieldIndex(QStringLiteral("P_7"))), QStringLiteral("a & b <c>"));
-    // the order's lines: an empty one is no record, one with a comment is; a comment ends them
+    // the order's lines: an empty one or one with only a comment is no record, and a comment
+    // between two lines leaves them going
     ASSERT_EQ(t().mt_ZPOZ_.storedCount(), 3);
-    EXPECT_EQ(t().mt_ZPOZ_.stringAt(2, t().mt_ZPOZ_.fieldIndex(QStringLiteral("P_7Z"))), QStringLiteral("drugi"));
+    EXPECT_EQ(t().mt_ZPOZ_.stringAt(1, t().mt_ZPOZ_.fieldIndex(QStringLiteral("P_7Z"))), QStringLiteral("drugi"));
+    EXPECT_EQ(t().mt_ZPOZ_.stringAt(2, t().mt_ZPOZ_.fieldIndex(QStringLiteral("P_7Z"))), QStringLiteral("po uwadze"));
 }
 
 TEST_F(Reader, TooLongTextsAreCutAndCountedOnce)
