@@ -194,7 +194,11 @@ const std::vector<StepDef> &steps()
              QFile file(args.at(0));
              if (!file.open(QIODevice::ReadOnly))
                  return QStringLiteral("%1: %2").arg(args.at(0), file.errorString());
-             ws.setJpkTemplate(QString::fromUtf8(file.readAll()));
+             const QString text = QString::fromUtf8(file.readAll());
+             // a template the loader would refuse is refused here, before any file is made of it
+             if (const QString refusal = ws.templateRefusal(text); !refusal.isEmpty())
+                 return QStringLiteral("%1: %2").arg(args.at(0), refusal);
+             ws.setJpkTemplate(text);
              return QString();
          }},
         {"validate", 1, 1, "validate FILE", "check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")",

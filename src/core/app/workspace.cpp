@@ -89,6 +89,11 @@ WorkContext Workspace::context()
     return c;
 }
 
+QString Workspace::templateRefusal(const QString &text)
+{
+    return JpkWriter::templateRefusal(text);
+}
+
 void Workspace::setJpkTemplate(const QString &text)
 {
     if (text == m_template)

@@ -95,6 +95,8 @@ public:
     // The JPK template of the page "Schemat XML" (jpkTemplate); edits are not stored.
     QString jpkTemplate() const { return m_template; }
     void setJpkTemplate(const QString &text);
+    // Why a template text cannot be used ("" when it can): the loader's refusal of a DTD.
+    static QString templateRefusal(const QString &text);
     // "Generuj JPK". Returns false when nothing was written (the window shows page 1
     // and focuses the output field when the name is empty).
     bool generateJpk();

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <libxml/xmlsave.h>
 
@@ -150,6 +151,7 @@ private:
         const QStringView text = table.stringViewAt(row, field);
         if (text.isEmpty())
             return false;
+        const qsizetype start = out.size();
         bool changed = false;
         const qsizetype n = text.size();
         for (qsizetype i = 0; i < n; ++i) {
@@ -194,7 +196,8 @@ private:
         }
         if (changed && cleaned)
             ++*cleaned;
-        return true;
+        // a value made only of characters XML forbids is no value: its element goes
+        return out.size() > start;
     }
 
     bool m_usable = false;
@@ -330,8 +333,10 @@ QString JpkWriter::fieldText(const DocumentTable &table, int row, int field)
     case FieldType::Float:
         return mnXML::FloatText(v.toDouble(), 2);
     case FieldType::Date:
-        // a year below 1 is no date: its element is left out
-        return v.toDate().year() < 1 ? QString() : v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        // the zero date (a missing or unreadable one) and a year below 1 are no date: the
+        // element is left out
+        return v.toDate() == zeroDate() || v.toDate().year() < 1 ? QString()
+                                                                 : v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
     case FieldType::Boolean:
         return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     }
@@ -348,12 +353,16 @@ int fieldOfChild(const xmlNode *child, const DocumentTable &table)
 // One child of a record copy: its field's text, or gone when there is none.
 void fillChild(xmlNode *child, int field, const DocumentTable &table, int row, int *cleaned)
 {
-    const QString text = field >= 0 ? JpkWriter::fieldText(table, row, field) : QString();
+    bool changed = false;
+    const QString text = field >= 0 ? TextCodec::xmlSafe(JpkWriter::fieldText(table, row, field), &changed) : QString();
+    if (changed && cleaned)
+        ++*cleaned;
+    // a value made only of characters XML forbids is no value: its element goes
     if (text.isEmpty()) {
         xmlUnlinkNode(child);
         xmlFreeNode(child);
-    } else if (Xml::setText(child, text) && cleaned) {
-        ++*cleaned;
+    } else {
+        Xml::setText(child, text);
     }
 }
 
@@ -429,9 +438,9 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
     auto setText = [&](xmlNode *parent, const char *name) {
         const QString value = c.text(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name)));
         bool changed = false;
-        TextCodec::xmlSafe(value, &changed);
+        const QString safe = TextCodec::xmlSafe(value, &changed);
         m_cleaned += changed ? 1 : 0;
-        mnXML::SetNodeTextOrRemove(m_port, parent, QString::fromLatin1(name), value);
+        mnXML::SetNodeTextOrRemove(m_port, parent, QString::fromLatin1(name), safe);
     };
     for (const char *name : {"NIP", "EUPLVATID", "IMPLVATID", "PelnaNazwa"})
         setText(ident, name);
@@ -442,6 +451,25 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
          {"KodKraju", "Wojewodztwo", "Powiat", "Gmina", "Ulica", "NrDomu", "NrLokalu", "Miejscowosc", "KodPocztowy"})
         setText(adres, name);
     return true;
+}
+
+QString JpkWriter::templateRefusal(const QString &text)
+{
+    // the prolog is read as far as the root element: a document type declaration (with
+    // entities or without) is what the loader refuses
+    QXmlStreamReader reader(text);
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::DTD:
+            return QString::fromUtf8(Xml::kDtdRefused);
+        case QXmlStreamReader::StartElement:
+        case QXmlStreamReader::Invalid:
+            return QString();
+        default:
+            break;
+        }
+    }
+    return QString();
 }
 
 JpkWriter::Outcome JpkWriter::generate()
@@ -460,6 +488,11 @@ JpkWriter::Outcome JpkWriter::generate()
             QStringLiteral("Plik o podanej nazwie %1 istnieje, wymienić go na nowy (nadpisać) ?").arg(fileName)))
         return Outcome::Declined;
 
+    // a template the loader would refuse never makes a file
+    if (const QString refusal = templateRefusal(m_ws.jpkTemplate()); !refusal.isEmpty()) {
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + refusal);
+        return Outcome::Failed;
+    }
     XmlError parseError;
     XmlDocPtr doc = Xml::parseText(m_ws.jpkTemplate(), &parseError);
     if (!doc) {

@@ -53,6 +53,8 @@ public:
     static QString timestampText(const QDateTime &when);
     // A deep copy of node made for parent: it uses the namespace declarations in scope there.
     static xmlNode *cloneInScope(xmlNode *node, xmlNode *parent);
+    // Why a template cannot be used ("" when it can): one that declares a document type.
+    static QString templateRefusal(const QString &text);
 
 private:
     struct Stream;

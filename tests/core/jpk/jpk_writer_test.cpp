@@ -1,5 +1,6 @@
 #include "app/json_exchange.h"
 #include "app/workspace.h"
+#include "base/number_text.h"
 #include "base/xml_services.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
@@ -60,7 +61,7 @@ QByteArray referenceDocument(Workspace &ws)
             xmlFreeNode(ctrl);
             continue;
         }
-        double sum = 0;
+        long double sum = 0;
         for (int row = 0; row < table.storedCount(); ++row) {
             xmlNode *copy = JpkWriter::cloneInScope(templ, templ->parent);
             if (k == 2)
@@ -73,7 +74,7 @@ QByteArray referenceDocument(Workspace &ws)
         xmlUnlinkNode(templ);
         xmlFreeNode(templ);
         mnXML::SetNodeText(nullptr, ctrl, QString::fromLatin1(p.count), QString::number(table.storedCount()), false);
-        mnXML::SetNodeFloat(nullptr, ctrl, QString::fromLatin1(p.sum), 2, sum);
+        mnXML::SetNodeText(nullptr, ctrl, QString::fromLatin1(p.sum), NumberText::fixed(sum, 2), false);
     }
     xmlChar *bytes = nullptr;
     int size = 0;
@@ -453,6 +454,61 @@ TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)
     if (!lint.waitForFinished(60000))
         GTEST_SKIP() << "xmllint is not available";
     EXPECT_EQ(lint.exitCode(), 0) << lint.readAllStandardError().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Values other programs give: each is written as the schema reads it, or left out when it is
+// no value; and what is written loads back to the same file.
+TEST_F(Writer, ValuesOfEveryShapeAndTheirRoundTrip)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    invoice(QStringLiteral("FV/1"), {{"P_1", QDate(2023, 8, 2)},
+                                     {"P_3A", QVariant(QStringLiteral("\x01\x02"))}, // only forbidden characters
+                                     {"P_3B", QVariant(emoji.repeated(300))},        // 300 characters, 600 units
+                                     {"P_6", QVariant(zeroDate())},                  // the zero date is no date
+                                     {"P_15", 12345678901234.56},
+                                     {"P_13_1", 99999999999999.98},
+                                     {"P_14_1", 0.004999999999999999}});
+    invoice(QStringLiteral("FV/2"), {{"P_15", 100000000000000.0}});
+    c().setText(QStringLiteral("ed_Gmina_Text"), QStringLiteral("\x0B"));
+    const QByteArray out = generate();
+    EXPECT_FALSE(out.contains("<P_3A")) << "a value of forbidden characters only is no value";
+    EXPECT_FALSE(out.contains("<Gmina"));
+    EXPECT_FALSE(out.contains("1899-12-30"));
+    EXPECT_FALSE(out.contains("<P_6>"));
+    // as many characters as the field holds, each one whole
+    const int width = t().mt_FAK_.fields().at(t().mt_FAK_.fieldIndex(QStringLiteral("P_3B"))).size;
+    EXPECT_TRUE(out.contains(QByteArray("<P_3B>" + emoji.repeated(width).toUtf8() + "</P_3B>")));
+    EXPECT_TRUE(out.contains("<P_15>12345678901234.56</P_15>"));
+    EXPECT_TRUE(out.contains("<P_13_1>99999999999999.98</P_13_1>"));
+    EXPECT_TRUE(out.contains("<P_14_1>0.00</P_14_1>"));
+    EXPECT_TRUE(out.contains("<WartoscFaktur>112345678901234.56</WartoscFaktur>")) << out.toStdString();
+
+    // generate, load, generate: the same bytes
+    c().setText(QStringLiteral("chb_FAK_append_Checked"), QStringLiteral("FALSE"));
+    ASSERT_TRUE(ws.loadJpk(home.file(QStringLiteral("JPK_FA4.xml"))));
+    const QByteArray again = generate(QStringLiteral("JPK_FA4_znowu.xml"));
+    EXPECT_EQ(again, out);
+}
+
+// A template that declares a document type is refused: the program never writes a file its
+// own loader would refuse.
+TEST_F(Writer, ATemplateWithADoctypeMakesNoFile)
+{
+    invoice(QStringLiteral("FV/1"));
+    QString templ = ws.jpkTemplate();
+    templ.insert(templ.indexOf(QStringLiteral("?>")) + 2, QStringLiteral("\n<!DOCTYPE JPK [<!ENTITY e \"x\">]>"));
+    EXPECT_EQ(Workspace::templateRefusal(templ).toStdString(), Xml::kDtdRefused);
+    EXPECT_TRUE(Workspace::templateRefusal(ws.jpkTemplate()).isEmpty());
+    ws.setJpkTemplate(templ);
+    c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.xml"));
+    EXPECT_FALSE(ws.generateJpk());
+    EXPECT_EQ(port.messages.last().text,
+              QStringLiteral("Błąd załadowania wzorca XML\r") + QString::fromUtf8(Xml::kDtdRefused));
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("JPK_FA4.xml"))));
 }
 
 } // namespace
