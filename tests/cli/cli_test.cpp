@@ -697,3 +697,23 @@ TEST(Cli, CtrlCStopsTheRunningStepAndKeepsTheOldFile)
 }
 
 } // namespace
+
+namespace {
+
+// Whatever the program folder, the schemas shipped with the program are found: a file
+// validates with the network switched off, and so does an e-invoice.
+TEST(Cli, OfflineWhateverTheProgramFolder)
+{
+    TempHome home; // a folder with no schema in it
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("validate"),
+                          QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/minimal_valid.xml")});
+    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("zgodna ze schemą XSD"))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("resolve"))) << r.out.toStdString();
+    const CliRun d = run({QStringLiteral("--home"), home.path(), QStringLiteral("load-xsd")});
+    EXPECT_EQ(d.status, 0) << d.out.toStdString() << d.err.toStdString();
+    EXPECT_TRUE(d.out.contains(QStringLiteral("<xsd:schema")) || d.out.contains(QStringLiteral("<xs:schema")))
+        << d.out.left(400).toStdString();
+}
+
+} // namespace

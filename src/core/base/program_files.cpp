@@ -7,13 +7,30 @@
 
 namespace ProgramFiles {
 
+namespace {
+std::optional<QString> g_shippedOverride;
+}
+
+void setShippedSchemas(const std::optional<QString> &dir)
+{
+    g_shippedOverride = dir;
+}
+
 QString installedSchemas()
 {
+    if (g_shippedOverride)
+        return *g_shippedOverride;
     if (!QCoreApplication::instance())
         return QString();
-    const QString dir =
-        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/tavrix-jpk/schemas"));
-    return QFile::exists(QDir(dir).filePath(QStringLiteral("catalog.xml"))) ? QDir::cleanPath(dir) : QString();
+    // the build places them beside the executables, the install in its share folder: found
+    // whatever the program folder (--home) is
+    const QDir exe(QCoreApplication::applicationDirPath());
+    for (const QString &candidate : {QStringLiteral("schemas"), QStringLiteral("../share/tavrix-jpk/schemas")}) {
+        const QString dir = exe.absoluteFilePath(candidate);
+        if (QFile::exists(QDir(dir).filePath(QStringLiteral("catalog.xml"))))
+            return QDir::cleanPath(dir);
+    }
+    return QString();
 }
 
 QStringList schemaCatalogs(const QString &home)

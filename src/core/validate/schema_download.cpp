@@ -1,5 +1,7 @@
 #include "validate/schema_download.h"
 
+#include "base/program_files.h"
+
 #include "base/safe_file.h"
 #include "base/user_port.h"
 #include "base/xml_services.h"
@@ -174,8 +176,10 @@ QString prompt(const QString &programDir)
 bool loadDescriptions(UserPort *port, DownloadView *view, const QString &programDir, const QString &templ,
                       QString *pageText)
 {
-    const QString path = QDir(programDir).filePath(kSchemaName);
-    if (!QFile::exists(path)) {
+    // the program folder's own schema, else the one shipped with the program, else a download
+    QString path = ProgramFiles::mainSchema(programDir);
+    if (path.isEmpty()) {
+        path = QDir(programDir).filePath(kSchemaName);
         const QString address = schemaAddressOfTemplate(templ);
         if (address.isEmpty() ||
             !downloadToFile(port, view, QStringLiteral("Pobieranie:") + kSchemaName, address, path)) {

@@ -1,6 +1,7 @@
 #include "jpk/jpk_template.h"
 #include "support/loopback_server.h"
 #include "support/recording_port.h"
+#include "support/shipped_schemas.h"
 #include "support/temp_home.h"
 #include "validate/schema_download.h"
 
@@ -73,6 +74,7 @@ TEST(SchemaPage, SchemaBesideTheProgramIsShownReindented)
 
 TEST(SchemaPage, MissingSchemaWithoutAnAddress)
 {
+    const ShippedSchemasAway away; // the download road, without the schemas shipped with the program
     TempHome home;
     RecordingPort port;
     RecordingView view;
@@ -85,6 +87,7 @@ TEST(SchemaPage, MissingSchemaWithoutAnAddress)
 
 TEST(SchemaPage, DownloadsOverHttpAndFailsCleanly)
 {
+    const ShippedSchemasAway away; // the download road, without the schemas shipped with the program
     TempHome served;
     QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/") + kSchema, served.file(QStringLiteral("s.xsd")));
     LoopbackServer server(served.path());
@@ -131,6 +134,7 @@ TEST(SchemaPage, DownloadsOverHttpAndFailsCleanly)
 
 TEST(SchemaPage, NoProgressWindowWithoutAFileToWriteAndTheOwnDeclarationKept)
 {
+    const ShippedSchemasAway away; // the download road, without the schemas shipped with the program
     RecordingPort port;
     RecordingView view;
     QString text;

@@ -1,5 +1,6 @@
 #include "support/loopback_server.h"
 #include "support/recording_port.h"
+#include "support/shipped_schemas.h"
 #include "support/temp_home.h"
 #include "validate/schema_locator.h"
 #include "validate/validator.h"
@@ -134,6 +135,7 @@ TEST_F(Validator, NotWellFormedOrMissingFile)
 
 TEST_F(Validator, MissingSchemaWithoutNetworkGivesTheReport)
 {
+    const ShippedSchemasAway away; // the roads without the schemas shipped with the program
     // no schema beside the program, no catalog, nothing cached, the network switched off
     const Outcome o = validate(home, kSamples + QStringLiteral("/minimal_valid.xml"));
     EXPECT_FALSE(o.valid);
@@ -234,6 +236,7 @@ TEST_F(Validator, SettingsFileKeepsWhatItHeld)
 
 TEST_F(Validator, SchemaFetchedOverHttpAndImportsFromTheCache)
 {
+    const ShippedSchemasAway away; // the roads without the schemas shipped with the program
     TempHome served;
     QFile::copy(kSchemas + QStringLiteral("/Schemat_JPK_FA(4)_v1-0.xsd"), served.file(QStringLiteral("jpk_fa4.xsd")));
     LoopbackServer server(served.path());
@@ -282,6 +285,7 @@ namespace {
 
 TEST_F(Validator, AHostileSchemaReadsNothingSendsNothingAndValidatesNothing)
 {
+    const ShippedSchemasAway away; // the roads without the schemas shipped with the program
     // No schema beside the program: the address comes from the document itself.
     TempHome served;
     home.write(QStringLiteral("secret.txt"), "tajne hasło");
