@@ -91,11 +91,10 @@ RecordResolver::Expression RecordResolver::Expression::parse(const QString &text
             }
         }
         r.before = rest.left(p);
+        // the number is the first one among the ten characters after "#(", even past its ")":
+        // "#(@) - #(@6:T)" reads field 6. With no number there ("#(@)" alone) it yields nothing,
+        // never the default expanded last (field -1)
         r.nn = FirstNumber(QStringView(rest).mid(p + 2, 10));
-        // a reference with no number of its own ("#(@)", "#(@:T)") yields nothing: it must not
-        // read a number written after it, nor the default expanded last (field -1)
-        if (FirstNumber(QStringView(rest).mid(p + 2, c - p - 2)) < 0)
-            r.nn = -1;
         rest.remove(0, c + 1);
         e.references.push_back(r);
     }

@@ -77,9 +77,11 @@ TEST_F(Resolver, DefaultValueExpressions)
     EXPECT_TRUE(port.messages.isEmpty());
 }
 
-TEST_F(Resolver, AReferenceWithoutANumberYieldsNothing)
+TEST_F(Resolver, AReferenceTakesTheFirstNumberOfTheTenCharactersAfterIt)
 {
-    // an earlier row expands a default: a reference without a number must not read it back
+    // the number of a reference is the first among the ten characters after "#(", even past
+    // its ")"; with none there it yields nothing, and an earlier row's expanded default (the
+    // field -1) is never read back
     map.setCell(4, 1, QStringLiteral("Poprzednia"));
     struct Case
     {
@@ -92,7 +94,9 @@ TEST_F(Resolver, AReferenceWithoutANumberYieldsNothing)
         {"#(@:[=a|b])", QVariant()},
         {"#( )", QVariant()},
         {"x#(@)y", QStringLiteral("xy")},
-        {"#(@)3", QStringLiteral("3")}, // the digits after the reference are text, not its number
+        {"#(@)3", QStringLiteral("53")},                    // field 3, then the text "3"
+        {"#(@) - #(@3:T)", QStringLiteral("5 - Polska")},   // field 3 twice: its text, then its entry
+        {"#(@)        #(@4)", QStringLiteral("PL")},         // nothing within ten characters
     };
     for (const Case &c : cases) {
         const QVariant got = resolve(QString(), QString::fromUtf8(c.expression), QString());
