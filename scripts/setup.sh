@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libxml2-dev libxml2-utils libcurl4-openssl-dev libzip-dev zip
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 xvfb xauth time bc mawk locales

@@ -1,6 +1,7 @@
 #include "base/program_files.h"
 #include "cli_runner.h"
 #include "main_window.h"
+#include "widget_user_port.h"
 
 #include <QApplication>
 
@@ -40,6 +41,7 @@ int main(int argc, char *argv[])
         return runCommandLine(args, ProgramFiles::defaultHome());
     }
     QApplication app(argc, argv);
+    WidgetUserPort::installPolishTranslations();
     QStringList args = app.arguments();
     args.removeFirst();
     const QString home = homeOption(args, ProgramFiles::defaultHome());

@@ -8,8 +8,10 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QTranslator>
 #include <cstdlib>
 
 // Dialog texts use CR alone for line breaks; Qt's boxes want LF.
@@ -144,4 +146,16 @@ void WidgetUserPort::processEvents()
         return;
     timer.start();
     QCoreApplication::processEvents();
+}
+
+bool WidgetUserPort::installPolishTranslations()
+{
+    // the program speaks only Polish, whatever the process locale
+    static QTranslator translator;
+    if (!translator.isEmpty())
+        return true;
+    if (!translator.load(QLocale(QLocale::Polish, QLocale::Poland), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
 }

@@ -43,6 +43,9 @@ public:
     }
     // The kind of a file dialog: its default extension, or its first filter's name.
     static QString kindOf(const QString &filter, const QString &defaultExt);
+    // Qt's own texts (the Yes/No buttons, the file dialogs) in Polish, from Qt's translations;
+    // false when they are not installed.
+    static bool installPolishTranslations();
 
 private:
     QString lastFolder(const QString &kind) const;

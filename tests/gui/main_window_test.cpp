@@ -6,6 +6,7 @@
 #include "main_window.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
+#include "widget_user_port.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -431,6 +434,20 @@ TEST(MainWindow, AboutTellsTheVersion)
     ASSERT_FALSE(port.messages.isEmpty());
     EXPECT_EQ(port.messages.last().caption, QStringLiteral("o Programie"));
     EXPECT_TRUE(port.messages.last().text.endsWith(QStringLiteral("Wersja programu: 2023.08.25.1")));
+}
+
+} // namespace
+
+namespace {
+
+// Qt's own dialogs speak Polish with the program, whatever the process locale.
+TEST(MainWindow, QtsOwnButtonsArePolish)
+{
+    ASSERT_TRUE(WidgetUserPort::installPolishTranslations());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pytanie"), QStringLiteral("Tak czy nie?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Tak"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Nie"));
 }
 
 } // namespace

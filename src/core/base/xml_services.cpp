@@ -21,6 +21,89 @@ namespace {
 
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS;
 
+} // namespace
+
+QString Xml::parserReason(int code, const QString &english)
+{
+    auto captured = [&](const char *pattern, int n) {
+        const QRegularExpressionMatch m = QRegularExpression(QString::fromLatin1(pattern)).match(english);
+        return m.hasMatch() ? m.captured(n) : QString();
+    };
+    switch (code) {
+    case XML_ERR_DOCUMENT_EMPTY:
+        return QStringLiteral("Dokument jest pusty");
+    case XML_ERR_DOCUMENT_END:
+        return QStringLiteral("Dodatkowa treść po końcu dokumentu");
+    case XML_ERR_DOCUMENT_START:
+        return QStringLiteral("Oczekiwano znacznika początkowego, nie znaleziono „<”");
+    case XML_ERR_TAG_NOT_FINISHED: {
+        const QString name = captured("tag (\\S+) line (\\d+)", 1);
+        const QString line = captured("tag (\\S+) line (\\d+)", 2);
+        return name.isEmpty() ? QStringLiteral("Przedwczesny koniec danych")
+                              : QStringLiteral("Przedwczesny koniec danych w elemencie ") + name +
+                                    QStringLiteral(" (otwartym w wierszu ") + line + u')';
+    }
+    case XML_ERR_TAG_NAME_MISMATCH: {
+        const QString open = captured("mismatch: (\\S+) line (\\d+) and (\\S+)", 1);
+        const QString line = captured("mismatch: (\\S+) line (\\d+) and (\\S+)", 2);
+        const QString close = captured("mismatch: (\\S+) line (\\d+) and (\\S+)", 3);
+        if (!open.isEmpty())
+            return QStringLiteral("Znacznik otwierający ") + open + QStringLiteral(" (wiersz ") + line +
+                   QStringLiteral(") nie pasuje do zamykającego ") + close;
+        break;
+    }
+    case XML_ERR_GT_REQUIRED:
+        return QStringLiteral("Brak końca znacznika początkowego („>”)");
+    case XML_ERR_LTSLASH_REQUIRED:
+        return QStringLiteral("Brak znacznika końcowego");
+    case XML_ERR_UNDECLARED_ENTITY:
+    case XML_WAR_UNDECLARED_ENTITY: {
+        const QString name = captured("Entity '([^']*)'", 1);
+        return QStringLiteral("Nieznana encja „") + name + QStringLiteral("”");
+    }
+    case XML_ERR_INVALID_CHAR:
+    case XML_ERR_INVALID_CHARREF:
+        return QStringLiteral("Znak niedozwolony w XML");
+    case XML_ERR_INVALID_ENCODING:
+        return QStringLiteral("Dane nie są poprawnym tekstem w kodowaniu dokumentu (UTF-8)");
+    case XML_ERR_UNSUPPORTED_ENCODING:
+        return QStringLiteral("Nieobsługiwane kodowanie dokumentu");
+    case XML_ERR_ATTRIBUTE_WITHOUT_VALUE:
+    case XML_ERR_ATTRIBUTE_NOT_STARTED:
+        return QStringLiteral("Atrybut bez wartości w cudzysłowie");
+    case XML_ERR_ATTRIBUTE_REDEFINED:
+        return QStringLiteral("Atrybut powtórzony w jednym elemencie");
+    case XML_ERR_NAME_REQUIRED:
+        return QStringLiteral("Oczekiwano nazwy elementu lub atrybutu");
+    case XML_ERR_LT_IN_ATTRIBUTE:
+        return QStringLiteral("Znak „<” w wartości atrybutu");
+    case XML_ERR_HYPHEN_IN_COMMENT:
+    case XML_ERR_COMMENT_NOT_FINISHED:
+        return QStringLiteral("Niepoprawny lub niezakończony komentarz");
+    case XML_ERR_CDATA_NOT_FINISHED:
+        return QStringLiteral("Niezakończona sekcja CDATA");
+    case XML_ERR_EXT_ENTITY_STANDALONE:
+    case XML_ERR_ENTITY_PROCESSING:
+        break;
+    case XML_ERR_NO_MEMORY:
+        return QStringLiteral("za mało pamięci");
+    case XML_NS_ERR_UNDEFINED_NAMESPACE: {
+        const QString prefix = captured("prefix (\\S+) ", 1);
+        return QStringLiteral("Nieznany prefiks przestrzeni nazw ") + prefix;
+    }
+    default:
+        break;
+    }
+    // the parser's own limits, which the program keeps
+    if (english.contains(QStringLiteral("huge text node")))
+        return QStringLiteral("Tekst jednego elementu przekracza limit parsera (10 000 000 bajtów)");
+    if (english.contains(QStringLiteral("Excessive depth")))
+        return QStringLiteral("Elementy zagnieżdżone głębiej, niż pozwala parser (256 poziomów)");
+    return QStringLiteral("Błąd składni XML (kod %1): ").arg(code) + english;
+}
+
+namespace {
+
 // The first error of a parse; warnings do not count.
 struct ErrorSink
 {
@@ -33,7 +116,7 @@ struct ErrorSink
             return;
         seen = true;
         first.code = error->code;
-        first.reason = QString::fromUtf8(error->message).trimmed();
+        first.reason = Xml::parserReason(error->code, QString::fromUtf8(error->message).trimmed());
         first.line = error->line;
         first.column = error->int2;
     }
@@ -66,7 +149,7 @@ XmlDocPtr parse(const QByteArray &bytes, const QString &url, XmlError *error, co
     if (error) {
         *error = sink.first;
         if (error->reason.isEmpty())
-            error->reason = QStringLiteral("the document is not well-formed");
+            error->reason = QStringLiteral("dokument nie jest poprawnym XML");
         error->sourceText = Xml::lineOfText(textForLines, error->line);
     }
     return nullptr;
@@ -92,7 +175,7 @@ XmlDocPtr parseFile(const QString &path, XmlError *error)
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) {
             *error = XmlError();
-            error->reason = QStringLiteral("Cannot read the file \"%1\": %2").arg(path, file.errorString());
+            error->reason = QStringLiteral("Nie można odczytać pliku „%1”: %2").arg(path, file.errorString());
         }
         return nullptr;
     }
@@ -359,8 +442,8 @@ void onScanError(void *data, xmlErrorPtr error)
             const QString name =
                 last.prefix ? Xml::str(last.prefix) + u':' + Xml::str(last.localname) : Xml::str(last.localname);
             state->errors.first.code = XML_ERR_TAG_NOT_FINISHED;
-            state->errors.first.reason =
-                QStringLiteral("Premature end of data in tag %1 line %2").arg(name).arg(last.line);
+            state->errors.first.reason = QStringLiteral("Przedwczesny koniec danych w elemencie ") + name +
+                                         QStringLiteral(" (otwartym w wierszu ") + QString::number(last.line) + u')';
         }
     }
     xmlStopParser(state->ctxt);
@@ -387,7 +470,7 @@ void characters(void *ctx, const xmlChar *text, int len, bool cdata)
     ScanState *state = stateOf(ctx);
     state->textRun += len;
     if (state->textRun > XML_MAX_TEXT_LENGTH)
-        state->fail(XML_ERR_NO_MEMORY, QStringLiteral("xmlSAX2Characters: huge text node"));
+        state->fail(XML_ERR_NO_MEMORY, Xml::parserReason(0, QStringLiteral("huge text node")));
     else if (state->observer)
         state->observer->characters(int(state->open.size()), reinterpret_cast<const char *>(text), len, cdata);
 }
@@ -499,7 +582,7 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error, XmlScanOb
     };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        failure.reason = QStringLiteral("Cannot read the file \"%1\": %2").arg(path, file.errorString());
+        failure.reason = QStringLiteral("Nie można odczytać pliku „%1”: %2").arg(path, file.errorString());
         return finish(false);
     }
     xmlSAXHandler sax = {};
@@ -537,7 +620,7 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error, XmlScanOb
     xmlParseDocument(ctxt);
     if (!state.errors.seen && !ctxt->wellFormed) {
         state.errors.seen = true;
-        failure.reason = QStringLiteral("the document is not well-formed");
+        failure.reason = QStringLiteral("dokument nie jest poprawnym XML");
     }
     xmlFreeParserCtxt(ctxt);
     if (state.errors.seen && failure.line > 0)

@@ -74,6 +74,11 @@ public:
 
 namespace Xml {
 
+// The parser's reason in the user's words: the errors a damaged or foreign file gives most
+// often, with the names and lines libxml2 puts in them; any other keeps libxml2's text after
+// a Polish lead and its code.
+QString parserReason(int code, const QString &english);
+
 // Why a document with entity declarations is refused: entities are never expanded.
 inline constexpr char kDtdRefused[] = "Plik zawiera deklaracje DTD, których program nie przyjmuje";
 

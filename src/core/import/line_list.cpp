@@ -88,7 +88,7 @@ QString LineList::read(const QString &path, CodePage codePage)
         bytes.truncate(nul);
     QStringDecoder check(codecName(codePage), QStringConverter::Flag::Stateless);
     if (!check.isValid())
-        return QStringLiteral("%1: the code page %2 is not available").arg(path, pageName(codePage));
+        return QStringLiteral("%1: strona kodowa %2 jest niedostępna").arg(path, pageName(codePage));
     const char16_t *table = byteTable(codePage);
     qsizetype bad = -1;
     if (table) {
@@ -116,9 +116,8 @@ QString LineList::read(const QString &path, CodePage codePage)
         const QString text = whole.decode(bytes);
         const qsizetype replaced = text.indexOf(QChar(QChar::ReplacementCharacter));
         const qsizetype line = replaced < 0 ? -1 : QStringView(text).left(replaced).count(u'\n') + 1;
-        return QStringLiteral("%1: the file holds bytes that are not text in the code page %2 (line %3)")
-            .arg(path, pageName(codePage))
-            .arg(line);
+        return path + QStringLiteral(": plik zawiera bajty, które nie są tekstem w stronie kodowej ") +
+               pageName(codePage) + QStringLiteral(" (wiersz ") + QString::number(line) + u')';
     }
     m_bytes = std::move(bytes);
     m_codePage = codePage;

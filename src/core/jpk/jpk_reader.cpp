@@ -33,7 +33,7 @@ void onReaderError(void *arg, xmlErrorPtr error)
         return;
     *sink->second = true;
     sink->first->code = error->code;
-    sink->first->reason = QString::fromUtf8(error->message).trimmed();
+    sink->first->reason = Xml::parserReason(error->code, QString::fromUtf8(error->message).trimmed());
     sink->first->line = error->line;
     sink->first->column = error->int2;
 }

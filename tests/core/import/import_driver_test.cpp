@@ -310,7 +310,7 @@ TEST_F(Import, ReadingFiles)
     EXPECT_FALSE(d.readImportFile(home.file(QStringLiteral("bad.txt"))));
     EXPECT_TRUE(port.messages.last().text.startsWith(QStringLiteral("Błąd imporu danych:") +
                                                      home.file(QStringLiteral("bad.txt"))));
-    EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("line 2")));
+    EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("wiersz 2")));
     EXPECT_FALSE(d.readImportFile(home.file(QStringLiteral("none.txt"))));
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("none.txt")));
     // the first-line marker

@@ -94,9 +94,9 @@ TEST_F(Resolver, AReferenceTakesTheFirstNumberOfTheTenCharactersAfterIt)
         {"#(@:[=a|b])", QVariant()},
         {"#( )", QVariant()},
         {"x#(@)y", QStringLiteral("xy")},
-        {"#(@)3", QStringLiteral("53")},                    // field 3, then the text "3"
-        {"#(@) - #(@3:T)", QStringLiteral("5 - Polska")},   // field 3 twice: its text, then its entry
-        {"#(@)        #(@4)", QStringLiteral("PL")},         // nothing within ten characters
+        {"#(@)3", QStringLiteral("53")},                  // field 3, then the text "3"
+        {"#(@) - #(@3:T)", QStringLiteral("5 - Polska")}, // field 3 twice: its text, then its entry
+        {"#(@)        #(@4)", QStringLiteral("PL")},      // nothing within ten characters
     };
     for (const Case &c : cases) {
         const QVariant got = resolve(QString(), QString::fromUtf8(c.expression), QString());

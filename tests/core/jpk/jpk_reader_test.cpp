@@ -247,13 +247,13 @@ TEST_F(Reader, AFileThatCannotBeReadWholeChangesNothing)
     const Case cases[] = {
         {"a text node over libxml2's limit",
          rich.left(second) + "<Faktura><P_2A>" + QByteArray(10'000'001, 'A') + "</P_2A>" + rich.mid(second + 9),
-         "huge text node"},
+         "Tekst jednego elementu przekracza limit parsera"},
         {"elements nested deeper than libxml2's limit",
          rich.left(second) + "<Faktura>" + QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300) +
              rich.mid(second + 9),
-         "Excessive depth in document"},
-        {"a file cut short", rich.left(second + 200), "Premature end of data in tag"},
-        {"an empty file", QByteArray(), "Document is empty"},
+         "Elementy zagnieżdżone głębiej, niż pozwala parser"},
+        {"a file cut short", rich.left(second + 200), "Przedwczesny koniec danych w elemencie"},
+        {"an empty file", QByteArray(), "Dokument jest pusty"},
         {"an internal DTD declaring an entity",
          "<?xml version=\"1.0\"?>\n<!DOCTYPE JPK [<!ENTITY y \"yyy\">]>\n" + rich.mid(rich.indexOf("<JPK")),
          "Plik zawiera deklaracje DTD, których program nie przyjmuje"},
