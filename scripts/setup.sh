@@ -27,3 +27,10 @@ if ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO localedef -i pl_PL -c -f UTF-8 -A /usr/share/locale/locale.alias pl_PL.UTF-8
 fi
+
+# The suite passes under any locale; en_US.UTF-8 is there to show it (LANG=en_US.UTF-8 ctest …).
+if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i en_US -c -f UTF-8 -A /usr/share/locale/locale.alias en_US.UTF-8
+fi

@@ -1,3 +1,5 @@
+#include "base/user_port.h"
+
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    usePolishForWhatIsShown(); // as the programs do: the suite passes whatever the locale
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

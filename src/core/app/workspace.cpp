@@ -22,6 +22,7 @@
 Workspace::Workspace(UserPort *port, QObject *parent)
     : QObject(parent), m_port(port), m_controls(this), m_tables(port, this), m_template(designTemplate())
 {
+    usePolishForWhatIsShown(); // the top of the core: every front end starts here
     m_tables.setBusyState(&m_busy);
     m_busy.changed = [this](bool busy) {
         m_tables.setFrozen(busy);

@@ -74,3 +74,6 @@ private:
 
 // The caption of information messages.
 QString applicationTitle();
+// The program speaks only Polish: what it shows (numbers, dates in messages, reports and the
+// grids) is formatted in Polish whatever the process locale. Files never use a locale.
+void usePolishForWhatIsShown();
