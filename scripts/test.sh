@@ -9,6 +9,6 @@ cmake --build "$build" --parallel 2
 # the whole suite runs as the users do: in the Polish locale, with its decimal comma
 export LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=0
+export ASAN_OPTIONS=detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure --parallel 2

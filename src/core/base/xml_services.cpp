@@ -618,6 +618,11 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error, XmlScanOb
         ctxt->input->filename =
             reinterpret_cast<const char *>(xmlStrdup(reinterpret_cast<const xmlChar *>(name.constData())));
     xmlParseDocument(ctxt);
+    // the SAX2 start of a document makes an empty document the context does not free
+    if (ctxt->myDoc) {
+        xmlFreeDoc(ctxt->myDoc);
+        ctxt->myDoc = nullptr;
+    }
     if (!state.errors.seen && !ctxt->wellFormed) {
         state.errors.seen = true;
         failure.reason = QStringLiteral("dokument nie jest poprawnym XML");

@@ -15,6 +15,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <libxml/xmlsave.h>
+#include <memory>
 
 namespace {
 
@@ -667,7 +668,14 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         const RecordForm form(s.templ, s.parent, plan, doc, s.depth, ownLine ? 1 : 0);
         const bool precompiled = !orders && form.usable();
         QByteArray record;
-        xmlOutputBufferPtr out = checked(xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr));
+        // closed on every way out ("Przerwij" included); the safe file then drops its temporary
+        struct CloseOutput
+        {
+            void operator()(xmlOutputBuffer *o) const { xmlOutputBufferClose(o); }
+        };
+        std::unique_ptr<xmlOutputBuffer, CloseOutput> owned(
+            checked(xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr)));
+        xmlOutputBufferPtr out = owned.get();
         for (int row = 0; row < table.storedCount(); ++row) {
             m_port->progressPosition(++progress);
             m_port->pump();
@@ -697,8 +705,8 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
             if (out->error)
                 break;
         }
-        if (xmlOutputBufferClose(out) < 0 || file.failed())
-            writeError = file.errorString().isEmpty() ? QStringLiteral("write error") : file.errorString();
+        if (xmlOutputBufferClose(owned.release()) < 0 || file.failed())
+            writeError = file.errorString().isEmpty() ? QStringLiteral("błąd zapisu") : file.errorString();
     }
     if (writeError.isEmpty() && !writeAll(file, skeleton.mid(from)))
         writeError = file.errorString();
