@@ -68,7 +68,7 @@ bool Workspace::runLong(const QString &what, bool restoresTables, const std::fun
     } catch (const std::exception &e) {
         giveBack();
         m_port->failure(applicationTitle(), QStringLiteral("%1: polecenie przerwał błąd: ").arg(what) +
-                                                QString::fromLocal8Bit(e.what()) + kept);
+                                                QString::fromUtf8(e.what()) + u'.' + kept);
     }
     m_port->clearCancel();
     return false;

@@ -1,5 +1,7 @@
 #include "import/line_list.h"
 
+#include <limits>
+
 #include <QFile>
 #include <QStringDecoder>
 #include <array>
@@ -123,6 +125,11 @@ QString LineList::read(const QString &path, CodePage codePage)
     m_codePage = codePage;
     m_table = byteTable(codePage);
     cutLines();
+    // lines are numbered with an int everywhere a pass reads them
+    if (m_starts.size() > size_t(std::numeric_limits<int>::max())) {
+        clear();
+        return path + QStringLiteral(": plik ma więcej niż 2 147 483 647 wierszy; podziel go na mniejsze");
+    }
     return QString();
 }
 

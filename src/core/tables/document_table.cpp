@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <stdexcept>
 
 namespace {
 constexpr qint32 kNullDate = std::numeric_limits<qint32>::min();
@@ -242,7 +243,8 @@ struct DocumentTable::Column
         if (length[row] > 0)
             garbage += size_t(length[row]);
         if (chars.size() + size_t(s.size()) > std::numeric_limits<quint32>::max())
-            throw std::bad_alloc(); // a column of more than 4 Gi characters
+            throw std::length_error("kolumna tekstów tabeli przekroczyłaby 4 Gi znaków; "
+                                    "podziel dane na mniejsze części"); // a place is 32 bits
         start[row] = quint32(chars.size());
         length[row] = qint16(std::min<qsizetype>(s.size(), std::numeric_limits<qint16>::max()));
         chars.append(s.utf16(), size_t(s.size()));

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -48,6 +49,8 @@ public:
     }
     void append(const T *first, size_t count)
     {
+        if (count > kMaxSize - m_size)
+            throw std::bad_alloc(); // past what the address space can hold: never a wrap
         if (m_size + count > m_capacity)
             grow(m_size + count);
         if (count > 0)
@@ -68,9 +71,14 @@ public:
     }
 
 private:
+    static constexpr size_t kMaxSize = std::numeric_limits<size_t>::max() / sizeof(T);
+
     void grow(size_t needed)
     {
-        size_t capacity = m_capacity + m_capacity / 2;
+        if (needed > kMaxSize)
+            throw std::bad_alloc();
+        // half as much again, within what a size_t can count in bytes
+        size_t capacity = m_capacity / 2 <= kMaxSize - m_capacity ? m_capacity + m_capacity / 2 : kMaxSize;
         if (capacity < needed)
             capacity = needed;
         if (capacity < 16)
@@ -79,6 +87,8 @@ private:
     }
     void reallocate(size_t capacity)
     {
+        if (capacity > kMaxSize)
+            throw std::bad_alloc();
         T *data = static_cast<T *>(std::realloc(m_data, capacity * sizeof(T)));
         if (!data)
             throw std::bad_alloc();

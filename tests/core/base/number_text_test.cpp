@@ -55,3 +55,49 @@ TEST(Characters, CountAndCutByCodePoints)
 }
 
 } // namespace
+
+#include "app/workspace.h"
+#include "support/recording_port.h"
+#include "tables/pod_array.h"
+
+namespace {
+
+// Sizes past what memory can hold are refused, never wrapped around.
+TEST(PodArray, SizesPastTheAddressSpaceAreRefused)
+{
+    PodArray<quint64> a;
+    const quint64 one = 1;
+    a.append(&one, 1);
+    EXPECT_THROW(a.append(&one, std::numeric_limits<size_t>::max() / 4), std::bad_alloc);
+    EXPECT_THROW(a.resize(std::numeric_limits<size_t>::max() / 2, 0), std::bad_alloc);
+    EXPECT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0], 1u);
+    a.resize(100000, 7);
+    EXPECT_EQ(a[99999], 7u);
+}
+
+// An exception a command lets out ends it at the Workspace with its reason in Polish and the
+// tables as they were.
+TEST(Workspace, AnExceptionEndsTheCommandWithTheTablesAsTheyWere)
+{
+    RecordingPort port;
+    Workspace ws(&port);
+    ws.tables().mt_FAK_.append();
+    ws.tables().mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("FV/1"));
+    ws.tables().mt_FAK_.post();
+    EXPECT_FALSE(ws.runLong(QStringLiteral("Importuj Dane"), true, [&] {
+        DocumentTable &fak = ws.tables().mt_FAK_;
+        fak.beginAppend();
+        fak.setNew(QStringLiteral("P_2A"), QStringLiteral("FV/2"));
+        fak.commitAppend();
+        throw std::length_error("kolumna tekstów tabeli przekroczyłaby 4 Gi znaków");
+        return true;
+    }));
+    EXPECT_EQ(port.messages.last().text,
+              QStringLiteral("Importuj Dane: polecenie przerwał błąd: kolumna tekstów tabeli przekroczyłaby 4 Gi "
+                             "znaków. Tabele pozostały bez zmian."));
+    EXPECT_EQ(ws.tables().mt_FAK_.storedCount(), 1);
+    EXPECT_FALSE(ws.isBusy());
+}
+
+} // namespace
