@@ -527,47 +527,61 @@ void DocumentTable::setText(int field, QStringView text)
     m_columns[field].setString(m_rowCount, Characters::first(text, m_fields->at(field).size));
 }
 
+// A typed value of a worker's record goes straight to its column (no QVariant per cell on
+// the import's path); otherwise it is the user's setValue.
+void DocumentTable::setTyped(int field, const QVariant &value)
+{
+    if (m_appending)
+        writeRow(m_rowCount, field, value);
+    else
+        setValue(field, value);
+}
+
 void DocumentTable::setFloat(int field, double value)
 {
     if (field < 0 || field >= fieldCount())
         return;
-    if (m_appending)
-        writeRow(m_rowCount, field, value);
-    else if (m_state == State::Insert && m_columns[field].type == FieldType::Float && !refusedWhileBusy())
+    if (m_appending && m_columns[field].type == FieldType::Float)
+        m_columns[field].setFloat(m_rowCount, value);
+    else if (!m_appending && m_state == State::Insert && m_columns[field].type == FieldType::Float &&
+             !refusedWhileBusy())
         m_columns[field].setFloat(m_rowCount, value);
     else
-        setValue(field, value);
+        setTyped(field, value);
 }
 
 void DocumentTable::setDate(int field, const QDate &value)
 {
     if (field < 0 || field >= fieldCount())
         return;
-    const QVariant v = value.isValid() ? QVariant(value) : QVariant();
-    if (m_appending)
-        writeRow(m_rowCount, field, v);
-    else
-        setValue(field, v);
+    if (m_appending && m_columns[field].type == FieldType::Date) {
+        if (value.isValid())
+            m_columns[field].setDate(m_rowCount, qint32(value.toJulianDay()));
+        else
+            m_columns[field].setNull(m_rowCount);
+        return;
+    }
+    setTyped(field, value.isValid() ? QVariant(value) : QVariant());
 }
 
 void DocumentTable::setBoolean(int field, bool value)
 {
     if (field < 0 || field >= fieldCount())
         return;
-    if (m_appending)
-        writeRow(m_rowCount, field, value);
+    if (m_appending && m_columns[field].type == FieldType::Boolean)
+        m_columns[field].setBool(m_rowCount, value);
     else
-        setValue(field, value);
+        setTyped(field, value);
 }
 
 void DocumentTable::setInteger(int field, qint64 value)
 {
     if (field < 0 || field >= fieldCount())
         return;
-    if (m_appending)
-        writeRow(m_rowCount, field, value);
+    if (m_appending && m_columns[field].type == FieldType::Integer)
+        m_columns[field].setInt(m_rowCount, value);
     else
-        setValue(field, value);
+        setTyped(field, value);
 }
 
 void DocumentTable::setNew(int field, const QVariant &value)

@@ -174,6 +174,7 @@ private:
     int rowOfPosition(int position) const; // unlinked: the stored row of the n-th live record
     int positionOfRow(int row) const;
     bool refusedWhileBusy() const;
+    void setTyped(int field, const QVariant &value);
     void writeRow(int row, int field, const QVariant &value);
     void indexInsert(int row);
     void indexRemove(int row);
