@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
+#include "window_helpers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,13 +47,7 @@ protected:
     void TearDown() override { DocumentTable::assertOnFrozenChange = true; }
 
     DocumentTables &t() { return w->workspace().tables(); }
-    DocumentNavigator *navigatorOf(DocumentTable *table)
-    {
-        for (DocumentNavigator *n : w->findChildren<DocumentNavigator *>())
-            if (n->table() == table)
-                return n;
-        return nullptr;
-    }
+    DocumentNavigator *navigatorOf(DocumentTable *table) { return ::navigatorOf(w.get(), table); }
     void addInvoices(int count, const QString &prefix)
     {
         for (int i = 1; i <= count; ++i) {

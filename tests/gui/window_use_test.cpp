@@ -8,6 +8,7 @@
 #include "support/recording_port.h"
 #include "support/temp_home.h"
 #include "widget_user_port.h"
+#include "window_helpers.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
@@ -45,13 +46,7 @@ protected:
         w->show();
     }
     DocumentTables &t() { return w->workspace().tables(); }
-    DocumentNavigator *navigatorOf(DocumentTable *table)
-    {
-        for (DocumentNavigator *n : w->findChildren<DocumentNavigator *>())
-            if (n->table() == table)
-                return n;
-        return nullptr;
-    }
+    DocumentNavigator *navigatorOf(DocumentTable *table) { return ::navigatorOf(w.get(), table); }
     // Opens a grid cell's editor, types into it (or leaves it) and confirms with Enter.
     void typeIntoCell(DocumentGrid *grid, const QModelIndex &index, const QString *text)
     {
