@@ -95,6 +95,23 @@ bool appendFixed(QByteArray &out, long double number, int decimals)
     return appendFixedOf(out, number, decimals);
 }
 
+bool appendTrimmed(QByteArray &out, double number, int minDecimals, int maxDecimals)
+{
+    const qsizetype start = out.size();
+    if (!appendFixedOf(out, number, maxDecimals))
+        return false;
+    if (maxDecimals > minDecimals) {
+        const qsizetype point = out.indexOf('.', start);
+        qsizetype end = out.size();
+        while (end > point + 1 + minDecimals && out.at(end - 1) == '0')
+            --end;
+        if (end == point + 1)
+            --end; // no decimals asked for: no point either
+        out.truncate(end);
+    }
+    return true;
+}
+
 QString fixed(double number, int decimals)
 {
     QByteArray text;

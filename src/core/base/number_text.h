@@ -15,5 +15,8 @@ bool appendFixed(QByteArray &out, double number, int decimals);
 // A sum kept in extended precision (a control sum of many amounts of 16 integer digits).
 QString fixed(long double number, int decimals);
 bool appendFixed(QByteArray &out, long double number, int decimals);
+// A quantity's text: rounded to maxDecimals, then the zeros after the first minDecimals
+// dropped (2.561 → "2.561", 2.5 → "2.50" with 2 and 6).
+bool appendTrimmed(QByteArray &out, double number, int minDecimals, int maxDecimals);
 
 } // namespace NumberText

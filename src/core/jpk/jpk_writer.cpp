@@ -21,6 +21,15 @@ namespace {
 
 const QString kTitle = QStringLiteral("Generowanie piku dla JPK_FA (4)");
 
+// A float field's text: amounts with two decimals; quantities and rates with the decimals they
+// have, two at least and six at most (the schema's TIlosciJPK and TProcentowy), so that 2.561
+// pieces stay 2.561.
+bool appendFloat(QByteArray &out, double value, const FieldDef &field)
+{
+    const int decimals = fieldDecimals(field);
+    return decimals == 2 ? NumberText::appendFixed(out, value, 2) : NumberText::appendTrimmed(out, value, 2, decimals);
+}
+
 // Writes libxml2's output buffer straight into the file being saved.
 int writeToSaveFile(void *context, const char *buffer, int len)
 {
@@ -140,8 +149,8 @@ private:
     static bool valueInto(QByteArray &out, const DocumentTable &table, int row, int field, int *cleaned)
     {
         const FieldType type = table.fields().at(field).type;
-        if (type == FieldType::Float) // a number of two decimals, as FloatText writes it
-            return !table.isNullAt(row, field) && NumberText::appendFixed(out, table.floatAt(row, field), 2);
+        if (type == FieldType::Float) // as fieldText writes it
+            return !table.isNullAt(row, field) && appendFloat(out, table.floatAt(row, field), table.fields().at(field));
         if (type != FieldType::String) {
             const QString text = JpkWriter::fieldText(table, row, field);
             if (text.isEmpty())
@@ -331,8 +340,10 @@ QString JpkWriter::fieldText(const DocumentTable &table, int row, int field)
         return v.toString();
     case FieldType::Integer:
         return QString::number(v.toLongLong());
-    case FieldType::Float:
-        return mnXML::FloatText(v.toDouble(), 2);
+    case FieldType::Float: {
+        QByteArray text;
+        return appendFloat(text, v.toDouble(), def) ? QString::fromLatin1(text) : QString();
+    }
     case FieldType::Date:
         // the zero date (a missing or unreadable one) and a year below 1 are no date: the
         // element is left out
@@ -494,6 +505,14 @@ JpkWriter::Outcome JpkWriter::generate()
         m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + refusal);
         return Outcome::Failed;
     }
+    // the schema wants at least one FakturaWiersz: invoices without any line (advance invoices,
+    // corrections of a period) make a file no office accepts; the user hears it before it is made
+    const int invoices = m_ws.tables->mt_FAK_.storedCount();
+    if (invoices > 0 && m_ws.tables->mt_POZ_.storedCount() == 0)
+        m_port->info(kTitle, QStringLiteral("Uwaga: żadna z %1 faktur nie ma wierszy (FakturaWiersz), a schemat "
+                                            "JPK_FA(4) wymaga co najmniej jednego – utworzony plik nie przejdzie "
+                                            "weryfikacji ze schemą. Dodaj wiersze faktur albo faktury, które je mają.")
+                                 .arg(invoices));
     XmlError parseError;
     XmlDocPtr doc = Xml::parseText(m_ws.jpkTemplate(), &parseError);
     if (!doc) {

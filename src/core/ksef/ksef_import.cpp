@@ -8,6 +8,7 @@
 #include "base/xml_services.h"
 #include "ksef/ksef_mapping.h"
 #include "ksef/ksef_sources.h"
+#include "ksef/polish_address.h"
 #include "tables/document_tables.h"
 #include "validate/validator.h"
 
@@ -81,6 +82,12 @@ bool hasElementChildren(const xmlNode *node)
 struct KsefImport::Invoice
 {
     using Values = QHash<int, QVariant>;
+    struct Line
+    {
+        Values values;
+        bool before = false; // the line as it stood before the correction
+        QDate date;          // P_6A
+    };
     QString number;
     QString sellerId;
     QString sellerName;
@@ -89,10 +96,12 @@ struct KsefImport::Invoice
     Values invoice;
     Values order;
     bool hasOrder = false;
-    std::vector<Values> lines;
-    std::vector<Values> orderLines;
-    QHash<int, QStringList> addresses; // field → AdresL1, AdresL2
-    QHash<int, QString> countries;     // field → KodKraju
+    std::vector<Line> lines;
+    std::vector<Line> orderLines;
+    QHash<int, QStringList> addresses;  // field → AdresL1, AdresL2
+    QHash<int, QString> countries;      // field → KodKraju
+    QHash<QString, QString> authorized; // PodmiotUpowazniony: path → text (the address lines joined)
+    QStringList advanceKsef;            // the KSeF numbers of advance invoices
     QMap<QString, int> unmapped;
 };
 
@@ -163,10 +172,10 @@ void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice 
             continue;
         DocumentTable &table = *t.table(row->table);
         const int field = table.fieldIndex(QString::fromLatin1(row->field));
-        Invoice::Values &values = level == int(Level::Line)        ? invoice.lines.back()
-                                  : level == int(Level::OrderLine) ? invoice.orderLines.back()
-                                  : row->table == TableKind::ZAM   ? invoice.order
-                                                                   : invoice.invoice;
+        Invoice::Line *line = level == int(Level::Line)        ? &invoice.lines.back()
+                              : level == int(Level::OrderLine) ? &invoice.orderLines.back()
+                                                               : nullptr;
+        Invoice::Values &values = line ? line->values : row->table == TableKind::ZAM ? invoice.order : invoice.invoice;
         if (row->table == TableKind::ZAM)
             invoice.hasOrder = true;
         if (childPath == u"Fa/P_2")
@@ -236,6 +245,80 @@ void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice 
             values.insert(field, true);
             values.insert(table.fieldIndex(QStringLiteral("P_106E_3A")), KsefMapping::marginWords(local));
             break;
+        case How::Before:
+            line->before = text == u"1";
+            break;
+        case How::LineDate:
+            line->date = QDate::fromString(text, Qt::ISODate);
+            if (!line->date.isValid())
+                ++invoice.unmapped[QStringLiteral("Fa/FaWiersz/P_6A (nie data)")];
+            break;
+        case How::Authorized: {
+            QString &stored = invoice.authorized[childPath];
+            stored = stored.isEmpty() ? text : stored + QStringLiteral(", ") + text;
+            break;
+        }
+        case How::AdvanceKsef: {
+            invoice.advanceKsef << text;
+            const QString before = values.value(field).toString();
+            values.insert(field, before.isEmpty() ? text : before + QStringLiteral(", ") + text);
+            break;
+        }
+        }
+    }
+}
+
+void KsefImport::complete(Invoice &invoice)
+{
+    const DocumentTable &fak = m_ws.tables->mt_FAK_;
+    auto f = [&fak](const char *name) { return fak.fieldIndex(QString::fromLatin1(name)); };
+    Invoice::Values &v = invoice.invoice;
+
+    // reverse charge (and the taxi flat rate) carry their tax, "0" for reverse charge
+    if (v.contains(f("P_13_4")) && !v.contains(f("P_14_4")))
+        v.insert(f("P_14_4"), 0.0);
+
+    // the date of sale: the lines' own date when they all agree and the invoice has none
+    const int p6 = f("P_6");
+    std::vector<QDate> dates;
+    for (const Invoice::Line &line : invoice.lines)
+        if (line.date.isValid())
+            dates.push_back(line.date);
+    const bool allAgree = !dates.empty() && dates.size() == invoice.lines.size() &&
+                          std::all_of(dates.begin(), dates.end(), [&](const QDate &d) { return d == dates.front(); });
+    if (allAgree && !v.contains(p6))
+        v.insert(p6, dates.front());
+    else if (!dates.empty())
+        invoice.unmapped[QStringLiteral("Fa/FaWiersz/P_6A")] += int(dates.size());
+
+    // the authorised party: its role says whose fields it fills
+    const QHash<QString, QString> &a = invoice.authorized;
+    if (!a.isEmpty()) {
+        const QString role = a.value(QStringLiteral("PodmiotUpowazniony/RolaPU"));
+        const bool representative = KsefMapping::isTaxRepresentative(role);
+        if (role != u"1" && role != u"2" && !representative) {
+            for (auto it = a.cbegin(); it != a.cend(); ++it)
+                ++invoice.unmapped[it.key()];
+        } else {
+            v.insert(f(representative ? "P_21" : "P_20"), true);
+            const QString name = a.value(QStringLiteral("PodmiotUpowazniony/DaneIdentyfikacyjne/Nazwa"));
+            if (!name.isEmpty())
+                v.insert(f(representative ? "P_21A" : "P_20A"), name);
+            const QString lines = a.value(QStringLiteral("PodmiotUpowazniony/Adres/AdresL1"));
+            const QString second = a.value(QStringLiteral("PodmiotUpowazniony/Adres/AdresL2"));
+            const int address = f(representative ? "P_21B" : "P_20B");
+            if (!lines.isEmpty())
+                invoice.addresses[address] << lines;
+            if (!second.isEmpty())
+                invoice.addresses[address] << second;
+            const QString country = a.value(QStringLiteral("PodmiotUpowazniony/Adres/KodKraju"));
+            if (!country.isEmpty())
+                invoice.countries.insert(address, country);
+            const QString nip = a.value(QStringLiteral("PodmiotUpowazniony/DaneIdentyfikacyjne/NIP"));
+            if (representative && !nip.isEmpty())
+                v.insert(f("P_21C"), nip);
+            else if (!nip.isEmpty())
+                ++invoice.unmapped[QStringLiteral("PodmiotUpowazniony/DaneIdentyfikacyjne/NIP")];
         }
     }
 }
@@ -253,33 +336,31 @@ void KsefImport::adoptSeller(const Invoice &invoice)
     fill("PelnaNazwa", invoice.sellerName);
     fill("KodKraju", invoice.sellerCountry);
     // "ul. Marszałkowska 12/3" and "00-001 Warszawa": street, house and flat, code and town
-    static const QRegularExpression street(QStringLiteral(R"(^(?:ul\.\s*)?(.*?)\s+(\d+\w*)(?:\s*/\s*(\w+))?$)"));
-    static const QRegularExpression town(QStringLiteral(R"(^(\d{2}-\d{3})\s+(.+)$)"));
-    for (const QString &line : invoice.sellerAddress) {
-        const QRegularExpressionMatch t = town.match(line);
-        if (t.hasMatch()) {
-            fill("KodPocztowy", t.captured(1));
-            fill("Miejscowosc", t.captured(2));
-            continue;
-        }
-        const QRegularExpressionMatch s = street.match(line);
-        if (s.hasMatch()) {
-            fill("Ulica", s.captured(1));
-            fill("NrDomu", s.captured(2));
-            fill("NrLokalu", s.captured(3));
-        }
-    }
+    const PolishAddress address = parsePolishAddress(invoice.sellerAddress);
+    fill("Ulica", address.street);
+    fill("NrDomu", address.house);
+    fill("NrLokalu", address.flat);
+    fill("KodPocztowy", address.postalCode);
+    fill("Miejscowosc", address.town);
 }
 
 void KsefImport::append(const Invoice &invoice)
 {
     DocumentTables &t = *m_ws.tables;
-    auto write = [this](DocumentTable &table, const Invoice::Values &values) {
+    auto write = [&](DocumentTable &table, const Invoice::Values &values, bool storno) {
         for (auto it = values.cbegin(); it != values.cend(); ++it) {
             const FieldDef &def = table.fields().at(it.key());
-            if (def.type == FieldType::String && Characters::longerThan(it.value().toString(), def.size))
-                ++m_summary.cut;
-            table.setNew(it.key(), it.value());
+            QVariant value = it.value();
+            if (def.type == FieldType::String && Characters::longerThan(value.toString(), def.size)) {
+                const QString text = value.toString();
+                m_summary.cut << QStringLiteral("%1: %2 „%3…” (%4 znaków, zostało %5)")
+                                     .arg(invoice.number, def.name, text.left(40))
+                                     .arg(Characters::count(text))
+                                     .arg(def.size);
+            }
+            if (storno && def.type == FieldType::Float && KsefMapping::negatedInStorno(table.kind(), def.name))
+                value = -value.toDouble();
+            table.setNew(it.key(), value);
         }
     };
     Invoice::Values head = invoice.invoice;
@@ -291,26 +372,50 @@ void KsefImport::append(const Invoice &invoice)
         head.insert(it.key(), address);
     }
     t.mt_FAK_.beginAppend();
-    write(t.mt_FAK_, head);
+    write(t.mt_FAK_, head, false);
     t.mt_FAK_.commitAppend();
+    if (!invoice.advanceKsef.isEmpty())
+        m_advanceRows.push_back({t.mt_FAK_.lastAppendedRow(), invoice.advanceKsef});
     const int p2b = t.mt_POZ_.fieldIndex(QStringLiteral("P_2B"));
-    for (const Invoice::Values &line : invoice.lines) {
+    for (const Invoice::Line &line : invoice.lines) {
         t.mt_POZ_.beginAppend();
         t.mt_POZ_.setNew(p2b, invoice.number);
-        write(t.mt_POZ_, line);
+        write(t.mt_POZ_, line.values, line.before);
         t.mt_POZ_.commitAppend();
     }
     if (invoice.hasOrder) {
         t.mt_ZAM_.beginAppend();
         t.mt_ZAM_.setNew(QStringLiteral("P_2AZ"), invoice.number);
-        write(t.mt_ZAM_, invoice.order);
+        write(t.mt_ZAM_, invoice.order, false);
         t.mt_ZAM_.commitAppend();
-        for (const Invoice::Values &line : invoice.orderLines) {
+        for (const Invoice::Line &line : invoice.orderLines) {
             t.mt_ZPOZ_.beginAppend(); // the order it belongs to is the one just added
-            write(t.mt_ZPOZ_, line);
+            write(t.mt_ZPOZ_, line.values, line.before);
             t.mt_ZPOZ_.commitAppend();
         }
     }
+}
+
+// The KSeF numbers of advance invoices become their own numbers where this import met the
+// advance invoice itself under its KSeF name (a package downloaded from KSeF names each file so).
+void KsefImport::resolveAdvanceNumbers()
+{
+    DocumentTable &fak = m_ws.tables->mt_FAK_;
+    const int field = fak.fieldIndex(QStringLiteral("NrFaZaliczkowej"));
+    for (const auto &[row, ksefNumbers] : m_advanceRows) {
+        QStringList parts = fak.stringAt(row, field).split(QStringLiteral(", "));
+        bool changed = false;
+        for (QString &part : parts) {
+            const QString own = ksefNumbers.contains(part) ? m_byKsefNumber.value(part) : QString();
+            if (!own.isEmpty()) {
+                part = own;
+                changed = true;
+            }
+        }
+        if (changed)
+            fak.setStoredValue(row, field, parts.join(QStringLiteral(", ")));
+    }
+    m_advanceRows.clear();
 }
 
 KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &bytes, QString *reason)
@@ -336,8 +441,6 @@ KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &byte
     if (validate) {
         QString failure;
         xmlSchemaPtr schema = schemaFor(structure, &failure);
-        if (!schema && m_summary.schemaNote.isEmpty())
-            m_summary.schemaNote = failure;
         if (schema) {
             FirstError first;
             xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
@@ -360,6 +463,14 @@ KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &byte
         *reason = QStringLiteral("brak numeru faktury (P_2)");
         return Outcome::Invalid;
     }
+    complete(invoice);
+    // a package downloaded from KSeF names each file by the invoice's KSeF number
+    static const QRegularExpression ksefName(
+        QStringLiteral(R"((?:^|[/\\: ])(\d{10}-\d{8}-[0-9A-F]{6}-?[0-9A-F]{6}-[0-9A-F]{2})\.xml$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch k = ksefName.match(name);
+    if (k.hasMatch())
+        m_byKsefNumber.insert(k.captured(1).toUpper(), invoice.number);
     Controls &c = *m_ws.controls;
     const QString nipKey = Controls::headerControlKey(QStringLiteral("NIP"));
     if (identifier(c.text(nipKey)).isEmpty()) {
@@ -369,7 +480,7 @@ KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &byte
     if (invoice.sellerId != identifier(c.text(nipKey)))
         return Outcome::OtherSeller;
     if (m_numbers.contains(invoice.number)) {
-        m_summary.duplicates << invoice.number;
+        m_summary.duplicates << QStringLiteral("%1 (%2)").arg(name, invoice.number);
         return Outcome::Duplicate;
     }
     append(invoice);
@@ -390,12 +501,27 @@ bool KsefImport::run(const QString &path)
     for (int row = 0; row < t.mt_FAK_.storedCount(); ++row)
         m_numbers.insert(t.mt_FAK_.stringAt(row, p2a));
 
+    // a check asked for that cannot run stops the step before anything goes in
+    if (validate) {
+        for (int structure = 0; structure < 2; ++structure) {
+            QString failure;
+            if (!schemaFor(structure, &failure)) {
+                m_port->failure(applicationTitle(),
+                                QStringLiteral("E-faktur nie można sprawdzić ze schemą: %1.\r\nNic nie zaimportowano; "
+                                               "import bez sprawdzania: opcja „bez schemy” (no-schema).")
+                                    .arg(failure));
+                return false;
+            }
+        }
+    }
+    const bool headerWasEmpty =
+        identifier(m_ws.controls->text(Controls::headerControlKey(QStringLiteral("NIP")))).isEmpty();
     m_port->progressUnit(QStringLiteral("plików"));
     t.suspendViews();
     auto begin = [this](qint64 total) {
         m_port->progressShow(0, int(std::clamp<qint64>(total, 0, std::numeric_limits<int>::max())));
     };
-    int skippedFiles = 0;
+    QStringList skippedFiles;
     const QString sourceError =
         KsefSources::read(path, recursive, &skippedFiles, begin, [&](const KsefSources::Document &d) {
             ++m_summary.read;
@@ -419,16 +545,21 @@ bool KsefImport::run(const QString &path)
                 break;
             case Outcome::NotInvoice:
                 ++m_summary.notInvoice;
+                m_summary.notInvoices << d.name;
                 break;
             }
             return !(m_ws.closing && m_ws.closing());
         });
     // a file that is not .xml was met too, and skipped
-    m_summary.read += skippedFiles;
-    m_summary.notInvoice += skippedFiles;
+    m_summary.read += int(skippedFiles.size());
+    m_summary.notInvoice += int(skippedFiles.size());
+    m_summary.notInvoices << skippedFiles;
+    resolveAdvanceNumbers();
     m_port->progressHide();
     t.resumeViews();
     t.linkLinesToInvoices();
+    if (headerWasEmpty && !m_summary.headerFrom.isEmpty())
+        m_summary.headerToFill = emptyHeaderFields();
 
     if (!sourceError.isEmpty()) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd odczytu e-faktur:\r") + sourceError);
@@ -440,6 +571,27 @@ bool KsefImport::run(const QString &path)
     else
         m_port->failure(applicationTitle(), report());
     return anyRead;
+}
+
+QStringList KsefImport::emptyHeaderFields() const
+{
+    // what a JPK_FA(4) header needs and an e-invoice does not carry (or did not give)
+    const std::pair<const char *, const char *> needed[] = {
+        {"KodUrzedu", "kod urzędu"},    {"DataOd", "okres od"},         {"DataDo", "okres do"},
+        {"Wojewodztwo", "województwo"}, {"Powiat", "powiat"},           {"Gmina", "gmina"},
+        {"NrDomu", "numer domu"},       {"Miejscowosc", "miejscowość"}, {"KodPocztowy", "kod pocztowy"}};
+    const Controls &c = *m_ws.controls;
+    QStringList empty;
+    for (const auto &[field, words] : needed) {
+        const QString key = Controls::headerControlKey(QString::fromLatin1(field));
+        const QVariant value = c.value(key);
+        const bool missing = value.typeId() == QMetaType::QDate
+                                 ? !value.toDate().isValid() || value.toDate() == zeroDate()
+                                 : value.toString().trimmed().isEmpty();
+        if (missing)
+            empty << QString::fromUtf8(words);
+    }
+    return empty;
 }
 
 QString KsefImport::report() const
@@ -456,19 +608,21 @@ QString KsefImport::report() const
                        .arg(s.duplicate)
                        .arg(s.invalid)
                        .arg(s.notInvoice);
-    if (!s.headerFrom.isEmpty())
-        text += QStringLiteral("\r\n\r\nNIP, nazwę i adres podatnika w nagłówku wzięto ze sprzedawcy faktury %1; "
-                               "uzupełnij kod urzędu, okres oraz województwo, powiat i gminę.")
+    if (!s.headerFrom.isEmpty()) {
+        text += QStringLiteral("\r\n\r\nNIP, nazwę i adres podatnika w nagłówku wzięto ze sprzedawcy faktury %1")
                     .arg(s.headerFrom);
-    if (!s.schemaNote.isEmpty())
-        text += QStringLiteral("\r\n\r\nPliki nie zostały sprawdzone ze schemą: ") + s.schemaNote;
+        text += s.headerToFill.isEmpty()
+                    ? QStringLiteral(".")
+                    : QStringLiteral("; uzupełnij: %1.").arg(s.headerToFill.join(QStringLiteral(", ")));
+    }
+    if (!validate)
+        text += QStringLiteral("\r\n\r\nPliki nie były sprawdzane ze schemą (bez schemy).");
     if (!s.unmapped.isEmpty()) {
         text += QStringLiteral("\r\n\r\nPola bez odpowiednika w JPK_FA(4) (ich wartości nie weszły do tabel):");
         for (auto it = s.unmapped.cbegin(); it != s.unmapped.cend(); ++it)
             text += QStringLiteral("\r\n  %1: %2").arg(it.key()).arg(it.value());
     }
-    if (s.cut > 0)
-        text += QStringLiteral("\r\n\r\nSkrócono %1 wartości dłuższych niż ich pola w tabelach.").arg(s.cut);
+
     // at most 20 names of a list: the rest is counted
     auto list = [&text](const QString &title, const QStringList &items) {
         constexpr int kShown = 20;
@@ -480,7 +634,9 @@ QString KsefImport::report() const
         if (items.size() > kShown)
             text += QStringLiteral("\r\n  … i %1 więcej").arg(items.size() - kShown);
     };
-    list(QStringLiteral("Faktury, których numery już są w tabeli:"), s.duplicates);
+    list(QStringLiteral("Skrócono wartości dłuższe, niż pozwala JPK_FA(4) (faktura: pole „początek…”):"), s.cut);
+    list(QStringLiteral("Faktury, których numery już są w tabeli (plik i numer):"), s.duplicates);
     list(QStringLiteral("Błędne pliki:"), s.problems);
+    list(QStringLiteral("Pliki, które nie są e-fakturami:"), s.notInvoices);
     return text;
 }

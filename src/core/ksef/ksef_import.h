@@ -2,11 +2,13 @@
 
 #include "base/work_context.h"
 
+#include <QHash>
 #include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class DocumentTable;
 struct _xmlDoc;
@@ -35,12 +37,13 @@ public:
         int duplicate = 0;
         int invalid = 0;             // not well-formed, too large, hostile, or not valid against its schema
         int notInvoice = 0;          // another XML document, or a file that is not .xml
-        int cut = 0;                 // texts longer than their field
+        QStringList cut;             // "invoice: field „text…” (length…)" of each text longer than its field
         QMap<QString, int> unmapped; // element path → how many values had no field
         QStringList problems;        // "name: reason" of each file refused as invalid
-        QStringList duplicates;      // the numbers of the invoices already in the table
+        QStringList duplicates;      // "name (number)" of the invoices already in the table
+        QStringList notInvoices;     // the names of the files that are not e-invoices
         QString headerFrom;          // the invoice whose seller filled the empty header
-        QString schemaNote;          // why the files were not checked against their schema
+        QStringList headerToFill;    // what that header still lacks, in words
     };
 
     // A .xml file, a folder or a .zip package. Shows the closing message; true when anything
@@ -63,13 +66,18 @@ private:
     Outcome take(const QString &name, const QByteArray &bytes, QString *reason);
     _xmlSchema *schemaFor(int structure, QString *failure);
     void collect(_xmlNode *node, const QString &path, int level, Invoice &invoice);
+    void complete(Invoice &invoice);
     void adoptSeller(const Invoice &invoice);
     void append(const Invoice &invoice);
+    void resolveAdvanceNumbers();
+    QStringList emptyHeaderFields() const;
 
     WorkContext m_ws;
     UserPort *m_port;
     Summary m_summary;
-    QSet<QString> m_numbers; // invoice numbers in the table
+    QSet<QString> m_numbers;                // invoice numbers in the table
+    QHash<QString, QString> m_byKsefNumber; // KSeF number (the file's name) → the invoice's own number
+    std::vector<std::pair<int, QStringList>> m_advanceRows; // invoices naming advance invoices by KSeF number
     _xmlSchema *m_schemas[2] = {nullptr, nullptr};
     QString m_schemaFailure[2];
     bool m_schemaTried[2] = {false, false};

@@ -1,5 +1,6 @@
 #include "ksef/ksef_mapping.h"
 
+#include <QStringList>
 #include <array>
 
 namespace KsefMapping {
@@ -33,11 +34,26 @@ const std::vector<Row> &rows()
         {L::Invoice, "Podmiot2/Adres/AdresL1", FAK, "P_3B", H::Address, "AdresL1, AdresL2"},
         {L::Invoice, "Podmiot2/Adres/AdresL2", FAK, "P_3B", H::Address, "AdresL1, AdresL2"},
         {L::Invoice, "Podmiot2/Adres/KodKraju", FAK, "P_3B", H::Country, "dopisany do adresu, gdy nie PL"},
+        // the authorised party: an enforcement authority (RolaPU 1), a bailiff (2) or a tax representative (3)
+        {L::Invoice, "PodmiotUpowazniony/RolaPU", FAK, "P_20", H::Authorized,
+         "1, 2 → P_20 = true (organ egzekucyjny, komornik sądowy); 3 → P_21 = true (przedstawiciel podatkowy)"},
+        {L::Invoice, "PodmiotUpowazniony/DaneIdentyfikacyjne/Nazwa", FAK, "P_20A", H::Authorized,
+         "rola 1, 2 → P_20A; rola 3 → P_21A"},
+        {L::Invoice, "PodmiotUpowazniony/Adres/AdresL1", FAK, "P_20B", H::Authorized,
+         "rola 1, 2 → P_20B; rola 3 → P_21B; AdresL1, AdresL2"},
+        {L::Invoice, "PodmiotUpowazniony/Adres/AdresL2", FAK, "P_20B", H::Authorized,
+         "rola 1, 2 → P_20B; rola 3 → P_21B; AdresL1, AdresL2"},
+        {L::Invoice, "PodmiotUpowazniony/Adres/KodKraju", FAK, "P_20B", H::Authorized,
+         "dopisany do adresu, gdy nie PL"},
+        {L::Invoice, "PodmiotUpowazniony/DaneIdentyfikacyjne/NIP", FAK, "P_21C", H::Authorized,
+         "rola 3 → P_21C; NIP organu egzekucyjnego i komornika nie ma pola w JPK_FA(4)"},
         // the invoice
         {L::Invoice, "Fa/KodWaluty", FAK, "KodWaluty", H::Text, ""},
         {L::Invoice, "Fa/P_1", FAK, "P_1", H::Date, ""},
         {L::Invoice, "Fa/P_2", FAK, "P_2A", H::Text, "numer faktury; także P_2B jej wierszy i P_2AZ zamówienia"},
         {L::Invoice, "Fa/P_6", FAK, "P_6", H::Date, ""},
+        {L::Invoice, "Fa/OkresFa/P_6_Do", FAK, "P_6", H::Date,
+         "koniec okresu faktury: data dokonania lub zakończenia dostawy (w FA zamiast P_6)"},
         {L::Invoice, "Fa/P_13_1", FAK, "P_13_1", H::Amount, ""},
         {L::Invoice, "Fa/P_14_1", FAK, "P_14_1", H::Amount, ""},
         {L::Invoice, "Fa/P_14_1W", FAK, "P_14_1W", H::Amount, ""},
@@ -96,12 +112,17 @@ const std::vector<Row> &rows()
         {L::Invoice, "Fa/DaneFaKorygowanej/NrFaKorygowanej", FAK, "NrFaKorygowanej", H::Joined, "kilka: po przecinku"},
         {L::Invoice, "Fa/OkresFaKorygowanej", FAK, "OkresFaKorygowanej", H::Text, ""},
         {L::Invoice, "Fa/FakturaZaliczkowa/NrFaZaliczkowej", FAK, "NrFaZaliczkowej", H::Joined, "kilka: po przecinku"},
-        {L::Invoice, "Fa/FakturaZaliczkowa/NrKSeFFaZaliczkowej", FAK, "NrFaZaliczkowej", H::Joined,
-         "numer KSeF faktury zaliczkowej"},
+        {L::Invoice, "Fa/FakturaZaliczkowa/NrKSeFFaZaliczkowej", FAK, "NrFaZaliczkowej", H::AdvanceKsef,
+         "numer KSeF faktury zaliczkowej; jej własny numer (P_2), gdy ta faktura jest w tym samym imporcie"},
+        {L::Invoice, "Fa/FakturaZaliczkowa/NrKSeFZN", FAK, "", H::Known,
+         "znacznik: faktura zaliczkowa wystawiona poza KSeF (jej numer obok)"},
         // the advance invoice's order
         {L::Invoice, "Fa/Zamowienie/WartoscZamowienia", ZAM, "WartoscZamowienia", H::Amount, ""},
         // a line of the invoice (FaWiersz)
         {L::Line, "NrWierszaFa", POZ, "", H::Known, "kolejność wierszy"},
+        {L::Line, "StanPrzed", POZ, "", H::Before,
+         "wiersz sprzed korekty jako storno: P_8B, P_10, P_11, P_11A ze znakiem przeciwnym"},
+        {L::Line, "P_6A", POZ, "", H::LineDate, "P_6 faktury, gdy go nie ma, a wszystkie wiersze mają tę samą datę"},
         {L::Line, "P_7", POZ, "P_7", H::Text, ""},
         {L::Line, "P_8A", POZ, "P_8A", H::Text, ""},
         {L::Line, "P_8B", POZ, "P_8B", H::Amount, ""},
@@ -111,9 +132,11 @@ const std::vector<Row> &rows()
         {L::Line, "P_11", POZ, "P_11", H::Amount, ""},
         {L::Line, "P_11A", POZ, "P_11A", H::Amount, ""},
         {L::Line, "P_12", POZ, "P_12", H::Rate, "0 KR, 0 WDT, 0 EX → 0; np I, np II → np"},
-        {L::Line, "P_12_XII", POZ, "P_12_XII", H::Text, ""},
+        {L::Line, "P_12_XII", POZ, "P_12_XII", H::Amount, "stawka OSS w procentach"},
         // a line of the order (ZamowienieWiersz)
         {L::OrderLine, "NrWierszaZam", ZPOZ, "", H::Known, "kolejność wierszy"},
+        {L::OrderLine, "StanPrzedZ", ZPOZ, "", H::Before,
+         "wiersz zamówienia sprzed korekty jako storno: P_8BZ, P_11NettoZ, P_11VatZ ze znakiem przeciwnym"},
         {L::OrderLine, "P_7Z", ZPOZ, "P_7Z", H::Text, ""},
         {L::OrderLine, "P_8AZ", ZPOZ, "P_8AZ", H::Text, ""},
         {L::OrderLine, "P_8BZ", ZPOZ, "P_8BZ", H::Amount, ""},
@@ -134,6 +157,15 @@ const Row *find(Level level, const QString &path)
         return h;
     }();
     return byPath[size_t(level)].value(path, nullptr);
+}
+
+bool negatedInStorno(TableKind table, const QString &field)
+{
+    static const QStringList line = {QStringLiteral("P_8B"), QStringLiteral("P_10"), QStringLiteral("P_11"),
+                                     QStringLiteral("P_11A")};
+    static const QStringList orderLine = {QStringLiteral("P_8BZ"), QStringLiteral("P_11NettoZ"),
+                                          QStringLiteral("P_11VatZ")};
+    return (table == TableKind::POZ && line.contains(field)) || (table == TableKind::ZPOZ && orderLine.contains(field));
 }
 
 QString rate(const QString &code)

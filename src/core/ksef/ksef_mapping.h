@@ -24,7 +24,11 @@ enum class How
     Address,    // AdresL1, AdresL2: joined with ", "
     Country,    // an address's KodKraju: added to the address unless it is PL
     MarginKind, // P_PMarzy_3_x: P_106E_3 true, and the words the JPK asks for in P_106E_3A
-    Known       // read and used without a field of its own (NrWierszaFa, BrakID, P_PMarzy …)
+    Before,     // StanPrzed / StanPrzedZ: the line as it stood before the correction, taken as its storno
+    LineDate,   // P_6A of a line: P_6 of the invoice when P_6 is absent and every line has the same
+    Authorized, // PodmiotUpowazniony: P_20… for an enforcement authority or bailiff, P_21… for a tax representative
+    AdvanceKsef, // the KSeF number of an advance invoice: its own number when the package holds it
+    Known        // read and used without a field of its own (NrWierszaFa, BrakID, P_PMarzy …)
 };
 
 // Where an element stands: the invoice (paths from the root's children), one of its lines
@@ -49,6 +53,16 @@ struct Row
 const std::vector<Row> &rows();
 // The row of an element's path at a level, or nullptr.
 const Row *find(Level level, const QString &path);
+
+// The fields of a before-the-correction line whose sign turns: quantity and values; unit
+// prices keep theirs, so that quantity × price still gives the value.
+bool negatedInStorno(TableKind table, const QString &field);
+// The role of an authorised party (RolaPU): true for a tax representative (3), false for an
+// enforcement authority (1) or a bailiff (2).
+inline bool isTaxRepresentative(const QString &role)
+{
+    return role == u"3";
+}
 
 // The JPK_FA(4) value of an FA tax-rate code.
 QString rate(const QString &code);

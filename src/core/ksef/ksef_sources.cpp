@@ -103,7 +103,7 @@ bool isPackage(const QString &path)
 
 } // namespace
 
-QString read(const QString &path, bool recursive, int *skipped, const std::function<void(qint64)> &begin,
+QString read(const QString &path, bool recursive, QStringList *skipped, const std::function<void(qint64)> &begin,
              const std::function<bool(const Document &)> &take)
 {
     const QFileInfo info(path);
@@ -120,7 +120,7 @@ QString read(const QString &path, bool recursive, int *skipped, const std::funct
         begin(files.size());
         for (const QString &file : std::as_const(files)) {
             if (!isXmlName(file)) {
-                ++*skipped;
+                *skipped << file;
                 continue;
             }
             if (!take(readFile(file)))
@@ -141,7 +141,7 @@ QString read(const QString &path, bool recursive, int *skipped, const std::funct
             if (entry.endsWith(u'/'))
                 continue; // a folder inside the package
             if (!isXmlName(entry)) {
-                ++*skipped;
+                *skipped << info.fileName() + QStringLiteral(": ") + entry;
                 continue;
             }
             if (!take(readEntry(archive.get(), zip_uint64_t(i), info.fileName() + QStringLiteral(": ") + entry)))
@@ -151,7 +151,7 @@ QString read(const QString &path, bool recursive, int *skipped, const std::funct
     }
     begin(1);
     if (!isXmlName(path)) {
-        ++*skipped;
+        *skipped << path;
         return QString();
     }
     take(readFile(path));

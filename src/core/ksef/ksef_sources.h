@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // The e-invoice files of one source: a single .xml file, a folder of them (its subfolders
@@ -21,10 +22,10 @@ struct Document
 };
 
 // Reads every file and hands it to `take`, which returns false to stop; `begin` is told
-// first how many files may come (for the gauge). `skipped` counts the files that are not
-// .xml (they are not read). Returns an empty string, or why the source itself could not be
+// first how many files may come (for the gauge). `skipped` gets the names of the files that
+// are not .xml (they are not read). Returns an empty string, or why the source itself could not be
 // read.
-QString read(const QString &path, bool recursive, int *skipped, const std::function<void(qint64)> &begin,
+QString read(const QString &path, bool recursive, QStringList *skipped, const std::function<void(qint64)> &begin,
              const std::function<bool(const Document &)> &take);
 
 } // namespace KsefSources

@@ -4,6 +4,10 @@ namespace {
 
 const QString kMoney = QStringLiteral(",0.00");
 const QString kQuantity = QStringLiteral("0.000000");
+// The widths of the JPK_FA(4) schema: its texts (TZnakowyJPK) hold 256 characters, tax
+// numbers (TNrIdentyfikacjiPodatkowej) 50; codes keep their own.
+constexpr int kText = 256;
+constexpr int kTaxNumber = 50;
 
 FieldDef s(const char *name, int size, const char *label = nullptr)
 {
@@ -35,15 +39,15 @@ const QList<FieldDef> &tableFields(TableKind kind)
     static const QList<FieldDef> fak = {
         s("KodWaluty", 3, "Waluta"),
         d("P_1", "DataWystawienia"),
-        s("P_2A", 60, "NumerFaktury"),
-        s("P_3A", 120, "Nabywca"),
-        s("P_3B", 120, "AdresNabywcy"),
-        s("P_3C", 120, "Sprzedawca"),
-        s("P_3D", 120, "AdresSprzedawcy"),
+        s("P_2A", kText, "NumerFaktury"),
+        s("P_3A", kText, "Nabywca"),
+        s("P_3B", kText, "AdresNabywcy"),
+        s("P_3C", kText, "Sprzedawca"),
+        s("P_3D", kText, "AdresSprzedawcy"),
         s("P_4A", 2, "pxNipSprzedawcy"),
-        s("P_4B", 14, "NipSprzedawcy"),
+        s("P_4B", kTaxNumber, "NipSprzedawcy"),
         s("P_5A", 2, "pxNipNabywcy"),
-        s("P_5B", 14, "NipNabywcy"),
+        s("P_5B", kTaxNumber, "NipNabywcy"),
         d("P_6", "DataDokonania"),
         f("P_13_1", "netto 22;23%"),
         f("P_14_1", "vat 22;23%"),
@@ -67,34 +71,34 @@ const QList<FieldDef> &tableFields(TableKind kind)
         b("P_18", "mOO"),
         b("P_18A", "MPP"),
         b("P_19", "ZwolnionaOdPodatku"),
-        s("P_19A", 120, "TreśćPodstawyZwolnienia_A43u1_A113u1"),
-        s("P_19B", 120, "TreśćPodstawyZwolnienia_Dyrektywy2006/112/WE"),
-        s("P_19C", 120, "TreśćPodstawyZwolnienia_Inna"),
+        s("P_19A", kText, "TreśćPodstawyZwolnienia_A43u1_A113u1"),
+        s("P_19B", kText, "TreśćPodstawyZwolnienia_Dyrektywy2006/112/WE"),
+        s("P_19C", kText, "TreśćPodstawyZwolnienia_Inna"),
         b("P_20", "FakturaDłuznika_A106c"),
-        s("P_20A", 120, "NazwaEgzekutora"),
-        s("P_20B", 20, "AdresEgzekutora"),
+        s("P_20A", kText, "NazwaEgzekutora"),
+        s("P_20B", kText, "AdresEgzekutora"),
         b("P_21", "FakturaPrzezPrzedstawiciela"),
-        s("P_21A", 120, "Przedstawiciel"),
-        s("P_21B", 120, "AdresPrzedstawiciela"),
-        s("P_21C", 20, "NipPrzedstawiciela"),
+        s("P_21A", kText, "Przedstawiciel"),
+        s("P_21B", kText, "AdresPrzedstawiciela"),
+        s("P_21C", kText, "NipPrzedstawiciela"),
         b("P_22", "WDnŚT"),
         d("P_22A", "WDnŚT_DataDopuszczenia"),
-        s("P_22B", 10, "WDNŚT_Przebieg"),
-        s("P_22C", 10, "WDNŚT_Roboczogodzin"),
+        s("P_22B", kText, "WDNŚT_Przebieg"),
+        s("P_22C", kText, "WDNŚT_Roboczogodzin"),
         b("P_23", "TransakcjaTrójstronna"),
         b("P_106E_2", "MarżaWTurystyce_A106e_2"),
         b("P_106E_3", "MarżaSprzedaż_A106e_3", false),
-        s("P_106E_3A", 105, "MarżaSprzedaż_A106e_3_Opis"),
+        s("P_106E_3A", kText, "MarżaSprzedaż_A106e_3_Opis"),
         s("RodzajFaktury", 7),
-        s("PrzyczynaKorekty", 80),
-        s("NrFaKorygowanej", 80),
-        s("OkresFaKorygowanej", 20),
-        s("NrFaZaliczkowej", 128),
+        s("PrzyczynaKorekty", kText),
+        s("NrFaKorygowanej", kText),
+        s("OkresFaKorygowanej", kText),
+        s("NrFaZaliczkowej", kText),
     };
     static const QList<FieldDef> poz = {
-        s("P_2B", 60, "NumerFaktury"),
-        s("P_7", 256, "NazwaTowaruLubUsługi"),
-        s("P_8A", 15, "Miara"),
+        s("P_2B", kText, "NumerFaktury"),
+        s("P_7", kText, "NazwaTowaruLubUsługi"),
+        s("P_8A", kText, "Miara"),
         f("P_8B", "Ilość", kQuantity),
         f("P_9A", "c.j.netto"),
         f("P_9B", "c.j.brutto"),
@@ -102,17 +106,17 @@ const QList<FieldDef> &tableFields(TableKind kind)
         f("P_11", "WartośćTransakcjiNetto"),
         f("P_11A", "WartośćTransakcjiBrutto_dla_A106e_7i8"),
         s("P_12", 2, "StawkaPodatku"),
-        s("P_12_XII", 2, "StawkaPodatku OSS"),
+        f("P_12_XII", "StawkaPodatku OSS", kQuantity),
     };
     static const QList<FieldDef> zam = {
         key("idx"),
-        s("P_2AZ", 60, "NumerFakturyDoZamówienia"),
+        s("P_2AZ", kText, "NumerFakturyDoZamówienia"),
         f("WartoscZamowienia", "Wartość zamówienia"),
     };
     static const QList<FieldDef> zpoz = {
         key("idx_zal"),
-        s("P_7Z", 256, "Nazwa(rodzaj)Towaru lub usługi"),
-        s("P_8AZ", 15, "Miara"),
+        s("P_7Z", kText, "Nazwa(rodzaj)Towaru lub usługi"),
+        s("P_8AZ", kText, "Miara"),
         f("P_8BZ", "Ilość", kQuantity),
         f("P_9AZ", "c.j.netto"),
         f("P_11NettoZ", "Wartość bez VAT"),
@@ -145,6 +149,11 @@ QString tableName(TableKind kind)
         return QStringLiteral("mt_ZPOZ_");
     }
     return QString();
+}
+
+int fieldDecimals(const FieldDef &field)
+{
+    return field.format == kQuantity ? 6 : 2;
 }
 
 QString fieldTypeText(const FieldDef &field)

@@ -34,5 +34,8 @@ enum class TableKind
 const QList<FieldDef> &tableFields(TableKind kind);
 // "mt_FAK_", "mt_POZ_", "mt_ZAM_", "mt_ZPOZ_".
 QString tableName(TableKind kind);
+// The decimals a float field keeps when written and shown: six for quantities and rates
+// ("0.000000"), two for amounts.
+int fieldDecimals(const FieldDef &field);
 // The type as the mapping tables show it: "String[60]", "Date", "Float", "Boolean", "Integer".
 QString fieldTypeText(const FieldDef &field);

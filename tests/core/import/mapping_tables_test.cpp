@@ -36,7 +36,7 @@ TEST(MappingGrid, RecordTablesAsBuilt)
     EXPECT_EQ(fak.cell(5, 0), QStringLiteral("warunek IF"));
     EXPECT_EQ(fak.cell(0, 3), QStringLiteral("P_2A"));
     EXPECT_EQ(fak.cell(1, 3), QStringLiteral("NumerFaktury"));
-    EXPECT_EQ(fak.cell(2, 3), QStringLiteral("String[60]"));
+    EXPECT_EQ(fak.cell(2, 3), QStringLiteral("String[256]"));
     EXPECT_EQ(fak.cell(2, 2), QStringLiteral("Date"));
     EXPECT_EQ(fak.cell(2, 30), QStringLiteral("Boolean"));
     EXPECT_EQ(fak.columnWidths(), QList<int>({110, 270, 65, 50, 140, 180}));

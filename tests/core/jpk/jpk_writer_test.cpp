@@ -264,7 +264,7 @@ TEST_F(Writer, ValuesByFieldType)
         "<LiczbaFaktur>2</LiczbaFaktur>",
         "<WartoscFaktur>123.00</WartoscFaktur>",
         "<P_8B>1.50</P_8B>",
-        "<P_8B>0.00</P_8B>",
+        "<P_8B>0.0004</P_8B>", // a quantity keeps its decimals, up to six
         "<LiczbaWierszyFaktur>3</LiczbaWierszyFaktur>",
         "<WartoscWierszyFaktur>100.00</WartoscWierszyFaktur>",
         "<LiczbaZamowien>2</LiczbaZamowien>",

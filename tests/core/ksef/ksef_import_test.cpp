@@ -88,7 +88,7 @@ TEST_F(Ksef, TheSamplesGoEndToEndToAValidJpkFile)
     putSamples();
     ASSERT_TRUE(ws.importKsef(in()));
     EXPECT_EQ(t().mt_FAK_.storedCount(), 4);
-    EXPECT_EQ(t().mt_POZ_.storedCount(), 5);
+    EXPECT_EQ(t().mt_POZ_.storedCount(), 6);
     // the header took the seller of the first invoice
     EXPECT_EQ(c().text(QStringLiteral("ed_NIP_Text")), QStringLiteral("5261040828"));
     EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Hurtownia Mazowsze Sp. z o.o."));
@@ -119,7 +119,11 @@ TEST_F(Ksef, TheSamplesGoEndToEndToAValidJpkFile)
     EXPECT_EQ(fak(kor, "RodzajFaktury").toString(), QStringLiteral("KOREKTA"));
     EXPECT_EQ(fak(kor, "PrzyczynaKorekty").toString(), QStringLiteral("Błędna ilość towaru"));
     EXPECT_EQ(fak(kor, "NrFaKorygowanej").toString(), fv);
-    EXPECT_EQ(line(kor, 0, "P_11").toDouble(), -40.0);
+    // the line as it stood before the correction goes in as its storno, the corrected line as it is
+    EXPECT_EQ(line(kor, 0, "P_8B").toDouble(), -2.5);
+    EXPECT_EQ(line(kor, 0, "P_9A").toDouble(), 80.0);
+    EXPECT_EQ(line(kor, 0, "P_11").toDouble(), -200.0);
+    EXPECT_EQ(line(kor, 1, "P_11").toDouble(), 160.0);
     // the advance invoice and its order
     const QString zal = QStringLiteral("ZAL/1/03/2026");
     EXPECT_EQ(fak(zal, "RodzajFaktury").toString(), QStringLiteral("ZAL"));
@@ -301,8 +305,12 @@ TEST_F(Ksef, SkippedFilesAreCountedAndNamed)
     EXPECT_EQ(t().mt_FAK_.storedCount(), 4);
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("już w tabeli: 4")))
         << port.messages.last().text.toStdString();
-    EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("już są w tabeli:\r\n  ")))
-        << port.messages.last().text.toStdString();
+    // each skipped one named: the duplicates by file and number, the other documents by file
+    const QString again = port.messages.last().text;
+    EXPECT_TRUE(again.contains(QStringLiteral("fa3_vat.xml (FV/12/03/2026)"))) << again.toStdString();
+    EXPECT_TRUE(again.contains(QStringLiteral("Pliki, które nie są e-fakturami:"))) << again.toStdString();
+    EXPECT_TRUE(again.contains(QStringLiteral("notes.txt"))) << again.toStdString();
+    EXPECT_TRUE(again.contains(QStringLiteral("jpk.xml"))) << again.toStdString();
 }
 
 TEST_F(Ksef, NothingReadableIsAFailure)

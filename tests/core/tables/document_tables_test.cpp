@@ -56,7 +56,12 @@ TEST_F(Tables, FieldListsAreComplete)
     EXPECT_EQ(t.mt_ZAM_.fieldCount(), 3);
     EXPECT_EQ(t.mt_ZPOZ_.fieldCount(), 8);
     const FieldDef &p20b = t.mt_FAK_.fields().at(t.mt_FAK_.fieldIndex(QStringLiteral("p_20b")));
-    EXPECT_EQ(p20b.size, 20);
+    // every text is as wide as the JPK_FA(4) schema lets its element be
+    EXPECT_EQ(p20b.size, 256);
+    for (const char *name : {"P_2A", "P_3A", "PrzyczynaKorekty", "NrFaKorygowanej", "OkresFaKorygowanej"})
+        EXPECT_EQ(t.mt_FAK_.fields().at(t.mt_FAK_.fieldIndex(QString::fromLatin1(name))).size, 256) << name;
+    EXPECT_EQ(t.mt_FAK_.fields().at(t.mt_FAK_.fieldIndex(QStringLiteral("P_4B"))).size, 50);
+    EXPECT_EQ(t.mt_POZ_.fields().at(t.mt_POZ_.fieldIndex(QStringLiteral("P_12_XII"))).type, FieldType::Float);
     EXPECT_FALSE(t.mt_FAK_.fields().at(t.mt_FAK_.fieldIndex(QStringLiteral("P_106E_3"))).nullAsFalse);
     EXPECT_TRUE(t.mt_FAK_.fields().at(t.mt_FAK_.fieldIndex(QStringLiteral("P_106E_2"))).nullAsFalse);
     EXPECT_EQ(t.mt_POZ_.fields().at(3).format, QStringLiteral("0.000000"));
@@ -69,13 +74,13 @@ TEST_F(Tables, ValuesOfEveryTypeAndNull)
     t.mt_FAK_.setValue(QStringLiteral("P_15"), -3.456);
     t.mt_FAK_.setValue(QStringLiteral("P_16"), true);
     t.mt_FAK_.setValue(QStringLiteral("KodWaluty"), QStringLiteral("PLNX")); // cut to the size of 3
-    t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("x").repeated(70));
+    t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("x").repeated(300));
     ASSERT_TRUE(t.mt_FAK_.post());
     EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_1")).toDate(), QDate(2023, 8, 25));
     EXPECT_DOUBLE_EQ(t.mt_FAK_.value(QStringLiteral("P_15")).toDouble(), -3.456);
     EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_16")), QVariant(true));
     EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("KodWaluty")).toString(), QStringLiteral("PLN"));
-    EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_2A")).toString().size(), 60);
+    EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_2A")).toString().size(), 256);
     EXPECT_TRUE(t.mt_FAK_.isNull(t.mt_FAK_.fieldIndex(QStringLiteral("P_106E_3"))));
     EXPECT_TRUE(t.mt_FAK_.isNull(t.mt_FAK_.fieldIndex(QStringLiteral("P_3A"))));
 
