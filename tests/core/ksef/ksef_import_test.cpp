@@ -1,12 +1,15 @@
 #include "app/workspace.h"
 #include "base/controls.h"
 #include "ksef/ksef_mapping.h"
+#include "ksef/polish_address.h"
 #include "support/recording_port.h"
+#include "support/shipped_schemas.h"
 #include "support/temp_home.h"
 #include "tables/document_tables.h"
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -18,6 +21,15 @@ QByteArray sample(const char *name)
 {
     QFile f(QStringLiteral(TAVRIX_TEST_DATA "/ksef/") + QString::fromLatin1(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// An e-invoice somebody else wrote (tests/data/ksef/public, see its PROVENANCE.txt).
+QByteArray written(const char *name)
+{
+    const QByteArray path = QByteArray("public/") + QByteArray(name);
+    const QByteArray xml = sample(path.constData());
+    EXPECT_FALSE(xml.isEmpty()) << name;
+    return xml;
 }
 
 // The ordinary FA(3) invoice with one piece of it replaced.
@@ -76,6 +88,71 @@ protected:
         port.messages.clear();
         ws.importKsef(in(QStringLiteral("one.xml")), validate);
         return port.messages.isEmpty() ? QString() : port.messages.last().text;
+    }
+
+    // Empty tables and an empty header, as a new user starts.
+    void startAfresh()
+    {
+        for (DocumentTable *table : {&t().mt_POZ_, &t().mt_ZPOZ_, &t().mt_ZAM_, &t().mt_FAK_})
+            table->empty();
+        for (const QString &field : Controls::headerFieldNames()) {
+            const QString key = Controls::headerControlKey(field);
+            if (key.endsWith(QStringLiteral("_Date")))
+                c().setDate(key, zeroDate());
+            else
+                c().setText(key, QString());
+        }
+    }
+    // The net sums of an invoice's lines by the JPK_FA(4) field of their rate.
+    QHash<QString, double> lineNetByRate(const QString &number)
+    {
+        static const QHash<QString, QString> field = {
+            {QStringLiteral("23"), QStringLiteral("P_13_1")}, {QStringLiteral("22"), QStringLiteral("P_13_1")},
+            {QStringLiteral("8"), QStringLiteral("P_13_2")},  {QStringLiteral("7"), QStringLiteral("P_13_2")},
+            {QStringLiteral("5"), QStringLiteral("P_13_3")},  {QStringLiteral("oo"), QStringLiteral("P_13_4")},
+            {QStringLiteral("np"), QStringLiteral("P_13_5")}, {QStringLiteral("0"), QStringLiteral("P_13_6")},
+            {QStringLiteral("zw"), QStringLiteral("P_13_7")}};
+        QHash<QString, double> sums;
+        const DocumentTable &poz = t().mt_POZ_;
+        for (int row : poz.rowsWithKey(number))
+            sums[field.value(poz.stringAt(row, poz.fieldIndex(QStringLiteral("P_12"))))] +=
+                poz.floatAt(row, poz.fieldIndex(QStringLiteral("P_11")));
+        return sums;
+    }
+    // A correction's lines add up to its net amounts, rate by rate.
+    void expectLinesSumToTheNetAmounts(const QString &number)
+    {
+        const QHash<QString, double> sums = lineNetByRate(number);
+        ASSERT_FALSE(sums.isEmpty()) << number.toStdString();
+        for (auto it = sums.cbegin(); it != sums.cend(); ++it)
+            EXPECT_NEAR(it.value(), fak(number, it.key().toLatin1().constData()).toDouble(), 0.005)
+                << number.toStdString() << " " << it.key().toStdString();
+    }
+    // The header parts an e-invoice does not carry, the period around the invoices; the file
+    // generated and checked against the JPK_FA(4) schema. The validation's message.
+    bool generateAndValidate(const QDate &from, const QDate &to, QString *message)
+    {
+        c().setDate(QStringLiteral("ed_DataOd_Date"), from);
+        c().setDate(QStringLiteral("ed_DataDo_Date"), to);
+        for (const auto &[key, value] : {std::pair{"ed_KodUrzedu_Text", "1471"},
+                                         {"ed_Wojewodztwo_Text", "mazowieckie"},
+                                         {"ed_Powiat_Text", "Warszawa"},
+                                         {"ed_Gmina_Text", "Warszawa"},
+                                         {"ed_NrDomu_Text", "1"},
+                                         {"ed_Miejscowosc_Text", "Warszawa"},
+                                         {"ed_KodPocztowy_Text", "00-001"}})
+            if (c().text(QString::fromLatin1(key)).isEmpty())
+                c().setText(QString::fromLatin1(key), QString::fromUtf8(value));
+        const QString file = home.file(QStringLiteral("JPK_public.xml"));
+        QFile::remove(file);
+        c().setText(QStringLiteral("fn_JPK_Text"), file);
+        if (!ws.generateJpk()) {
+            *message = port.messages.last().text;
+            return false;
+        }
+        const bool valid = ws.validateFile(file);
+        *message = port.messages.last().text;
+        return valid;
     }
 
     TempHome home;
@@ -356,6 +433,276 @@ TEST_F(Ksef, APackageIsReadFromInsideAndAFolderOnlyAsDeepAsAsked)
     EXPECT_EQ(t().mt_FAK_.storedCount(), 1);
     ASSERT_TRUE(ws.importKsef(in(), true, true));
     EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
+}
+
+TEST_F(Ksef, ExamplesOthersWroteGoToTheValuesTheirAnnotationsGive)
+{
+    QString message;
+    // the tax authority's FA(2) example 11: an advance invoice corrected; its order lines come
+    // as "before" and "after" pairs, and the order's value does not change
+    startAfresh();
+    message = importOne(written("fa2_przyklad_11_kor_zal.xml"));
+    ASSERT_TRUE(message.contains(QStringLiteral("Zaimportowano faktur: 1"))) << message.toStdString();
+    const QString korZal = QStringLiteral("FK2022/03/5");
+    EXPECT_EQ(fak(korZal, "RodzajFaktury").toString(), QStringLiteral("KOREKTA"));
+    EXPECT_EQ(fak(korZal, "NrFaKorygowanej").toString(), QStringLiteral("FZ2022/02/150"));
+    EXPECT_EQ(fak(korZal, "P_13_1").toDouble(), -15993.6);
+    EXPECT_EQ(fak(korZal, "P_14_2").toDouble(), 1457.19);
+    const DocumentTable &zpoz = t().mt_ZPOZ_;
+    ASSERT_EQ(zpoz.storedCount(), 4);
+    const int net = zpoz.fieldIndex(QStringLiteral("P_11NettoZ")), vat = zpoz.fieldIndex(QStringLiteral("P_11VatZ"));
+    EXPECT_EQ(zpoz.floatAt(0, net), -300000.0); // the order line before the correction, as its storno
+    EXPECT_EQ(zpoz.floatAt(0, vat), -69000.0);
+    EXPECT_EQ(zpoz.floatAt(0, zpoz.fieldIndex(QStringLiteral("P_8BZ"))), -1.0);
+    EXPECT_EQ(zpoz.floatAt(0, zpoz.fieldIndex(QStringLiteral("P_9AZ"))), 300000.0);
+    EXPECT_EQ(zpoz.floatAt(1, net), 341666.67);
+    double orderChange = 0;
+    for (int row = 0; row < zpoz.storedCount(); ++row)
+        orderChange += zpoz.floatAt(row, net) + zpoz.floatAt(row, vat);
+    EXPECT_NEAR(orderChange, 0.0, 0.005); // the rate changed, the order's value did not
+    EXPECT_EQ(zpoz.stringAt(0, zpoz.fieldIndex(QStringLiteral("P_7Z"))),
+              QStringLiteral("mieszkanie 50m^2mieszkanie 50m^2mieszkanie 50m^2mieszkanie 50m^2"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_Ulica_Text")), QStringLiteral("Sadowa"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_NrDomu_Text")), QStringLiteral("1"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_NrLokalu_Text")), QStringLiteral("3"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_Miejscowosc_Text")), QStringLiteral("Kraków"));
+    // a file of line-less invoices cannot pass the schema: said before it is written
+    EXPECT_FALSE(generateAndValidate(QDate(2022, 3, 1), QDate(2022, 3, 31), &message));
+    EXPECT_TRUE(std::any_of(port.messages.cbegin(), port.messages.cend(), [](const Msg &m) {
+        return m.text.contains(QStringLiteral("żadna z 1 faktur nie ma wierszy (FakturaWiersz)"));
+    }));
+
+    // a correction with a "before" line, six-decimal quantities and a line date; the file breaks
+    // the FA(3) schema elsewhere (a payment term), so it is refused with the reason unless the
+    // check is off
+    startAfresh();
+    message = importOne(written("fa3_korekta_przed_po.xml"));
+    EXPECT_TRUE(message.contains(QStringLiteral("one.xml: wiersz 141"))) << message.toStdString();
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 0);
+    message = importOne(written("fa3_korekta_przed_po.xml"), false);
+    const QString kor = QStringLiteral("29903413");
+    EXPECT_EQ(line(kor, 0, "P_8B").toDouble(), -400.5);
+    EXPECT_EQ(line(kor, 0, "P_11").toDouble(), -30000.6);
+    EXPECT_EQ(line(kor, 0, "P_11A").toDouble(), -10000.0);
+    EXPECT_EQ(line(kor, 0, "P_9A").toDouble(), 200.0);
+    EXPECT_EQ(line(kor, 1, "P_11").toDouble(), 30000.6);
+    expectLinesSumToTheNetAmounts(kor);
+    EXPECT_EQ(fak(kor, "P_5A").toString(), QStringLiteral("PL"));
+    EXPECT_EQ(fak(kor, "P_5B").toString(), QStringLiteral("1234560670"));
+    EXPECT_EQ(fak(kor, "P_6").toDate(), QDate(2023, 10, 23)); // the invoice's own date; the line's is counted
+    EXPECT_TRUE(message.contains(QStringLiteral("Fa/FaWiersz/P_6A: 1"))) << message.toStdString();
+    EXPECT_TRUE(generateAndValidate(QDate(2023, 10, 1), QDate(2023, 10, 31), &message)) << message.toStdString();
+    const QByteArray jpk = home.read(QStringLiteral("JPK_public.xml"));
+    EXPECT_TRUE(jpk.contains("<P_8B>-400.50</P_8B>")) << jpk.constData();
+
+    // an exchange-rate correction of an EUR invoice: the line before and after, in euro
+    startAfresh();
+    importOne(written("fa3_korekta_kursu_eur.xml"), false);
+    const QString eur = QStringLiteral("001/01/26/K");
+    EXPECT_EQ(fak(eur, "KodWaluty").toString(), QStringLiteral("EUR"));
+    EXPECT_EQ(fak(eur, "P_14_1W").toDouble(), 0.66);
+    EXPECT_EQ(fak(eur, "PrzyczynaKorekty").toString(), QStringLiteral("Błędny kurs."));
+    EXPECT_EQ(line(eur, 0, "P_11").toDouble(), -800.0);
+    EXPECT_EQ(line(eur, 1, "P_11").toDouble(), 800.0);
+    expectLinesSumToTheNetAmounts(eur);
+    // one address line holding all of it
+    EXPECT_EQ(c().text(QStringLiteral("ed_Ulica_Text")), QStringLiteral("Test-Wilcza"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_NrDomu_Text")), QStringLiteral("1"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_KodPocztowy_Text")), QStringLiteral("33-300"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_Miejscowosc_Text")), QStringLiteral("Nowy Sącz"));
+    EXPECT_TRUE(generateAndValidate(QDate(2026, 2, 1), QDate(2026, 2, 28), &message)) << message.toStdString();
+
+    // an invoice issued by a tax representative
+    startAfresh();
+    message = importOne(written("fa3_przedstawiciel_podatkowy.xml"));
+    const QString rep = QStringLiteral("FV/1/02/2026");
+    EXPECT_EQ(fak(rep, "P_21"), QVariant(true));
+    EXPECT_EQ(fak(rep, "P_21A").toString(), QStringLiteral("Upoważniona Sp. k."));
+    EXPECT_EQ(fak(rep, "P_21B").toString(), QStringLiteral("ul. Autoryzacyjna 3, 00-003 Warszawa"));
+    EXPECT_EQ(fak(rep, "P_21C").toString(), QStringLiteral("3333333333"));
+    EXPECT_FALSE(fak(rep, "P_20").toBool());
+    EXPECT_FALSE(message.contains(QStringLiteral("PodmiotUpowazniony"))) << message.toStdString();
+    EXPECT_EQ(c().text(QStringLiteral("ed_Ulica_Text")), QStringLiteral("Przykładowa"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_NrDomu_Text")), QStringLiteral("1"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_KodPocztowy_Text")), QStringLiteral("00-001"));
+    EXPECT_EQ(c().text(QStringLiteral("ed_Miejscowosc_Text")), QStringLiteral("Warszawa"));
+    // the closing message asks for exactly what the header still lacks
+    EXPECT_TRUE(
+        message.contains(QStringLiteral("uzupełnij: kod urzędu, okres od, okres do, województwo, powiat, gmina.")))
+        << message.toStdString();
+    EXPECT_TRUE(generateAndValidate(QDate(2026, 2, 1), QDate(2026, 2, 28), &message)) << message.toStdString();
+    EXPECT_TRUE(home.read(QStringLiteral("JPK_public.xml")).contains("<P_21>true</P_21>"));
+
+    // a final invoice after two advance invoices: one by its own number, one by its KSeF number
+    startAfresh();
+    importOne(written("fa3_rozliczeniowa.xml"));
+    EXPECT_EQ(fak(QStringLiteral("abc/test/1234"), "NrFaZaliczkowej").toString(),
+              QStringLiteral("5451824119-20251202-0100A0E87267-21, ABC/TEST/DEF"));
+    EXPECT_TRUE(generateAndValidate(QDate(2025, 12, 1), QDate(2025, 12, 31), &message)) << message.toStdString();
+}
+
+TEST_F(Ksef, TheAdvanceInvoiceMetUnderItsKsefNameGivesItsOwnNumber)
+{
+    // a package downloaded from KSeF names each file by its KSeF number
+    put(QStringLiteral("5451824119-20251202-0100A0E87267-21.xml"),
+        variant("<P_2>FV/12/03/2026</P_2>", "<P_2>ZAL/7/2025</P_2>")
+            .replace("<NIP>5261040828</NIP>", "<NIP>5451824119</NIP>")
+            .replace("<RodzajFaktury>VAT</RodzajFaktury>", "<RodzajFaktury>ZAL</RodzajFaktury>"));
+    put(QStringLiteral("rozliczeniowa.xml"), written("fa3_rozliczeniowa.xml"));
+    ASSERT_TRUE(ws.importKsef(in()));
+    EXPECT_EQ(fak(QStringLiteral("abc/test/1234"), "NrFaZaliczkowej").toString(),
+              QStringLiteral("ZAL/7/2025, ABC/TEST/DEF"));
+}
+
+TEST_F(Ksef, AnnotationsTheJpkNamesComeThroughWhole)
+{
+    const QString fv = QStringLiteral("FV/12/03/2026");
+    struct Case
+    {
+        const char *what;
+        QByteArray from, to;
+        std::function<void()> check;
+    };
+    const QString longName = QStringLiteral("Usługa ") + QStringLiteral("ą").repeated(300);
+    const Case cases[] = {
+        {"reverse charge without its tax", "<P_15>", "<P_13_10>500.00</P_13_10>\n    <P_15>",
+         [&] {
+             EXPECT_EQ(fak(fv, "P_13_4").toDouble(), 500.0);
+             EXPECT_EQ(fak(fv, "P_14_4"), QVariant(0.0));
+         }},
+        {"OSS: its tax and rate", "<P_15>", "<P_13_5>100.00</P_13_5>\n    <P_14_5>13.50</P_14_5>\n    <P_15>",
+         [&] {
+             EXPECT_EQ(fak(fv, "P_13_5").toDouble(), 100.0);
+             EXPECT_EQ(fak(fv, "P_14_5").toDouble(), 13.5);
+         }},
+        {"a period instead of a date of sale", "<P_6>2026-03-01</P_6>",
+         "<OkresFa><P_6_Od>2026-02-01</P_6_Od><P_6_Do>2026-02-28</P_6_Do></OkresFa>",
+         [&] { EXPECT_EQ(fak(fv, "P_6").toDate(), QDate(2026, 2, 28)); }},
+        {"no date of sale at all", "<P_6>2026-03-01</P_6>", "", [&] { EXPECT_TRUE(fak(fv, "P_6").isNull()); }},
+        {"a quantity of three decimals", "<P_8B>2.5</P_8B>", "<P_8B>2.561</P_8B>",
+         [&] { EXPECT_EQ(line(fv, 1, "P_8B").toDouble(), 2.561); }},
+        {"a bailiff", "<Fa>",
+         "<PodmiotUpowazniony><DaneIdentyfikacyjne><NIP>1111111111</NIP><Nazwa>Komornik Sądowy Jan Nowak"
+         "</Nazwa></DaneIdentyfikacyjne><Adres><KodKraju>PL</KodKraju><AdresL1>ul. Sądowa 2</AdresL1>"
+         "<AdresL2>00-950 Warszawa</AdresL2></Adres><RolaPU>2</RolaPU></PodmiotUpowazniony>\n  <Fa>",
+         [&] {
+             EXPECT_EQ(fak(fv, "P_20"), QVariant(true));
+             EXPECT_EQ(fak(fv, "P_20A").toString(), QStringLiteral("Komornik Sądowy Jan Nowak"));
+             EXPECT_EQ(fak(fv, "P_20B").toString(), QStringLiteral("ul. Sądowa 2, 00-950 Warszawa"));
+             EXPECT_TRUE(fak(fv, "P_21C").isNull());
+         }},
+        {"a line name longer than the JPK allows", "<P_7>Olej rzepakowy 5 l</P_7>",
+         QByteArray("<P_7>") + longName.toUtf8() + "</P_7>",
+         [&] { EXPECT_EQ(line(fv, 0, "P_7").toString(), longName.left(256)); }},
+    };
+    for (const Case &k : cases) {
+        startAfresh();
+        const QString message = importOne(variant(k.from, k.to));
+        ASSERT_TRUE(message.contains(QStringLiteral("Zaimportowano faktur: 1"))) << k.what << message.toStdString();
+        k.check();
+        QString validation;
+        EXPECT_TRUE(generateAndValidate(QDate(2026, 2, 1), QDate(2026, 3, 31), &validation))
+            << k.what << ": " << validation.toStdString();
+        const QByteArray jpk = home.read(QStringLiteral("JPK_public.xml"));
+        if (QByteArray(k.what).startsWith("a quantity"))
+            EXPECT_TRUE(jpk.contains("<P_8B>2.561</P_8B>")) << k.what;
+        if (QByteArray(k.what).startsWith("a line name"))
+            EXPECT_TRUE(message.contains(QStringLiteral("FV/12/03/2026: P_7 „Usługa ąąą"))) << message.toStdString();
+    }
+
+    // an OSS line's rate is a number with its decimals, and texts the schema allows stay whole
+    startAfresh();
+    QByteArray xml = variant("<P_12>23</P_12>", "<P_12>23</P_12>\n      <P_12_XII>13.5</P_12_XII>");
+    xml.replace("<RodzajFaktury>VAT</RodzajFaktury>",
+                "<RodzajFaktury>KOR</RodzajFaktury><PrzyczynaKorekty>rabat za pierwsze półrocze 2026</PrzyczynaKorekty>"
+                "<DaneFaKorygowanej><DataWystFaKorygowanej>2026-01-10</DataWystFaKorygowanej><NrFaKorygowanej>"
+                "FV2026/01/0001</NrFaKorygowanej><NrKSeFN>1</NrKSeFN></DaneFaKorygowanej><DaneFaKorygowanej>"
+                "<DataWystFaKorygowanej>2026-02-10</DataWystFaKorygowanej><NrFaKorygowanej>FV2026/02/0002"
+                "</NrFaKorygowanej><NrKSeFN>1</NrKSeFN></DaneFaKorygowanej>"
+                "<OkresFaKorygowanej>pierwsze półrocze 2026</OkresFaKorygowanej>");
+    const QString message = importOne(xml);
+    ASSERT_TRUE(message.contains(QStringLiteral("Zaimportowano faktur: 1"))) << message.toStdString();
+    EXPECT_EQ(line(fv, 0, "P_12_XII"), QVariant(13.5));
+    EXPECT_EQ(fak(fv, "OkresFaKorygowanej").toString(), QStringLiteral("pierwsze półrocze 2026"));
+    EXPECT_EQ(fak(fv, "NrFaKorygowanej").toString(), QStringLiteral("FV2026/01/0001, FV2026/02/0002"));
+    EXPECT_FALSE(message.contains(QStringLiteral("Skrócono"))) << message.toStdString();
+    QString validation;
+    EXPECT_TRUE(generateAndValidate(QDate(2026, 3, 1), QDate(2026, 3, 31), &validation)) << validation.toStdString();
+    EXPECT_TRUE(home.read(QStringLiteral("JPK_public.xml")).contains("<P_12_XII>13.50</P_12_XII>"));
+}
+
+TEST_F(Ksef, TheLinesCommonDateIsTheDateOfSale)
+{
+    QByteArray xml = variant("<P_6>2026-03-01</P_6>", "");
+    xml.replace("<NrWierszaFa>1</NrWierszaFa>", "<NrWierszaFa>1</NrWierszaFa><P_6A>2026-02-27</P_6A>");
+    xml.replace("<NrWierszaFa>2</NrWierszaFa>", "<NrWierszaFa>2</NrWierszaFa><P_6A>2026-02-27</P_6A>");
+    importOne(xml);
+    EXPECT_EQ(fak(QStringLiteral("FV/12/03/2026"), "P_6").toDate(), QDate(2026, 2, 27));
+    // lines of different dates give none, and say so
+    startAfresh();
+    xml.replace("<NrWierszaFa>2</NrWierszaFa><P_6A>2026-02-27", "<NrWierszaFa>2</NrWierszaFa><P_6A>2026-02-28");
+    const QString message = importOne(xml);
+    EXPECT_TRUE(fak(QStringLiteral("FV/12/03/2026"), "P_6").isNull());
+    EXPECT_TRUE(message.contains(QStringLiteral("Fa/FaWiersz/P_6A: 2"))) << message.toStdString();
+}
+
+TEST_F(Ksef, ACheckAskedForThatCannotRunFailsTheImport)
+{
+    ShippedSchemasAway away;
+    QFile::remove(home.file(QStringLiteral("schemas")));
+    put(QStringLiteral("fa3_vat.xml"), sample("fa3_vat.xml"));
+    EXPECT_FALSE(ws.importKsef(in()));
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 0);
+    EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("nie można sprawdzić ze schemą")))
+        << port.messages.last().text.toStdString();
+    // asked not to check, it goes in and the message says the files were not checked
+    EXPECT_TRUE(ws.importKsef(in(), false));
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 1);
+    EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("nie były sprawdzane ze schemą")))
+        << port.messages.last().text.toStdString();
+}
+
+TEST(PolishAddressParts, CommonFormsComeApart)
+{
+    struct Case
+    {
+        QStringList lines;
+        PolishAddress expected;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("ul. Kwiatowa 1 m. 2"), QStringLiteral("00-001 Warszawa")},
+         {QStringLiteral("Kwiatowa"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("00-001"),
+          QStringLiteral("Warszawa")}},
+        {{QStringLiteral("ul. Marszałkowska 12/3"), QStringLiteral("00-001 Warszawa")},
+         {QStringLiteral("Marszałkowska"), QStringLiteral("12"), QStringLiteral("3"), QStringLiteral("00-001"),
+          QStringLiteral("Warszawa")}},
+        {{QStringLiteral("al. Jerozolimskie 123A lok. 4"), QStringLiteral("02-017 Warszawa")},
+         {QStringLiteral("al. Jerozolimskie"), QStringLiteral("123A"), QStringLiteral("4"), QStringLiteral("02-017"),
+          QStringLiteral("Warszawa")}},
+        {{QStringLiteral("pl. Bankowy 2")},
+         {QStringLiteral("pl. Bankowy"), QStringLiteral("2"), QString(), QString(), QString()}},
+        {{QStringLiteral("ul. X 5, 00-950 Warszawa")},
+         {QStringLiteral("X"), QStringLiteral("5"), QString(), QStringLiteral("00-950"), QStringLiteral("Warszawa")}},
+        {{QStringLiteral("00-950 Warszawa, ul. 3 Maja 5/7")},
+         {QStringLiteral("3 Maja"), QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("00-950"),
+          QStringLiteral("Warszawa")}},
+        {{QStringLiteral("Rynek 3"), QStringLiteral("97-200 Tomaszów Mazowiecki")},
+         {QStringLiteral("Rynek"), QStringLiteral("3"), QString(), QStringLiteral("97-200"),
+          QStringLiteral("Tomaszów Mazowiecki")}},
+        {{QStringLiteral("ul. Kwiatowa 1 Mazowiecka")},
+         {QStringLiteral("Kwiatowa"), QStringLiteral("1"), QString(), QString(), QString()}},
+        {{QStringLiteral("TEST 167"), QStringLiteral("2132 TS TEST")},
+         {QStringLiteral("TEST"), QStringLiteral("167"), QString(), QString(), QString()}},
+    };
+    for (const Case &k : cases) {
+        const PolishAddress a = parsePolishAddress(k.lines);
+        const std::string what = k.lines.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_EQ(a.street, k.expected.street) << what;
+        EXPECT_EQ(a.house, k.expected.house) << what;
+        EXPECT_EQ(a.flat, k.expected.flat) << what;
+        EXPECT_EQ(a.postalCode, k.expected.postalCode) << what;
+        EXPECT_EQ(a.town, k.expected.town) << what;
+    }
 }
 
 TEST(KsefMappingDocument, ListsEveryRowOfTheTable)
