@@ -337,7 +337,7 @@ TEST(Cli, JsonRoundTripAppliesTheTableRules)
         {"P_2A": "FV/2", "P_15": -0.004, "RodzajFaktury": "ZAL"}
       ],
       "mt_POZ_": [
-        {"P_2B": "FV/1", "P_7": "Śruby M8; ocynk", "P_8B": 1.25, "P_11": 100},
+        {"P_2B": "FV/1", "P_7": "Śruby M8; ocynk", "P_8B": 1.25, "P_11": 100, "P_12_XII": "13.5"},
         {"P_7": "bez numeru", "P_11": 2.5}
       ],
       "mt_ZAM_": [ {"idx": 7, "P_2AZ": "FV/2", "WartoscZamowienia": 10}, {"idx": 9, "P_2AZ": "FV/3"} ],
@@ -365,6 +365,8 @@ TEST(Cli, JsonRoundTripAppliesTheTableRules)
     const QJsonArray poz = out.value(QStringLiteral("mt_POZ_")).toArray();
     ASSERT_EQ(poz.size(), 2);
     EXPECT_EQ(poz.at(0).toObject().value(QStringLiteral("P_7")).toString(), QStringLiteral("Śruby M8; ocynk"));
+    // the OSS rate is a number; the text earlier versions wrote still reads
+    EXPECT_EQ(poz.at(0).toObject().value(QStringLiteral("P_12_XII")).toDouble(), 13.5);
     EXPECT_EQ(poz.at(1).toObject().value(QStringLiteral("P_2B")).toString(), QStringLiteral("FV/2"));
 
     const QJsonArray zam = out.value(QStringLiteral("mt_ZAM_")).toArray();

@@ -85,6 +85,12 @@ QVariant jsonToField(const QJsonValue &v, FieldType type, QString *error)
     case FieldType::Float:
         if (v.isDouble())
             return v.toDouble();
+        if (v.isString()) { // P_12_XII was a text in files of earlier versions: "13.5" still reads
+            bool ok = false;
+            const double d = v.toString().trimmed().toDouble(&ok);
+            if (ok && qIsFinite(d))
+                return d;
+        }
         break;
     case FieldType::Boolean:
         if (v.isBool())
