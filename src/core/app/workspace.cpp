@@ -377,6 +377,7 @@ const CheckResult &Workspace::checkData()
     header.from = from == zeroDate() ? QDate() : from;
     header.to = to == zeroDate() ? QDate() : to;
     header.nip = m_controls.text(QStringLiteral("ed_NIP_Text"));
+    header.today = QDate::currentDate();
     // the elements of Naglowek and Podmiot1 that the schema requires and the window fills
     for (const char *name : {"DataOd", "DataDo", "KodUrzedu", "NIP", "PelnaNazwa", "KodKraju", "Wojewodztwo", "Powiat",
                              "Gmina", "NrDomu", "Miejscowosc", "KodPocztowy"}) {

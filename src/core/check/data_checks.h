@@ -15,6 +15,7 @@ struct Header
     QDate from, to;      // DataOd, DataDo (invalid when not set)
     QString nip;         // the header's NIP
     QStringList missing; // required header elements left empty (their JPK names)
+    QDate today;         // an issue date after it is worth a warning (invalid: not checked)
 };
 
 // Every finding of K01 … K11, in the order of the records; the port (when given) shows the
@@ -24,5 +25,7 @@ Totals totals(const DocumentTables &tables);
 
 // The NIP checksum (weights 6 5 7 2 3 4 5 6 7, mod 11); separators "-" and spaces allowed.
 bool nipValid(QStringView nip);
+// The digits of a tax number, without its separators.
+QString nipDigits(QStringView nip);
 
 } // namespace DataChecks

@@ -7,6 +7,12 @@
 
 namespace DisplayText {
 
+const QLocale &polish()
+{
+    static const QLocale locale(QLocale::Polish, QLocale::Poland);
+    return locale;
+}
+
 QString number(double value, int decimals, bool grouped, const QLocale &locale)
 {
     if (!std::isfinite(value))

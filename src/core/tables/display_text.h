@@ -10,6 +10,9 @@ namespace DisplayText {
 // A number with `decimals` decimals, rounded half away from zero as a person reads it; with
 // `grouped`, thousands are always grouped (",0.00": "1 230,00" as well as "12 300,00").
 QString number(double value, int decimals, bool grouped, const QLocale &locale = QLocale());
+// The Polish locale: what messages and reports about a Polish tax file show, whatever the
+// process's own locale.
+const QLocale &polish();
 
 // The text an editor starts from: every digit the value holds (the shortest text that reads
 // back as the same double), at least `decimals` decimals, no grouping.
