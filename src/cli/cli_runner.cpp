@@ -214,13 +214,15 @@ const std::vector<StepDef> &steps()
              return result.errors() > 0 ? QStringLiteral("%1 error(s) found").arg(result.errors()) : QString();
          }},
         {"check-file", 1, 1, "check-file FILE",
-         "\"Sprawdź plik\": every schema error of FILE, by record, with a Polish reason",
+         "\"Sprawdź plik\": every schema error of FILE and its control sums, by record, with a Polish reason; "
+         "fails on a błąd",
          [](Workspace &ws, const QStringList &args) -> QString {
              QString error;
              if (!ws.checkFile(args.at(0), &error))
                  return error;
-             printFindings(ws, ws.lastCheck()); // the schema errors are the file's findings
-             return QString();
+             const CheckResult &result = ws.lastCheck();
+             printFindings(ws, result); // the schema errors are the file's findings
+             return result.errors() > 0 ? QStringLiteral("%1 error(s) found").arg(result.errors()) : QString();
          }},
         {"report", 1, 1, "report FILE", "the last findings and the totals per rate as FILE.json or FILE.html",
          [](Workspace &ws, const QStringList &args) {
@@ -415,7 +417,9 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
     workspace.start(windowArgs, home);
     ConsolePort::catchInterrupt();
     int status = 0;
-    for (const Step &step : std::as_const(steps)) {
+    bool stopAfterThis = false;
+    for (qsizetype k = 0; k < steps.size(); ++k) {
+        const Step &step = steps.at(k);
         // One rule for every step: it failed when its command said so, or when it showed an
         // error box or a failure message on the way.
         const int errorsBefore = port.errorCount();
@@ -431,8 +435,16 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
         if (!error.isEmpty()) {
             printErr(step.name + QStringLiteral(": ") + error);
             status = 1;
-            if (!keepGoing)
+        }
+        if (stopAfterThis)
+            break; // the report of a check that found errors: written, and the run ends
+        if (!error.isEmpty() && !keepGoing) {
+            // a check that found errors still lets its report be written
+            const bool reportFollows = (step.name == u"check" || step.name == u"check-file") && k + 1 < steps.size() &&
+                                       steps.at(k + 1).name == u"report";
+            if (!reportFollows)
                 break;
+            stopAfterThis = true;
         }
     }
     if (save) {

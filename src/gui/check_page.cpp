@@ -136,36 +136,36 @@ void CheckPage::show(const CheckResult &result)
         ++row;
     }
     m_view->resizeColumnsToContents();
-    m_summary->setText(QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(result.errors()).arg(result.warnings()));
+    m_summary->setText(QStringLiteral("Błędy: %1, ostrzeżenia: %2")
+                           .arg(QString::number(result.errors()), QString::number(result.warnings())));
 
     // the totals: a row per rate, for each kind its net, tax and tax in PLN
     m_totals->clear();
     m_totals->setVisible(result.hasTotals);
     if (!result.hasTotals)
         return;
-    const QStringList kinds = Totals::kinds(), rates = Totals::rates();
+    // a column triple per kind and currency
+    const QStringList rates = Totals::rates();
     QStringList headers;
-    for (const QString &kind : kinds) {
-        const auto count = result.totals.counts.find(kind);
-        const int n = count == result.totals.counts.end() ? 0 : count->second;
-        headers << QStringLiteral("%1 (%2) netto").arg(kind).arg(n) << QStringLiteral("%1 podatek").arg(kind)
-                << QStringLiteral("%1 podatek PLN").arg(kind);
+    for (const Totals::Group &g : result.totals.groups) {
+        const QString group = QStringLiteral("%1 %2").arg(g.kind, g.currency);
+        headers << QStringLiteral("%1 (%2) netto").arg(group, QString::number(g.count))
+                << QStringLiteral("%1 podatek").arg(group) << QStringLiteral("%1 podatek PLN").arg(group);
     }
     m_totals->setColumnCount(int(headers.size()));
     m_totals->setRowCount(int(rates.size()));
     m_totals->setHorizontalHeaderLabels(headers);
     m_totals->setVerticalHeaderLabels(rates);
-    for (int k = 0; k < kinds.size(); ++k) {
-        const auto byKind = result.totals.byKind.find(kinds.at(k));
+    for (size_t k = 0; k < result.totals.groups.size(); ++k) {
+        const Totals::Group &g = result.totals.groups[k];
         for (int r = 0; r < rates.size(); ++r) {
-            RateTotals t;
-            if (byKind != result.totals.byKind.end() && byKind->second.count(rates.at(r)))
-                t = byKind->second.at(rates.at(r));
-            const double values[] = {t.net, t.tax, t.taxPln};
+            const auto found = g.byRate.find(rates.at(r));
+            const RateTotals t = found == g.byRate.end() ? RateTotals() : found->second;
+            const qint64 values[] = {t.net, t.tax, t.taxPln};
             for (int j = 0; j < 3; ++j) {
-                auto *cell = new QTableWidgetItem(DisplayText::number(values[j], 2, true));
+                auto *cell = new QTableWidgetItem(DisplayText::number(double(values[j]) / 100.0, 2, true));
                 cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                m_totals->setItem(r, k * 3 + j, cell);
+                m_totals->setItem(r, int(k) * 3 + j, cell);
             }
         }
     }

@@ -645,6 +645,39 @@ TEST(Cli, CheckFailsOnAnErrorAndReportsEveryFinding)
     EXPECT_GE(report.value(QStringLiteral("bledy")).toInt(), 2);
 }
 
+TEST(Cli, AReportTellsOfTheDataAsTheyAreEvenAfterAFailedCheck)
+{
+    TempHome home;
+    home.write(QStringLiteral("in.json"),
+               "{\"header\":{\"NIP\":\"5261040829\"},\"mt_FAK_\":[{\"P_2A\":\"FV/1\",\"P_15\":10}]}");
+    // a report with no check before it checks the data first; a "%1" in its name is a name
+    const QString odd = home.file(QStringLiteral("raport %1 %2.html"));
+    CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"),
+                    home.file(QStringLiteral("in.json")), QStringLiteral("report"), odd});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray html = home.read(QStringLiteral("raport %1 %2.html"));
+    EXPECT_TRUE(html.contains("K05")) << html.constData();
+    EXPECT_TRUE(html.contains("Źródło: dane w tabelach<br>Błędy: ")) << html.constData();
+    // a check that finds errors fails, and the report after it is still written
+    r = run({QStringLiteral("--home"), home.path(), QStringLiteral("import-json"), home.file(QStringLiteral("in.json")),
+             QStringLiteral("check"), QStringLiteral("report"), home.file(QStringLiteral("r.json")),
+             QStringLiteral("generate"), home.file(QStringLiteral("JPK.xml"))});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_GE(
+        QJsonDocument::fromJson(home.read(QStringLiteral("r.json"))).object().value(QStringLiteral("bledy")).toInt(),
+        2);
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("JPK.xml")))) << "the run stops after the report";
+    // check-file fails on a schema error as check and validate do
+    QFile sample(QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/minimal_valid.xml"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    home.write(QStringLiteral("zly.xml"),
+               sample.readAll().replace("<KodWaluty>PLN</KodWaluty>", "<KodWaluty>ZZZ</KodWaluty>"));
+    r = run(
+        {QStringLiteral("--home"), home.path(), QStringLiteral("check-file"), home.file(QStringLiteral("zly.xml"))});
+    EXPECT_EQ(r.status, 1) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("XSD błąd"))) << r.out.toStdString();
+}
+
 TEST(Cli, TheGeneratorsExportHasNoError)
 {
     TempHome home;

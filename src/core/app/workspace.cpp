@@ -28,6 +28,15 @@ Workspace::Workspace(UserPort *port, QObject *parent)
         m_tables.setFrozen(busy);
         emit busyChanged(busy);
     };
+    // what the last "Sprawdź dane" saw: any change of a record or a header field makes it old
+    const auto touched = [this] { ++m_dataRevision; };
+    for (DocumentTable *table : m_tables.all()) {
+        connect(table, &DocumentTable::reset, this, touched);
+        connect(table, &DocumentTable::rowsAppended, this, touched);
+        connect(table, &DocumentTable::rowChanged, this, touched);
+        connect(table, &DocumentTable::rowRemoved, this, touched);
+    }
+    connect(&m_controls, &Controls::changed, this, touched);
 }
 
 bool Workspace::runLong(const QString &what, bool restoresTables, const std::function<bool()> &work)
@@ -394,6 +403,7 @@ const CheckResult &Workspace::checkData()
         result.findings = DataChecks::run(m_tables, header, m_port);
         result.totals = DataChecks::totals(m_tables);
         result.hasTotals = true;
+        result.dataRevision = m_dataRevision;
         m_lastCheck = std::move(result);
         m_port->setBusy(false);
         return true;
@@ -415,8 +425,13 @@ bool Workspace::checkFile(const QString &path, QString *error)
     });
 }
 
-bool Workspace::writeCheckReport(const QString &path, QString *error) const
+bool Workspace::writeCheckReport(const QString &path, QString *error)
 {
+    // a report tells of the data as they are: without a check of them since their last change,
+    // the check runs first (a checked file's findings are reported as they are)
+    const bool ofTheData = m_lastCheck.source.isEmpty() || m_lastCheck.hasTotals;
+    if (ofTheData && (m_lastCheck.source.isEmpty() || m_lastCheck.dataRevision != m_dataRevision))
+        checkData();
     return CheckReport::write(m_lastCheck, path, error);
 }
 

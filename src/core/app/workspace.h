@@ -129,7 +129,9 @@ public:
     const CheckResult &checkData();
     bool checkFile(const QString &path, QString *error);
     const CheckResult &lastCheck() const { return m_lastCheck; }
-    bool writeCheckReport(const QString &path, QString *error) const;
+    // The last findings as FILE.json or FILE.html; the data are checked first when they changed
+    // since their last check (or were never checked).
+    bool writeCheckReport(const QString &path, QString *error);
 
     QString statusText() const { return m_commandLine.statusText(); }
     // The label on the general settings page that tells how the configuration was chosen.
@@ -164,6 +166,7 @@ private:
     MappingTables m_maps;
     QString m_template;
     CheckResult m_lastCheck;
+    quint64 m_dataRevision = 0; // counts the changes of the records and the header
     bool m_generateNoName = false;
     BusyState m_busy;
     bool m_closing = false;

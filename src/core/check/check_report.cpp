@@ -10,6 +10,21 @@
 
 namespace CheckReport {
 
+namespace {
+
+// An amount in grosze as the JSON number people read: 41084191.99, not 41084191.98999959.
+QJsonValue decimal(qint64 grosze)
+{
+    return QJsonValue(double(grosze) / 100.0);
+}
+
+QString amount(qint64 grosze)
+{
+    return DisplayText::number(double(grosze) / 100.0, 2, true, DisplayText::polish());
+}
+
+} // namespace
+
 QByteArray json(const CheckResult &result)
 {
     QJsonArray findings;
@@ -33,22 +48,26 @@ QByteArray json(const CheckResult &result)
                      {QStringLiteral("ostrzezenia"), result.warnings()},
                      {QStringLiteral("ustalenia"), findings}};
     if (result.hasTotals) {
+        // per kind its count and, per currency, the figures of each rate (exact: from grosze)
         QJsonObject totals;
         for (const QString &kind : Totals::kinds()) {
-            QJsonObject rates;
-            const auto byKind = result.totals.byKind.find(kind);
-            for (const QString &rate : Totals::rates()) {
-                RateTotals r;
-                if (byKind != result.totals.byKind.end() && byKind->second.count(rate))
-                    r = byKind->second.at(rate);
-                rates.insert(rate, QJsonObject{{QStringLiteral("netto"), r.net},
-                                               {QStringLiteral("podatek"), r.tax},
-                                               {QStringLiteral("podatek_pln"), r.taxPln}});
+            QJsonObject currencies;
+            for (const Totals::Group &g : result.totals.groups) {
+                if (g.kind != kind)
+                    continue;
+                QJsonObject rates;
+                for (const QString &rate : Totals::rates()) {
+                    const auto r = g.byRate.find(rate);
+                    const RateTotals t = r == g.byRate.end() ? RateTotals() : r->second;
+                    rates.insert(rate, QJsonObject{{QStringLiteral("netto"), decimal(t.net)},
+                                                   {QStringLiteral("podatek"), decimal(t.tax)},
+                                                   {QStringLiteral("podatek_pln"), decimal(t.taxPln)}});
+                }
+                currencies.insert(g.currency,
+                                  QJsonObject{{QStringLiteral("liczba"), g.count}, {QStringLiteral("stawki"), rates}});
             }
-            const auto count = result.totals.counts.find(kind);
-            totals.insert(
-                kind, QJsonObject{{QStringLiteral("liczba"), count == result.totals.counts.end() ? 0 : count->second},
-                                  {QStringLiteral("stawki"), rates}});
+            totals.insert(kind, QJsonObject{{QStringLiteral("liczba"), result.totals.count(kind)},
+                                            {QStringLiteral("waluty"), currencies}});
         }
         root.insert(QStringLiteral("sumy"), totals);
     }
@@ -57,7 +76,6 @@ QByteArray json(const CheckResult &result)
 
 QByteArray html(const CheckResult &result)
 {
-    const QLocale pl(QLocale::Polish, QLocale::Poland);
     auto esc = [](const QString &s) { return s.toHtmlEscaped(); };
     QString out = QStringLiteral(
         "<!DOCTYPE html>\n<html lang=\"pl\">\n<head>\n<meta charset=\"utf-8\">\n<title>Kontrola "
@@ -66,10 +84,9 @@ QByteArray html(const CheckResult &result)
         "th,td{border:1px solid #bbb;padding:3px 8px;text-align:left}th{background:#e8eef5}"
         "td.n{text-align:right;white-space:nowrap}tr.blad td:first-child{color:#b00020;font-weight:bold}"
         "tr.ostrzezenie td:first-child{color:#9a6700}\n</style>\n</head>\n<body>\n");
+    // the file's name may hold "%1": one arg() for all, never a chain
     out += QStringLiteral("<h1>Kontrola JPK_FA(4)</h1>\n<p>Źródło: %1<br>Błędy: %2, ostrzeżenia: %3</p>\n")
-               .arg(esc(result.source))
-               .arg(result.errors())
-               .arg(result.warnings());
+               .arg(esc(result.source), QString::number(result.errors()), QString::number(result.warnings()));
     out += QStringLiteral("<h2>Ustalenia</h2>\n<table>\n<tr><th>poziom</th><th>kod</th><th>rodzaj</th><th>faktura</th>"
                           "<th>wiersz</th><th>pole</th><th>komunikat</th></tr>\n");
     for (const Finding &f : result.findings) {
@@ -85,22 +102,16 @@ QByteArray html(const CheckResult &result)
     out += QStringLiteral("</table>\n");
     if (result.hasTotals) {
         out += QStringLiteral("<h2>Sumy według stawek</h2>\n");
-        for (const QString &kind : Totals::kinds()) {
-            const auto count = result.totals.counts.find(kind);
-            out += QStringLiteral("<h3>%1 (faktur: %2)</h3>\n<table>\n<tr><th>stawka</th><th>netto</th><th>podatek</th>"
-                                  "<th>podatek w PLN</th></tr>\n")
-                       .arg(esc(kind))
-                       .arg(count == result.totals.counts.end() ? 0 : count->second);
-            const auto byKind = result.totals.byKind.find(kind);
+        for (const Totals::Group &g : result.totals.groups) {
+            out += QStringLiteral("<h3>%1, %2 (faktur: %3)</h3>\n<table>\n<tr><th>stawka</th><th>netto</th>"
+                                  "<th>podatek</th><th>podatek w PLN</th></tr>\n")
+                       .arg(esc(g.kind), esc(g.currency), QString::number(g.count));
             for (const QString &rate : Totals::rates()) {
-                RateTotals r;
-                if (byKind != result.totals.byKind.end() && byKind->second.count(rate))
-                    r = byKind->second.at(rate);
-                out +=
-                    QStringLiteral(
-                        "<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td></tr>\n")
-                        .arg(esc(rate), DisplayText::number(r.net, 2, true, pl),
-                             DisplayText::number(r.tax, 2, true, pl), DisplayText::number(r.taxPln, 2, true, pl));
+                const auto r = g.byRate.find(rate);
+                const RateTotals t = r == g.byRate.end() ? RateTotals() : r->second;
+                out += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
+                                      "<td class=\"n\">%4</td></tr>\n")
+                           .arg(esc(rate), amount(t.net), amount(t.tax), amount(t.taxPln));
             }
             out += QStringLiteral("</table>\n");
         }

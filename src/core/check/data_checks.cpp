@@ -831,7 +831,6 @@ QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort 
 
 Totals totals(const DocumentTables &tables)
 {
-    Totals result;
     const DocumentTable &fak = tables.mt_FAK_;
     const Fields f(fak);
     const int iRodzaj = f("RodzajFaktury"), iWaluta = f("KodWaluty");
@@ -843,23 +842,33 @@ Totals totals(const DocumentTables &tables)
     std::vector<Columns> columns;
     for (const RateColumn &rc : rateColumns())
         columns.push_back({f(rc.net), f(rc.tax), f(rc.taxPln)});
+    std::map<std::pair<int, QString>, Totals::Group> groups; // (kind's place, currency) → figures
     for (int row = 0; row < fak.storedCount(); ++row) {
         QString kind = fak.stringAt(row, iRodzaj);
         if (kind != u"KOREKTA" && kind != u"ZAL")
             kind = QStringLiteral("VAT");
-        ++result.counts[kind];
-        const QStringView currency = fak.stringViewAt(row, iWaluta);
-        const bool foreign = !currency.isEmpty() && currency != u"PLN";
+        QString currency = fak.stringAt(row, iWaluta).trimmed();
+        if (currency.isEmpty())
+            currency = QStringLiteral("PLN");
+        const bool foreign = currency != u"PLN";
+        // PLN first among the currencies of a kind
+        Totals::Group &g = groups[{int(Totals::kinds().indexOf(kind)), foreign ? currency : QString()}];
+        g.kind = kind;
+        g.currency = currency;
+        ++g.count;
         for (size_t i = 0; i < columns.size(); ++i) {
-            RateTotals &r = result.byKind[kind][rates.at(qsizetype(i))];
-            r.net += fak.floatAt(row, columns[i].net);
+            RateTotals &r = g.byRate[rates.at(qsizetype(i))];
+            r.net += grosze(fak.floatAt(row, columns[i].net));
             if (columns[i].tax >= 0)
-                r.tax += fak.floatAt(row, columns[i].tax);
+                r.tax += grosze(fak.floatAt(row, columns[i].tax));
             if (columns[i].pln >= 0)
-                r.taxPln += foreign ? fak.floatAt(row, columns[i].pln)
-                                    : (columns[i].tax >= 0 ? fak.floatAt(row, columns[i].tax) : 0);
+                r.taxPln += grosze(foreign ? fak.floatAt(row, columns[i].pln)
+                                           : (columns[i].tax >= 0 ? fak.floatAt(row, columns[i].tax) : 0));
         }
     }
+    Totals result;
+    for (auto &[key, group] : groups)
+        result.groups.push_back(std::move(group));
     return result;
 }
 

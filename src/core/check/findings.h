@@ -3,7 +3,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <map>
+#include <vector>
 
 // What "Kontrola" finds: each finding names its check, its level, the record (the invoice
 // and, for a line, its number among the invoice's lines) and the field, with a message in
@@ -38,12 +40,13 @@ struct Finding
 };
 
 // The figures compared with the VAT register: per rate, the net and the tax (and the tax in
-// PLN for other currencies), for each kind of invoice, with the counts of each kind.
+// PLN for other currencies), for each kind of invoice and each currency, with the counts.
+// Amounts are kept in grosze: sums of a million invoices stay exact.
 struct RateTotals
 {
-    double net = 0;
-    double tax = 0;
-    double taxPln = 0; // P_14_xW of invoices in other currencies
+    qint64 net = 0;
+    qint64 tax = 0;
+    qint64 taxPln = 0; // P_14_xW of invoices in other currencies, P_14_x of those in PLN
 };
 
 struct Totals
@@ -54,8 +57,29 @@ struct Totals
                 QStringLiteral("poza krajem"), QStringLiteral("0%"),   QStringLiteral("zw")};
     }
     static QStringList kinds() { return {QStringLiteral("VAT"), QStringLiteral("KOREKTA"), QStringLiteral("ZAL")}; }
-    std::map<QString, std::map<QString, RateTotals>> byKind; // kind → rate → figures
-    std::map<QString, int> counts;                           // kind → invoices
+    // One kind of invoice in one currency.
+    struct Group
+    {
+        QString kind;
+        QString currency;
+        int count = 0;
+        std::map<QString, RateTotals> byRate;
+    };
+    std::vector<Group> groups; // by kind, then PLN, then the other currencies by code
+    const Group *find(const QString &kind, const QString &currency) const
+    {
+        for (const Group &g : groups)
+            if (g.kind == kind && g.currency == currency)
+                return &g;
+        return nullptr;
+    }
+    int count(const QString &kind) const
+    {
+        int n = 0;
+        for (const Group &g : groups)
+            n += g.kind == kind ? g.count : 0;
+        return n;
+    }
 };
 
 // The last findings and totals, as the report writes them.
@@ -65,6 +89,7 @@ struct CheckResult
     QList<Finding> findings;
     Totals totals;
     bool hasTotals = false;
+    quint64 dataRevision = 0; // the data's revision when they were checked
     int errors() const;
     int warnings() const;
 };

@@ -3,12 +3,14 @@
 #include "base/program_files.h"
 #include "base/quiet_port.h"
 #include "base/xml_services.h"
+#include "tables/display_text.h"
 #include "validate/validator.h"
 
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <libxml/xmlreader.h>
 #include <libxml/xmlschemas.h>
 #include <memory>
@@ -49,8 +51,35 @@ QString childText(xmlNode *node, const char *name)
     return QString();
 }
 
-// The records of the file in their order, read as a stream.
-QList<Record> recordsOf(const QString &path)
+// An amount of the file in grosze, exactly as written ("-1234.5" → -123450); false for no number.
+bool groszeOf(const QString &text, qint64 *value)
+{
+    bool ok = false;
+    const double d = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return false;
+    *value = std::llround(d * 100.0);
+    return true;
+}
+
+// The control sums a file states and what its records add up to.
+struct ControlSums
+{
+    struct Sum
+    {
+        const char *ctrl, *count, *value; // the control element and its two children
+        qint64 records = 0, total = 0;    // counted and added up from the records
+        QString statedCount, statedValue;
+        int line = 0; // where the control element starts, 0: the file has none
+        bool present = false;
+    };
+    Sum sums[3] = {{"FakturaCtrl", "LiczbaFaktur", "WartoscFaktur"},
+                   {"FakturaWierszCtrl", "LiczbaWierszyFaktur", "WartoscWierszyFaktur"},
+                   {"ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien"}};
+};
+
+// The records of the file in their order, read as a stream; the control sums on the way.
+QList<Record> recordsOf(const QString &path, ControlSums *control)
 {
     QList<Record> records;
     std::unique_ptr<xmlTextReader, void (*)(xmlTextReader *)> reader(
@@ -70,6 +99,30 @@ QList<Record> recordsOf(const QString &path)
                 r.kind = QStringLiteral("Naglowek");
             if (xmlNode *node = xmlTextReaderExpand(reader.get())) {
                 r.startLine = std::min(r.startLine, int(xmlGetLineNo(node)));
+                // what the control sums count and add up: P_15, P_11, WartoscZamowienia
+                const struct
+                {
+                    const char *record, *amount;
+                    int sum;
+                } counted[] = {
+                    {"Faktura", "P_15", 0}, {"FakturaWiersz", "P_11", 1}, {"Zamowienie", "WartoscZamowienia", 2}};
+                for (const auto &c : counted) {
+                    if (name != QLatin1String(c.record))
+                        continue;
+                    ControlSums::Sum &sum = control->sums[c.sum];
+                    ++sum.records;
+                    qint64 value = 0;
+                    if (groszeOf(childText(node, c.amount), &value))
+                        sum.total += value;
+                }
+                for (ControlSums::Sum &sum : control->sums) {
+                    if (name != QLatin1String(sum.ctrl))
+                        continue;
+                    sum.present = true;
+                    sum.line = r.startLine;
+                    sum.statedCount = childText(node, sum.count);
+                    sum.statedValue = childText(node, sum.value);
+                }
                 if (name == u"Faktura")
                     r.invoice = childText(node, "P_2A");
                 else if (name == u"FakturaWiersz") {
@@ -263,7 +316,8 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
         *error = QStringLiteral("%1: plik nie dał się sprawdzić").arg(path);
         return false;
     }
-    const QList<Record> records = recordsOf(path);
+    ControlSums control;
+    const QList<Record> records = recordsOf(path, &control);
     const QString schemaFile =
         QFile::exists(validator.schemaLocation) ? validator.schemaLocation : ProgramFiles::mainSchema(home);
     const QHash<QString, QString> docs = documentationOf(schemaFile);
@@ -295,6 +349,32 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
         }
         f.fileLine = r.line;
         findings->append(f);
+    }
+    // K12: the control sums agree with the records (a missing control element is the
+    // schema's finding)
+    for (const ControlSums::Sum &sum : control.sums) {
+        if (!sum.present)
+            continue;
+        auto finding = [&](const char *field, const QString &stated, const QString &counted, const QString &what) {
+            Finding f;
+            f.level = Finding::Level::Error;
+            f.code = QStringLiteral("K12");
+            f.kind = QString::fromLatin1(sum.ctrl);
+            f.field = QString::fromLatin1(field);
+            f.description = docs.value(f.field);
+            f.value = stated;
+            f.fileLine = sum.line;
+            f.message = QStringLiteral("suma kontrolna %1 podaje %2, a %3 %4").arg(f.field, stated, what, counted);
+            findings->append(f);
+        };
+        bool ok = false;
+        const qint64 count = sum.statedCount.toLongLong(&ok);
+        if (ok && count != sum.records)
+            finding(sum.count, sum.statedCount, QString::number(sum.records), QStringLiteral("rekordów w pliku jest"));
+        qint64 value = 0;
+        if (groszeOf(sum.statedValue, &value) && value != sum.total)
+            finding(sum.value, sum.statedValue, DisplayText::number(double(sum.total) / 100.0, 2, false, QLocale::c()),
+                    QStringLiteral("suma wartości rekordów wynosi"));
     }
     return true;
 }

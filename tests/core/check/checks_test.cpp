@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -524,14 +525,20 @@ TEST_F(Kontrola, TotalsPerRateAndKind)
             {{"RodzajFaktury", QStringLiteral("KOREKTA")}, {"P_13_1", -10.0}, {"P_14_1", -2.3}});
     invoice(QStringLiteral("FV/3"), {{"KodWaluty", QStringLiteral("EUR")}, {"P_14_1W", 99.5}});
     const Totals t = ws.checkData().totals;
-    EXPECT_EQ(t.counts.at(QStringLiteral("VAT")), 3);
-    EXPECT_EQ(t.counts.at(QStringLiteral("KOREKTA")), 1);
-    const RateTotals &vat23 = t.byKind.at(QStringLiteral("VAT")).at(QStringLiteral("23/22%"));
-    EXPECT_DOUBLE_EQ(vat23.net, 300.0);
-    EXPECT_DOUBLE_EQ(vat23.tax, 69.0);
-    EXPECT_DOUBLE_EQ(vat23.taxPln, 23.0 + 23.0 + 99.5); // the EUR invoice's tax in PLN
-    EXPECT_DOUBLE_EQ(t.byKind.at(QStringLiteral("VAT")).at(QStringLiteral("8/7%")).net, 50.0);
-    EXPECT_DOUBLE_EQ(t.byKind.at(QStringLiteral("KOREKTA")).at(QStringLiteral("23/22%")).tax, -2.3);
+    EXPECT_EQ(t.count(QStringLiteral("VAT")), 3);
+    EXPECT_EQ(t.count(QStringLiteral("KOREKTA")), 1);
+    // per currency: the euro invoice apart, its tax in PLN beside it
+    const Totals::Group *pln = t.find(QStringLiteral("VAT"), QStringLiteral("PLN"));
+    const Totals::Group *eur = t.find(QStringLiteral("VAT"), QStringLiteral("EUR"));
+    ASSERT_NE(pln, nullptr);
+    ASSERT_NE(eur, nullptr);
+    EXPECT_EQ(pln->count, 2);
+    EXPECT_EQ(pln->byRate.at(QStringLiteral("23/22%")).net, 20000);
+    EXPECT_EQ(pln->byRate.at(QStringLiteral("23/22%")).tax, 4600);
+    EXPECT_EQ(pln->byRate.at(QStringLiteral("8/7%")).net, 5000);
+    EXPECT_EQ(eur->byRate.at(QStringLiteral("23/22%")).net, 10000);
+    EXPECT_EQ(eur->byRate.at(QStringLiteral("23/22%")).taxPln, 9950);
+    EXPECT_EQ(t.find(QStringLiteral("KOREKTA"), QStringLiteral("PLN"))->byRate.at(QStringLiteral("23/22%")).tax, -230);
 
     // the report, as JSON and as a page readable offline
     QString error;
@@ -544,10 +551,22 @@ TEST_F(Kontrola, TotalsPerRateAndKind)
                   .value(QStringLiteral("liczba"))
                   .toInt(),
               3);
+    EXPECT_EQ(json.value(QStringLiteral("sumy"))
+                  .toObject()
+                  .value(QStringLiteral("VAT"))
+                  .toObject()
+                  .value(QStringLiteral("waluty"))
+                  .toObject()
+                  .value(QStringLiteral("EUR"))
+                  .toObject()
+                  .value(QStringLiteral("liczba"))
+                  .toInt(),
+              1);
     ASSERT_TRUE(ws.writeCheckReport(home.file(QStringLiteral("raport.html")), &error)) << error.toStdString();
     const QByteArray html = home.read(QStringLiteral("raport.html"));
     EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
-    EXPECT_TRUE(html.contains("KOREKTA (faktur: 1)"));
+    EXPECT_TRUE(html.contains("KOREKTA, PLN (faktur: 1)"));
+    EXPECT_TRUE(html.contains("VAT, EUR (faktur: 1)"));
     EXPECT_FALSE(html.contains("<script") || html.contains("http://") || html.contains("https://"));
     EXPECT_FALSE(ws.writeCheckReport(home.file(QStringLiteral("raport.txt")), &error));
 }
@@ -598,6 +617,44 @@ TEST(SchemaFindingsOfAFile, EveryErrorByRecordWithItsPolishReason)
         QStringLiteral("XSD błąd: Faktura FV/1/07/2023, pole P_12 (stawka podatku) w wierszu 3: "
                        "wartość 24 spoza dozwolonych: 23, 22, 8, 7, 5, 4, 3, 0, zw, oo, np")))
         << texts.join(u'\n').toStdString();
+}
+
+TEST(SchemaFindingsOfAFile, ControlSumsThatLieAreFound)
+{
+    TempHome home;
+    QFile::link(QStringLiteral(TAVRIX_SCHEMAS), home.file(QStringLiteral("schemas")));
+    QFile sample(QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/rich_valid.xml"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray valid = sample.readAll();
+    RecordingPort port;
+    Workspace ws(&port);
+    ws.start({}, home.path());
+    QString error;
+    // the valid file: its sums are right
+    home.write(QStringLiteral("dobry.xml"), valid);
+    ASSERT_TRUE(ws.checkFile(home.file(QStringLiteral("dobry.xml")), &error)) << error.toStdString();
+    EXPECT_TRUE(ws.lastCheck().findings.isEmpty()) << ws.lastCheck().findings.first().text().toStdString();
+    // one more invoice counted, a grosz more in the lines' sum: valid for the schema, wrong for an office
+    QByteArray text = valid;
+    const QRegularExpression count(QStringLiteral("<LiczbaFaktur>(\\d+)</LiczbaFaktur>"));
+    const QRegularExpressionMatch m = count.match(QString::fromUtf8(text));
+    ASSERT_TRUE(m.hasMatch());
+    text.replace(m.captured(0).toUtf8(),
+                 QStringLiteral("<LiczbaFaktur>%1</LiczbaFaktur>").arg(m.captured(1).toInt() + 1).toUtf8());
+    const QRegularExpression lines(QStringLiteral("<WartoscWierszyFaktur>([-0-9.]+)</WartoscWierszyFaktur>"));
+    const QRegularExpressionMatch l = lines.match(QString::fromUtf8(text));
+    ASSERT_TRUE(l.hasMatch());
+    const QString wrong = QString::number(l.captured(1).toDouble() + 0.01, 'f', 2);
+    text.replace(l.captured(0).toUtf8(),
+                 QStringLiteral("<WartoscWierszyFaktur>%1</WartoscWierszyFaktur>").arg(wrong).toUtf8());
+    home.write(QStringLiteral("sumy.xml"), text);
+    ASSERT_TRUE(ws.checkFile(home.file(QStringLiteral("sumy.xml")), &error)) << error.toStdString();
+    QStringList got;
+    for (const Finding &f : ws.lastCheck().findings)
+        got << QStringLiteral("%1 %2 %3").arg(f.code, f.kind, f.field);
+    EXPECT_EQ(got, QStringList({QStringLiteral("K12 FakturaCtrl LiczbaFaktur"),
+                                QStringLiteral("K12 FakturaWierszCtrl WartoscWierszyFaktur")}));
+    EXPECT_EQ(ws.lastCheck().errors(), 2);
 }
 
 } // namespace
