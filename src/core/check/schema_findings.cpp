@@ -95,8 +95,6 @@ QList<Record> recordsOf(const QString &path, ControlSums *control)
         if (depth == 1 && xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT) {
             const QString name = Xml::str(xmlTextReaderConstLocalName(reader.get()));
             Record r{xmlTextReaderGetParserLineNumber(reader.get()), name, 0, QString(), 0, {}};
-            if (name == u"Naglowek" || name == u"Podmiot1")
-                r.kind = QStringLiteral("Naglowek");
             if (xmlNode *node = xmlTextReaderExpand(reader.get())) {
                 r.startLine = std::min(r.startLine, int(xmlGetLineNo(node)));
                 // what the control sums count and add up: P_15, P_11, WartoscZamowienia
@@ -206,6 +204,7 @@ QString elementList(const QString &expected)
     static const QRegularExpression ns(QStringLiteral(R"(\{[^}]*\})"));
     QString s = expected;
     s.remove(ns).remove(u'(').remove(u')');
+    s.remove(QStringLiteral("one of"));
     s = s.simplified();
     while (s.endsWith(u'.') || s.endsWith(u' '))
         s.chop(1);
@@ -227,6 +226,7 @@ QString polishReason(const QString &message, QString *element, QString *value)
     auto facet = [&](const char *name) {
         return message.contains(QStringLiteral("[facet '%1']").arg(QLatin1String(name)));
     };
+    // the quoted figure after a phrase of the message ("maximum length of '256'" → 256)
     auto after = [&](const QString &key) {
         const qsizetype at = message.indexOf(key);
         return at < 0 ? QString() : message.mid(at + key.size()).section(u'\'', 1, 1);
@@ -235,49 +235,84 @@ QString polishReason(const QString &message, QString *element, QString *value)
     if (facet("enumeration")) {
         const qsizetype open = message.indexOf(u'{', message.indexOf(QStringLiteral("set")));
         const qsizetype close = message.lastIndexOf(u'}');
-        return QStringLiteral("wartość %1 spoza dozwolonych: %2")
-            .arg(shown, listOf(message.mid(open, close - open + 1)));
+        const QString allowed = listOf(message.mid(open, close - open + 1));
+        const qsizetype count = allowed.count(u',') + 1;
+        // a dictionary (offices, currencies, countries) is named, not printed
+        if (count > 20)
+            return QStringLiteral("wartość %1 spoza słownika dozwolonych wartości tego pola (%2 pozycji)")
+                .arg(shown, QString::number(count));
+        return QStringLiteral("wartość %1 spoza dozwolonych: %2").arg(shown, allowed);
     }
     if (facet("pattern"))
-        return QStringLiteral("wartość %1 nie ma wymaganej postaci (wzorzec %2)")
-            .arg(shown, after(QStringLiteral("the pattern")));
+        return QStringLiteral("wartość %1 nie ma wymaganej postaci").arg(shown);
     if (facet("maxLength"))
-        return QStringLiteral("wartość %1 jest za długa (najwyżej %2 znaków)")
-            .arg(shown, after(QStringLiteral("length of")).isEmpty() ? message.section(u' ', -2, -2)
-                                                                     : after(QStringLiteral("length of")));
+        return QStringLiteral("wartość jest za długa: ma %1 znaków, a dozwolone jest najwyżej %2")
+            .arg(after(QStringLiteral("has a length of")), after(QStringLiteral("maximum length of")));
     if (facet("minLength"))
-        return QStringLiteral("wartość %1 jest za krótka").arg(shown);
-    if (facet("minInclusive") || facet("minExclusive"))
+        return QStringLiteral("wartość jest za krótka: ma %1 znaków, a wymagane jest co najmniej %2")
+            .arg(after(QStringLiteral("has a length of")), after(QStringLiteral("minimum length of")));
+    if (facet("length"))
+        return QStringLiteral("wartość ma %1 znaków, a wymagane jest dokładnie %2")
+            .arg(after(QStringLiteral("has a length of")), after(QStringLiteral("length of")));
+    if (facet("minExclusive"))
+        return QStringLiteral("wartość %1 musi być większa niż %2").arg(shown, after(QStringLiteral("greater than")));
+    if (facet("maxExclusive"))
+        return QStringLiteral("wartość %1 musi być mniejsza niż %2").arg(shown, after(QStringLiteral("less than")));
+    if (facet("minInclusive"))
         return QStringLiteral("wartość %1 jest mniejsza niż dozwolone minimum %2")
-            .arg(shown, after(QStringLiteral("minimum value")).isEmpty() ? after(QStringLiteral("than"))
-                                                                         : after(QStringLiteral("minimum value")));
-    if (facet("maxInclusive") || facet("maxExclusive"))
+            .arg(shown, after(QStringLiteral("minimum value allowed")));
+    if (facet("maxInclusive"))
         return QStringLiteral("wartość %1 jest większa niż dozwolone maksimum %2")
-            .arg(shown, after(QStringLiteral("maximum value")).isEmpty() ? after(QStringLiteral("than"))
-                                                                         : after(QStringLiteral("maximum value")));
+            .arg(shown, after(QStringLiteral("maximum value allowed")));
     if (facet("totalDigits"))
-        return QStringLiteral("wartość %1 ma za dużo cyfr").arg(shown);
+        return QStringLiteral("wartość %1 ma za dużo cyfr (dozwolone najwyżej %2)")
+            .arg(shown, after(QStringLiteral("are allowed")).isEmpty() ? message.section(u'\'', -2, -2)
+                                                                          : after(QStringLiteral("are allowed")));
     if (facet("fractionDigits"))
-        return QStringLiteral("wartość %1 ma za dużo cyfr po przecinku").arg(shown);
+        return QStringLiteral("wartość %1 ma za dużo cyfr po przecinku (dozwolone najwyżej %2)")
+            .arg(shown, message.section(u'\'', -2, -2));
     if (message.contains(QStringLiteral("This element is not expected"))) {
         const qsizetype at = message.indexOf(QStringLiteral("Expected is"));
-        return at < 0 ? QStringLiteral("element w tym miejscu jest niedozwolony")
-                      : QStringLiteral("element w tym miejscu jest niedozwolony; oczekiwano: %1")
-                            .arg(elementList(message.mid(at + 11)));
+        if (at < 0)
+            return QStringLiteral("element %1 w tym miejscu jest niedozwolony (nadmiarowy albo powtórzony)")
+                .arg(*element);
+        const QString expected = elementList(message.mid(at + 11));
+        if (expected.contains(u','))
+            return QStringLiteral("w tym miejscu powinien być jeden z elementów %1, a jest %2: brak wymaganego "
+                                  "elementu albo elementy są w złej kolejności")
+                .arg(expected, *element);
+        return QStringLiteral("w tym miejscu powinien być element %1, a jest %2: brak elementu %1 albo elementy "
+                              "są w złej kolejności")
+            .arg(expected, *element);
     }
     if (message.contains(QStringLiteral("Missing child element"))) {
         const qsizetype at = message.indexOf(QStringLiteral("Expected is"));
         return QStringLiteral("brak wymaganego elementu: %1").arg(elementList(message.mid(at + 11)));
     }
     static const QRegularExpression atomic(
-        QStringLiteral(R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union) type(?: '([^']*)')?)"));
+        QStringLiteral(R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union|list) type(?: '([^']*)')?)"));
     const QRegularExpressionMatch a = atomic.match(message);
     if (a.hasMatch()) {
         *value = a.captured(1);
         const QString type = elementList(a.captured(2));
-        return type.isEmpty()
-                   ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
-                   : QStringLiteral("wartość %1 nie jest poprawną wartością typu %2").arg(a.captured(1), type);
+        // what the type asks for, in words (no type names)
+        static const QHash<QString, QString> words = {
+            {QStringLiteral("TKwotowy"), QStringLiteral("kwota, np. 1234.56")},
+            {QStringLiteral("TIlosciJPK"), QStringLiteral("liczba, np. 2.5")},
+            {QStringLiteral("TProcentowy"), QStringLiteral("liczba od 0 do 100")},
+            {QStringLiteral("TNaturalnyJPK"), QStringLiteral("liczba całkowita nieujemna")},
+            {QStringLiteral("TNaturalny"), QStringLiteral("liczba całkowita nieujemna")},
+            {QStringLiteral("TDataT"), QStringLiteral("data w postaci RRRR-MM-DD")},
+            {QStringLiteral("TData"), QStringLiteral("data w postaci RRRR-MM-DD")},
+            {QStringLiteral("xs:date"), QStringLiteral("data w postaci RRRR-MM-DD")},
+            {QStringLiteral("xs:dateTime"), QStringLiteral("data i godzina w postaci RRRR-MM-DDTgg:mm:ss")},
+            {QStringLiteral("xs:boolean"), QStringLiteral("true albo false")},
+            {QStringLiteral("xs:decimal"), QStringLiteral("liczba")},
+            {QStringLiteral("xs:integer"), QStringLiteral("liczba całkowita")},
+        };
+        const QString wanted = words.value(type);
+        return wanted.isEmpty() ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
+                                : QStringLiteral("wartość %1 nie jest poprawna: oczekiwano – %2").arg(a.captured(1), wanted);
     }
     if (message.contains(QStringLiteral("attribute")))
         return QStringLiteral("niepoprawny atrybut: %1").arg(message);

@@ -619,6 +619,59 @@ TEST(SchemaFindingsOfAFile, EveryErrorByRecordWithItsPolishReason)
         << texts.join(u'\n').toStdString();
 }
 
+TEST(SchemaFindingsOfAFile, ReasonsInPlainPolishWithTheSchemasOwnLimits)
+{
+    const QString ns = QStringLiteral("{http://jpk.mf.gov.pl/wzor/2022/02/17/02171/}");
+    struct Case
+    {
+        QString message; // as libxml2 words it
+        QString reason;
+    };
+    QString codes;
+    for (int i = 200; i < 600; ++i)
+        codes += QStringLiteral("'%1', ").arg(i, 4, 10, QLatin1Char('0'));
+    codes.chop(2);
+    const Case cases[] = {
+        {QStringLiteral("Element '%1P_2A': [facet 'maxLength'] The value has a length of '257'; this exceeds the "
+                        "allowed maximum length of '256'.")
+             .arg(ns),
+         QStringLiteral("wartość jest za długa: ma 257 znaków, a dozwolone jest najwyżej 256")},
+        {QStringLiteral("Element '%1P_15': 'abc' is not a valid value of the atomic type '%1TKwotowy'.").arg(ns),
+         QStringLiteral("wartość abc nie jest poprawna: oczekiwano – kwota, np. 1234.56")},
+        {QStringLiteral("Element '%1P_16': 'tak' is not a valid value of the atomic type 'xs:boolean'.").arg(ns),
+         QStringLiteral("wartość tak nie jest poprawna: oczekiwano – true albo false")},
+        {QStringLiteral("Element '%1P_3A': This element is not expected. Expected is ( %1P_2A ).").arg(ns),
+         QStringLiteral("w tym miejscu powinien być element P_2A, a jest P_3A: brak elementu P_2A albo elementy są "
+                        "w złej kolejności")},
+        {QStringLiteral("Element '%1P_16': This element is not expected. Expected is one of ( %1P_15, %1P_13_7 ).")
+             .arg(ns),
+         QStringLiteral("w tym miejscu powinien być jeden z elementów P_15, P_13_7, a jest P_16: brak wymaganego "
+                        "elementu albo elementy są w złej kolejności")},
+        {QStringLiteral("Element '%1KodUrzedu': [facet 'enumeration'] The value '9999' is not an element of the set "
+                        "{%2}.")
+             .arg(ns, codes),
+         QStringLiteral("wartość 9999 spoza słownika dozwolonych wartości tego pola (400 pozycji)")},
+        {QStringLiteral("Element '%1NIP': [facet 'pattern'] The value '12345' is not accepted by the pattern "
+                        "'[1-9]((\\d[1-9])|([1-9]\\d))\\d{7}'.")
+             .arg(ns),
+         QStringLiteral("wartość 12345 nie ma wymaganej postaci")},
+        {QStringLiteral("Element '%1P_13_1': [facet 'fractionDigits'] The value '1.234' has more fractional digits "
+                        "than are allowed ('2').")
+             .arg(ns),
+         QStringLiteral("wartość 1.234 ma za dużo cyfr po przecinku (dozwolone najwyżej 2)")},
+        {QStringLiteral("Element '%1P_8B': [facet 'minExclusive'] The value '0' must be greater than '0'.").arg(ns),
+         QStringLiteral("wartość 0 musi być większa niż 0")},
+        {QStringLiteral("Element '%1LiczbaFaktur': [facet 'minInclusive'] The value '-1' is less than the minimum "
+                        "value allowed ('0').")
+             .arg(ns),
+         QStringLiteral("wartość -1 jest mniejsza niż dozwolone minimum 0")},
+    };
+    for (const Case &c : cases) {
+        QString element, value;
+        EXPECT_EQ(SchemaFindings::polishReason(c.message, &element, &value), c.reason) << c.message.left(120).toStdString();
+    }
+}
+
 TEST(SchemaFindingsOfAFile, ControlSumsThatLieAreFound)
 {
     TempHome home;
