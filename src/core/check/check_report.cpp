@@ -3,10 +3,9 @@
 #include "base/safe_file.h"
 #include "tables/display_text.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
+#include <map>
 
 namespace CheckReport {
 
@@ -23,12 +22,50 @@ QString amount(qint64 grosze)
     return DisplayText::number(double(grosze) / 100.0, 2, true, DisplayText::polish());
 }
 
+QByteArray compact(const QJsonObject &o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+// How many findings of each code and level, in the order the codes first appear.
+struct CodeCount
+{
+    QString code;
+    Finding::Level level;
+    qsizetype count = 0;
+};
+std::vector<CodeCount> countsByCode(const CheckResult &result)
+{
+    std::vector<CodeCount> counts;
+    std::map<std::pair<QString, int>, size_t> at;
+    for (const Finding &f : result.findings) {
+        const auto key = std::make_pair(f.code, int(f.level));
+        const auto it = at.find(key);
+        if (it == at.end()) {
+            at.emplace(key, counts.size());
+            counts.push_back({f.code, f.level, 1});
+        } else {
+            ++counts[it->second].count;
+        }
+    }
+    return counts;
+}
+
 } // namespace
 
-QByteArray json(const CheckResult &result)
+bool json(const CheckResult &result, const Sink &out)
 {
-    QJsonArray findings;
-    for (const Finding &f : result.findings) {
+    QJsonObject head{{QStringLiteral("zrodlo"), result.source},
+                     {QStringLiteral("bledy"), result.errors()},
+                     {QStringLiteral("ostrzezenia"), result.warnings()}};
+    QByteArray text = compact(head);
+    text.chop(1); // the object goes on
+    text += ",\n\"ustalenia\": [\n";
+    if (!out(text))
+        return false;
+    QByteArray chunk;
+    for (qsizetype i = 0; i < result.findings.size(); ++i) {
+        const Finding &f = result.findings.at(i);
         QJsonObject o{{QStringLiteral("poziom"), Finding::levelText(f.level)},
                       {QStringLiteral("kod"), f.code},
                       {QStringLiteral("rodzaj"), f.kind},
@@ -41,12 +78,15 @@ QByteArray json(const CheckResult &result)
                       {QStringLiteral("komunikat"), QString(f.where() + QStringLiteral(": ") + f.message)}};
         if (f.fileLine > 0)
             o.insert(QStringLiteral("linia_pliku"), f.fileLine);
-        findings.append(o);
+        chunk += compact(o);
+        chunk += i + 1 < result.findings.size() ? ",\n" : "\n";
+        if (chunk.size() > (1 << 20)) {
+            if (!out(chunk))
+                return false;
+            chunk.clear();
+        }
     }
-    QJsonObject root{{QStringLiteral("zrodlo"), result.source},
-                     {QStringLiteral("bledy"), result.errors()},
-                     {QStringLiteral("ostrzezenia"), result.warnings()},
-                     {QStringLiteral("ustalenia"), findings}};
+    chunk += "]";
     if (result.hasTotals) {
         // per kind its count and, per currency, the figures of each rate (exact: from grosze)
         QJsonObject totals;
@@ -69,15 +109,17 @@ QByteArray json(const CheckResult &result)
             totals.insert(kind, QJsonObject{{QStringLiteral("liczba"), result.totals.count(kind)},
                                             {QStringLiteral("waluty"), currencies}});
         }
-        root.insert(QStringLiteral("sumy"), totals);
+        chunk += ",\n\"sumy\": ";
+        chunk += QJsonDocument(totals).toJson(QJsonDocument::Indented);
     }
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    chunk += "}\n";
+    return out(chunk);
 }
 
-QByteArray html(const CheckResult &result)
+bool html(const CheckResult &result, const Sink &out)
 {
     auto esc = [](const QString &s) { return s.toHtmlEscaped(); };
-    QString out = QStringLiteral(
+    QString page = QStringLiteral(
         "<!DOCTYPE html>\n<html lang=\"pl\">\n<head>\n<meta charset=\"utf-8\">\n<title>Kontrola "
         "JPK_FA(4)</title>\n<style>\n"
         "body{font-family:sans-serif;margin:1.5em;color:#222}table{border-collapse:collapse;margin:1em 0}"
@@ -85,54 +127,82 @@ QByteArray html(const CheckResult &result)
         "td.n{text-align:right;white-space:nowrap}tr.blad td:first-child{color:#b00020;font-weight:bold}"
         "tr.ostrzezenie td:first-child{color:#9a6700}\n</style>\n</head>\n<body>\n");
     // the file's name may hold "%1": one arg() for all, never a chain
-    out += QStringLiteral("<h1>Kontrola JPK_FA(4)</h1>\n<p>Źródło: %1<br>Błędy: %2, ostrzeżenia: %3</p>\n")
-               .arg(esc(result.source), QString::number(result.errors()), QString::number(result.warnings()));
-    out += QStringLiteral("<h2>Ustalenia</h2>\n<table>\n<tr><th>poziom</th><th>kod</th><th>rodzaj</th><th>faktura</th>"
-                          "<th>wiersz</th><th>pole</th><th>komunikat</th></tr>\n");
+    page += QStringLiteral("<h1>Kontrola JPK_FA(4)</h1>\n<p>Źródło: %1<br>Błędy: %2, ostrzeżenia: %3</p>\n")
+                .arg(esc(result.source), QString::number(result.errors()), QString::number(result.warnings()));
+    // the summary first: what kinds of findings, how many of each
+    const std::vector<CodeCount> counts = countsByCode(result);
+    if (!counts.empty()) {
+        page += QStringLiteral("<h2>Podsumowanie</h2>\n<table>\n<tr><th>poziom</th><th>kod</th><th>liczba</th></tr>\n");
+        for (const CodeCount &c : counts)
+            page += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td class=\"n\">%4</td></tr>\n")
+                        .arg(c.level == Finding::Level::Error ? QStringLiteral("blad") : QStringLiteral("ostrzezenie"),
+                             Finding::levelText(c.level), esc(c.code), QString::number(c.count));
+        page += QStringLiteral("</table>\n");
+    }
+    page += QStringLiteral("<h2>Ustalenia</h2>\n<table>\n<tr><th>poziom</th><th>kod</th><th>rodzaj</th><th>faktura</th>"
+                           "<th>wiersz</th><th>pole</th><th>komunikat</th></tr>\n");
+    std::map<std::pair<QString, int>, qsizetype> shown;
     for (const Finding &f : result.findings) {
-        out += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td "
-                              "class=\"n\">%6</td><td>%7</td><td>%8</td></tr>\n")
-                   .arg(f.level == Finding::Level::Error ? QStringLiteral("blad") : QStringLiteral("ostrzezenie"),
-                        Finding::levelText(f.level), esc(f.code), esc(f.kind), esc(f.invoice),
-                        f.line > 0 ? QString::number(f.line) : QString(), esc(f.field),
-                        esc(f.where() + QStringLiteral(": ") + f.message));
+        qsizetype &n = shown[{f.code, int(f.level)}];
+        if (++n > kShownPerCode)
+            continue;
+        page += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td "
+                               "class=\"n\">%6</td><td>%7</td><td>%8</td></tr>\n")
+                    .arg(f.level == Finding::Level::Error ? QStringLiteral("blad") : QStringLiteral("ostrzezenie"),
+                         Finding::levelText(f.level), esc(f.code), esc(f.kind), esc(f.invoice),
+                         f.line > 0 ? QString::number(f.line) : QString(), esc(f.field),
+                         esc(f.where() + QStringLiteral(": ") + f.message));
+        if (page.size() > (1 << 19)) {
+            if (!out(page.toUtf8()))
+                return false;
+            page.clear();
+        }
     }
     if (result.findings.isEmpty())
-        out += QStringLiteral("<tr><td colspan=\"7\">Brak ustaleń.</td></tr>\n");
-    out += QStringLiteral("</table>\n");
+        page += QStringLiteral("<tr><td colspan=\"7\">Brak ustaleń.</td></tr>\n");
+    page += QStringLiteral("</table>\n");
+    for (const CodeCount &c : counts)
+        if (c.count > kShownPerCode)
+            page +=
+                QStringLiteral("<p>Kod %1 (%2): pokazano pierwsze %3 z %4 ustaleń; wszystkie są w raporcie JSON.</p>\n")
+                    .arg(esc(c.code), Finding::levelText(c.level), QString::number(kShownPerCode),
+                         QString::number(c.count));
     if (result.hasTotals) {
-        out += QStringLiteral("<h2>Sumy według stawek</h2>\n");
+        page += QStringLiteral("<h2>Sumy według stawek</h2>\n");
         for (const Totals::Group &g : result.totals.groups) {
-            out += QStringLiteral("<h3>%1, %2 (faktur: %3)</h3>\n<table>\n<tr><th>stawka</th><th>netto</th>"
-                                  "<th>podatek</th><th>podatek w PLN</th></tr>\n")
-                       .arg(esc(g.kind), esc(g.currency), QString::number(g.count));
+            page += QStringLiteral("<h3>%1, %2 (faktur: %3)</h3>\n<table>\n<tr><th>stawka</th><th>netto</th>"
+                                   "<th>podatek</th><th>podatek w PLN</th></tr>\n")
+                        .arg(esc(g.kind), esc(g.currency), QString::number(g.count));
             for (const QString &rate : Totals::rates()) {
                 const auto r = g.byRate.find(rate);
                 const RateTotals t = r == g.byRate.end() ? RateTotals() : r->second;
-                out += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
-                                      "<td class=\"n\">%4</td></tr>\n")
-                           .arg(esc(rate), amount(t.net), amount(t.tax), amount(t.taxPln));
+                page += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>"
+                                       "<td class=\"n\">%4</td></tr>\n")
+                            .arg(esc(rate), amount(t.net), amount(t.tax), amount(t.taxPln));
             }
-            out += QStringLiteral("</table>\n");
+            page += QStringLiteral("</table>\n");
         }
     }
-    out += QStringLiteral("</body>\n</html>\n");
-    return out.toUtf8();
+    page += QStringLiteral("</body>\n</html>\n");
+    return out(page.toUtf8());
 }
 
 bool write(const CheckResult &result, const QString &path, QString *error)
 {
     const QString lower = path.toLower();
-    QByteArray bytes;
-    if (lower.endsWith(QStringLiteral(".json")))
-        bytes = json(result);
-    else if (lower.endsWith(QStringLiteral(".html")) || lower.endsWith(QStringLiteral(".htm")))
-        bytes = html(result);
-    else {
+    const bool asJson = lower.endsWith(QStringLiteral(".json"));
+    if (!asJson && !lower.endsWith(QStringLiteral(".html")) && !lower.endsWith(QStringLiteral(".htm"))) {
         *error = QStringLiteral("%1: raport zapisuje się jako .json albo .html").arg(path);
         return false;
     }
-    return writeFileSafely(path, bytes, error);
+    SafeFile file(path);
+    const Sink sink = [&file](QByteArrayView bytes) { return file.write(bytes); };
+    if (!file.open() || !(asJson ? json(result, sink) : html(result, sink)) || !file.commit()) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        file.cancel();
+        return false;
+    }
+    return true;
 }
 
 } // namespace CheckReport

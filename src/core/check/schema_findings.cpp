@@ -267,7 +267,7 @@ QString polishReason(const QString &message, QString *element, QString *value)
     if (facet("totalDigits"))
         return QStringLiteral("wartość %1 ma za dużo cyfr (dozwolone najwyżej %2)")
             .arg(shown, after(QStringLiteral("are allowed")).isEmpty() ? message.section(u'\'', -2, -2)
-                                                                          : after(QStringLiteral("are allowed")));
+                                                                       : after(QStringLiteral("are allowed")));
     if (facet("fractionDigits"))
         return QStringLiteral("wartość %1 ma za dużo cyfr po przecinku (dozwolone najwyżej %2)")
             .arg(shown, message.section(u'\'', -2, -2));
@@ -289,8 +289,8 @@ QString polishReason(const QString &message, QString *element, QString *value)
         const qsizetype at = message.indexOf(QStringLiteral("Expected is"));
         return QStringLiteral("brak wymaganego elementu: %1").arg(elementList(message.mid(at + 11)));
     }
-    static const QRegularExpression atomic(
-        QStringLiteral(R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union|list) type(?: '([^']*)')?)"));
+    static const QRegularExpression atomic(QStringLiteral(
+        R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union|list) type(?: '([^']*)')?)"));
     const QRegularExpressionMatch a = atomic.match(message);
     if (a.hasMatch()) {
         *value = a.captured(1);
@@ -311,8 +311,9 @@ QString polishReason(const QString &message, QString *element, QString *value)
             {QStringLiteral("xs:integer"), QStringLiteral("liczba całkowita")},
         };
         const QString wanted = words.value(type);
-        return wanted.isEmpty() ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
-                                : QStringLiteral("wartość %1 nie jest poprawna: oczekiwano – %2").arg(a.captured(1), wanted);
+        return wanted.isEmpty()
+                   ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
+                   : QStringLiteral("wartość %1 nie jest poprawna: oczekiwano – %2").arg(a.captured(1), wanted);
     }
     if (message.contains(QStringLiteral("attribute")))
         return QStringLiteral("niepoprawny atrybut: %1").arg(message);

@@ -619,6 +619,40 @@ TEST(SchemaFindingsOfAFile, EveryErrorByRecordWithItsPolishReason)
         << texts.join(u'\n').toStdString();
 }
 
+TEST(CheckReportOfMany, ASummaryOnTopTheFirstFindingsOfEachCodeAllInTheJson)
+{
+    TempHome home;
+    CheckResult result;
+    result.source = QStringLiteral("dane w tabelach");
+    for (int i = 0; i < CheckReport::kShownPerCode + 500; ++i) {
+        Finding f;
+        f.code = QStringLiteral("K05");
+        f.kind = QStringLiteral("Faktura");
+        f.invoice = QStringLiteral("FV/%1").arg(i);
+        f.field = QStringLiteral("P_15");
+        f.message = QStringLiteral("kwota");
+        result.findings.append(f);
+    }
+    Finding warning;
+    warning.level = Finding::Level::Warning;
+    warning.code = QStringLiteral("K10");
+    warning.kind = QStringLiteral("FakturaWiersz");
+    result.findings.append(warning);
+    QString error;
+    ASSERT_TRUE(CheckReport::write(result, home.file(QStringLiteral("r.html")), &error)) << error.toStdString();
+    const QByteArray html = home.read(QStringLiteral("r.html"));
+    const qsizetype summary = html.indexOf("<h2>Podsumowanie</h2>"), findings = html.indexOf("<h2>Ustalenia</h2>");
+    ASSERT_GE(summary, 0);
+    EXPECT_LT(summary, findings);
+    EXPECT_TRUE(html.contains("<td>K05</td><td class=\"n\">1500</td>")) << html.left(2000).constData();
+    EXPECT_EQ(html.count("<tr class=\"blad\"><td>błąd</td><td>K05</td><td>Faktura</td>"), CheckReport::kShownPerCode);
+    EXPECT_TRUE(html.contains("pokazano pierwsze 1000 z 1500"));
+    ASSERT_TRUE(CheckReport::write(result, home.file(QStringLiteral("r.json")), &error)) << error.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(home.read(QStringLiteral("r.json"))).object();
+    EXPECT_EQ(json.value(QStringLiteral("ustalenia")).toArray().size(), 1501);
+    EXPECT_EQ(json.value(QStringLiteral("bledy")).toInt(), 1500);
+}
+
 TEST(SchemaFindingsOfAFile, ReasonsInPlainPolishWithTheSchemasOwnLimits)
 {
     const QString ns = QStringLiteral("{http://jpk.mf.gov.pl/wzor/2022/02/17/02171/}");
@@ -668,7 +702,8 @@ TEST(SchemaFindingsOfAFile, ReasonsInPlainPolishWithTheSchemasOwnLimits)
     };
     for (const Case &c : cases) {
         QString element, value;
-        EXPECT_EQ(SchemaFindings::polishReason(c.message, &element, &value), c.reason) << c.message.left(120).toStdString();
+        EXPECT_EQ(SchemaFindings::polishReason(c.message, &element, &value), c.reason)
+            << c.message.left(120).toStdString();
     }
 }
 
