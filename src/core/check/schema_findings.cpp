@@ -3,12 +3,14 @@
 #include "base/program_files.h"
 #include "base/quiet_port.h"
 #include "base/xml_services.h"
+#include "jpk/jpk_template.h"
 #include "tables/display_text.h"
 #include "validate/validator.h"
 
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <libxml/xmlreader.h>
@@ -21,6 +23,7 @@ struct RawError
 {
     int line;
     QString message;
+    int record = -1; // the record it belongs to when known; otherwise found by its line
 };
 
 void collectAll(void *data, xmlErrorPtr error)
@@ -211,6 +214,170 @@ QString elementList(const QString &expected)
     return s;
 }
 
+bool structural(const QString &message)
+{
+    return message.contains(QStringLiteral("This element is not expected")) ||
+           message.contains(QStringLiteral("Missing child element"));
+}
+
+// After a duplicated, missing or swapped element the validator checks nothing more of that
+// record. A record like that is checked again alone: its elements put in the schema's order
+// (as the design template lists them), repeats and strangers left out (they are reported
+// already), each missing element stood in by the template's own; what that copy shows within
+// the record's own elements is what the first pass could not see.
+class RecordRecheck
+{
+public:
+    explicit RecordRecheck(xmlSchemaPtr schema) : m_schema(schema)
+    {
+        XmlError error;
+        m_template = Xml::parseText(designTemplate(), &error);
+    }
+
+    // The errors of the record `node` (a depth-1 element of the file) found in its repaired copy.
+    QList<RawError> errorsOf(xmlNode *node, int record)
+    {
+        QList<RawError> found;
+        if (!m_template)
+            return found;
+        // a fresh copy of the template document, its record of this kind replaced by the repaired one
+        XmlDocPtr doc(xmlCopyDoc(m_template.get(), 1));
+        xmlNode *slot = nullptr;
+        for (xmlNode *c = xmlDocGetRootElement(doc.get())->children; c && !slot; c = c->next)
+            if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, node->name))
+                slot = c;
+        if (!slot)
+            return found;
+        xmlNode *copy = xmlDocCopyNode(node, doc.get(), 1);
+        m_placeholders.clear();
+        repair(copy, slot);
+        xmlReplaceNode(slot, copy);
+        xmlFreeNode(slot);
+        m_record = copy;
+        m_found = &found;
+        m_recordIndex = record;
+        xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(m_schema);
+        if (!valid)
+            return found;
+        xmlSchemaSetValidStructuredErrors(valid, &RecordRecheck::collect, this);
+        xmlSchemaValidateDoc(valid, doc.get());
+        xmlSchemaFreeValidCtxt(valid);
+        return found;
+    }
+
+private:
+    // The children of `node` in the order of the template's `model`; what is missing comes from the model.
+    void repair(xmlNode *node, xmlNode *model)
+    {
+        std::vector<xmlNode *> children;
+        for (xmlNode *c = node->children; c; c = c->next)
+            if (c->type == XML_ELEMENT_NODE)
+                children.push_back(c);
+        std::vector<xmlNode *> ordered;
+        for (xmlNode *m = model->children; m; m = m->next) {
+            if (m->type != XML_ELEMENT_NODE)
+                continue;
+            const bool repeats = xmlStrEqual(m->name, reinterpret_cast<const xmlChar *>("ZamowienieWiersz"));
+            bool any = false;
+            for (xmlNode *&c : children) {
+                if (!c || !xmlStrEqual(c->name, m->name) || (any && !repeats))
+                    continue;
+                any = true;
+                if (m->children && xmlFirstElementChild(m))
+                    repair(c, m);
+                ordered.push_back(c);
+                c = nullptr;
+            }
+            if (!any) {
+                xmlNode *stand = xmlDocCopyNode(m, node->doc, 1);
+                m_placeholders.insert(stand);
+                ordered.push_back(stand);
+            }
+        }
+        for (xmlNode *c : children)
+            if (c) { // a repeat or a stranger: already reported
+                xmlUnlinkNode(c);
+                xmlFreeNode(c);
+            }
+        for (xmlNode *c : ordered) {
+            xmlUnlinkNode(c);
+            xmlAddChild(node, c);
+        }
+    }
+
+    static void collect(void *data, xmlErrorPtr error)
+    {
+        auto *self = static_cast<RecordRecheck *>(data);
+        if (!error || error->level < XML_ERR_ERROR)
+            return;
+        // only what lies in the record's own elements
+        bool inRecord = false;
+        for (auto *n = static_cast<xmlNode *>(error->node); n; n = n->parent) {
+            if (self->m_placeholders.contains(n))
+                return;
+            if (n == self->m_record) {
+                inRecord = true;
+                break;
+            }
+        }
+        const QString message = QString::fromUtf8(error->message).trimmed();
+        if (inRecord && !structural(message))
+            self->m_found->append({error->line, message, self->m_recordIndex});
+    }
+
+    xmlSchemaPtr m_schema;
+    XmlDocPtr m_template;
+    QSet<xmlNode *> m_placeholders;
+    xmlNode *m_record = nullptr;
+    QList<RawError> *m_found = nullptr;
+    int m_recordIndex = -1;
+};
+
+// The records (by their place in `records`) whose check stopped at a structural error, checked
+// again; what they show that the first pass did not is added to `raw`.
+void recheckStructural(const QString &path, xmlSchemaPtr schema, const QList<Record> &records, QList<RawError> *raw)
+{
+    QSet<int> affected;
+    for (const RawError &r : std::as_const(*raw)) {
+        if (!structural(r.message))
+            continue;
+        const auto after = std::upper_bound(records.cbegin(), records.cend(), r.line,
+                                            [](int line, const Record &rec) { return line < rec.startLine; });
+        if (after != records.cbegin())
+            affected.insert(int(after - records.cbegin()) - 1);
+    }
+    if (affected.isEmpty())
+        return;
+    std::unique_ptr<xmlTextReader, void (*)(xmlTextReader *)> reader(
+        xmlReaderForFile(QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET | XML_PARSE_BIG_LINES),
+        xmlFreeTextReader);
+    if (!reader)
+        return;
+    xmlTextReaderSetStructuredErrorHandler(
+        reader.get(), [](void *, xmlErrorPtr) {}, nullptr);
+    RecordRecheck recheck(schema);
+    QSet<QPair<int, QString>> known;
+    for (const RawError &r : std::as_const(*raw))
+        known.insert({r.line, r.message});
+    int index = -1;
+    int ret = xmlTextReaderRead(reader.get());
+    while (ret == 1) {
+        if (xmlTextReaderDepth(reader.get()) == 1 && xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT) {
+            ++index;
+            if (affected.contains(index))
+                if (xmlNode *node = xmlTextReaderExpand(reader.get()))
+                    for (const RawError &e : recheck.errorsOf(node, index))
+                        if (!known.contains({e.line, e.message}) && raw->size() < 100000)
+                            raw->append(e);
+            ret = xmlTextReaderNext(reader.get());
+            continue;
+        }
+        ret = xmlTextReaderRead(reader.get());
+    }
+    // the errors in the order of the file
+    std::stable_sort(raw->begin(), raw->end(), [](const RawError &a, const RawError &b) { return a.line < b.line; });
+}
+
 } // namespace
 
 namespace SchemaFindings {
@@ -347,13 +514,15 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
         status = xmlSchemaValidateFile(valid, QFile::encodeName(path).constData(), 0);
         xmlSchemaFreeValidCtxt(valid);
     }
-    xmlSchemaFree(schema);
     if (status < 0 && raw.isEmpty()) {
+        xmlSchemaFree(schema);
         *error = QStringLiteral("%1: plik nie dał się sprawdzić").arg(path);
         return false;
     }
     ControlSums control;
     const QList<Record> records = recordsOf(path, &control);
+    recheckStructural(path, schema, records, &raw);
+    xmlSchemaFree(schema);
     const QString schemaFile =
         QFile::exists(validator.schemaLocation) ? validator.schemaLocation : ProgramFiles::mainSchema(home);
     const QHash<QString, QString> docs = documentationOf(schemaFile);
@@ -364,8 +533,10 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
         f.message = polishReason(r.message, &f.field, &f.value);
         f.description = docs.value(f.field);
         // the record the line falls in: the last one that starts at or before it
-        const auto after = std::upper_bound(records.cbegin(), records.cend(), r.line,
-                                            [](int line, const Record &rec) { return line < rec.startLine; });
+        const auto after = r.record >= 0 && r.record < records.size()
+                               ? records.cbegin() + r.record + 1
+                               : std::upper_bound(records.cbegin(), records.cend(), r.line,
+                                                  [](int line, const Record &rec) { return line < rec.startLine; });
         if (after == records.cbegin()) {
             f.kind = QStringLiteral("JPK");
         } else {

@@ -707,6 +707,52 @@ TEST(SchemaFindingsOfAFile, ReasonsInPlainPolishWithTheSchemasOwnLimits)
     }
 }
 
+TEST(SchemaFindingsOfAFile, ErrorsAfterADuplicatedMissingOrSwappedElementAreFoundToo)
+{
+    TempHome home;
+    QFile::link(QStringLiteral(TAVRIX_SCHEMAS), home.file(QStringLiteral("schemas")));
+    QFile sample(QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/rich_valid.xml"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray valid = sample.readAll();
+    struct Case
+    {
+        const char *what;
+        QByteArray from, to;
+    };
+    // each breaks the order of FV/1 and then puts a wrong value further on (P_16 "tak")
+    const Case cases[] = {
+        {"a swapped pair", "<P_3A>Nabywca Sp. z o.o.</P_3A>\n    <P_3B>ul. Długa 5, 80-001 Gdańsk</P_3B>",
+         "<P_3B>ul. Długa 5, 80-001 Gdańsk</P_3B>\n    <P_3A>Nabywca Sp. z o.o.</P_3A>"},
+        {"a duplicated element", "<P_3C>Przykładowa Spółka z o.o.</P_3C>",
+         "<P_3C>Przykładowa Spółka z o.o.</P_3C><P_3C>Drugi</P_3C>"},
+        {"a missing element", "<P_2A>FV/1/07/2023</P_2A>", ""},
+    };
+    RecordingPort port;
+    Workspace ws(&port);
+    ws.start({}, home.path());
+    for (const Case &c : cases) {
+        QByteArray text = valid;
+        const qsizetype at = text.indexOf(c.from);
+        ASSERT_GE(at, 0) << c.what;
+        text.replace(at, c.from.size(), c.to); // in FV/1 only
+        const qsizetype first = text.indexOf("<P_16>false</P_16>");
+        text.replace(first, 18, "<P_16>tak</P_16>");
+        home.write(QStringLiteral("bledy.xml"), text);
+        QString error;
+        ASSERT_TRUE(ws.checkFile(home.file(QStringLiteral("bledy.xml")), &error)) << error.toStdString();
+        QStringList fields;
+        for (const Finding &f : ws.lastCheck().findings)
+            fields << f.field;
+        QStringList texts;
+        for (const Finding &f : ws.lastCheck().findings)
+            texts << f.text() + QString::number(f.fileLine);
+        EXPECT_EQ(fields.size(), 2) << c.what << ": " << texts.join(u'\n').toStdString();
+        EXPECT_TRUE(fields.contains(QStringLiteral("P_16"))) << c.what << ": " << fields.join(u' ').toStdString();
+        for (const Finding &f : ws.lastCheck().findings)
+            EXPECT_EQ(f.kind, QStringLiteral("Faktura")) << c.what << ": " << f.text().toStdString();
+    }
+}
+
 TEST(SchemaFindingsOfAFile, ControlSumsThatLieAreFound)
 {
     TempHome home;
