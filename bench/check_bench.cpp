@@ -30,6 +30,8 @@ int main(int argc, char **argv)
         f.setValue(QStringLiteral("KodWaluty"), QStringLiteral("PLN"));
         f.setValue(QStringLiteral("P_1"), QDate(2023, 8, 1 + i % 28));
         f.setValue(QStringLiteral("P_2A"), number);
+        f.setValue(QStringLiteral("P_3C"), QStringLiteral("Hurtownia Sp. z o.o."));
+        f.setValue(QStringLiteral("P_3D"), QStringLiteral("ul. Długa 1, 00-001 Warszawa"));
         f.setValue(QStringLiteral("P_4B"), QStringLiteral("5261040828"));
         f.setValue(QStringLiteral("P_5B"), QStringLiteral("1132853869"));
         f.setValue(QStringLiteral("P_13_1"), 100.0 * lines);
