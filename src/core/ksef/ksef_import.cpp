@@ -528,6 +528,8 @@ bool KsefImport::run(const QString &path)
             m_port->progressPosition(m_summary.read);
             m_port->pump();
             QString reason = d.error;
+            if (!reason.isEmpty())
+                ++m_summary.unreadable; // a file or folder that could not be read fails the step
             const Outcome outcome = reason.isEmpty() ? take(d.name, d.bytes, &reason) : Outcome::Invalid;
             switch (outcome) {
             case Outcome::Imported:
@@ -566,6 +568,10 @@ bool KsefImport::run(const QString &path)
         return false;
     }
     const bool anyRead = m_summary.imported + m_summary.otherSeller + m_summary.duplicate > 0;
+    if (m_summary.unreadable > 0) {
+        m_port->failure(applicationTitle(), report());
+        return false;
+    }
     if (anyRead)
         m_port->info(applicationTitle(), report());
     else
@@ -608,6 +614,10 @@ QString KsefImport::report() const
                        .arg(s.duplicate)
                        .arg(s.invalid)
                        .arg(s.notInvoice);
+    if (s.unreadable > 0)
+        text += QStringLiteral("\r\n\r\nNie dało się odczytać: %1 (wśród błędnych plików niżej); popraw prawa do nich "
+                               "i wczytaj jeszcze raz – faktury już wczytane nie zostaną powtórzone.")
+                    .arg(s.unreadable);
     if (!s.headerFrom.isEmpty()) {
         text += QStringLiteral("\r\n\r\nNIP, nazwę i adres podatnika w nagłówku wzięto ze sprzedawcy faktury %1")
                     .arg(s.headerFrom);

@@ -37,6 +37,7 @@ public:
         int duplicate = 0;
         int invalid = 0;             // not well-formed, too large, hostile, or not valid against its schema
         int notInvoice = 0;          // another XML document, or a file that is not .xml
+        int unreadable = 0;          // files and folders that could not be read (among the invalid)
         QStringList cut;             // "invoice: field „text…” (length…)" of each text longer than its field
         QMap<QString, int> unmapped; // element path → how many values had no field
         QStringList problems;        // "name: reason" of each file refused as invalid

@@ -19,7 +19,7 @@ Document readFile(const QString &path)
     Document d{path, QByteArray(), QString()};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        d.error = file.errorString();
+        d.error = QFileInfo(path).isReadable() ? file.errorString() : QStringLiteral("brak prawa do odczytu pliku");
         return d;
     }
     if (file.size() > kMaxFileSize) {
@@ -110,14 +110,28 @@ QString read(const QString &path, bool recursive, QStringList *skipped, const st
     if (!info.exists())
         return QStringLiteral("%1: nie ma takiego pliku ani folderu").arg(path);
     if (info.isDir()) {
-        QDirIterator it(path, QDir::Files | QDir::Readable | QDir::NoDotAndDotDot,
+        if (!info.isReadable() || !info.isExecutable())
+            return QStringLiteral("%1: brak prawa do odczytu folderu").arg(path);
+        // every file, readable or not (one that cannot be read is said, never passed over), and
+        // the subfolders, to tell of one that cannot be entered
+        QDirIterator it(path, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
         // a folder is read in name order, so a second run meets the files as the first did
-        QStringList files;
-        while (it.hasNext())
-            files << it.next();
+        QStringList files, closed;
+        while (it.hasNext()) {
+            const QString entry = it.next();
+            const QFileInfo entryInfo = it.fileInfo();
+            if (!entryInfo.isDir())
+                files << entry;
+            else if (recursive && (!entryInfo.isReadable() || !entryInfo.isExecutable()))
+                closed << entry;
+        }
         files.sort();
-        begin(files.size());
+        closed.sort();
+        begin(files.size() + closed.size());
+        for (const QString &folder : std::as_const(closed))
+            if (!take(Document{folder, QByteArray(), QStringLiteral("brak prawa do odczytu folderu")}))
+                return QString();
         for (const QString &file : std::as_const(files)) {
             if (!isXmlName(file)) {
                 *skipped << file;

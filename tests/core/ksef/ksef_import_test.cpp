@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <functional>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -660,6 +661,36 @@ TEST_F(Ksef, ACheckAskedForThatCannotRunFailsTheImport)
     EXPECT_EQ(t().mt_FAK_.storedCount(), 1);
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("nie były sprawdzane ze schemą")))
         << port.messages.last().text.toStdString();
+}
+
+TEST_F(Ksef, AFileOrFolderThatCannotBeReadIsNamedAndFailsTheStep)
+{
+    put(QStringLiteral("a_ok.xml"), sample("fa3_vat.xml"));
+    // a link whose file is gone cannot be read by anyone, the superuser included
+    QFile::link(in(QStringLiteral("gone.xml")), in(QStringLiteral("b_link.xml")));
+    const bool root = geteuid() == 0; // the superuser reads what permissions close
+    if (!root) {
+        put(QStringLiteral("c_closed.xml"), sample("fa3_kor.xml"));
+        QDir(in()).mkdir(QStringLiteral("zamkniety"));
+        put(QStringLiteral("zamkniety/d.xml"), sample("fa3_zal.xml"));
+        QFile::setPermissions(in(QStringLiteral("c_closed.xml")), QFileDevice::Permissions());
+        QFile::setPermissions(in(QStringLiteral("zamkniety")), QFileDevice::Permissions());
+    }
+    const bool ok = ws.importKsef(in(), true, true);
+    if (!root) {
+        QFile::setPermissions(in(QStringLiteral("zamkniety")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(in(QStringLiteral("c_closed.xml")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 1); // what could be read went in
+    const QString message = port.messages.last().text;
+    EXPECT_TRUE(message.contains(QStringLiteral("b_link.xml: "))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("Nie dało się odczytać: %1").arg(root ? 1 : 3))) << message.toStdString();
+    if (!root) {
+        EXPECT_TRUE(message.contains(QStringLiteral("c_closed.xml: brak prawa do odczytu pliku"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("zamkniety: brak prawa do odczytu folderu"))) << message.toStdString();
+    }
 }
 
 TEST(PolishAddressParts, CommonFormsComeApart)
