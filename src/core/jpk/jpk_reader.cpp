@@ -290,8 +290,10 @@ bool JpkReader::readHeader(const QString &path, int *version)
                 if (code == QLatin1String(k.code))
                     v = k.version;
             if (v == 0) {
-                m_port->info(applicationTitle(),
-                             QStringLiteral("Plik XML nie zawiera odpowiedniego atrybutu KodSystemowy=\"JPK_FA (4)\""));
+                // a refusal is a failure: the step ends so, and nothing after it works on no data
+                m_port->failure(
+                    applicationTitle(),
+                    QStringLiteral("Plik XML nie zawiera odpowiedniego atrybutu KodSystemowy=\"JPK_FA (4)\""));
                 return false;
             }
             if (v < 4) {

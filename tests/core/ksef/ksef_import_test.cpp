@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <functional>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zip.h>
 
 namespace {
@@ -686,10 +686,13 @@ TEST_F(Ksef, AFileOrFolderThatCannotBeReadIsNamedAndFailsTheStep)
     EXPECT_EQ(t().mt_FAK_.storedCount(), 1); // what could be read went in
     const QString message = port.messages.last().text;
     EXPECT_TRUE(message.contains(QStringLiteral("b_link.xml: "))) << message.toStdString();
-    EXPECT_TRUE(message.contains(QStringLiteral("Nie dało się odczytać: %1").arg(root ? 1 : 3))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("Nie dało się odczytać: %1").arg(root ? 1 : 3)))
+        << message.toStdString();
     if (!root) {
-        EXPECT_TRUE(message.contains(QStringLiteral("c_closed.xml: brak prawa do odczytu pliku"))) << message.toStdString();
-        EXPECT_TRUE(message.contains(QStringLiteral("zamkniety: brak prawa do odczytu folderu"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("c_closed.xml: brak prawa do odczytu pliku")))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("zamkniety: brak prawa do odczytu folderu")))
+            << message.toStdString();
     }
 }
 
