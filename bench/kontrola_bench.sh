@@ -10,7 +10,7 @@ runs="${2:-3}"
 bin="$root/build/bin"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-export TAVRIX_NO_NETWORK=1 LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8
+export TAVRIX_NO_NETWORK=1 LANG=pl_PL.UTF-8 LC_NUMERIC=C && unset LC_ALL  # the program in the users' locale, the figures printed in C
 ln -s "$root/data/schemas" "$work/schemas"
 "$bin/bench_generate" "$n" 3 "$runs" "$work/JPK_FA4.xml"
 "$bin/bench_check" "$n" 3 "$runs"

@@ -398,8 +398,9 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
     if (steps.isEmpty() && !save && !demo)
         return usageError(QStringLiteral("no step given"));
 
-    if (!messagesPath.isEmpty() && !port.setMessagesFile(messagesPath)) {
-        printErr(QStringLiteral("cannot write the messages file %1").arg(messagesPath));
+    QString messagesProblem;
+    if (!messagesPath.isEmpty() && !port.setMessagesFile(messagesPath, &messagesProblem)) {
+        printErr(QStringLiteral("cannot write the messages file %1: %2").arg(messagesPath, messagesProblem));
         return 1;
     }
     if (!QDir(home).exists()) {
@@ -446,6 +447,12 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
                 break;
             stopAfterThis = true;
         }
+    }
+    if (!port.messagesError().isEmpty()) {
+        // a log that lost lines is a failed run: whoever reads it would read a torn record
+        printErr(
+            QStringLiteral("the messages file %1 could not be written: %2").arg(messagesPath, port.messagesError()));
+        status = 1;
     }
     if (save) {
         workspace.storeSettings();

@@ -1,5 +1,7 @@
 #include "console_port.h"
 
+#include <QFileInfo>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <csignal>
@@ -35,10 +37,23 @@ void ConsolePort::processEvents()
         requestCancel();
 }
 
-bool ConsolePort::setMessagesFile(const QString &path)
+bool ConsolePort::setMessagesFile(const QString &path, QString *error)
 {
+    // like every output: a regular file (a link to one is followed), never a folder, device,
+    // pipe or socket
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *error = info.isDir() ? QStringLiteral("it is a folder")
+                              : QStringLiteral("it is not a regular file (a device, a pipe or a socket)");
+        return false;
+    }
     m_messages.setFileName(path);
-    return m_messages.open(QIODevice::WriteOnly | QIODevice::Append);
+    // unbuffered: every line reaches the system at once, and its failure is seen at once
+    if (!m_messages.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        *error = m_messages.errorString();
+        return false;
+    }
+    return true;
 }
 
 void ConsolePort::record(const char *kind, const QString &caption, const QString &text, const char *answer)
@@ -58,8 +73,9 @@ void ConsolePort::record(const char *kind, const QString &caption, const QString
                        {QStringLiteral("text"), text}};
     if (answer)
         object.insert(QStringLiteral("answer"), QString::fromLatin1(answer));
-    m_messages.write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
-    m_messages.flush();
+    const QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    if (m_messagesError.isEmpty() && m_messages.write(line) != line.size())
+        m_messagesError = m_messages.errorString(); // the run fails with it at its end
 }
 
 void ConsolePort::info(const QString &caption, const QString &text)

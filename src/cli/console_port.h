@@ -15,7 +15,9 @@ public:
     ConsolePort();
 
     void setAnswer(bool yes) { m_answer = yes; }
-    bool setMessagesFile(const QString &path);
+    bool setMessagesFile(const QString &path, QString *error);
+    // Why a line could not be written to the messages file (empty when all went through).
+    QString messagesError() const { return m_messagesError; }
 
     void info(const QString &caption, const QString &text) override;
     void error(const QString &caption, const QString &text) override;
@@ -47,6 +49,7 @@ private:
 
     bool m_answer = false;
     QFile m_messages;
+    QString m_messagesError;
     int m_errors = 0;
     bool m_progressOnTerminal = false;
     bool m_quiet = false;

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -271,6 +272,77 @@ TEST(Cli, AFullDiskKeepsEveryOldFileAndSaysWhy)
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.what;
         EXPECT_EQ(f.readAll(), c.before) << c.what << ": the old file was not kept";
     }
+}
+
+TEST(Cli, EveryOutputIsARegularFile)
+{
+    TempHome home;
+    const QString sample = QStringLiteral(TAVRIX_TEST_DATA "/jpk_fa4/minimal_valid.xml");
+    struct Case
+    {
+        const char *what;
+        const char *name;  // the target, made a pipe and then a folder
+        QStringList steps; // "%1" stands for the target
+    };
+    const Case cases[] = {
+        {"generate", "cel.xml", {QStringLiteral("load"), sample, QStringLiteral("generate"), QStringLiteral("%1")}},
+        {"export-json",
+         "cel.json",
+         {QStringLiteral("load"), sample, QStringLiteral("export-json"), QStringLiteral("%1")}},
+        {"report", "cel.html", {QStringLiteral("check"), QStringLiteral("report"), QStringLiteral("%1")}},
+        {"save-map", "cel.ccv", {QStringLiteral("save-map"), QStringLiteral("tab_FAK"), QStringLiteral("%1")}},
+        {"--messages",
+         "cel.jsonl",
+         {QStringLiteral("--messages"), QStringLiteral("%1"), QStringLiteral("set"),
+          QStringLiteral("ed_NIP_Text=5261040828")}},
+    };
+    for (const Case &c : cases) {
+        const QString target = home.file(QString::fromLatin1(c.name));
+        for (const bool pipe : {true, false}) {
+            if (pipe)
+                ASSERT_EQ(mkfifo(QFile::encodeName(target).constData(), 0600), 0) << c.what;
+            else
+                ASSERT_TRUE(QDir(home.path()).mkdir(QString::fromLatin1(c.name))) << c.what;
+            QStringList args = {QStringLiteral("--home"), home.path(), QStringLiteral("--yes")};
+            for (const QString &step : c.steps)
+                args << (step == u"%1" ? target : step);
+            const CliRun r = run(args);
+            const QString said = r.out + r.err;
+            EXPECT_EQ(r.status, 1) << c.what << (pipe ? " pipe" : " folder") << "\n" << said.toStdString();
+            EXPECT_TRUE(said.contains(pipe ? QStringLiteral("zwykły plik") : QStringLiteral("folder")) ||
+                        said.contains(pipe ? QStringLiteral("regular file") : QStringLiteral("folder")))
+                << c.what << (pipe ? " pipe" : " folder") << "\n"
+                << said.toStdString();
+            const QFileInfo after(target);
+            EXPECT_TRUE(pipe ? after.exists() && !after.isFile() && !after.isDir() : after.isDir())
+                << c.what << ": the target was replaced";
+            if (pipe)
+                QFile::remove(target);
+            else
+                QDir(home.path()).rmdir(QString::fromLatin1(c.name));
+        }
+    }
+    // a link to a regular file is followed: the file gets the new content, the link stays
+    home.write(QStringLiteral("prawdziwy.xml"), "stary");
+    QFile::link(home.file(QStringLiteral("prawdziwy.xml")), home.file(QStringLiteral("link.xml")));
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("--yes"), QStringLiteral("load"),
+                          sample, QStringLiteral("generate"), home.file(QStringLiteral("link.xml"))});
+    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("link.xml"))).isSymLink());
+    EXPECT_TRUE(home.read(QStringLiteral("prawdziwy.xml")).contains("<JPK"));
+}
+
+TEST(Cli, AMessagesFileThatCannotBeWrittenFailsTheRun)
+{
+    FullDisk disk;
+    if (!disk.available())
+        GTEST_SKIP() << "a small file system cannot be mounted here";
+    const QString messages = disk.file(QStringLiteral("m.jsonl"));
+    disk.fill();
+    const CliRun r = run({QStringLiteral("--home"), disk.path(), QStringLiteral("--messages"), messages,
+                          QStringLiteral("set"), QStringLiteral("ed_NIP_Text=5261040828"), QStringLiteral("check")});
+    EXPECT_EQ(r.status, 1) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("could not be written"))) << r.err.toStdString();
 }
 
 TEST(Cli, BrokenJsonNamesTheFileAndTheProblem)

@@ -1,6 +1,7 @@
 #include "app/json_exchange.h"
 
 #include "app/workspace.h"
+#include "base/characters.h"
 #include "base/safe_file.h"
 #include "base/user_port.h"
 
@@ -124,7 +125,8 @@ QString checkRecord(const DocumentTable &table, const QJsonObject &object)
 }
 
 // Fills the pending record from one JSON object; idxField (if >= 0) is left to the table's rule.
-QString fillRecord(DocumentTable &table, const QJsonObject &object, int skipField)
+// A text longer than its field is cut, and said in `cut` ("mt_FAK_ 3, P_2A: „…” (70 znaków, zostało 60)").
+QString fillRecord(DocumentTable &table, const QJsonObject &object, int skipField, qsizetype record, QStringList *cut)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         const int f = table.fieldIndex(it.key());
@@ -136,6 +138,10 @@ QString fillRecord(DocumentTable &table, const QJsonObject &object, int skipFiel
         const QVariant value = jsonToField(it.value(), table.fields().at(f).type, &error);
         if (!error.isEmpty())
             return QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), error);
+        const FieldDef &def = table.fields().at(f);
+        if (def.type == FieldType::String && Characters::longerThan(value.toString(), def.size))
+            *cut << Characters::cutNote(QStringLiteral("%1 nr %2").arg(table.name(), QString::number(record)), def.name,
+                                        value.toString(), def.size);
         table.setNew(f, value);
     }
     return QString();
@@ -253,6 +259,7 @@ QString importFrom(Workspace &workspace, const QString &path)
     tables.suspendViews();
     QString error;
     QHash<qint64, int> orderRows; // the file's idx → the stored row of that order
+    QStringList cut;
     for (TableKind kind : kKinds) {
         DocumentTable &table = *tables.table(kind);
         const QJsonArray records = root.value(table.name()).toArray();
@@ -263,7 +270,8 @@ QString importFrom(Workspace &workspace, const QString &path)
             if ((i & 0x3ff) == 0x3ff)
                 workspace.port()->pump(); // "Przerwij" (Ctrl+C) gives back what was added
             if (!records.at(i).isObject()) {
-                error = QStringLiteral("%1: record %2 of %3 is not an object").arg(path).arg(i + 1).arg(table.name());
+                error = QStringLiteral("%1: record %2 of %3 is not an object")
+                            .arg(path, QString::number(i + 1), table.name());
                 break;
             }
             const QJsonObject object = records.at(i).toObject();
@@ -275,10 +283,10 @@ QString importFrom(Workspace &workspace, const QString &path)
                 tables.mt_ZAM_.setAppendAnchor(orderRows.value(wanted, tables.mt_ZAM_.storedCount() - 1));
             }
             table.beginAppend();
-            const QString why = fillRecord(table, object, keyField);
+            const QString why = fillRecord(table, object, keyField, i + 1, &cut);
             if (!why.isEmpty()) {
                 table.abandonAppend();
-                error = QStringLiteral("%1: record %2: %3").arg(path).arg(i + 1).arg(why);
+                error = QStringLiteral("%1: record %2: %3").arg(path, QString::number(i + 1), why);
                 break;
             }
             table.commitAppend();
@@ -293,6 +301,8 @@ QString importFrom(Workspace &workspace, const QString &path)
     }
     tables.resumeViews();
     tables.linkLinesToInvoices();
+    if (error.isEmpty() && !cut.isEmpty())
+        workspace.port()->info(applicationTitle(), Characters::cutMessage(cut));
     return error;
 }
 

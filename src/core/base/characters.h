@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // Widths count characters (code points), as the schema's maxLength does, never UTF-16 units:
@@ -15,5 +17,11 @@ inline bool longerThan(QStringView text, qsizetype max)
 {
     return text.size() > max && count(text) > max;
 }
+
+// What a cut value is said as: "where: field „start…” (N znaków, zostało M)".
+QString cutNote(const QString &where, const QString &field, QStringView text, qsizetype max);
+// The one message of the values an import cut: their number and the first of them, named.
+// `total` counts them all when `notes` holds only the first.
+QString cutMessage(const QStringList &notes, qsizetype total = -1);
 
 } // namespace Characters

@@ -1,12 +1,25 @@
 #include "base/safe_file.h"
 
+#include <QFileInfo>
+
 namespace {
 
 constexpr qsizetype kBufferSize = 1 << 18;
 
 } // namespace
 
-SafeFile::SafeFile(const QString &path) : m_file(path) {}
+namespace {
+
+// The file that is really written: a link to a file is followed (the link stays a link).
+QString realTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.symLinkTarget() : path;
+}
+
+} // namespace
+
+SafeFile::SafeFile(const QString &path) : m_file(realTarget(path)) {}
 
 SafeFile::~SafeFile()
 {
@@ -16,6 +29,15 @@ SafeFile::~SafeFile()
 bool SafeFile::open()
 {
     m_error.clear();
+    // only a regular file is replaced: a rename over a device, a pipe or a socket would put a
+    // file in its place (as root, /dev/null's)
+    const QFileInfo target(m_file.fileName());
+    if (target.exists() && !target.isFile()) {
+        m_error = target.isDir() ? QStringLiteral("to folder, a nie plik")
+                                 : QStringLiteral("to nie jest zwykły plik (urządzenie, potok albo gniazdo) – "
+                                                  "program zapisuje tylko zwykłe pliki");
+        return false;
+    }
     m_open = m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (!m_open)
         m_error = m_file.errorString();

@@ -1,5 +1,9 @@
 #include "import/import_driver.h"
 
+#include "base/characters.h"
+
+#include <QScopeGuard>
+
 #include "base/busy.h"
 #include "base/controls.h"
 #include "base/user_port.h"
@@ -135,6 +139,8 @@ void ImportDriver::importCommonBlocks()
         return;
     }
     const int n = m_lines.count();
+    m_readingCommonFile = true;
+    const auto done = qScopeGuard([this] { m_readingCommonFile = false; });
     try {
         const QString headerStart = c.text(QStringLiteral("edx_Nag_Start_Text"));
         int h = m_lines.find(headerStart, 0);
@@ -291,6 +297,7 @@ bool ImportDriver::runPass(const Pass &p, int start)
     bool awaiting = !heading;
     bool allOk = true;
     bool rowFailed = false;
+    bool endSeen = false;
     m_port->progressUnit(QStringLiteral("wierszy"));
     m_port->progressShow(0, n);
     m_port->progressPosition(i);
@@ -332,8 +339,10 @@ bool ImportDriver::runPass(const Pass &p, int start)
         m_port->pump();
         refresh();
         const QString line = m_lines.line(i);
-        if (o.commonFile && !o.endBlock.isEmpty() && line == o.endBlock)
+        if (o.commonFile && !o.endBlock.isEmpty() && line == o.endBlock) {
+            endSeen = true;
             break;
+        }
         if (!awaiting) {
             if (heading && line == o.recordHeadingText)
                 awaiting = true;
@@ -364,6 +373,12 @@ bool ImportDriver::runPass(const Pass &p, int start)
         while (!listEnded) {
             refresh();
             const QString current = m_lines.line(i);
+            // the block's end marker ends the pass, even in the middle of a document's lines
+            if (o.commonFile && !o.endBlock.isEmpty() && current == o.endBlock) {
+                endSeen = true;
+                listEnded = true;
+                break;
+            }
             if (o.lineFilter) {
                 lineOk = beginsWith(current, o.lineFilterText);
                 if (o.endAtOtherStart && !lineOk) {
@@ -405,5 +420,18 @@ bool ImportDriver::runPass(const Pass &p, int start)
     p.table->resumeViews();
     if (!allOk)
         m_port->failure(applicationTitle(), p.failed);
+    // texts longer than their fields: said, by record and field, as a load says it
+    if (rows.cutCount() + lines.cutCount() > 0)
+        m_port->info(applicationTitle(),
+                     Characters::cutMessage(rows.cutNotes() + lines.cutNotes(), rows.cutCount() + lines.cutCount()));
+    // a block of a common file that runs to the file's end without its end marker: the file
+    // may have been cut short, and nobody would know
+    refresh();
+    // (a block may end with the file; it is said, not failed)
+    if (m_readingCommonFile && o.commonFile && !o.endBlock.isEmpty() && !endSeen)
+        m_port->info(applicationTitle(),
+                     QStringLiteral("Blok kończy się razem z plikiem, bez znacznika końca „%1” – jeśli plik miał go "
+                                    "mieć, może być ucięty; sprawdź, czy wczytano wszystkie dokumenty.")
+                         .arg(o.endBlock));
     return allOk;
 }

@@ -42,4 +42,5 @@ private:
     WorkContext m_ws;
     UserPort *m_port;
     LineList m_lines;
+    bool m_readingCommonFile = false; // a pass reads a block of the common file (its end marker is due)
 };

@@ -1,5 +1,7 @@
 #include "import/import_format.h"
 
+#include "base/characters.h"
+
 #include "base/controls.h"
 #include "import/sep_parser.h"
 #include "tables/document_table.h"
@@ -40,12 +42,14 @@ ImportFormat ImportFormat::fromControls(const Controls &c)
     return f;
 }
 
-void AssignField(const tcsvParser &parser, int n, DocumentTable &table, int field, const ImportFormat &format)
+bool AssignField(const tcsvParser &parser, int n, DocumentTable &table, int field, const ImportFormat &format)
 {
     switch (table.fields().at(field).type) {
-    case FieldType::String:
-        table.setText(field, parser.GetView(n));
-        break;
+    case FieldType::String: {
+        const QStringView text = parser.GetView(n);
+        table.setText(field, text);
+        return Characters::longerThan(text, table.fields().at(field).size);
+    }
     case FieldType::Integer:
         table.setInteger(field, parser.GetInt(n, 0));
         break;
@@ -68,4 +72,5 @@ void AssignField(const tcsvParser &parser, int n, DocumentTable &table, int fiel
         table.setDate(field, parser.GetDate(n, QDate(1899, 12, 30)));
         break;
     }
+    return false;
 }

@@ -22,4 +22,5 @@ struct ImportFormat
 
 // Stores input field n (-1: the computed default) into a table field of the pending record,
 // by the field's type. Throws ImportError for a date that cannot be read.
-void AssignField(const tcsvParser &parser, int n, DocumentTable &table, int field, const ImportFormat &format);
+// True when a text was longer than its field (and was cut to it).
+bool AssignField(const tcsvParser &parser, int n, DocumentTable &table, int field, const ImportFormat &format);

@@ -84,10 +84,14 @@ QString LineList::read(const QString &path, CodePage codePage)
         return QStringLiteral("%1: %2").arg(path, file.errorString());
     if (codePage == CodePage::Utf8 && bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    // a character of code 0 ends the text
+    // a character of code 0 is no text: what stood after it would be lost without a word, so
+    // the file is refused whole, with the line that holds it
     const qsizetype nul = bytes.indexOf('\0');
     if (nul >= 0)
-        bytes.truncate(nul);
+        return path + QStringLiteral(": wiersz ") +
+               QString::number(QByteArrayView(bytes.constData(), nul).count('\n') + 1) +
+               QStringLiteral(" zawiera znak o kodzie 0 – plik jest uszkodzony albo nie jest tekstem; dalszej części "
+                              "pliku nie wczytano i nic nie zmieniono");
     QStringDecoder check(codecName(codePage), QStringConverter::Flag::Stateless);
     if (!check.isValid())
         return QStringLiteral("%1: strona kodowa %2 jest niedostępna").arg(path, pageName(codePage));

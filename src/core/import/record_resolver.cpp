@@ -1,5 +1,7 @@
 #include "import/record_resolver.h"
 
+#include "base/characters.h"
+
 #include "base/user_port.h"
 #include "import/mapping_grid.h"
 #include "tables/document_table.h"
@@ -232,7 +234,9 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
             }
             if (row.field < 0)
                 throw ImportError{QStringLiteral("Brak szukanego pola [%1] ???").arg(row.name)};
-            AssignField(m_parser, n, m_table, row.field, format);
+            if (AssignField(m_parser, n, m_table, row.field, format) && ++m_cutCount <= kCutNotes)
+                m_cut << Characters::cutNote(QStringLiteral("%1 nr %2").arg(m_kindName, QString::number(m_records + 1)),
+                                             row.name, m_parser.GetView(n), m_table.fields().at(row.field).size);
         }
         if (abort) {
             m_table.abandonAppend();
@@ -240,6 +244,7 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
             return false;
         }
         m_table.commitAppend();
+        ++m_records;
     } catch (const ImportError &e) {
         m_table.abandonAppend();
         m_parser.Done();

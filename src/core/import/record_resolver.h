@@ -63,8 +63,12 @@ public:
     // empty result in *ignore.
     bool ExpandDefault(const Expression &expression, tcsvParser &parser, bool *ignore) const;
     QString entry(int k) const;
+    // The texts longer than their field, cut: how many, and the first of them named.
+    int cutCount() const { return m_cutCount; }
+    const QStringList &cutNotes() const { return m_cut; }
 
 private:
+    static constexpr int kCutNotes = 20;
     struct Row
     {
         QString name;
@@ -78,6 +82,9 @@ private:
 
     DocumentTable &m_table;
     QString m_kindName;
+    QStringList m_cut;
+    int m_cutCount = 0;
+    int m_records = 0; // records added so far
     UserPort *m_port;
     std::vector<Row> m_rows;
     QStringList m_entries;

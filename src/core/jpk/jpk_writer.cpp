@@ -494,6 +494,15 @@ JpkWriter::Outcome JpkWriter::generate()
     // really be written ("out.XML" is written as "out.xml").
     const QString fileName = correctOutputName(m_port, name);
     c.setText(QStringLiteral("fn_JPK_Text"), fileName);
+    // a folder or a device is said as what it is, before any question about replacing it
+    if (const QFileInfo target(fileName); target.exists() && !target.isFile()) {
+        m_port->failure(applicationTitle(),
+                        QStringLiteral("Błąd zapisu JPK do:") + fileName + QStringLiteral("\r") +
+                            (target.isDir()
+                                 ? QStringLiteral("to folder, a nie plik")
+                                 : QStringLiteral("to nie jest zwykły plik (urządzenie, potok albo gniazdo)")));
+        return Outcome::Failed;
+    }
     if (QFileInfo::exists(fileName) &&
         !m_port->question(
             kTitle,

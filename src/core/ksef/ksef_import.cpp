@@ -352,11 +352,7 @@ void KsefImport::append(const Invoice &invoice)
             const FieldDef &def = table.fields().at(it.key());
             QVariant value = it.value();
             if (def.type == FieldType::String && Characters::longerThan(value.toString(), def.size)) {
-                const QString text = value.toString();
-                m_summary.cut << QStringLiteral("%1: %2 „%3…” (%4 znaków, zostało %5)")
-                                     .arg(invoice.number, def.name, text.left(40))
-                                     .arg(Characters::count(text))
-                                     .arg(def.size);
+                m_summary.cut << Characters::cutNote(invoice.number, def.name, value.toString(), def.size);
             }
             if (storno && def.type == FieldType::Float && KsefMapping::negatedInStorno(table.kind(), def.name))
                 value = -value.toDouble();
@@ -644,7 +640,7 @@ QString KsefImport::report() const
         if (items.size() > kShown)
             text += QStringLiteral("\r\n  … i %1 więcej").arg(items.size() - kShown);
     };
-    list(QStringLiteral("Skrócono wartości dłuższe, niż pozwala JPK_FA(4) (faktura: pole „początek…”):"), s.cut);
+    list(QStringLiteral("Skrócono wartości dłuższe, niż pozwala JPK_FA(4) (faktura, pole: „początek…”):"), s.cut);
     list(QStringLiteral("Faktury, których numery już są w tabeli (plik i numer):"), s.duplicates);
     list(QStringLiteral("Błędne pliki:"), s.problems);
     list(QStringLiteral("Pliki, które nie są e-fakturami:"), s.notInvoices);

@@ -194,7 +194,7 @@ TEST_F(Import, CommonFileBlocks)
     ImportDriver d(ws.context());
     ASSERT_TRUE(d.readImportFile(file(text)));
     d.importCommonBlocks();
-    // the end marker right after a line row is taken as a line row under "pusta linia"
+    // the end marker ends the pass even right after a line row: it is never taken as a line
     EXPECT_EQ(summary(), QStringLiteral("FV/2:"));
     EXPECT_EQ(c().date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
     EXPECT_EQ(c().text(QStringLiteral("ed_PelnaNazwa_Text")), QStringLiteral("Firma"));
@@ -208,8 +208,25 @@ TEST_F(Import, CommonFileBlocks)
     ASSERT_TRUE(again.readImportFile(file(text)));
     again.importCommonBlocks();
     EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
+    ASSERT_EQ(t().mt_POZ_.storedCount(), 1);
+    EXPECT_EQ(t().mt_POZ_.stringAt(0, t().mt_POZ_.fieldIndex(QStringLiteral("P_2B"))), QStringLiteral("FV/1"));
     EXPECT_EQ(t().mt_ZAM_.storedCount(), 1);
     EXPECT_EQ(t().mt_ZPOZ_.storedCount(), 2);
+}
+
+TEST_F(Import, ACharacterOfCodeZeroRefusesTheFileWithItsLine)
+{
+    c().setChecked(QStringLiteral("rb_WspolnyPlik_Checked"), true);
+    static const char bytes[] = "[Naglowek_Start]\n01-08-2023;31-08-2023\n[Faktury]\nFAK;FV/1\nFAK;FV/2\0x\nFAK;FV/3\n";
+    const QByteArray text(bytes, sizeof bytes - 1);
+    home.write(QStringLiteral("nul.txt"), text);
+    ImportDriver d(ws.context());
+    EXPECT_FALSE(d.readImportFile(home.file(QStringLiteral("nul.txt"))));
+    ASSERT_EQ(port.messages.size(), 1);
+    EXPECT_TRUE(port.messages.first().text.contains(QStringLiteral("wiersz 5 zawiera znak o kodzie 0")))
+        << port.messages.first().text.toStdString();
+    EXPECT_EQ(port.failureCount(), 1);
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 0);
 }
 
 TEST_F(Import, CommonFileMessages)
@@ -223,7 +240,16 @@ TEST_F(Import, CommonFileMessages)
         int invoices;
     };
     const Case cases[] = {
-        {"[Faktury]\nFAK;FV/1\n", {QStringLiteral("Brak bloku NAGŁÓWEK"), QStringLiteral("Brak bloku ZAMÓWIENIA")}, 1},
+        // the invoice block runs to the file's end without its end marker: said
+        {"[Faktury]\nFAK;FV/1\n",
+         {QStringLiteral("Brak bloku NAGŁÓWEK"),
+          QStringLiteral("Blok kończy się razem z plikiem, bez znacznika końca „[Faktury_Koniec]” – jeśli plik miał "
+                         "go mieć, może być ucięty; sprawdź, czy wczytano wszystkie dokumenty."),
+          QStringLiteral("Brak bloku ZAMÓWIENIA")},
+         1},
+        {"[Faktury]\nFAK;FV/1\n[Faktury_Koniec]\n",
+         {QStringLiteral("Brak bloku NAGŁÓWEK"), QStringLiteral("Brak bloku ZAMÓWIENIA")},
+         1},
         {"[Naglowek_Start]\n01-08-2023\n[faktury]\n[Faktury] \n",
          {QStringLiteral("Brak bloku FAKTURY"), QStringLiteral("Brak bloku ZAMÓWIENIA")},
          0},
