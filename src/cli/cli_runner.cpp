@@ -4,6 +4,7 @@
 
 #include "app/workspace.h"
 #include "base/program_files.h"
+#include "base/safe_file.h"
 #include "check/findings.h"
 #include "import/mapping_tables.h"
 #include "validate/schema_download.h"
@@ -191,10 +192,11 @@ const std::vector<StepDef> &steps()
          }},
         {"set-template", 1, 1, "set-template FILE", "use the text of FILE (UTF-8) as the JPK template",
          [](Workspace &ws, const QStringList &args) -> QString {
-             QFile file(args.at(0));
-             if (!file.open(QIODevice::ReadOnly))
-                 return QStringLiteral("%1: %2").arg(args.at(0), file.errorString());
-             const QString text = QString::fromUtf8(file.readAll());
+             QByteArray bytes;
+             QString error;
+             if (!readFileCapped(args.at(0), kMaxSmallFile, &bytes, &error))
+                 return error;
+             const QString text = QString::fromUtf8(bytes);
              // a template the loader would refuse is refused here, before any file is made of it
              if (const QString refusal = ws.templateRefusal(text); !refusal.isEmpty())
                  return QStringLiteral("%1: %2").arg(args.at(0), refusal);

@@ -332,6 +332,29 @@ TEST(Cli, EveryOutputIsARegularFile)
     EXPECT_TRUE(home.read(QStringLiteral("prawdziwy.xml")).contains("<JPK"));
 }
 
+TEST(Cli, InputsAreReadThroughACap)
+{
+    // a file that never ends (or one far larger than any of its kind) is refused with its
+    // reason, quickly and in bounded memory, and changes nothing
+    TempHome home;
+    struct Case
+    {
+        const char *what;
+        QStringList steps;
+    };
+    const Case cases[] = {
+        {"set-template", {QStringLiteral("set-template"), QStringLiteral("/dev/zero")}},
+        {"load-map", {QStringLiteral("load-map"), QStringLiteral("tab_FAK"), QStringLiteral("/dev/zero")}},
+    };
+    for (const Case &c : cases) {
+        const CliRun r = run(QStringList{QStringLiteral("--home"), home.path()} + c.steps);
+        EXPECT_EQ(r.status, 1) << c.what;
+        EXPECT_TRUE(QString(r.out + r.err).contains(QStringLiteral("plik jest za duży")))
+            << c.what << "\n"
+            << r.out.toStdString() << r.err.toStdString();
+    }
+}
+
 TEST(Cli, AMessagesFileThatCannotBeWrittenFailsTheRun)
 {
     FullDisk disk;

@@ -205,15 +205,16 @@ QString exportTo(Workspace &workspace, const QString &path)
 
 QString importFrom(Workspace &workspace, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    QByteArray bytes;
+    QString readError;
+    if (!readFileCapped(path, kMaxJsonFile, &bytes, &readError))
+        return readError;
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
+    bytes.clear();
     if (parseError.error != QJsonParseError::NoError)
         return QStringLiteral("%1: not JSON (%2 at byte %3)")
-            .arg(path, parseError.errorString())
-            .arg(parseError.offset);
+            .arg(path, parseError.errorString(), QString::number(parseError.offset));
     if (!doc.isObject())
         return QStringLiteral("%1: the file does not hold a JSON object").arg(path);
     const QJsonObject root = doc.object();

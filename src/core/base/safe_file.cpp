@@ -1,6 +1,8 @@
 #include "base/safe_file.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -110,4 +112,37 @@ bool writeFileSafely(const QString &path, QByteArrayView bytes, QString *error)
     if (error)
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
     return false;
+}
+
+bool readFileCapped(const QString &path, qint64 cap, QByteArray *bytes, QString *error)
+{
+    bytes->clear();
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        *error = QStringLiteral("%1: to folder, a nie plik").arg(path);
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    while (true) {
+        const qint64 room = std::min(kChunk, cap + 1 - bytes->size());
+        const QByteArray piece = file.read(room);
+        if (file.error() != QFileDevice::NoError) {
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+            bytes->clear();
+            return false;
+        }
+        bytes->append(piece);
+        if (bytes->size() > cap) {
+            *error = QStringLiteral("%1: plik jest za duży (więcej niż %2 MiB) – to nie jest plik tego rodzaju")
+                         .arg(path, QString::number(cap >> 20));
+            bytes->clear();
+            return false;
+        }
+        if (piece.isEmpty())
+            return true;
+    }
 }

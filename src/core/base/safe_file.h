@@ -40,3 +40,14 @@ private:
 // The whole of bytes as the file's new content; on failure the old file stays and *error
 // holds "path: reason".
 bool writeFileSafely(const QString &path, QByteArrayView bytes, QString *error = nullptr);
+
+// The sizes past which a file the program reads is no file of its kind: a template or a mapping
+// table is a few kilobytes, an e-invoice well under a megabyte, a JSON export of a million
+// invoices about a gigabyte.
+inline constexpr qint64 kMaxSmallFile = 16 * 1024 * 1024;
+inline constexpr qint64 kMaxJsonFile = qint64(1) << 30;
+
+// The whole of a file of at most `cap` bytes, read through the cap whatever size the file
+// claims (a device such as /dev/zero never fills the memory); false with the reason ("path:
+// …") when it cannot be read or is larger.
+bool readFileCapped(const QString &path, qint64 cap, QByteArray *bytes, QString *error);

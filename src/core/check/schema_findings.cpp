@@ -15,7 +15,9 @@
 #include <cmath>
 #include <libxml/xmlreader.h>
 #include <libxml/xmlschemas.h>
+#include <limits>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -44,6 +46,7 @@ struct Record
     QString invoice;     // P_2A, P_2B or P_2AZ
     int line = 0;        // a line's number among its invoice's lines
     QList<int> subLines; // the start lines of an order's ZamowienieWiersz
+    int index = 0;       // its place among the file's top-level elements
 };
 
 QString childText(xmlNode *node, const char *name)
@@ -81,10 +84,25 @@ struct ControlSums
                    {"ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien"}};
 };
 
-// The records of the file in their order, read as a stream; the control sums on the way.
-QList<Record> recordsOf(const QString &path, ControlSums *control)
+// The records of the file that hold one of `errorLines` (sorted), in their order, read as a
+// stream; the control sums of all on the way. Only those with an error are kept: a file of a
+// million records with three errors keeps three.
+QList<Record> recordsOf(const QString &path, ControlSums *control, const std::vector<int> &errorLines)
 {
     QList<Record> records;
+    std::optional<Record> pending;
+    size_t e = 0;
+    // the record before `nextStart` is kept when an error line falls in it
+    auto settle = [&](int nextStart) {
+        if (!pending)
+            return;
+        while (e < errorLines.size() && errorLines[e] < pending->startLine)
+            ++e;
+        if (e < errorLines.size() && errorLines[e] < nextStart)
+            records << *pending;
+        pending.reset();
+    };
+    int index = -1;
     std::unique_ptr<xmlTextReader, void (*)(xmlTextReader *)> reader(
         xmlReaderForFile(QFile::encodeName(path).constData(), nullptr, XML_PARSE_NONET), xmlFreeTextReader);
     if (!reader)
@@ -98,6 +116,7 @@ QList<Record> recordsOf(const QString &path, ControlSums *control)
         if (depth == 1 && xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT) {
             const QString name = Xml::str(xmlTextReaderConstLocalName(reader.get()));
             Record r{xmlTextReaderGetParserLineNumber(reader.get()), name, 0, QString(), 0, {}};
+            r.index = ++index;
             if (xmlNode *node = xmlTextReaderExpand(reader.get())) {
                 r.startLine = std::min(r.startLine, int(xmlGetLineNo(node)));
                 // what the control sums count and add up: P_15, P_11, WartoscZamowienia
@@ -138,12 +157,14 @@ QList<Record> recordsOf(const QString &path, ControlSums *control)
                 }
             }
             r.number = ++counts[r.kind];
-            records << r;
+            settle(r.startLine);
+            pending = std::move(r);
             ret = xmlTextReaderNext(reader.get());
             continue;
         }
         ret = xmlTextReaderRead(reader.get());
     }
+    settle(std::numeric_limits<int>::max());
     return records;
 }
 
@@ -337,14 +358,18 @@ private:
 // again; what they show that the first pass did not is added to `raw`.
 void recheckStructural(const QString &path, xmlSchemaPtr schema, const QList<Record> &records, QList<RawError> *raw)
 {
-    QSet<int> affected;
+    QHash<int, int> affected; // a record's place among the top-level elements → its place in `records`
+    int last = -1;
     for (const RawError &r : std::as_const(*raw)) {
         if (!structural(r.message))
             continue;
         const auto after = std::upper_bound(records.cbegin(), records.cend(), r.line,
                                             [](int line, const Record &rec) { return line < rec.startLine; });
-        if (after != records.cbegin())
-            affected.insert(int(after - records.cbegin()) - 1);
+        if (after != records.cbegin()) {
+            const Record &rec = *(after - 1);
+            affected.insert(rec.index, int(after - records.cbegin()) - 1);
+            last = std::max(last, rec.index);
+        }
     }
     if (affected.isEmpty())
         return;
@@ -361,12 +386,12 @@ void recheckStructural(const QString &path, xmlSchemaPtr schema, const QList<Rec
         known.insert({r.line, r.message});
     int index = -1;
     int ret = xmlTextReaderRead(reader.get());
-    while (ret == 1) {
+    while (ret == 1 && index < last) { // the rest of the file needs no second look
         if (xmlTextReaderDepth(reader.get()) == 1 && xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT) {
             ++index;
             if (affected.contains(index))
                 if (xmlNode *node = xmlTextReaderExpand(reader.get()))
-                    for (const RawError &e : recheck.errorsOf(node, index))
+                    for (const RawError &e : recheck.errorsOf(node, affected.value(index)))
                         if (!known.contains({e.line, e.message}) && raw->size() < 100000)
                             raw->append(e);
             ret = xmlTextReaderNext(reader.get());
@@ -520,7 +545,11 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
         return false;
     }
     ControlSums control;
-    const QList<Record> records = recordsOf(path, &control);
+    std::vector<int> errorLines;
+    for (const RawError &r : std::as_const(raw))
+        errorLines.push_back(r.line);
+    std::sort(errorLines.begin(), errorLines.end());
+    const QList<Record> records = recordsOf(path, &control, errorLines);
     recheckStructural(path, schema, records, &raw);
     xmlSchemaFree(schema);
     const QString schemaFile =

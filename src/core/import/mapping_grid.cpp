@@ -89,10 +89,14 @@ QByteArray MappingGrid::writeGridStream() const
 
 void MappingGrid::readGridStream(const QByteArray &stream)
 {
+    // a record table has a row per field (58 at most), the substitutions 41
+    constexpr int kMaxStreamRows = 1000;
     const int rowsBefore = rowCount();
     int c = 0, r = 0;
     QByteArray buffer;
     for (char byte : stream) {
+        if (r >= kMaxStreamRows)
+            break; // no mapping table has so many rows: the rest is no table of ours
         if (byte == '\0' || byte == '\1') {
             // cells beyond the table's own columns are not taken: a stream never widens it
             if (c < m_layoutColumns)
