@@ -392,7 +392,8 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
         while (step.args.size() < def->maxArgs && i < rest.size() && !findStep(rest.at(i)))
             step.args << rest.at(i++);
         if (step.args.size() < def->minArgs)
-            return usageError(QStringLiteral("step \"%1\" needs %2 argument(s)").arg(name).arg(def->minArgs));
+            return usageError(
+                QStringLiteral("step \"%1\" needs %2 argument(s)").arg(name, QString::number(def->minArgs)));
         if (name == u"set" && !step.args.at(0).contains(u'='))
             return usageError(QStringLiteral("set takes KEY=VALUE, not \"%1\"").arg(step.args.at(0)));
         steps << step;

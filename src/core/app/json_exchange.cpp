@@ -245,10 +245,11 @@ QString importFrom(Workspace &workspace, const QString &path)
         const QJsonArray records = root.value(table.name()).toArray();
         for (qsizetype i = 0; i < records.size(); ++i) {
             if (!records.at(i).isObject())
-                return QStringLiteral("%1: record %2 of %3 is not an object").arg(path).arg(i + 1).arg(table.name());
+                return QStringLiteral("%1: record %2 of %3 is not an object")
+                    .arg(path, QString::number(i + 1), table.name());
             const QString why = checkRecord(table, records.at(i).toObject());
             if (!why.isEmpty())
-                return QStringLiteral("%1: record %2: %3").arg(path).arg(i + 1).arg(why);
+                return QStringLiteral("%1: record %2: %3").arg(path, QString::number(i + 1), why);
         }
     }
     for (auto it = header.begin(); it != header.end(); ++it) {

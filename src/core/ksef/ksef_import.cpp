@@ -626,7 +626,7 @@ QString KsefImport::report() const
     if (!s.unmapped.isEmpty()) {
         text += QStringLiteral("\r\n\r\nPola bez odpowiednika w JPK_FA(4) (ich wartości nie weszły do tabel):");
         for (auto it = s.unmapped.cbegin(); it != s.unmapped.cend(); ++it)
-            text += QStringLiteral("\r\n  %1: %2").arg(it.key()).arg(it.value());
+            text += QStringLiteral("\r\n  %1: %2").arg(it.key(), QString::number(it.value()));
     }
 
     // at most 20 names of a list: the rest is counted

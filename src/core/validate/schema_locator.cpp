@@ -222,7 +222,7 @@ QString SchemaLocator::download(const QString &url, const QString &target)
     }
     if (status < 200 || status > 299) {
         body.cancel();
-        return QStringLiteral("%1: the server answered %2, not a schema").arg(url).arg(status);
+        return QStringLiteral("%1: the server answered %2, not a schema").arg(url, QString::number(status));
     }
     if (!body.commit())
         return QStringLiteral("%1: %2").arg(target, body.errorString());

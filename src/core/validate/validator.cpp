@@ -340,13 +340,12 @@ void JpkValidator::reportValidationError(int code, const QString &reason, int li
     qint64 offset = 0;
     const QString source = Xml::lineOfFile(documentPath, line, &offset);
     const qint64 filePos = offset + (column > 0 ? column : 0);
-    const QString text = QStringLiteral("Wg ") + schemaLocation + QStringLiteral("\r\n\r\n") +
-                         QStringLiteral("%1\rLine: %2, LinePos: %3, FilePos: %4\rsrcText: %5")
-                             .arg(reason)
-                             .arg(line)
-                             .arg(column)
-                             .arg(filePos)
-                             .arg(source);
+    const QString text =
+        QStringLiteral("Wg ") + schemaLocation + QStringLiteral("\r\n\r\n") +
+        // one arg() for all: the reason and the line hold the file's own text,
+        // which may hold "%1"
+        QStringLiteral("%1\rLine: %2, LinePos: %3, FilePos: %4\rsrcText: %5")
+            .arg(reason, QString::number(line), QString::number(column), QString::number(filePos), source);
     m_port->error(QStringLiteral("Błąd budowy - ErrorCode: ") + QString::number(qint32(code)), text);
 }
 

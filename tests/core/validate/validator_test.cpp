@@ -105,6 +105,25 @@ TEST_F(Validator, FirstSchemaErrorWithItsLine)
     }
 }
 
+TEST_F(Validator, AValueHoldingPercentSignsIsShownAsItIs)
+{
+    installSchemas(home);
+    QFile f(kSamples + QStringLiteral("/minimal_valid.xml"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    ASSERT_TRUE(bytes.contains("<KodWaluty>PLN</KodWaluty>"));
+    bytes.replace("<KodWaluty>PLN</KodWaluty>", "<KodWaluty>%2%5</KodWaluty>");
+    home.write(QStringLiteral("procenty.xml"), bytes);
+    const Outcome o = validate(home, home.file(QStringLiteral("procenty.xml")));
+    EXPECT_FALSE(o.valid);
+    ASSERT_EQ(o.messages.size(), 1);
+    const QString &text = o.messages.first().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("'%2%5'"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\rLine: 30, LinePos: "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("srcText: ") + QStringLiteral("    <KodWaluty>%2%5</KodWaluty>")))
+        << text.toStdString();
+}
+
 TEST_F(Validator, RootThatIsNoDeclarationGetsTwoMessages)
 {
     installSchemas(home);
