@@ -220,8 +220,10 @@ const std::vector<StepDef> &steps()
          "fails on a błąd",
          [](Workspace &ws, const QStringList &args) -> QString {
              QString error;
-             if (!ws.checkFile(args.at(0), &error))
+             if (!ws.checkFile(args.at(0), &error)) {
+                 ws.port()->failure(QStringLiteral("Kontrola"), error); // into the messages file too
                  return error;
+             }
              const CheckResult &result = ws.lastCheck();
              printFindings(ws, result); // the schema errors are the file's findings
              return result.errors() > 0 ? QStringLiteral("%1 error(s) found").arg(result.errors()) : QString();
@@ -245,7 +247,7 @@ const StepDef *findStep(const QString &name)
 
 void printErr(const QString &text)
 {
-    std::fputs((QStringLiteral("tavrix-jpk: ") + text + u'\n').toUtf8().constData(), stderr);
+    std::fputs((QStringLiteral("tavrix-jpk: ") + ConsolePort::printable(text) + u'\n').toUtf8().constData(), stderr);
 }
 
 int usageError(const QString &text)

@@ -37,6 +37,19 @@ void ConsolePort::processEvents()
         requestCancel();
 }
 
+QString ConsolePort::printable(QString text)
+{
+    // a file's name or a value may hold ESC and other controls: they never reach the terminal
+    // (an escape sequence could rewrite the screen); the messages file keeps the text as it is
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\n' && u != u'\t') || u == 0x7F || (u >= 0x80 && u < 0xA0) ||
+            (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069))
+            c = u'?';
+    }
+    return text;
+}
+
 bool ConsolePort::setMessagesFile(const QString &path, QString *error)
 {
     // like every output: a regular file (a link to one is followed), never a folder, device,
@@ -63,6 +76,7 @@ void ConsolePort::record(const char *kind, const QString &caption, const QString
         shown += QStringLiteral(" -> ") + QString::fromLatin1(answer);
     // a lone CR ends a line in the window's boxes; on a terminal it would overwrite the line
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    shown = printable(shown);
     std::fputs(shown.toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);

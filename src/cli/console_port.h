@@ -16,6 +16,9 @@ public:
 
     void setAnswer(bool yes) { m_answer = yes; }
     bool setMessagesFile(const QString &path, QString *error);
+    // The text as a terminal may show it: controls (ESC above all), DEL and direction
+    // overrides become "?"; line breaks and tabs stay.
+    static QString printable(QString text);
     // Why a line could not be written to the messages file (empty when all went through).
     QString messagesError() const { return m_messagesError; }
 

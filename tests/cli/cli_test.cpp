@@ -332,6 +332,24 @@ TEST(Cli, EveryOutputIsARegularFile)
     EXPECT_TRUE(home.read(QStringLiteral("prawdziwy.xml")).contains("<JPK"));
 }
 
+TEST(Cli, WhatReachesTheTerminalIsPrintable)
+{
+    TempHome home;
+    // a name with an escape sequence that would clear the screen; its step fails and says so
+    const QString odd = home.file(QStringLiteral("zly\x1b[2Jplik\u202E.xml")); // no such file
+    const QString messages = home.file(QStringLiteral("m.jsonl"));
+    const CliRun r = run({QStringLiteral("--home"), home.path(), QStringLiteral("--keep-going"),
+                          QStringLiteral("--messages"), messages, QStringLiteral("load"), odd,
+                          QStringLiteral("check-file"), home.file(QStringLiteral("brak.xml"))});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.out.contains(QChar(0x1b)) || r.err.contains(QChar(0x1b))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QChar(0x202E)) || r.err.contains(QChar(0x202E)));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("zly?[2Jplik?.xml"))) << r.err.toStdString();
+    // a check-file that cannot run is in the messages file too
+    EXPECT_TRUE(home.read(QStringLiteral("m.jsonl")).contains("brak.xml"))
+        << home.read(QStringLiteral("m.jsonl")).constData();
+}
+
 TEST(Cli, InputsAreReadThroughACap)
 {
     // a file that never ends (or one far larger than any of its kind) is refused with its

@@ -118,7 +118,20 @@ bool json(const CheckResult &result, const Sink &out)
 
 bool html(const CheckResult &result, const Sink &out)
 {
-    auto esc = [](const QString &s) { return s.toHtmlEscaped(); };
+    // the data's own text, escaped, without the characters that could hide or reorder what the
+    // page shows (NUL, ESC and the other controls, DEL, bidirectional overrides)
+    auto esc = [](const QString &s) {
+        QString clean;
+        clean.reserve(s.size());
+        for (const QChar c : s) {
+            const char16_t u = c.unicode();
+            if ((u < 0x20 && u != u'\t' && u != u'\n') || u == 0x7F || (u >= 0x202A && u <= 0x202E) ||
+                (u >= 0x2066 && u <= 0x2069))
+                continue;
+            clean += c;
+        }
+        return clean.toHtmlEscaped();
+    };
     QString page = QStringLiteral(
         "<!DOCTYPE html>\n<html lang=\"pl\">\n<head>\n<meta charset=\"utf-8\">\n<title>Kontrola "
         "JPK_FA(4)</title>\n<style>\n"

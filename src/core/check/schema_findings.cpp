@@ -415,6 +415,14 @@ QString polishReason(const QString &message, QString *element, QString *value)
     const QRegularExpressionMatch v = valueRe.match(message);
     *element = e.hasMatch() ? e.captured(1) : QString();
     *value = v.hasMatch() ? v.captured(1) : QString();
+    // a value is shown by its start: a 9 MB invoice number makes no 9 MB line
+    constexpr qsizetype kShownValue = 200;
+    auto capped = [](QString text) {
+        if (text.size() > kShownValue)
+            text = text.left(kShownValue) + QStringLiteral("… (%1 znaków)").arg(text.size());
+        return text;
+    };
+    *value = capped(*value);
     auto facet = [&](const char *name) {
         return message.contains(QStringLiteral("[facet '%1']").arg(QLatin1String(name)));
     };
@@ -485,7 +493,7 @@ QString polishReason(const QString &message, QString *element, QString *value)
         R"('([^']*)' is not a valid value of the (?:atomic|local atomic|union|list) type(?: '([^']*)')?)"));
     const QRegularExpressionMatch a = atomic.match(message);
     if (a.hasMatch()) {
-        *value = a.captured(1);
+        *value = capped(a.captured(1));
         const QString type = elementList(a.captured(2));
         // what the type asks for, in words (no type names)
         static const QHash<QString, QString> words = {
@@ -503,9 +511,8 @@ QString polishReason(const QString &message, QString *element, QString *value)
             {QStringLiteral("xs:integer"), QStringLiteral("liczba całkowita")},
         };
         const QString wanted = words.value(type);
-        return wanted.isEmpty()
-                   ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(a.captured(1))
-                   : QStringLiteral("wartość %1 nie jest poprawna: oczekiwano – %2").arg(a.captured(1), wanted);
+        return wanted.isEmpty() ? QStringLiteral("wartość %1 nie jest poprawna dla tego pola").arg(*value)
+                                : QStringLiteral("wartość %1 nie jest poprawna: oczekiwano – %2").arg(*value, wanted);
     }
     if (message.contains(QStringLiteral("attribute")))
         return QStringLiteral("niepoprawny atrybut: %1").arg(message);

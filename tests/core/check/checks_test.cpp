@@ -637,6 +637,8 @@ TEST(CheckReportOfMany, ASummaryOnTopTheFirstFindingsOfEachCodeAllInTheJson)
     warning.level = Finding::Level::Warning;
     warning.code = QStringLiteral("K10");
     warning.kind = QStringLiteral("FakturaWiersz");
+    // the data's own text: controls and direction overrides never reach the page
+    warning.invoice = QStringLiteral("FV/\x1b[31m1\u202Eodwrocone\x7f\x01");
     result.findings.append(warning);
     QString error;
     ASSERT_TRUE(CheckReport::write(result, home.file(QStringLiteral("r.html")), &error)) << error.toStdString();
@@ -647,6 +649,8 @@ TEST(CheckReportOfMany, ASummaryOnTopTheFirstFindingsOfEachCodeAllInTheJson)
     EXPECT_TRUE(html.contains("<td>K05</td><td class=\"n\">1500</td>")) << html.left(2000).constData();
     EXPECT_EQ(html.count("<tr class=\"blad\"><td>błąd</td><td>K05</td><td>Faktura</td>"), CheckReport::kShownPerCode);
     EXPECT_TRUE(html.contains("pokazano pierwsze 1000 z 1500"));
+    EXPECT_TRUE(html.contains("FV/[31m1odwrocone"));
+    EXPECT_FALSE(html.contains('\x1b') || html.contains('\x7f') || html.contains('\x01') || html.contains("\u202E"));
     ASSERT_TRUE(CheckReport::write(result, home.file(QStringLiteral("r.json")), &error)) << error.toStdString();
     const QJsonObject json = QJsonDocument::fromJson(home.read(QStringLiteral("r.json"))).object();
     EXPECT_EQ(json.value(QStringLiteral("ustalenia")).toArray().size(), 1501);
@@ -705,6 +709,15 @@ TEST(SchemaFindingsOfAFile, ReasonsInPlainPolishWithTheSchemasOwnLimits)
         EXPECT_EQ(SchemaFindings::polishReason(c.message, &element, &value), c.reason)
             << c.message.left(120).toStdString();
     }
+    // a value of megabytes is shown by its start
+    QString element, value;
+    const QString reason = SchemaFindings::polishReason(
+        QStringLiteral("Element '%1P_15': '%2' is not a valid value of the atomic type '%1TKwotowy'.")
+            .arg(ns, QString(1000000, u'9') + u'x'),
+        &element, &value);
+    EXPECT_LT(reason.size(), 400);
+    EXPECT_LT(value.size(), 300);
+    EXPECT_TRUE(value.endsWith(QStringLiteral("(1000001 znaków)"))) << value.right(40).toStdString();
 }
 
 TEST(SchemaFindingsOfAFile, ErrorsAfterADuplicatedMissingOrSwappedElementAreFoundToo)
