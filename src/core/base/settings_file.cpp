@@ -24,6 +24,7 @@ bool SettingsFile::load(const QString &path)
 {
     m_path = path;
     m_sections.clear();
+    m_sectionIndex.clear();
     m_encoding = Encoding::Windows1250;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -35,6 +36,7 @@ bool SettingsFile::load(const QString &path)
 void SettingsFile::loadFromBytes(const QByteArray &bytes)
 {
     m_sections.clear();
+    m_sectionIndex.clear();
     QString text;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         m_encoding = Encoding::Utf8Bom;
@@ -71,6 +73,7 @@ void SettingsFile::loadFromBytes(const QByteArray &bytes)
             const QString name = trimControl(line.mid(1, line.size() - 2));
             current = findSection(name);
             if (!current) {
+                m_sectionIndex.insert(name.toCaseFolded(), m_sections.size());
                 m_sections.append(Section{name, {}});
                 current = &m_sections.last();
             }
@@ -131,20 +134,24 @@ bool SettingsFile::save(QString *error) const
     return writeFileSafely(m_path, toBytes(), error);
 }
 
+// Sections are found through an index: a file of 300,000 sections loads in linear time.
+void SettingsFile::indexSections()
+{
+    m_sectionIndex.clear();
+    for (qsizetype i = 0; i < m_sections.size(); ++i)
+        m_sectionIndex.insert(m_sections.at(i).name.toCaseFolded(), i);
+}
+
 const SettingsFile::Section *SettingsFile::findSection(const QString &name) const
 {
-    for (const Section &section : m_sections)
-        if (section.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &section;
-    return nullptr;
+    const auto it = m_sectionIndex.constFind(name.toCaseFolded());
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections.at(*it);
 }
 
 SettingsFile::Section *SettingsFile::findSection(const QString &name)
 {
-    for (Section &section : m_sections)
-        if (section.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &section;
-    return nullptr;
+    const auto it = m_sectionIndex.constFind(name.toCaseFolded());
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
 }
 
 bool SettingsFile::hasSection(const QString &section) const
@@ -177,6 +184,7 @@ void SettingsFile::setValue(const QString &section, const QString &key, const QS
 {
     Section *s = findSection(section);
     if (!s) {
+        m_sectionIndex.insert(section.toCaseFolded(), m_sections.size());
         m_sections.append(Section{section, {}});
         s = &m_sections.last();
     }
@@ -195,6 +203,7 @@ void SettingsFile::eraseSection(const QString &section)
     for (qsizetype i = 0; i < m_sections.size(); ++i) {
         if (m_sections.at(i).name.compare(section, Qt::CaseInsensitive) == 0) {
             m_sections.removeAt(i);
+            indexSections();
             return;
         }
     }

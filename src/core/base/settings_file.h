@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -68,6 +69,8 @@ private:
     QString m_path;
     Encoding m_encoding = Encoding::Windows1250;
     QList<Section> m_sections;
+    QHash<QString, qsizetype> m_sectionIndex; // a section's name, case-folded → its place
+    void indexSections();
 };
 
 // Trims characters of code 32 or less at both ends.
