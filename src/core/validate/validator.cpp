@@ -332,6 +332,10 @@ bool JpkValidator::validate()
         return false;
     }
     m_port->info(applicationTitle(), QStringLiteral("Budowa pliku %1 zgodna ze schemą XSD").arg(documentPath));
+    // without the program's own schema at hand, the one the document names was used: said
+    if (fromDocument)
+        m_port->info(applicationTitle(),
+                     QStringLiteral("Sprawdzono według schemy wskazanej w dokumencie: %1").arg(schemaLocation));
     return true;
 }
 

@@ -105,6 +105,17 @@ TEST_F(Validator, FirstSchemaErrorWithItsLine)
     }
 }
 
+TEST_F(Validator, WithoutItsOwnSchemaItSaysWhichOneItUsed)
+{
+    const ShippedSchemasAway away; // no schema beside the program: the document's own is used
+    QFile::link(kSchemas, home.file(QStringLiteral("schemas")));
+    const Outcome o = validate(home, kSamples + QStringLiteral("/minimal_valid.xml"));
+    EXPECT_TRUE(o.valid);
+    ASSERT_EQ(o.messages.size(), 2) << (o.messages.isEmpty() ? std::string() : o.messages.first().text.toStdString());
+    EXPECT_TRUE(o.messages.at(1).text.startsWith(QStringLiteral("Sprawdzono według schemy wskazanej w dokumencie: ")))
+        << o.messages.at(1).text.toStdString();
+}
+
 TEST_F(Validator, AValueHoldingPercentSignsIsShownAsItIs)
 {
     installSchemas(home);
