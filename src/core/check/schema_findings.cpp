@@ -79,9 +79,9 @@ struct ControlSums
         int line = 0; // where the control element starts, 0: the file has none
         bool present = false;
     };
-    Sum sums[3] = {{"FakturaCtrl", "LiczbaFaktur", "WartoscFaktur"},
-                   {"FakturaWierszCtrl", "LiczbaWierszyFaktur", "WartoscWierszyFaktur"},
-                   {"ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien"}};
+    Sum sums[3] = {{"FakturaCtrl", "LiczbaFaktur", "WartoscFaktur", 0, 0, {}, {}, 0, false},
+                   {"FakturaWierszCtrl", "LiczbaWierszyFaktur", "WartoscWierszyFaktur", 0, 0, {}, {}, 0, false},
+                   {"ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien", 0, 0, {}, {}, 0, false}};
 };
 
 // The records of the file that hold one of `errorLines` (sorted), in their order, read as a

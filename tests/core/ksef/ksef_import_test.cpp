@@ -605,10 +605,12 @@ TEST_F(Ksef, AnnotationsTheJpkNamesComeThroughWhole)
         EXPECT_TRUE(generateAndValidate(QDate(2026, 2, 1), QDate(2026, 3, 31), &validation))
             << k.what << ": " << validation.toStdString();
         const QByteArray jpk = home.read(QStringLiteral("JPK_public.xml"));
-        if (QByteArray(k.what).startsWith("a quantity"))
+        if (QByteArray(k.what).startsWith("a quantity")) {
             EXPECT_TRUE(jpk.contains("<P_8B>2.561</P_8B>")) << k.what;
-        if (QByteArray(k.what).startsWith("a line name"))
+        }
+        if (QByteArray(k.what).startsWith("a line name")) {
             EXPECT_TRUE(message.contains(QStringLiteral("FV/12/03/2026, P_7: „Usługa ąąą"))) << message.toStdString();
+        }
     }
 
     // an OSS line's rate is a number with its decimals, and texts the schema allows stay whole
