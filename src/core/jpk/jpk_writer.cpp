@@ -467,16 +467,35 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
 
 QString JpkWriter::templateRefusal(const QString &text)
 {
-    // the prolog is read as far as the root element: a document type declaration (with
-    // entities or without) is what the loader refuses
+    // a document type declaration (with entities or without) is what the loader refuses; an
+    // element with thousands of children or attributes is no JPK_FA(4) template (the largest,
+    // Faktura, has some sixty children; no element has more than three attributes) and would
+    // cost generate time that grows with its square
+    constexpr int kMaxChildren = 500, kMaxAttributes = 50;
     QXmlStreamReader reader(text);
+    std::vector<int> children; // per open element, its child elements so far
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
             return QString::fromUtf8(Xml::kDtdRefused);
         case QXmlStreamReader::StartElement:
+            if (!children.empty() && ++children.back() > kMaxChildren)
+                return QStringLiteral("Wzorzec ma element z więcej niż %1 elementami podrzędnymi – to nie jest wzorzec "
+                                      "JPK_FA(4).")
+                    .arg(kMaxChildren);
+            if (reader.attributes().size() > kMaxAttributes)
+                return QStringLiteral("Wzorzec ma element %1 z %2 atrybutami (najwyżej %3) – to nie jest wzorzec "
+                                      "JPK_FA(4).")
+                    .arg(reader.name().toString(), QString::number(reader.attributes().size()),
+                         QString::number(kMaxAttributes));
+            children.push_back(0);
+            break;
+        case QXmlStreamReader::EndElement:
+            if (!children.empty())
+                children.pop_back();
+            break;
         case QXmlStreamReader::Invalid:
-            return QString();
+            return QString(); // the loader says what is wrong with it
         default:
             break;
         }

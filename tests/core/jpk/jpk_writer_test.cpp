@@ -494,6 +494,26 @@ TEST_F(Writer, ValuesOfEveryShapeAndTheirRoundTrip)
     EXPECT_EQ(again, out);
 }
 
+// A template far past any JPK_FA(4) shape (100,000 fields in a record took minutes to fill,
+// 200,000 attributes on an element as long) is refused with its reason.
+TEST_F(Writer, ATemplateOfAnAbsurdShapeIsRefused)
+{
+    QString fields = QStringLiteral("<P_2A/>").repeated(100000);
+    QString templ = ws.jpkTemplate();
+    templ.replace(QStringLiteral("<P_2A/>"), fields);
+    EXPECT_TRUE(Workspace::templateRefusal(templ).contains(QStringLiteral("więcej niż 500 elementami")))
+        << Workspace::templateRefusal(templ).toStdString();
+    QString attributes;
+    for (int i = 0; i < 2000; ++i)
+        attributes += QStringLiteral(" a%1=\"x\"").arg(i);
+    templ = ws.jpkTemplate();
+    templ.replace(QStringLiteral("<P_2A/>"), QStringLiteral("<P_2A") + attributes + QStringLiteral("/>"));
+    EXPECT_TRUE(Workspace::templateRefusal(templ).contains(QStringLiteral("P_2A z 2000 atrybutami")))
+        << Workspace::templateRefusal(templ).toStdString();
+    // the design template and one a user tidied are fine
+    EXPECT_TRUE(Workspace::templateRefusal(ws.jpkTemplate()).isEmpty());
+}
+
 // A template that declares a document type is refused: the program never writes a file its
 // own loader would refuse.
 TEST_F(Writer, ATemplateWithADoctypeMakesNoFile)
