@@ -1,5 +1,6 @@
 #include "check/schema_findings.h"
 
+#include "base/characters.h"
 #include "base/program_files.h"
 #include "base/quiet_port.h"
 #include "base/xml_services.h"
@@ -417,10 +418,12 @@ QString polishReason(const QString &message, QString *element, QString *value)
     *value = v.hasMatch() ? v.captured(1) : QString();
     // a value is shown by its start: a 9 MB invoice number makes no 9 MB line
     constexpr qsizetype kShownValue = 200;
-    auto capped = [](QString text) {
-        if (text.size() > kShownValue)
-            text = text.left(kShownValue) + QStringLiteral("… (%1 znaków)").arg(text.size());
-        return text;
+    auto capped = [](const QString &text) -> QString {
+        if (!Characters::longerThan(text, kShownValue))
+            return text;
+        // by characters, as every width: a cut never splits a surrogate pair
+        return Characters::first(text, kShownValue).toString() +
+               QStringLiteral("… (%1 znaków)").arg(Characters::count(text));
     };
     *value = capped(*value);
     auto facet = [&](const char *name) {
