@@ -5,7 +5,7 @@ LoopbackServer::LoopbackServer(const QString &root)
     m_process.setWorkingDirectory(root);
     m_process.start(QStringLiteral("python3"),
                     {QStringLiteral("-u"), QStringLiteral("-c"),
-                     QStringLiteral("import http.server,socketserver\n"
+                     QStringLiteral("import http.server,socketserver,time\n"
                                     "class Q(http.server.SimpleHTTPRequestHandler):\n"
                                     "    def log_message(self,*a): pass\n"
                                     "    def do_GET(self):\n"
@@ -24,8 +24,15 @@ LoopbackServer::LoopbackServer(const QString &root)
                                     "            self.wfile.flush()\n"
                                     "            self.connection.close()\n"
                                     "            return\n"
+                                    "        if self.path.startswith('/hangup/'):\n"
+                                    "            self.connection.close()\n"
+                                    "            return\n"
+                                    "        if self.path.startswith('/silent/'):\n"
+                                    "            time.sleep(600)\n"
+                                    "            return\n"
                                     "        return super().do_GET()\n"
-                                    "s=socketserver.TCPServer(('127.0.0.1',0),Q)\n"
+                                    "socketserver.ThreadingTCPServer.daemon_threads=True\n"
+                                    "s=socketserver.ThreadingTCPServer(('127.0.0.1',0),Q)\n"
                                     "print(s.server_address[1],flush=True)\n"
                                     "s.serve_forever()\n")});
     if (m_process.waitForReadyRead(10000))

@@ -7,7 +7,8 @@
 // An HTTP server on 127.0.0.1 for one test, run by python3's standard library; stops with
 // the test. By default it serves the files of a folder; special paths misbehave on purpose:
 // "/broken/..." announces more bytes than it sends and closes the connection;
-// "/redirect/NAME" answers 302 with the location "/NAME".
+// "/redirect/NAME" answers 302 with the location "/NAME"; "/hangup/..." closes the
+// connection without a word; "/silent/..." never answers. Each request has a thread of its own.
 class LoopbackServer
 {
 public:

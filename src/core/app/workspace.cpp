@@ -15,6 +15,7 @@
 #include "jpk/jpk_writer.h"
 #include "ksef/ksef_import.h"
 #include "tables/column_sum.h"
+#include "validate/schema_locator.h"
 #include "validate/validator.h"
 
 #include <QDir>
@@ -53,6 +54,7 @@ bool Workspace::runLong(const QString &what, bool restoresTables, const std::fun
     const DocumentTables::Mark mark = m_tables.mark();
     BusyScope busy(m_busy);
     m_port->clearCancel();
+    SchemaLocator::instance().forgetFailedAddresses(); // each command may try the network again
     const QString kept = restoresTables ? QStringLiteral(" Tabele pozostały bez zmian.") : QString();
     auto giveBack = [&] {
         m_port->progressHide();

@@ -123,7 +123,7 @@ xmlSchemaPtr KsefImport::schemaFor(int structure, QString *failure)
             m_schemaFailure[structure] = QStringLiteral("brak schematu %1 w folderze schemas/ksef")
                                              .arg(QString::fromLatin1(kSchemaFiles[structure]));
         } else {
-            m_schemas[structure] = compileSchemaFile(m_ws.homeDir, file, &m_schemaFailure[structure]);
+            m_schemas[structure] = compileSchemaFile(m_ws.homeDir, file, &m_schemaFailure[structure], m_port);
         }
     }
     *failure = m_schemaFailure[structure];

@@ -104,8 +104,7 @@ bool downloadToFile(UserPort *port, DownloadView *view, const QString &heading, 
         // no secure transport: an https address fails like any other download error
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        SchemaLocator::limitTransfer(curl);
         curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);

@@ -1,6 +1,7 @@
 #include "validate/schema_locator.h"
 
 #include "base/safe_file.h"
+#include "base/user_port.h"
 #include "base/xml_services.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 namespace {
 
 thread_local int g_networkScopes = 0;
+thread_local UserPort *g_port = nullptr; // the innermost scope's port, for "Przerwij"
 xmlExternalEntityLoader g_defaultLoader = nullptr;
 
 bool isRemote(const QString &url)
@@ -79,6 +81,16 @@ size_t writeToFile(char *data, size_t size, size_t count, void *user)
     return file->write(data, qsizetype(size * count)) ? size * count : 0;
 }
 
+// libcurl asks about once a second even while the server is silent: the window stays alive
+// and "Przerwij" ends the wait (the cancel itself is raised once libxml2 has returned)
+int onTransferTick(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    if (!g_port)
+        return 0;
+    g_port->processEvents();
+    return g_port->cancelRequested() ? 1 : 0;
+}
+
 } // namespace
 
 SchemaLocator &SchemaLocator::instance()
@@ -117,7 +129,10 @@ void SchemaLocator::configure(const QStringList &catalogFiles, const QString &ca
         m_catalogFiles = catalogFiles;
         loadCatalogs();
     }
-    m_cacheDir = cacheDir.isEmpty() ? defaultCacheDir() : cacheDir;
+    const QString dir = cacheDir.isEmpty() ? defaultCacheDir() : cacheDir;
+    if (dir != m_cacheDir)
+        m_failedAddresses.clear();
+    m_cacheDir = dir;
 }
 
 void SchemaLocator::loadCatalogs()
@@ -172,9 +187,15 @@ QString SchemaLocator::resolve(const QString &url)
             QStringLiteral("%1: not in the schema catalog or cache, and no download is allowed here").arg(url);
         return QString();
     }
+    const auto failed = m_failedAddresses.constFind(url);
+    if (failed != m_failedAddresses.cend()) {
+        m_lastFailure = *failed;
+        return QString();
+    }
     QDir().mkpath(m_cacheDir);
     const QString why = download(url, cached);
     if (!why.isEmpty()) {
+        m_failedAddresses.insert(url, why);
         m_lastFailure = why;
         return QString();
     }
@@ -205,16 +226,20 @@ QString SchemaLocator::download(const QString &url, const QString &target)
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
+    limitTransfer(curl);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onTransferTick);
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        body.cancel();
+        return url + QStringLiteral(": Przerwano przez użytkownika");
+    }
     if (code != CURLE_OK) {
         body.cancel();
         return QStringLiteral("%1: %2").arg(url,
@@ -255,12 +280,26 @@ void SchemaLocator::refuse(const QString &why)
         m_lastFailure = why;
 }
 
-SchemaLocator::NetworkScope::NetworkScope()
+void SchemaLocator::limitTransfer(void *handle)
+{
+    CURL *curl = static_cast<CURL *>(handle);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
+    // under one byte a second for kStallSeconds: the server has stopped answering
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTotalSeconds);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+}
+
+SchemaLocator::NetworkScope::NetworkScope(UserPort *port) : m_outerPort(g_port)
 {
     ++g_networkScopes;
+    if (port)
+        g_port = port;
 }
 
 SchemaLocator::NetworkScope::~NetworkScope()
 {
     --g_networkScopes;
+    g_port = m_outerPort;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
+class UserPort;
 struct _xmlCatalog;
 
 // Finds the schemas a validation needs. Every address libxml2 asks for is resolved in
@@ -22,14 +24,18 @@ public:
     QString cacheFileFor(const QString &url) const;
 
     // Marks a schema compilation for its lifetime: network fetches are allowed, and only
-    // schema documents are loaded.
+    // schema documents are loaded. With a port, a download lets events run and ends at
+    // "Przerwij" (the port's cancel request).
     class NetworkScope
     {
     public:
-        NetworkScope();
+        explicit NetworkScope(UserPort *port = nullptr);
         ~NetworkScope();
         NetworkScope(const NetworkScope &) = delete;
         NetworkScope &operator=(const NetworkScope &) = delete;
+
+    private:
+        UserPort *m_outerPort;
     };
 
     // Why the last address could not be loaded (empty when it could).
@@ -39,6 +45,17 @@ public:
     // Downloads an http or https address into target through a temporary file; returns the
     // reason of a failure, or an empty string.
     static QString download(const QString &url, const QString &target);
+    // The limits of every download: a server that does not take the connection within
+    // kConnectSeconds, sends nothing for kStallSeconds or has not sent the whole file within
+    // kTotalSeconds is given up (a schema is a few hundred KiB).
+    static constexpr long kConnectSeconds = 10;
+    static constexpr long kStallSeconds = 15;
+    static constexpr long kTotalSeconds = 60;
+    // Sets those limits on a libcurl handle.
+    static void limitTransfer(void *curl);
+    // An address that could not be fetched is not asked for again until this is called (at the
+    // start of each command) or the cache folder changes: one command waits for a server once.
+    void forgetFailedAddresses() { m_failedAddresses.clear(); }
     // With TAVRIX_NO_NETWORK set only loopback hosts are reached (the test suite sets it).
     static bool hostAllowed(const QString &url);
 
@@ -58,5 +75,6 @@ private:
     QStringList m_catalogFiles;
     QString m_cacheDir;
     QString m_lastFailure;
+    QHash<QString, QString> m_failedAddresses; // address -> why it could not be fetched
     std::vector<_xmlCatalog *> m_catalogs;
 };

@@ -216,7 +216,7 @@ bool JpkValidator::prepare()
     return true;
 }
 
-xmlSchemaPtr compileSchemaFile(const QString &programDir, const QString &location, QString *failure)
+xmlSchemaPtr compileSchemaFile(const QString &programDir, const QString &location, QString *failure, UserPort *port)
 {
     SchemaLocator &locator = SchemaLocator::instance();
     QStringList catalogs = ProgramFiles::schemaCatalogs(programDir);
@@ -227,7 +227,7 @@ xmlSchemaPtr compileSchemaFile(const QString &programDir, const QString &locatio
     ValidationSink schemaErrors;
     xmlSchemaPtr schema = nullptr;
     {
-        SchemaLocator::NetworkScope network;
+        SchemaLocator::NetworkScope network(port);
         const QByteArray path = QFile::exists(location) ? QFile::encodeName(location) : location.toUtf8();
         xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(path.constData());
         if (parser) {
@@ -235,6 +235,11 @@ xmlSchemaPtr compileSchemaFile(const QString &programDir, const QString &locatio
             schema = xmlSchemaParse(parser);
             xmlSchemaFreeParserCtxt(parser);
         }
+    }
+    if (port && port->cancelRequested()) { // "Przerwij" during a download
+        if (schema)
+            xmlSchemaFree(schema);
+        throw CommandCancelled{};
     }
     if (!schema) {
         *failure = schemaErrors.reason;
@@ -248,7 +253,7 @@ xmlSchemaPtr compileSchemaFile(const QString &programDir, const QString &locatio
 
 xmlSchemaPtr JpkValidator::compileSchema(QString *failure) const
 {
-    xmlSchemaPtr schema = compileSchemaFile(m_programDir, schemaLocation, failure);
+    xmlSchemaPtr schema = compileSchemaFile(m_programDir, schemaLocation, failure, m_port);
     if (schema && Xml::str(schema->targetNamespace) != nameSpace) {
         *failure = QStringLiteral("The namespace '%1' does not match the schema's targetNamespace '%2'.")
                        .arg(nameSpace, Xml::str(schema->targetNamespace));

@@ -47,8 +47,10 @@ private:
 };
 
 // Compiles the schema at location (a file or an address) with the program's catalogs, its
-// cache and, when allowed, the network; null with *failure set when it cannot be read.
-_xmlSchema *compileSchemaFile(const QString &programDir, const QString &location, QString *failure);
+// cache and, when allowed, the network; null with *failure set when it cannot be read. With a
+// port, a download lets its events run and "Przerwij" stops the command (CommandCancelled).
+_xmlSchema *compileSchemaFile(const QString &programDir, const QString &location, QString *failure,
+                              UserPort *port = nullptr);
 
 // The window's operation: validate one file with the schema beside the program when it is there.
 void validateFile(UserPort *port, const QString &programDir, const QString &path, bool *valid = nullptr);

@@ -381,3 +381,54 @@ TEST_F(Validator, ADocumentDeclaringEntitiesIsRefusedHonestly)
 }
 
 } // namespace
+
+namespace {
+
+// The document names its schema at an address of the loopback server.
+void writeHinted(const TempHome &home, const QString &address)
+{
+    QFile sample(kSamples + QStringLiteral("/minimal_valid.xml"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray text = sample.readAll();
+    text.replace("<JPK xmlns=",
+                 QByteArray("<JPK xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" +
+                            kJpkNamespace.toUtf8() + ' ' + address.toUtf8() + "\" xmlns="));
+    home.write(QStringLiteral("JPK_FA4.xml"), text);
+}
+
+TEST_F(Validator, AServerThatFailsIsAskedOnceAndOneThatNeverAnswersCanBeLeft)
+{
+    const ShippedSchemasAway away;
+    TempHome served;
+    LoopbackServer server(served.path());
+    ASSERT_GT(server.port(), 0) << "python3 http.server did not start";
+
+    // a server that hangs up: one request, and the report names the address
+    const QString hangup = server.url(QStringLiteral("hangup/jpk.xsd"));
+    writeHinted(home, hangup);
+    const Outcome o = validate(home, home.file(QStringLiteral("JPK_FA4.xml")));
+    EXPECT_FALSE(o.valid);
+    ASSERT_FALSE(o.messages.isEmpty());
+    EXPECT_TRUE(o.messages.first().text.contains(hangup)) << o.messages.first().text.toStdString();
+    EXPECT_EQ(server.requests().count(QStringLiteral("/hangup/jpk.xsd")), 1)
+        << server.requests().join(u' ').toStdString();
+    // asked again within the same command, the address fails at once with the same reason
+    const Outcome again = validate(home, home.file(QStringLiteral("JPK_FA4.xml")));
+    ASSERT_FALSE(again.messages.isEmpty());
+    EXPECT_EQ(again.messages.first().text, o.messages.first().text);
+    EXPECT_EQ(server.requests().count(QStringLiteral("/hangup/jpk.xsd")), 1);
+
+    // a server that never answers: "Przerwij" ends the wait, nothing is asked again
+    writeHinted(home, server.url(QStringLiteral("silent/jpk.xsd")));
+    RecordingPort port;
+    port.onProcessEvents = [&] { // "Przerwij" once the server holds the request
+        if (server.requests().contains(QStringLiteral("/silent/jpk.xsd")))
+            port.requestCancel();
+    };
+    EXPECT_THROW(validateFile(&port, home.path(), home.file(QStringLiteral("JPK_FA4.xml"))), CommandCancelled);
+    EXPECT_EQ(server.requests().count(QStringLiteral("/silent/jpk.xsd")), 1)
+        << server.requests().join(u' ').toStdString();
+    EXPECT_FALSE(QFile::exists(SchemaLocator::instance().cacheFileFor(server.url(QStringLiteral("silent/jpk.xsd")))));
+}
+
+} // namespace
