@@ -1,6 +1,7 @@
 #include "base/xml_services.h"
 
 #include "base/text_codec.h"
+#include "base/xml_shape.h"
 
 #include <QFile>
 #include <QList>
@@ -130,6 +131,15 @@ void collectError(void *data, xmlErrorPtr error)
 
 XmlDocPtr parse(const QByteArray &bytes, const QString &url, XmlError *error, const QString &textForLines)
 {
+    XmlShapeGuard shape;
+    if (!shape.pass(bytes.constData(), bytes.size())) {
+        if (error) {
+            *error = XmlError();
+            error->line = XmlShapeGuard::lineAt(bytes.constData(), bytes.size(), shape.tagOffset());
+            error->reason = shape.refusal(error->line);
+        }
+        return nullptr;
+    }
     ErrorSink sink;
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt) {
@@ -553,10 +563,20 @@ void onEndElement(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *)
         state->observer->endElement(int(state->open.size()));
 }
 
+// The file as libxml2 reads it, watched for start tags of an absurd shape.
+struct GuardedFile
+{
+    QFile *file;
+    XmlShapeGuard shape;
+};
+
 int readFromFile(void *context, char *buffer, int len)
 {
-    const qint64 n = static_cast<QFile *>(context)->read(buffer, len);
-    return n < 0 ? -1 : int(n);
+    auto *source = static_cast<GuardedFile *>(context);
+    const qint64 n = source->file->read(buffer, len);
+    if (n < 0 || !source->shape.pass(buffer, n))
+        return -1; // libxml2 stops reading here
+    return int(n);
 }
 
 int closeNothing(void *)
@@ -603,8 +623,9 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error, XmlScanOb
     sax.reference = nullptr;
     // read as a pull parser reads a file, so the reasons are those of a whole-file read
     // ("Premature end of data…", "Document is empty")
+    GuardedFile source{&file, {}};
     xmlParserCtxtPtr ctxt =
-        xmlCreateIOParserCtxt(&sax, nullptr, readFromFile, closeNothing, &file, XML_CHAR_ENCODING_NONE);
+        xmlCreateIOParserCtxt(&sax, nullptr, readFromFile, closeNothing, &source, XML_CHAR_ENCODING_NONE);
     if (!ctxt) {
         failure.reason = QStringLiteral("za mało pamięci");
         return finish(false);
@@ -622,6 +643,23 @@ bool scanFile(const QString &path, XmlRootInfo *root, XmlError *error, XmlScanOb
     if (ctxt->myDoc) {
         xmlFreeDoc(ctxt->myDoc);
         ctxt->myDoc = nullptr;
+    }
+    if (source.shape.refused()) { // what libxml2 said of the read it could not finish is no reason
+        state.errors.seen = true;
+        failure = XmlError();
+        // the scan counts no lines: they are counted here, up to the refused tag
+        failure.line = 1;
+        QFile again(path);
+        if (again.open(QIODevice::ReadOnly)) {
+            for (qint64 left = source.shape.tagOffset(); left > 0;) {
+                const QByteArray chunk = again.read(std::min<qint64>(left, 1 << 20));
+                if (chunk.isEmpty())
+                    break;
+                failure.line += XmlShapeGuard::lineAt(chunk.constData(), chunk.size(), chunk.size()) - 1;
+                left -= chunk.size();
+            }
+        }
+        failure.reason = source.shape.refusal(failure.line);
     }
     if (!state.errors.seen && !ctxt->wellFormed) {
         state.errors.seen = true;

@@ -257,6 +257,16 @@ TEST_F(Reader, AFileThatCannotBeReadWholeChangesNothing)
         {"an internal DTD declaring an entity",
          "<?xml version=\"1.0\"?>\n<!DOCTYPE JPK [<!ENTITY y \"yyy\">]>\n" + rich.mid(rich.indexOf("<JPK")),
          "Plik zawiera deklaracje DTD, których program nie przyjmuje"},
+        {"an element with 200,000 attributes (once minutes in libxml2, for each pass)",
+         rich.left(second) + "<Faktura" +
+             [] {
+                 QByteArray attributes;
+                 for (int i = 0; i < 200'000; ++i)
+                     attributes += " a" + QByteArray::number(i) + "=\"x\"";
+                 return attributes;
+             }() +
+             ">" + rich.mid(second + 9),
+         "ma więcej niż 256 atrybutów"},
     };
     c().setChecked(QStringLiteral("chb_FAK_append_Checked"), true);
     for (const Case &cs : cases) {

@@ -358,9 +358,10 @@ TEST_F(Validator, AHostileSchemaReadsNothingSendsNothingAndValidatesNothing)
         EXPECT_EQ(o.messages.first().caption, QStringLiteral("Błąd weryfikatora")) << name;
         EXPECT_EQ(server.requests().last(), QStringLiteral("/") + QString::fromLatin1(name))
             << name << ": nothing but the schema was asked for";
-        if (QByteArray(name) != "include.xsd") // that one is a schema: its include is what is refused
+        if (QByteArray(name) != "include.xsd") { // that one is a schema: its include is what is refused
             EXPECT_FALSE(QFile::exists(SchemaLocator::instance().cacheFileFor(address)))
                 << name << ": only schemas are cached";
+        }
     }
     for (const QString &path : server.requests())
         EXPECT_FALSE(path.startsWith(QStringLiteral("/leak")) || path.startsWith(QStringLiteral("/notes")))
