@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ws.importCommonFile(in);
     DocumentTables &t = ws.tables();
     FUZZ_CHECK(t.mt_FAK_.state() == DocumentTable::State::Browse, "no record is left half-made");
+    checkTableLimits(ws);
     if (t.mt_FAK_.storedCount() + t.mt_ZAM_.storedCount() == 0)
         return 0;
     const QString out = home.filePath(QStringLiteral("out.xml"));

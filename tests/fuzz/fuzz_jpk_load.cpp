@@ -1,6 +1,8 @@
-// Loading a JPK file: a load that fails keeps nothing of the file; a file that loads is
-// written again as well-formed XML.
+// Loading a JPK file: a load that fails keeps nothing of the file; a start tag of an absurd
+// shape is refused; no text is longer than its field; a file that loads is written again as
+// well-formed XML.
 #include "app/workspace.h"
+#include "base/xml_shape.h"
 #include "fuzz_support.h"
 
 #include <QDir>
@@ -25,7 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     t.mt_FAK_.setValue(QStringLiteral("P_2A"), QStringLiteral("moja"));
     t.mt_FAK_.post();
     const int failuresBefore = port.failureCount();
-    ws.loadJpk(in);
+    XmlShapeGuard shape;
+    const bool crowded = !shape.pass(reinterpret_cast<const char *>(data), qsizetype(size));
+    const bool loaded = ws.loadJpk(in);
+    // (the reason given may be a fault that stands before the crowded tag)
+    FUZZ_CHECK(!crowded || !loaded, "a file with a tag of more attributes than allowed is refused");
+    checkTableLimits(ws);
     if (port.failureCount() > failuresBefore && port.last.startsWith(QStringLiteral("Błąd wczytania pliku XML"))) {
         FUZZ_CHECK(t.mt_FAK_.storedCount() == 1 && t.mt_POZ_.storedCount() == 0 && t.mt_ZAM_.storedCount() == 0 &&
                        t.mt_ZPOZ_.storedCount() == 0,

@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(ws.controls().text(QStringLiteral("ed_NIP_Text")) == before, "a refused file sets no header field");
         return 0;
     }
+    checkTableLimits(ws);
     FUZZ_CHECK(JsonExchange::exportFile(ws, home.filePath(QStringLiteral("out.json"))), "the records export");
     FuzzPort port2;
     Workspace again(&port2);

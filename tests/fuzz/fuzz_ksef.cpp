@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ws.start({}, home.path());
     DocumentTables &t = ws.tables();
     ws.importKsef(in, validate);
+    checkTableLimits(ws);
     const int invoices = t.mt_FAK_.storedCount();
     const int p2a = t.mt_FAK_.fieldIndex(QStringLiteral("P_2A"));
     QSet<QString> numbers;

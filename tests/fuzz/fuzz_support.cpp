@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -47,5 +48,24 @@ void generateWellFormed(Workspace &ws)
         XmlRootInfo root;
         XmlError error;
         FUZZ_CHECK(Xml::scanFile(out, &root, &error), "a written file is well-formed");
+    }
+}
+
+void checkTableLimits(Workspace &ws)
+{
+    DocumentTables &t = ws.tables();
+    for (DocumentTable *table : {&t.mt_FAK_, &t.mt_POZ_, &t.mt_ZAM_, &t.mt_ZPOZ_}) {
+        const QList<FieldDef> &fields = table->fields();
+        for (int f = 0; f < fields.size(); ++f) {
+            if (fields.at(f).type != FieldType::String)
+                continue;
+            for (int r = 0; r < table->storedCount(); ++r) {
+                const QStringView text = table->stringViewAt(r, f);
+                // a surrogate pair is one character of the field
+                const qsizetype characters =
+                    text.size() - std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLowSurrogate(); });
+                FUZZ_CHECK(characters <= fields.at(f).size, "no text is longer than its field");
+            }
+        }
     }
 }

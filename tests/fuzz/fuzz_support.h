@@ -24,6 +24,8 @@ QByteArray readFile(const QString &path);
 class Workspace;
 // Generates the JPK file of the tables, when they make one, and checks it is well-formed.
 void generateWellFormed(Workspace &ws);
+// The tables' limits hold whatever came in: no text is longer than its field.
+void checkTableLimits(Workspace &ws);
 
 // An invariant that does not hold is a finding: say which, and stop the run (libFuzzer keeps
 // the input as a crash).
