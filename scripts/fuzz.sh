@@ -14,7 +14,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
   -DTAVRIX_GUI=OFF -DTAVRIX_BUILD_TESTS=OFF -DTAVRIX_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --parallel 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(import json grid_stream settings jpk_load writer params validator ksef)
+[ ${#targets[@]} -eq 0 ] && targets=(import json grid_stream settings jpk_load writer params validator ksef xml_text)
 export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8

@@ -11,6 +11,9 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$bin/Tavrix_JPK_FA4" "$@"
 fi
 if [ $# -eq 0 ]; then
+  # the example writes JPK_FA4_demo.xml into the working folder: the build's, so that the
+  # checkout stays clean (the program prints the file's full path)
+  cd "$root/build"
   exec "$bin/tavrix-jpk" --demo
 fi
 exec "$bin/tavrix-jpk" "$@"

@@ -82,7 +82,7 @@ ConfigPage::ConfigPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
     auto *right = new QVBoxLayout;
     right->addWidget(mappingBox(m_ctx, utf8Text("Tablica wartości \"podstawialnych\""), MappingTables::DEF), 1);
     right->addWidget(new QLabel(utf8Text("Nieco wyjaśnień:"), page));
-    auto *memo = new QPlainTextEdit(MemoInfo(), page);
+    auto *memo = new QPlainTextEdit(MappingTables::helpText(), page);
     memo->setObjectName(QStringLiteral("MemoInfo"));
     memo->setReadOnly(true);
     memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

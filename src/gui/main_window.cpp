@@ -21,7 +21,6 @@
 
 #include "app/option_rules.h"
 #include "import/external_app.h"
-#include "import/record_resolver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -444,8 +443,8 @@ void MainWindow::updateEnables()
         }
     }
     if (m_connect) {
-        m_connect->setEnabled(!busy && m_workspace->tables().polaczEnabled());
-        m_disconnect->setEnabled(!busy && m_workspace->tables().rozlaczEnabled());
+        m_connect->setEnabled(!busy && m_workspace->tables().canConnectLines());
+        m_disconnect->setEnabled(!busy && m_workspace->tables().canDisconnectLines());
     }
 }
 

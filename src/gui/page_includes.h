@@ -13,7 +13,6 @@
 #include "download_window.h"
 #include "import/external_app.h"
 #include "import/mapping_tables.h"
-#include "import/record_resolver.h"
 #include "invoice_form.h"
 #include "mapping_grid_view.h"
 

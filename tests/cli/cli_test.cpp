@@ -181,8 +181,9 @@ TEST(Cli, AStepThatShowedAFailureFailsTheRun)
         const CliRun r = run(QStringList({QStringLiteral("--home"), home.path()}) + c.args);
         EXPECT_EQ(r.status, c.status) << c.what << "\n" << r.out.toStdString() << r.err.toStdString();
         EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.says))) << c.what << "\n" << r.out.toStdString();
-        if (c.status)
+        if (c.status) {
             EXPECT_TRUE(r.err.startsWith(QStringLiteral("tavrix-jpk: "))) << c.what << r.err.toStdString();
+        }
     }
 }
 

@@ -310,8 +310,7 @@ void Workspace::start(const QStringList &args, const QString &homeDir)
     m_controls.restore(m_settings, sectionName());
     m_maps.restoreFromSettings(m_settings, sectionName());
 
-    m_tables.Deleting = false;
-    m_tables.ZamIdx = 0;
+    m_tables.resetCounters();
 }
 
 void Workspace::storeSettings()

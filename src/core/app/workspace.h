@@ -1,5 +1,7 @@
 #pragma once
 
+#include "program_version.h"
+
 #include "app/command_line.h"
 #include "base/busy.h"
 #include "base/controls.h"
@@ -137,7 +139,7 @@ public:
     // The label on the general settings page that tells how the configuration was chosen.
     QString configLabelText() const;
     static QString aboutText();
-    static QString programVersion() { return QStringLiteral("2023.08.25.1"); }
+    static QString programVersion() { return QStringLiteral(TAVRIX_PROGRAM_VERSION); }
     static QString sectionName() { return QStringLiteral("Form_ImportJPK"); }
 
     // The header fields of page 1 by their JPK names (DataOd, NIP, KodKraju, …).

@@ -49,37 +49,4 @@ QByteArray toWindows1250(QStringView text)
     return out;
 }
 
-QString xmlSafe(const QString &text, bool *changed)
-{
-    auto allowed = [](char16_t c) { return c >= 0x20 ? c != 0xFFFE && c != 0xFFFF : c == 0x9 || c == 0xA || c == 0xD; };
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    // most texts are clean: find the first character to drop before copying anything
-    for (; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (!allowed(c) || QChar::isSurrogate(c))
-            break;
-    }
-    if (changed)
-        *changed = i < n;
-    if (i == n)
-        return text;
-    QString out = text.left(i);
-    for (; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            out += text[i];
-            out += text[++i];
-            continue;
-        }
-        if (allowed(c) && !QChar::isSurrogate(c))
-            out += text[i];
-    }
-    return out;
-}
-
 } // namespace TextCodec

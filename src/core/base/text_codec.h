@@ -10,9 +10,4 @@ namespace TextCodec {
 // puts in its place.
 QByteArray toWindows1250(QStringView text);
 
-// The text without the characters XML 1.0 forbids: control characters other than TAB, LF
-// and CR, U+FFFE, U+FFFF and lone surrogates (a whole surrogate pair stays). *changed tells
-// whether anything was dropped.
-QString xmlSafe(const QString &text, bool *changed = nullptr);
-
 } // namespace TextCodec

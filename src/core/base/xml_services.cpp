@@ -1,7 +1,7 @@
 #include "base/xml_services.h"
 
-#include "base/text_codec.h"
 #include "base/xml_shape.h"
+#include "base/xml_text.h"
 
 #include <QFile>
 #include <QList>
@@ -244,6 +244,20 @@ QString localName(const xmlNode *node)
     return nodeName(node);
 }
 
+QString elementText(const xmlNode *node)
+{
+    if (!node)
+        return QString();
+    if (isText(node))
+        return str(node->content);
+    if (node->type != XML_ELEMENT_NODE)
+        return QString();
+    const xmlNode *child = node->children;
+    if (!child || child->next || !isText(child))
+        return QString();
+    return str(child->content);
+}
+
 QString namespaceUri(const xmlNode *node)
 {
     return node && node->type == XML_ELEMENT_NODE && node->ns ? str(node->ns->href) : QString();
@@ -307,7 +321,7 @@ bool setText(xmlNode *node, const QString &raw)
     if (!node)
         return false;
     bool changed = false;
-    const QString text = TextCodec::xmlSafe(raw, &changed);
+    const QString text = XmlText::safe(raw, &changed);
     if (isText(node)) {
         const QByteArray bytes = text.toUtf8();
         xmlNodeSetContentLen(node, reinterpret_cast<const xmlChar *>(bytes.constData()), int(bytes.size()));

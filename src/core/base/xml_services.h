@@ -108,6 +108,8 @@ QString nodeName(const xmlNode *node);
 QString localName(const xmlNode *node);
 QString namespaceUri(const xmlNode *node);
 bool isText(const xmlNode *node); // text or CDATA
+// A text node's text, or an element's when its one child is a text; empty otherwise.
+QString elementText(const xmlNode *node);
 // An attribute by its qualified name as written ("xsi:schemaLocation", "xmlns:tns",
 // "xmlns" included); empty when absent.
 QString attribute(const xmlNode *node, const QString &qualifiedName);

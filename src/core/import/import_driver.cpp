@@ -203,14 +203,14 @@ bool ImportDriver::importHeaderLine(const QString &text)
 {
     Controls &c = (*m_ws.controls);
     const ImportFormat format = ImportFormat::fromControls(c);
-    tcsvParser parser;
-    parser.Init(text, format.separator, format.decimal, format.dateFormat, true);
+    FieldSplitter parser;
+    parser.init(text, format.separator, format.decimal, format.dateFormat, true);
     const MappingGrid &map = (*m_ws.maps).grid(MappingTables::NAG);
     try {
         for (int r = 1; r < map.rowCount(); ++r) {
             const QString name = map.cell(0, r);
             int n = 0;
-            if (!tcsvParser::readInt(map.cell(1, r), &n))
+            if (!FieldSplitter::readInt(map.cell(1, r), &n))
                 n = 0;
             const QString defaultText = map.cell(2, r);
             if (name.isEmpty() || name.compare(QStringLiteral("DataWytworzeniaJPK"), Qt::CaseInsensitive) == 0)
@@ -223,12 +223,12 @@ bool ImportDriver::importHeaderLine(const QString &text)
                 if (!dateField)
                     continue;
                 if (n >= 1)
-                    c.setDate(key, parser.GetDate(n, zeroDate()));
+                    c.setDate(key, parser.dateAt(n, zeroDate()));
                 continue;
             }
             if (dateField)
                 continue; // a date field written in another letter case would get a text
-            c.setText(key, n < 1 ? defaultText : parser.GetStr(n, defaultText));
+            c.setText(key, n < 1 ? defaultText : parser.stringAt(n, defaultText));
         }
     } catch (const ImportError &e) {
         m_port->failure(applicationTitle(), QStringLiteral("Błąd podziału wiersza nagłówka:\r") + text +

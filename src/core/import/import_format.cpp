@@ -42,20 +42,20 @@ ImportFormat ImportFormat::fromControls(const Controls &c)
     return f;
 }
 
-bool AssignField(const tcsvParser &parser, int n, DocumentTable &table, int field, const ImportFormat &format)
+bool AssignField(const FieldSplitter &parser, int n, DocumentTable &table, int field, const ImportFormat &format)
 {
     switch (table.fields().at(field).type) {
     case FieldType::String: {
-        const QStringView text = parser.GetView(n);
+        const QStringView text = parser.viewAt(n);
         table.setText(field, text);
         return Characters::longerThan(text, table.fields().at(field).size);
     }
     case FieldType::Integer:
-        table.setInteger(field, parser.GetInt(n, 0));
+        table.setInteger(field, parser.intAt(n, 0));
         break;
     case FieldType::Boolean: {
         // a plain substring search, the false words first
-        const QString s = parser.GetStr(n, QString()) + u';';
+        const QString s = parser.stringAt(n, QString()) + u';';
         if (format.falseWords.contains(s))
             table.setBoolean(field, false);
         else if (format.trueWords.contains(s))
@@ -63,13 +63,13 @@ bool AssignField(const tcsvParser &parser, int n, DocumentTable &table, int fiel
         break;
     }
     case FieldType::Float: {
-        const double x = parser.GetFloat(n, 0);
+        const double x = parser.floatAt(n, 0);
         if (!(format.floatZeroNull && x == 0))
             table.setFloat(field, x);
         break;
     }
     case FieldType::Date:
-        table.setDate(field, parser.GetDate(n, QDate(1899, 12, 30)));
+        table.setDate(field, parser.dateAt(n, QDate(1899, 12, 30)));
         break;
     }
     return false;

@@ -5,7 +5,7 @@
 
 class Controls;
 class DocumentTable;
-class tcsvParser;
+class FieldSplitter;
 
 // The import format of page "Ogóle ustawienia pliku importu", read afresh for every line.
 struct ImportFormat
@@ -23,4 +23,4 @@ struct ImportFormat
 // Stores input field n (-1: the computed default) into a table field of the pending record,
 // by the field's type. Throws ImportError for a date that cannot be read.
 // True when a text was longer than its field (and was cut to it).
-bool AssignField(const tcsvParser &parser, int n, DocumentTable &table, int field, const ImportFormat &format);
+bool AssignField(const FieldSplitter &parser, int n, DocumentTable &table, int field, const ImportFormat &format);

@@ -153,3 +153,60 @@ void MappingTables::rebuild(Kind kind, const DocumentTables &tables, UserPort *p
         break;
     }
 }
+
+QString MappingTables::helpText()
+{
+    // two lines keep their trailing space
+    static const QString text =
+        QString::fromUtf8("Objaśnienie do Tabel Połączeń:\n"
+                          "\n"
+                          "[#pozycji]\n"
+                          "  - to kolejny numer pola z wczytywanego wiersza (od 1)\n"
+                          "  - pozostawinie pustego pola lub wpisanie cyfry 0 - znaczy się nie ma skąd \n"
+                          "pobrać danych\n"
+                          "\n"
+                          "[Wartość domyślna]\n"
+                          " Wstawiana automatycznie - jeżeli [#pozycja] jest pusta,\n"
+                          " lub odczytana wartość tego pola(#pozyji).AsString jest pusta.\n"
+                          " Wartość ta może być zwykłym tekstem lub funkcją:\n"
+                          "  #(nn) - w to miejsce zostanie wstawiona wartość z\n"
+                          "          pola #nn z tablicy wartości podstawialnych\n"
+                          "  #(@nn) - w to miejsce zostanie wstawiona wartość z pola(@nn).AsString\n"
+                          "  #(@nn:T) - w to miejsce zostanie wstawiona wartość z wiersza\n"
+                          "             tabeli podstawień wynikająca w wartości pola(@nn).AsInteger\n"
+                          "  #(@nn:[p1=w1|p2=w2|p3=w3|...]) - jeżeli wartość z pola \n"
+                          "            (@nn).AsString =  p1.AsString\n"
+                          "             to postawiona będzie wartość w1.AsString,\n"
+                          "            i odpowienio p2 to w2,  itd ...\n"
+                          "przykłady pola:\n"
+                          "  Adres #(@11), ulica #(@12)  // mieszanka tekstu i wartości pól 11 i 12\n"
+                          "  Brak adresu                 // zwykły tekst\n"
+                          "  #(3)                        // wartość 3 wiersz tabeli podstawień\n"
+                          "  (brak)                      // złykły tekst\n"
+                          "  #(@3) to właśnie #(@3:T)  // (wartość pola nr3)+\"to właśnie \"+wartość\n"
+                          "                                  z tabeli podstawienia z wiersza wynikającego\n"
+                          "                                  z numeru wg wartości pola\n"
+                          "\n"
+                          "[warunek IF]\n"
+                          "Sprawdany przed wypełnieniem pola:\n"
+                          "składnia:\n"
+                          "  @IF(Nr|Wartosc) lub @IF(Nr|Wartosc|Akcja)\n"
+                          "to spełnienie warunku:\n"
+                          " Jeżeli pole(Nr).AsString = \"Wartosc\" to pole zostanie wypełnione.\n"
+                          " Jeżeli występuje parametr \"Akcja\" to w zależności od parametru przy\n"
+                          " spełnieniu warunku nastąpi:\n"
+                          "IGNORE : wypełnienie pola zostanie zignorowane\n"
+                          "ABORT  : zostanie przerwane wypełnianie dla całgo wiersza\n"
+                          "DEF    : w pole zostanie wstawiona wartość z \"Wartości domyślnej\"\n"
+                          "Funkcja odwrotna tej samej składni to @IFN()\n"
+                          "\n"
+                          "pzykład:\n"
+                          "@IF(14||ABORT) - co oznacza, że jeżeli pole(14) jest puste zostanie\n"
+                          "                 przerwane wypełnienie całego wiersz\n"
+                          "@(IF(8|-|DEF)  - jeżeli pole(8) = \"-\" to wstawiona zostanie wartość z\n"
+                          "                 pozycji DEF np. \"(brak NIP)\"\n"
+                          "@(IF(9|-|IGNORE) jeżeli pole(9) = \"-\" to nie wypełniaj\n"
+                          "\n"
+                          "Uwaga - wielkość liter ma znaczenie.\n");
+    return text;
+}

@@ -36,6 +36,10 @@ public:
     static bool isEditKey(QChar character);
     void keyTyped(Kind kind, QChar character);
 
+    // The help text shown beside the substitution table: what a default value, its functions
+    // and an IF condition may say.
+    static QString helpText();
+
     // The default layouts; every flag cleared.
     void buildDefaults(const DocumentTables &tables);
     void restoreFromSettings(const SettingsFile &settings, const QString &section);

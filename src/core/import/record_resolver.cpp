@@ -114,7 +114,7 @@ RecordResolver::RecordResolver(const MappingGrid &map, DocumentTable &table, con
         if (row.name.isEmpty())
             continue;
         row.field = table.fieldIndex(row.name);
-        if (!tcsvParser::readInt(map.cell(3, r), &row.n))
+        if (!FieldSplitter::readInt(map.cell(3, r), &row.n))
             row.n = 0;
         row.ifText = map.cell(5, r);
         row.defText = map.cell(4, r);
@@ -131,7 +131,7 @@ QString RecordResolver::entry(int k) const
     return k >= 1 && k <= m_entries.size() ? m_entries.at(k - 1) : QString();
 }
 
-bool RecordResolver::ExpandDefault(const Expression &expression, tcsvParser &parser, bool *ignore) const
+bool RecordResolver::ExpandDefault(const Expression &expression, FieldSplitter &parser, bool *ignore) const
 {
     if (expression.syntaxError)
         return false;
@@ -149,13 +149,13 @@ bool RecordResolver::ExpandDefault(const Expression &expression, tcsvParser &par
             result += entry(r.nn);
             break;
         case Reference::Field:
-            result += parser.GetStr(r.nn, QString());
+            result += parser.stringAt(r.nn, QString());
             break;
         case Reference::FieldEntry:
-            result += entry(FirstNumber(parser.GetStr(r.nn, QString())));
+            result += entry(FirstNumber(parser.stringAt(r.nn, QString())));
             break;
         case Reference::FieldList: {
-            const QString v = parser.GetStr(r.nn, QString());
+            const QString v = parser.stringAt(r.nn, QString());
             QStringView rest(r.list);
             while (true) {
                 const qsizetype eq = rest.indexOf(u'=');
@@ -182,7 +182,7 @@ bool RecordResolver::ExpandDefault(const Expression &expression, tcsvParser &par
     if (result.isEmpty())
         *ignore = true;
     else
-        parser.SetDefValue(result);
+        parser.setFallback(result);
     return true;
 }
 
@@ -190,7 +190,7 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
 {
     if (line.isEmpty())
         return false;
-    m_parser.Init(line, format.separator, format.decimal, format.dateFormat, true);
+    m_parser.init(line, format.separator, format.decimal, format.dateFormat, true);
     bool abort = false;
     try {
         m_table.beginAppend();
@@ -203,7 +203,7 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
             if (!c.empty) {
                 if (c.syntaxError)
                     throw ImportError{QStringLiteral("Błędna składnia warunku IF:\r[%1]").arg(row.ifText)};
-                const bool holds = (c.value == m_parser.GetView(c.nr)) != c.negate;
+                const bool holds = (c.value == m_parser.viewAt(c.nr)) != c.negate;
                 if (holds) {
                     if (c.action == u"IGNORE") {
                         ignore = true;
@@ -223,7 +223,7 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
             if (ignore)
                 continue;
             // the input field, or the default value when it is missing or empty
-            if (n != 0 && m_parser.GetView(n).isEmpty())
+            if (n != 0 && m_parser.viewAt(n).isEmpty())
                 n = 0;
             if (n == 0) {
                 if (!ExpandDefault(row.expression, m_parser, &ignore))
@@ -236,80 +236,23 @@ bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &f
                 throw ImportError{QStringLiteral("Brak szukanego pola [%1] ???").arg(row.name)};
             if (AssignField(m_parser, n, m_table, row.field, format) && ++m_cutCount <= kCutNotes)
                 m_cut << Characters::cutNote(QStringLiteral("%1 nr %2").arg(m_kindName, QString::number(m_records + 1)),
-                                             row.name, m_parser.GetView(n), m_table.fields().at(row.field).size);
+                                             row.name, m_parser.viewAt(n), m_table.fields().at(row.field).size);
         }
         if (abort) {
             m_table.abandonAppend();
-            m_parser.Done();
+            m_parser.done();
             return false;
         }
         m_table.commitAppend();
         ++m_records;
     } catch (const ImportError &e) {
         m_table.abandonAppend();
-        m_parser.Done();
+        m_parser.done();
         m_port->failure(applicationTitle(), QStringLiteral("Błąd podziału wiersza ") + m_kindName +
                                                 QStringLiteral(":\r") + line + QStringLiteral("\rKomunikat:") +
                                                 e.message);
         return false;
     }
-    m_parser.Done();
+    m_parser.done();
     return true;
-}
-
-QString MemoInfo()
-{
-    // two lines keep their trailing space
-    static const QString text =
-        QString::fromUtf8("Objaśnienie do Tabel Połączeń:\n"
-                          "\n"
-                          "[#pozycji]\n"
-                          "  - to kolejny numer pola z wczytywanego wiersza (od 1)\n"
-                          "  - pozostawinie pustego pola lub wpisanie cyfry 0 - znaczy się nie ma skąd \n"
-                          "pobrać danych\n"
-                          "\n"
-                          "[Wartość domyślna]\n"
-                          " Wstawiana automatycznie - jeżeli [#pozycja] jest pusta,\n"
-                          " lub odczytana wartość tego pola(#pozyji).AsString jest pusta.\n"
-                          " Wartość ta może być zwykłym tekstem lub funkcją:\n"
-                          "  #(nn) - w to miejsce zostanie wstawiona wartość z\n"
-                          "          pola #nn z tablicy wartości podstawialnych\n"
-                          "  #(@nn) - w to miejsce zostanie wstawiona wartość z pola(@nn).AsString\n"
-                          "  #(@nn:T) - w to miejsce zostanie wstawiona wartość z wiersza\n"
-                          "             tabeli podstawień wynikająca w wartości pola(@nn).AsInteger\n"
-                          "  #(@nn:[p1=w1|p2=w2|p3=w3|...]) - jeżeli wartość z pola \n"
-                          "            (@nn).AsString =  p1.AsString\n"
-                          "             to postawiona będzie wartość w1.AsString,\n"
-                          "            i odpowienio p2 to w2,  itd ...\n"
-                          "przykłady pola:\n"
-                          "  Adres #(@11), ulica #(@12)  // mieszanka tekstu i wartości pól 11 i 12\n"
-                          "  Brak adresu                 // zwykły tekst\n"
-                          "  #(3)                        // wartość 3 wiersz tabeli podstawień\n"
-                          "  (brak)                      // złykły tekst\n"
-                          "  #(@3) to właśnie #(@3:T)  // (wartość pola nr3)+\"to właśnie \"+wartość\n"
-                          "                                  z tabeli podstawienia z wiersza wynikającego\n"
-                          "                                  z numeru wg wartości pola\n"
-                          "\n"
-                          "[warunek IF]\n"
-                          "Sprawdany przed wypełnieniem pola:\n"
-                          "składnia:\n"
-                          "  @IF(Nr|Wartosc) lub @IF(Nr|Wartosc|Akcja)\n"
-                          "to spełnienie warunku:\n"
-                          " Jeżeli pole(Nr).AsString = \"Wartosc\" to pole zostanie wypełnione.\n"
-                          " Jeżeli występuje parametr \"Akcja\" to w zależności od parametru przy\n"
-                          " spełnieniu warunku nastąpi:\n"
-                          "IGNORE : wypełnienie pola zostanie zignorowane\n"
-                          "ABORT  : zostanie przerwane wypełnianie dla całgo wiersza\n"
-                          "DEF    : w pole zostanie wstawiona wartość z \"Wartości domyślnej\"\n"
-                          "Funkcja odwrotna tej samej składni to @IFN()\n"
-                          "\n"
-                          "pzykład:\n"
-                          "@IF(14||ABORT) - co oznacza, że jeżeli pole(14) jest puste zostanie\n"
-                          "                 przerwane wypełnienie całego wiersz\n"
-                          "@(IF(8|-|DEF)  - jeżeli pole(8) = \"-\" to wstawiona zostanie wartość z\n"
-                          "                 pozycji DEF np. \"(brak NIP)\"\n"
-                          "@(IF(9|-|IGNORE) jeżeli pole(9) = \"-\" to nie wypełniaj\n"
-                          "\n"
-                          "Uwaga - wielkość liter ma znaczenie.\n");
-    return text;
 }

@@ -61,7 +61,7 @@ public:
     };
     // ExpandDefault of an expression against a split line; false for a syntax error, an
     // empty result in *ignore.
-    bool ExpandDefault(const Expression &expression, tcsvParser &parser, bool *ignore) const;
+    bool ExpandDefault(const Expression &expression, FieldSplitter &parser, bool *ignore) const;
     QString entry(int k) const;
     // The texts longer than their field, cut: how many, and the first of them named.
     int cutCount() const { return m_cutCount; }
@@ -88,8 +88,5 @@ private:
     UserPort *m_port;
     std::vector<Row> m_rows;
     QStringList m_entries;
-    tcsvParser m_parser;
+    FieldSplitter m_parser;
 };
-
-// The help text shown beside the substitution table.
-QString MemoInfo();

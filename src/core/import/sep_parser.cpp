@@ -14,24 +14,24 @@ QStringView trimView(QStringView text)
     return text.mid(begin, end - begin);
 }
 
-void tcsvParser::Init(const QString &line, QChar separator, QChar decimalSeparator, int dateFormat, bool trimFields)
+void FieldSplitter::init(const QString &line, QChar separator, QChar decimalSeparator, int dateFormat, bool trimFields)
 {
     m_separator = separator;
     m_decimal = decimalSeparator;
     m_dateFormat = dateFormat;
     m_trim = trimFields;
-    m_defValue.clear();
+    m_fallback.clear();
     if (m_separator != u'\t' && !line.contains(u'"')) {
         m_line = line; // shared, not copied
         cutInPlace();
         return;
     }
-    Split(line);
+    split(line);
 }
 
 // No quotes: the fields are the runs between separators, read in place in m_line; a
 // separator at the very end opens no further field.
-void tcsvParser::cutInPlace()
+void FieldSplitter::cutInPlace()
 {
     m_inLine = true;
     m_fields.clear();
@@ -49,13 +49,13 @@ void tcsvParser::cutInPlace()
     m_count = int(m_fields.size());
 }
 
-void tcsvParser::Done()
+void FieldSplitter::done()
 {
     m_fields.clear();
     m_count = 0;
 }
 
-int tcsvParser::Split(QStringView line)
+int FieldSplitter::split(QStringView line)
 {
     m_inLine = false;
     m_line.clear();
@@ -131,7 +131,7 @@ int tcsvParser::Split(QStringView line)
     return m_count;
 }
 
-QStringView tcsvParser::rawField(int n) const
+QStringView FieldSplitter::rawField(int n) const
 {
     if (n < 1 || n > m_count)
         return QStringView();
@@ -139,17 +139,17 @@ QStringView tcsvParser::rawField(int n) const
     return QStringView(m_inLine ? m_line : m_buffer).mid(offset, length);
 }
 
-QStringView tcsvParser::GetView(int n) const
+QStringView FieldSplitter::viewAt(int n) const
 {
-    QStringView v = n == -1 ? QStringView(m_defValue) : rawField(n);
+    QStringView v = n == -1 ? QStringView(m_fallback) : rawField(n);
     return m_trim ? trimView(v) : v;
 }
 
-QString tcsvParser::GetStr(int n, const QString &defaultValue) const
+QString FieldSplitter::stringAt(int n, const QString &defaultValue) const
 {
     QStringView v;
     if (n == -1)
-        v = m_defValue;
+        v = m_fallback;
     else if (n <= 0 || n > m_count || rawField(n).isEmpty())
         v = defaultValue;
     else
@@ -157,7 +157,7 @@ QString tcsvParser::GetStr(int n, const QString &defaultValue) const
     return (m_trim ? trimView(v) : v).toString();
 }
 
-bool tcsvParser::readInt(QStringView text, int *value)
+bool FieldSplitter::readInt(QStringView text, int *value)
 {
     qsizetype i = 0;
     while (i < text.size() && text[i] == u' ')
@@ -186,16 +186,16 @@ bool tcsvParser::readInt(QStringView text, int *value)
     return true;
 }
 
-int tcsvParser::GetInt(int n, int defaultValue) const
+int FieldSplitter::intAt(int n, int defaultValue) const
 {
-    const QString s = GetStr(n, QString());
+    const QString s = stringAt(n, QString());
     int v = 0;
     return !s.isEmpty() && readInt(s, &v) ? v : defaultValue;
 }
 
-double tcsvParser::GetFloat(int n, double defaultValue) const
+double FieldSplitter::floatAt(int n, double defaultValue) const
 {
-    const QString s = GetStr(n, QString());
+    const QString s = stringAt(n, QString());
     // keep minus signs and digits, the first decimal separator as a point; drop the rest
     char t[128];
     int len = 0;
@@ -236,17 +236,17 @@ double tcsvParser::GetFloat(int n, double defaultValue) const
     return r.ec == std::errc() ? value : defaultValue;
 }
 
-QDate tcsvParser::GetDate(int n, const QDate &defaultValue) const
+QDate FieldSplitter::dateAt(int n, const QDate &defaultValue) const
 {
-    const QString s = GetStr(n, QString());
+    const QString s = stringAt(n, QString());
     if (s.isEmpty())
         return QDate(1899, 12, 30);
     QString text = s;
     text.remove(u'"');
-    return ParseDate(text, m_dateFormat, defaultValue);
+    return parseDate(text, m_dateFormat, defaultValue);
 }
 
-QDate tcsvParser::ParseDate(QStringView text, int format, const QDate &defaultValue)
+QDate FieldSplitter::parseDate(QStringView text, int format, const QDate &defaultValue)
 {
     if (text.size() < 3)
         return defaultValue;

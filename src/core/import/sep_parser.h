@@ -11,26 +11,26 @@ struct ImportError
     QString message;
 };
 
-// tcsvParser: one input line split into numbered fields (counted from 1), with typed readers
+// One input line split into numbered fields (counted from 1), with typed readers
 // that follow the import format. One parser is reused line after line: the fields live in
 // one buffer, so a split allocates nothing once the buffer has grown.
-class tcsvParser
+class FieldSplitter
 {
 public:
-    void Init(const QString &line, QChar separator, QChar decimalSeparator, int dateFormat, bool trimFields);
-    int Split(QStringView line);
-    void Done();
+    void init(const QString &line, QChar separator, QChar decimalSeparator, int dateFormat, bool trimFields);
+    int split(QStringView line);
+    void done();
 
-    int Count() const { return m_count; }
-    QString GetStr(int n, const QString &defaultValue) const;
-    // The same without a copy; valid until the next Split.
-    QStringView GetView(int n) const;
-    void SetDefValue(const QString &text) { m_defValue = text; }
-    QString DefValue() const { return m_defValue; }
-    int GetInt(int n, int defaultValue) const;
-    double GetFloat(int n, double defaultValue) const;
-    QDate GetDate(int n, const QDate &defaultValue) const;                           // throws ImportError
-    static QDate ParseDate(QStringView text, int format, const QDate &defaultValue); // throws ImportError
+    int count() const { return m_count; }
+    QString stringAt(int n, const QString &defaultValue) const;
+    // The same without a copy; valid until the next split.
+    QStringView viewAt(int n) const;
+    void setFallback(const QString &text) { m_fallback = text; }
+    QString fallback() const { return m_fallback; }
+    int intAt(int n, int defaultValue) const;
+    double floatAt(int n, double defaultValue) const;
+    QDate dateAt(int n, const QDate &defaultValue) const;                            // throws ImportError
+    static QDate parseDate(QStringView text, int format, const QDate &defaultValue); // throws ImportError
 
     // A whole decimal integer with optional leading spaces and sign, within 32 bits.
     static bool readInt(QStringView text, int *value);
@@ -39,7 +39,7 @@ private:
     QStringView rawField(int n) const; // the field untrimmed, empty when missing
     void cutInPlace();
 
-    QString m_defValue;
+    QString m_fallback;
     int m_dateFormat = -1;
     QChar m_decimal = u',';
     QChar m_separator = u';';

@@ -5,7 +5,7 @@
 #include "base/settings_file.h"
 #include "base/user_port.h"
 #include "base/xml_services.h"
-#include "jpk/mn_xml.h"
+#include "jpk/node_path.h"
 #include "tables/document_tables.h"
 
 #include <QFile>
@@ -147,9 +147,9 @@ const QString kRecordKinds[3] = {QStringLiteral("Faktura"), QStringLiteral("Fakt
 
 JpkReader::JpkReader(const WorkContext &context) : m_ws(context), m_port(context.port) {}
 
-bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table)
+bool JpkReader::setFieldFromElement(const xmlNode *element, DocumentTable &table)
 {
-    return UstawPoleZWezla(element, table, table.fieldIndex(mnXML::NodeLocalName(element)));
+    return setFieldFromElement(element, table, table.fieldIndex(Xml::localName(element)));
 }
 
 int JpkReader::fieldOf(const xmlNode *child, DocumentTable &table, int cache)
@@ -165,7 +165,7 @@ int JpkReader::fieldOf(const xmlNode *child, DocumentTable &table, int cache)
     return field;
 }
 
-bool JpkReader::UstawPoleZWezla(const xmlNode *element, DocumentTable &table, int field)
+bool JpkReader::setFieldFromElement(const xmlNode *element, DocumentTable &table, int field)
 {
     if (field < 0)
         return true;
@@ -233,7 +233,7 @@ bool JpkReader::storeText(std::string_view raw, DocumentTable &table, int field)
         const QString t = QString::fromUtf8(text.data(), qsizetype(text.size()));
         if (t.size() < 8)
             return true;
-        table.setDate(field, t.size() == 10 ? mnXML::TextToDate(t) : zeroDate());
+        table.setDate(field, t.size() == 10 ? NodePath::dateOfText(t) : zeroDate());
         return true;
     }
     case FieldType::Integer:
@@ -273,12 +273,12 @@ bool JpkReader::readHeader(const QString &path, int *version)
                 break;
         }
     }
-    xmlNode *naglowek = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Naglowek"), false);
+    xmlNode *naglowek = NodePath::findOrReport(m_port, root, QStringLiteral("Naglowek"), false);
     Controls &c = (*m_ws.controls);
     *version = 4;
     if (naglowek) {
-        if (xmlNode *kod = mnXML::FindNodeOrReport(m_port, naglowek, QStringLiteral("KodFormularza"), false)) {
-            const QString code = mnXML::NodeAttribute(kod, QStringLiteral("kodSystemowy"));
+        if (xmlNode *kod = NodePath::findOrReport(m_port, naglowek, QStringLiteral("KodFormularza"), false)) {
+            const QString code = Xml::attribute(kod, QStringLiteral("kodSystemowy"));
             struct Known
             {
                 const char *code;
@@ -306,31 +306,30 @@ bool JpkReader::readHeader(const QString &path, int *version)
             }
             *version = v;
         }
-        c.setText(
-            QStringLiteral("ed_DataWytworzeniaJPK_Text"),
-            mnXML::ReadNodeValue(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), QString(), false, false));
+        c.setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"),
+                  NodePath::readValue(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), QString(), false, false));
         c.setDate(QStringLiteral("ed_DataOd_Date"),
-                  mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataOd"), true));
+                  NodePath::readDate(m_port, naglowek, QStringLiteral("DataOd"), true));
         c.setDate(QStringLiteral("ed_DataDo_Date"),
-                  mnXML::ReadNodeDate(m_port, naglowek, QStringLiteral("DataDo"), true));
+                  NodePath::readDate(m_port, naglowek, QStringLiteral("DataDo"), true));
         c.setText(QStringLiteral("ed_KodUrzedu_Text"),
-                  mnXML::ReadNodeValue(m_port, naglowek, QStringLiteral("KodUrzedu"), QString(), false, false));
+                  NodePath::readValue(m_port, naglowek, QStringLiteral("KodUrzedu"), QString(), false, false));
     }
-    if (xmlNode *podmiot = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Podmiot1"), false)) {
-        if (xmlNode *ident = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("IdentyfikatorPodmiotu"), false)) {
-            c.setText(QStringLiteral("ed_NIP_Text"), mnXML::ReadNodeText(ident, QStringLiteral("NIP")));
+    if (xmlNode *podmiot = NodePath::findOrReport(m_port, root, QStringLiteral("Podmiot1"), false)) {
+        if (xmlNode *ident = NodePath::findOrReport(m_port, podmiot, QStringLiteral("IdentyfikatorPodmiotu"), false)) {
+            c.setText(QStringLiteral("ed_NIP_Text"), NodePath::readText(ident, QStringLiteral("NIP")));
             if (*version == 4) {
-                c.setText(QStringLiteral("ed_EUPLVATID_Text"), mnXML::ReadNodeText(ident, QStringLiteral("EUPLVATID")));
-                c.setText(QStringLiteral("ed_IMPLVATID_Text"), mnXML::ReadNodeText(ident, QStringLiteral("IMPLVATID")));
+                c.setText(QStringLiteral("ed_EUPLVATID_Text"), NodePath::readText(ident, QStringLiteral("EUPLVATID")));
+                c.setText(QStringLiteral("ed_IMPLVATID_Text"), NodePath::readText(ident, QStringLiteral("IMPLVATID")));
             }
             c.setText(QStringLiteral("ed_PelnaNazwa_Text"),
-                      mnXML::ReadNodeValue(m_port, ident, QStringLiteral("PelnaNazwa"), QString(), false, false));
+                      NodePath::readValue(m_port, ident, QStringLiteral("PelnaNazwa"), QString(), false, false));
         }
-        if (xmlNode *adres = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("AdresPodmiotu"), false)) {
+        if (xmlNode *adres = NodePath::findOrReport(m_port, podmiot, QStringLiteral("AdresPodmiotu"), false)) {
             for (const char *name : {"KodKraju", "Wojewodztwo", "Powiat", "Gmina", "Ulica", "NrDomu", "NrLokalu",
                                      "Miejscowosc", "KodPocztowy"})
                 c.setText(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name)),
-                          mnXML::ReadNodeText(adres, QString::fromLatin1(name)));
+                          NodePath::readText(adres, QString::fromLatin1(name)));
         }
     }
     return true;
@@ -340,7 +339,7 @@ void JpkReader::readRecord(int kind, xmlNode *node)
 {
     DocumentTables &t = (*m_ws.tables);
     auto store = [this](const xmlNode *child, DocumentTable &table) {
-        if (!UstawPoleZWezla(child, table, fieldOf(child, table, int(table.kind()))))
+        if (!setFieldFromElement(child, table, fieldOf(child, table, int(table.kind()))))
             ++m_cut;
     };
     switch (kind) {
@@ -364,7 +363,7 @@ void JpkReader::readRecord(int kind, xmlNode *node)
         t.mt_ZAM_.beginAppend();
         xmlNode *firstLine = nullptr;
         for (xmlNode *child = node->children; child; child = child->next) {
-            if (mnXML::NodeLocalName(child) == u"ZamowienieWiersz") {
+            if (Xml::localName(child) == u"ZamowienieWiersz") {
                 firstLine = child;
                 break;
             }
@@ -677,6 +676,7 @@ bool JpkReader::readRecords(const QString &path, Runs &runs, int firstPass)
         ReaderPtr reader = openReader(path, &sink);
         if (!reader)
             return false;
+        forgetFieldNames(); // the names are keyed by this parser's dictionary
         runs.startPass();
         if (toFirstChildOfRoot(reader.get())) {
             do {
@@ -731,6 +731,7 @@ bool JpkReader::load(const QString &path)
     RecordScan scan(*this, runs);
     XmlRootInfo root;
     XmlError error;
+    forgetFieldNames(); // the names are keyed by the scan parser's dictionary
     const bool wellFormed = Xml::scanFile(path, &root, &error, &scan);
     m_port->progressHide();
     if (m_port->cancelRequested()) {

@@ -23,11 +23,11 @@ public:
     // Returns whether anything was loaded.
     bool load(const QString &path);
 
-    // UstawPoleZWezla: one element's text into the field of the same name. Returns false
+    // One element's text into the field of the same name. Returns false
     // when a text had to be cut to the field's size.
-    static bool UstawPoleZWezla(const xmlNode *element, DocumentTable &table);
+    static bool setFieldFromElement(const xmlNode *element, DocumentTable &table);
     // The same with the field already known (-1: none).
-    static bool UstawPoleZWezla(const xmlNode *element, DocumentTable &table, int field);
+    static bool setFieldFromElement(const xmlNode *element, DocumentTable &table, int field);
     // An element's own text (trimmed here) into a field; false when it had to be cut.
     static bool storeText(std::string_view text, DocumentTable &table, int field);
 
@@ -41,6 +41,13 @@ private:
     // The field of a child element; names come from the parser's dictionary, so the same
     // name is the same pointer and is looked up once.
     int fieldOf(const xmlNode *child, DocumentTable &table, int cache);
+    // The names' pointers belong to one parser's dictionary: a new parser may reuse the
+    // addresses for other names, so each parser starts with an empty cache.
+    void forgetFieldNames()
+    {
+        for (auto &names : m_fields)
+            names.clear();
+    }
 
     WorkContext m_ws;
     UserPort *m_port;

@@ -1,5 +1,7 @@
 #include "jpk/jpk_template.h"
 
+#include "program_version.h"
+
 QString designTemplate()
 {
     // 137 lines; the last one ends without a line break
@@ -9,7 +11,7 @@ QString designTemplate()
                           "  <program>\n"
                           "    <producent>Melnor</producent>\n"
                           "    <symbol>JPK_FA4</symbol>\n"
-                          "    <wersja>2023.08.25.1</wersja>\n"
+                          "    <wersja>" TAVRIX_PROGRAM_VERSION "</wersja>\n"
                           "  </program>\n"
                           "</Tavrix -->\n"
                           "<JPK\n"

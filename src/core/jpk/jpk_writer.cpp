@@ -3,10 +3,10 @@
 #include "base/controls.h"
 #include "base/number_text.h"
 #include "base/safe_file.h"
-#include "base/text_codec.h"
 #include "base/user_port.h"
 #include "base/xml_services.h"
-#include "jpk/mn_xml.h"
+#include "base/xml_text.h"
+#include "jpk/node_path.h"
 #include "tables/document_tables.h"
 
 #include <QDir>
@@ -161,53 +161,12 @@ private:
         const QStringView text = table.stringViewAt(row, field);
         if (text.isEmpty())
             return false;
-        const qsizetype start = out.size();
         bool changed = false;
-        const qsizetype n = text.size();
-        for (qsizetype i = 0; i < n; ++i) {
-            char32_t c = text[i].unicode();
-            if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-                c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
-            } else if (QChar::isSurrogate(c) || (c < 0x20 && c != 0x9 && c != 0xA && c != 0xD) || c == 0xFFFE ||
-                       c == 0xFFFF) {
-                changed = true;
-                continue;
-            }
-            if (c < 0x80) {
-                switch (c) {
-                case '<':
-                    out += "&lt;";
-                    break;
-                case '>':
-                    out += "&gt;";
-                    break;
-                case '&':
-                    out += "&amp;";
-                    break;
-                case '\r':
-                    out += "&#13;";
-                    break;
-                default:
-                    out += char(c);
-                }
-            } else if (c < 0x800) {
-                out += char(0xC0 | (c >> 6));
-                out += char(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                out += char(0xE0 | (c >> 12));
-                out += char(0x80 | ((c >> 6) & 0x3F));
-                out += char(0x80 | (c & 0x3F));
-            } else {
-                out += char(0xF0 | (c >> 18));
-                out += char(0x80 | ((c >> 12) & 0x3F));
-                out += char(0x80 | ((c >> 6) & 0x3F));
-                out += char(0x80 | (c & 0x3F));
-            }
-        }
+        const bool any = XmlText::appendEscaped(out, text, &changed);
         if (changed && cleaned)
             ++*cleaned;
         // a value made only of characters XML forbids is no value: its element goes
-        return out.size() > start;
+        return any;
     }
 
     bool m_usable = false;
@@ -366,7 +325,7 @@ int fieldOfChild(const xmlNode *child, const DocumentTable &table)
 void fillChild(xmlNode *child, int field, const DocumentTable &table, int row, int *cleaned)
 {
     bool changed = false;
-    const QString text = field >= 0 ? TextCodec::xmlSafe(JpkWriter::fieldText(table, row, field), &changed) : QString();
+    const QString text = field >= 0 ? XmlText::safe(JpkWriter::fieldText(table, row, field), &changed) : QString();
     if (changed && cleaned)
         ++*cleaned;
     // a value made only of characters XML forbids is no value: its element goes
@@ -431,32 +390,31 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
 {
     const Controls &c = (*m_ws.controls);
     auto text = [&](const char *key) { return c.text(QString::fromLatin1(key)); };
-    xmlNode *naglowek = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Naglowek"), false);
+    xmlNode *naglowek = NodePath::findOrReport(m_port, root, QStringLiteral("Naglowek"), false);
     if (!naglowek)
         return false;
-    mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), created);
-    mnXML::SetNodeDateOrRemove(m_port, naglowek, QStringLiteral("DataOd"), c.date(QStringLiteral("ed_DataOd_Date")));
-    mnXML::SetNodeDateOrRemove(m_port, naglowek, QStringLiteral("DataDo"), c.date(QStringLiteral("ed_DataDo_Date")));
-    mnXML::SetNodeTextOrRemove(m_port, naglowek, QStringLiteral("KodUrzedu"),
-                               TextCodec::xmlSafe(text("ed_KodUrzedu_Text")));
+    NodePath::setTextOrRemove(m_port, naglowek, QStringLiteral("DataWytworzeniaJPK"), created);
+    NodePath::setDateOrRemove(m_port, naglowek, QStringLiteral("DataOd"), c.date(QStringLiteral("ed_DataOd_Date")));
+    NodePath::setDateOrRemove(m_port, naglowek, QStringLiteral("DataDo"), c.date(QStringLiteral("ed_DataDo_Date")));
+    NodePath::setTextOrRemove(m_port, naglowek, QStringLiteral("KodUrzedu"), XmlText::safe(text("ed_KodUrzedu_Text")));
 
-    xmlNode *podmiot = mnXML::FindNodeOrReport(m_port, root, QStringLiteral("Podmiot1"), false);
+    xmlNode *podmiot = NodePath::findOrReport(m_port, root, QStringLiteral("Podmiot1"), false);
     if (!podmiot)
         return false;
-    xmlNode *ident = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("IdentyfikatorPodmiotu"), false);
+    xmlNode *ident = NodePath::findOrReport(m_port, podmiot, QStringLiteral("IdentyfikatorPodmiotu"), false);
     if (!ident)
         return false;
     // a value that loses characters XML 1.0 forbids is counted for the closing message
     auto setText = [&](xmlNode *parent, const char *name) {
         const QString value = c.text(QStringLiteral("ed_%1_Text").arg(QString::fromLatin1(name)));
         bool changed = false;
-        const QString safe = TextCodec::xmlSafe(value, &changed);
+        const QString safe = XmlText::safe(value, &changed);
         m_cleaned += changed ? 1 : 0;
-        mnXML::SetNodeTextOrRemove(m_port, parent, QString::fromLatin1(name), safe);
+        NodePath::setTextOrRemove(m_port, parent, QString::fromLatin1(name), safe);
     };
     for (const char *name : {"NIP", "EUPLVATID", "IMPLVATID", "PelnaNazwa"})
         setText(ident, name);
-    xmlNode *adres = mnXML::FindNodeOrReport(m_port, podmiot, QStringLiteral("AdresPodmiotu"), false);
+    xmlNode *adres = NodePath::findOrReport(m_port, podmiot, QStringLiteral("AdresPodmiotu"), false);
     if (!adres)
         return false;
     for (const char *name :
@@ -620,7 +578,7 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
     for (int k = 0; k < 3; ++k) {
         for (int j = 0; j < 2; ++j) {
             found[k][j] =
-                mnXML::FindNodeOrReport(m_port, root, QString::fromLatin1(j ? runs[k].ctrl : runs[k].record), false);
+                NodePath::findOrReport(m_port, root, QString::fromLatin1(j ? runs[k].ctrl : runs[k].record), false);
             if (!found[k][j])
                 return Outcome::Failed;
         }
@@ -643,9 +601,9 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         long double sum = 0;
         for (int row = 0; row < table.storedCount(); ++row)
             sum += table.floatAt(row, sumField);
-        mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(runs[k].countName), QString::number(table.storedCount()),
-                           false);
-        mnXML::SetNodeText(m_port, ctrl, QString::fromLatin1(runs[k].sumName), NumberText::fixed(sum, 2), false);
+        NodePath::setText(m_port, ctrl, QString::fromLatin1(runs[k].countName), QString::number(table.storedCount()),
+                          false);
+        NodePath::setText(m_port, ctrl, QString::fromLatin1(runs[k].sumName), NumberText::fixed(sum, 2), false);
         // The record element gives way to a marker where its filled copies will stand.
         Stream s;
         s.depth = depthOf(record);

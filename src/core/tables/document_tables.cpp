@@ -12,9 +12,9 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     // Orders are numbered from a counter that never goes back, so idx stays unique.
     mt_ZAM_.onNewRecord = [this](DocumentTable &t) { // idx is the first field
         if (t.isAppending())
-            t.setNew(0, ++ZamIdx);
+            t.setNew(0, ++m_lastOrderIdx);
         else
-            t.setValue(0, ++ZamIdx);
+            t.setValue(0, ++m_lastOrderIdx);
     };
 
     // the rules run for every record of an import: field positions are looked up once
@@ -84,13 +84,13 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
     mt_FAK_.beforeDelete = [this](DocumentTable &t) { return deleteInvoice(t); };
     mt_ZAM_.beforeDelete = [this](DocumentTable &t) { return deleteOrder(t); };
     mt_POZ_.beforeDelete = [this](DocumentTable &t) {
-        if (Deleting)
+        if (m_deletingLines)
             return true;
         return m_port->question(QStringLiteral("Usunąć pozycję ?"), QStringLiteral("Usunąć pozycję z Faktury: ") +
                                                                         t.value(QStringLiteral("P_2B")).toString());
     };
     mt_ZPOZ_.beforeDelete = [this](DocumentTable &) {
-        if (Deleting)
+        if (m_deletingLines)
             return true;
         return m_port->question(QStringLiteral("Usunąć pozycję ?"),
                                 QStringLiteral("Usunąć pozycję z Zamówienia: ") +
@@ -103,7 +103,7 @@ DocumentTables::DocumentTables(UserPort *port, QObject *parent)
         [this] { setLabel(0, QStringLiteral("Pozycji : %1").arg(shownCount(mt_FAK_))); },
         [this] { showLineCount(); },
         [this] { setLabel(2, QStringLiteral("Pozycji : %1").arg(shownCount(mt_ZAM_))); },
-        [this] { PokazLiczbePozycjiZamowienia(); },
+        [this] { showOrderLineCount(); },
     };
     auto counter = [this, counters](int which) {
         return [this, which, show = counters[which]](DocumentTable &t) {
@@ -194,7 +194,7 @@ void DocumentTables::showLineCount()
     setLabel(1, QStringLiteral("pozycji : %1").arg(shownCount(mt_POZ_)));
 }
 
-void DocumentTables::PokazLiczbePozycjiZamowienia()
+void DocumentTables::showOrderLineCount()
 {
     setLabel(3, QStringLiteral("pozycji : %1").arg(shownCount(mt_ZPOZ_)));
 }
@@ -246,7 +246,7 @@ bool DocumentTables::deleteInvoice(DocumentTable &fak)
 bool DocumentTables::deleteDetails(DocumentTable &detail, const QString &keyField)
 {
     // the detail presents the master's records only: each is removed without its own question
-    Deleting = true;
+    m_deletingLines = true;
     bool ok = true;
     const int key = detail.fieldIndex(keyField);
     detail.first();
@@ -256,7 +256,7 @@ bool DocumentTables::deleteDetails(DocumentTable &detail, const QString &keyFiel
             break;
         }
     }
-    Deleting = false;
+    m_deletingLines = false;
     return ok;
 }
 
@@ -289,7 +289,7 @@ void DocumentTables::eraseOrders()
     mt_ZPOZ_.empty();
     mt_ZAM_.empty();
     setLabel(2, QStringLiteral("Pozycji : %1").arg(mt_ZAM_.recordCount()));
-    PokazLiczbePozycjiZamowienia();
+    showOrderLineCount();
 }
 
 void DocumentTables::setBusyState(const BusyState *busy)
@@ -327,7 +327,7 @@ DocumentTables::Mark DocumentTables::mark() const
         m.rows[k] = tables[k]->storedCount();
         m.suspended[k] = tables[k]->suspendDepth();
     }
-    m.zamIdx = ZamIdx;
+    m.zamIdx = m_lastOrderIdx;
     m.lineLink = lineLinkOn();
     return m;
 }
@@ -338,7 +338,7 @@ void DocumentTables::rollBack(const Mark &m)
     for (int k = 3; k >= 0; --k)
         if (tables[k]->storedCount() > m.rows[k] || tables[k]->isAppending())
             tables[k]->truncate(m.rows[k]);
-    ZamIdx = m.zamIdx;
+    m_lastOrderIdx = m.zamIdx;
     restoreViews(m);
 }
 

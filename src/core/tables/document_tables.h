@@ -23,8 +23,14 @@ public:
     DocumentTable *table(TableKind kind);
     DocumentTable *tableByName(const QString &name); // "mt_FAK_" … (letter case ignored)
 
-    int ZamIdx = 0;        // the last idx given to an order
-    bool Deleting = false; // a cascade deletion is removing lines
+    // A cascade deletion is removing lines.
+    bool deletingLines() const { return m_deletingLines; }
+    // Back to the state of a fresh start: no order numbered, no deletion under way.
+    void resetCounters()
+    {
+        m_lastOrderIdx = 0;
+        m_deletingLines = false;
+    }
 
     // The invoice-line link.
     bool lineLinkOn() const { return mt_POZ_.isLinked(); }
@@ -32,8 +38,8 @@ public:
     void lineLinkOff();
     void connectLines();    // "Połącz z fakturami"
     void disconnectLines(); // "Rozłącz"
-    bool polaczEnabled() const { return !lineLinkOn(); }
-    bool rozlaczEnabled() const { return lineLinkOn(); }
+    bool canConnectLines() const { return !lineLinkOn(); }
+    bool canDisconnectLines() const { return lineLinkOn(); }
 
     // "Usuń wszystkie pozycje Faktur" / "Usuń wszystkie pozycje Zamówień".
     void eraseInvoices();
@@ -45,7 +51,7 @@ public:
     QString orderCounterText() const { return m_labels[2]; }
     QString orderLineCounterText() const { return m_labels[3]; }
     void showLineCount();
-    void PokazLiczbePozycjiZamowienia();
+    void showOrderLineCount();
 
     void suspendViews();
     void resumeViews();
@@ -86,6 +92,8 @@ private:
 
     UserPort *m_port;
     QString m_labels[4];
+    int m_lastOrderIdx = 0;       // the last idx given to an order
+    bool m_deletingLines = false; // a cascade deletion is removing lines
     bool m_countPending[4] = {false, false, false, false};
     bool m_adding[4] = {false, false, false, false}; // a counter counts a record being added
 };

@@ -1,4 +1,5 @@
 #include "app/workspace.h"
+#include "jpk/jpk_template.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
 
@@ -73,6 +74,8 @@ TEST(Workspace, AboutText)
                                                      "z danych tekstowych imortowanych z innych aplikacji\n"
                                                      "według sposobu określonego przez użytkownika.\n"
                                                      "Wersja programu: 2023.08.25.1"));
+    // one version: the template made by the program carries the same
+    EXPECT_TRUE(designTemplate().contains(QStringLiteral("<wersja>2023.08.25.1</wersja>")));
 }
 
 } // namespace

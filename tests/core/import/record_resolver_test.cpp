@@ -1,5 +1,6 @@
 #include "base/controls.h"
 #include "import/mapping_grid.h"
+#include "import/mapping_tables.h"
 #include "import/record_resolver.h"
 #include "support/recording_port.h"
 #include "tables/document_tables.h"
@@ -200,9 +201,9 @@ TEST(FirstNumberCases, Table)
         EXPECT_EQ(FirstNumber(QString::fromLatin1(c.text)), c.expected) << c.text;
 }
 
-TEST(MemoInfoText, KeepsItsLinesAndTrailingSpaces)
+TEST(MappingHelpText, KeepsItsLinesAndTrailingSpaces)
 {
-    const QStringList lines = MemoInfo().split(u'\n');
+    const QStringList lines = MappingTables::helpText().split(u'\n');
     EXPECT_EQ(lines.first(), QStringLiteral("Objaśnienie do Tabel Połączeń:"));
     EXPECT_TRUE(
         lines.contains(QStringLiteral("  - pozostawinie pustego pola lub wpisanie cyfry 0 - znaczy się nie ma skąd ")));

@@ -10,11 +10,11 @@ namespace {
 
 QStringList split(QChar sep, const QString &line)
 {
-    tcsvParser p;
-    p.Init(line, sep, u',', 0, false);
+    FieldSplitter p;
+    p.init(line, sep, u',', 0, false);
     QStringList fields;
-    for (int i = 1; i <= p.Count(); ++i)
-        fields << p.GetStr(i, QStringLiteral("<default>"));
+    for (int i = 1; i <= p.count(); ++i)
+        fields << p.stringAt(i, QStringLiteral("<default>"));
     return fields;
 }
 
@@ -61,16 +61,16 @@ TEST(Splitter, BothModes)
 
 TEST(Splitter, GetStrAndGetInt)
 {
-    tcsvParser p;
-    p.Init(QStringLiteral(" a ;12.5;1 234;xyz;+7;2147483648;-2147483648;  ;"), u';', u',', 0, true);
-    EXPECT_EQ(p.GetStr(1, QStringLiteral("d")), QStringLiteral("a"));
-    EXPECT_EQ(p.GetStr(0, QStringLiteral(" d ")), QStringLiteral("d"));
-    EXPECT_EQ(p.GetStr(-5, QStringLiteral("d")), QStringLiteral("d"));
-    EXPECT_EQ(p.GetStr(p.Count() + 1, QStringLiteral("d")), QStringLiteral("d"));
-    EXPECT_EQ(p.GetStr(-1, QStringLiteral("d")), QString()); // the default value, even empty
-    p.SetDefValue(QStringLiteral(" x "));
-    EXPECT_EQ(p.GetStr(-1, QStringLiteral("d")), QStringLiteral("x"));
-    EXPECT_EQ(p.GetStr(8, QStringLiteral("d")), QString()); // spaces are a value, trimmed to nothing
+    FieldSplitter p;
+    p.init(QStringLiteral(" a ;12.5;1 234;xyz;+7;2147483648;-2147483648;  ;"), u';', u',', 0, true);
+    EXPECT_EQ(p.stringAt(1, QStringLiteral("d")), QStringLiteral("a"));
+    EXPECT_EQ(p.stringAt(0, QStringLiteral(" d ")), QStringLiteral("d"));
+    EXPECT_EQ(p.stringAt(-5, QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(p.stringAt(p.count() + 1, QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(p.stringAt(-1, QStringLiteral("d")), QString()); // the default value, even empty
+    p.setFallback(QStringLiteral(" x "));
+    EXPECT_EQ(p.stringAt(-1, QStringLiteral("d")), QStringLiteral("x"));
+    EXPECT_EQ(p.stringAt(8, QStringLiteral("d")), QString()); // spaces are a value, trimmed to nothing
     struct IntCase
     {
         int n;
@@ -78,10 +78,10 @@ TEST(Splitter, GetStrAndGetInt)
     };
     const IntCase ints[] = {{2, -1}, {3, -1}, {4, -1}, {5, 7}, {6, -1}, {7, -2147483647 - 1}, {8, -1}, {9, -1}};
     for (const IntCase &c : ints)
-        EXPECT_EQ(p.GetInt(c.n, -1), c.expected) << c.n;
+        EXPECT_EQ(p.intAt(c.n, -1), c.expected) << c.n;
 }
 
-TEST(Splitter, GetFloat)
+TEST(Splitter, floatAt)
 {
     struct Case
     {
@@ -106,9 +106,9 @@ TEST(Splitter, GetFloat)
         {u',', "-1 234,5", -1234.5},
     };
     for (const Case &c : cases) {
-        tcsvParser p;
-        p.Init(QString::fromUtf8(c.text), u'\t', c.decimal, 0, true);
-        EXPECT_DOUBLE_EQ(p.GetFloat(1, -99), c.expected) << c.text;
+        FieldSplitter p;
+        p.init(QString::fromUtf8(c.text), u'\t', c.decimal, 0, true);
+        EXPECT_DOUBLE_EQ(p.floatAt(1, -99), c.expected) << c.text;
     }
 }
 
@@ -142,10 +142,10 @@ TEST(Splitter, GetDateAndItsErrors)
         {0, "ab", zero, nullptr},
     };
     for (const Case &c : cases) {
-        tcsvParser p;
-        p.Init(QString::fromUtf8(c.text), u'\t', u',', c.format, true);
+        FieldSplitter p;
+        p.init(QString::fromUtf8(c.text), u'\t', u',', c.format, true);
         try {
-            const QDate got = p.GetDate(1, zero);
+            const QDate got = p.dateAt(1, zero);
             EXPECT_EQ(c.error, nullptr) << c.text;
             EXPECT_EQ(got, c.expected) << c.text;
         } catch (const ImportError &e) {
@@ -191,8 +191,8 @@ TEST(AssignField, ByTypeWithBooleanWordsAndZeroAsNull)
     };
     for (const Case &c : cases) {
         format.floatZeroNull = c.zeroNull;
-        tcsvParser p;
-        p.Init(QString::fromUtf8(c.text), format.separator, format.decimal, format.dateFormat, true);
+        FieldSplitter p;
+        p.init(QString::fromUtf8(c.text), format.separator, format.decimal, format.dateFormat, true);
         t.mt_FAK_.append();
         AssignField(p, 1, t.mt_FAK_, t.mt_FAK_.fieldIndex(QString::fromLatin1(c.field)), format);
         EXPECT_EQ(t.mt_FAK_.value(QString::fromLatin1(c.field)), c.expected) << c.field << " " << c.text;

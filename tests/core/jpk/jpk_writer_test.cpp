@@ -4,7 +4,7 @@
 #include "base/xml_services.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
-#include "jpk/mn_xml.h"
+#include "jpk/node_path.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
 
@@ -46,8 +46,8 @@ QByteArray referenceDocument(Workspace &ws)
         {"Zamowienie", "ZamowienieCtrl", "LiczbaZamowien", "WartoscZamowien", "WartoscZamowienia", &t.mt_ZAM_}};
     xmlNode *found[3][2];
     for (int k = 0; k < 3; ++k) {
-        found[k][0] = mnXML::FindNodePath(root, QString::fromLatin1(parts[k].record), false);
-        found[k][1] = mnXML::FindNodePath(root, QString::fromLatin1(parts[k].ctrl), false);
+        found[k][0] = NodePath::find(root, QString::fromLatin1(parts[k].record), false);
+        found[k][1] = NodePath::find(root, QString::fromLatin1(parts[k].ctrl), false);
     }
     for (int k = 0; k < 3; ++k) {
         const Part &p = parts[k];
@@ -73,8 +73,8 @@ QByteArray referenceDocument(Workspace &ws)
         }
         xmlUnlinkNode(templ);
         xmlFreeNode(templ);
-        mnXML::SetNodeText(nullptr, ctrl, QString::fromLatin1(p.count), QString::number(table.storedCount()), false);
-        mnXML::SetNodeText(nullptr, ctrl, QString::fromLatin1(p.sum), NumberText::fixed(sum, 2), false);
+        NodePath::setText(nullptr, ctrl, QString::fromLatin1(p.count), QString::number(table.storedCount()), false);
+        NodePath::setText(nullptr, ctrl, QString::fromLatin1(p.sum), NumberText::fixed(sum, 2), false);
     }
     xmlChar *bytes = nullptr;
     int size = 0;

@@ -103,8 +103,8 @@ TEST_F(Tables, LineLinkPresentsTheLinesOfTheCurrentInvoice)
     EXPECT_FALSE(t.lineLinkOn());
     EXPECT_EQ(t.mt_POZ_.recordCount(), 4);
     t.linkLinesToInvoices();
-    EXPECT_FALSE(t.polaczEnabled());
-    EXPECT_TRUE(t.rozlaczEnabled());
+    EXPECT_FALSE(t.canConnectLines());
+    EXPECT_TRUE(t.canDisconnectLines());
     EXPECT_EQ(t.mt_POZ_.recordCount(), 1); // FV/2 is current
     EXPECT_EQ(t.invoiceLineCounterText(), QStringLiteral("pozycji : 1"));
     t.mt_FAK_.first();
@@ -182,7 +182,7 @@ TEST_F(Tables, DeletingAnInvoiceAsksOnceAndTakesItsLines)
     EXPECT_EQ(t.mt_FAK_.storedCount(), 1);
     EXPECT_EQ(t.mt_POZ_.storedCount(), 1);
     EXPECT_EQ(t.invoiceCounterText(), QStringLiteral("Pozycji : 1"));
-    EXPECT_FALSE(t.Deleting);
+    EXPECT_FALSE(t.deletingLines());
     EXPECT_EQ(t.mt_FAK_.value(QStringLiteral("P_2A")).toString(), QStringLiteral("FV/2"));
     EXPECT_EQ(t.mt_POZ_.value(QStringLiteral("P_7")).toString(), QStringLiteral("d"));
 }
@@ -270,7 +270,7 @@ TEST_F(Tables, ConnectButtonRefusesAnEmptyInvoiceTable)
     EXPECT_EQ(port.messages, QList<Msg>({{QStringLiteral("info"), QStringLiteral("Tavrix JPK_FA(4).XML"),
                                           QStringLiteral("Tablica Faktur jest jeszcze pusta")}}));
     EXPECT_FALSE(t.lineLinkOn());
-    EXPECT_TRUE(t.polaczEnabled());
+    EXPECT_TRUE(t.canConnectLines());
 }
 
 TEST_F(Tables, EraseAllAsksFirst)

@@ -1,6 +1,6 @@
 #include "base/controls.h"
 #include "base/xml_services.h"
-#include "jpk/mn_xml.h"
+#include "jpk/node_path.h"
 #include "support/recording_port.h"
 
 #include <cmath>
@@ -54,7 +54,7 @@ protected:
     RecordingPort port;
 };
 
-TEST_F(NodePaths, FindNodePath)
+TEST_F(NodePaths, find)
 {
     struct Case
     {
@@ -93,7 +93,7 @@ TEST_F(NodePaths, FindNodePath)
     for (const Case &c : cases) {
         xmlNode *start = *c.start ? byId(QString::fromLatin1(c.start)) : root;
         ASSERT_TRUE(start) << c.start;
-        EXPECT_EQ(describe(mnXML::FindNodePath(start, QString::fromLatin1(c.path), c.noSiblings)),
+        EXPECT_EQ(describe(NodePath::find(start, QString::fromLatin1(c.path), c.noSiblings)),
                   QString::fromLatin1(c.expected))
             << c.start << " " << c.path;
     }
@@ -103,45 +103,45 @@ TEST_F(NodePaths, CommentsAndTextTakePartUnderTheirDomNames)
 {
     xmlNode *comment = byId(QStringLiteral("f1"))->next;
     ASSERT_EQ(Xml::nodeName(comment), QStringLiteral("#comment"));
-    EXPECT_EQ(mnXML::FindNodePath(comment, QStringLiteral("*"), true), comment);
-    EXPECT_EQ(describe(mnXML::FindNodePath(comment, QStringLiteral("Faktura"), false)), QStringLiteral("f2"));
-    EXPECT_TRUE(mnXML::NodeNameMatches(QStringLiteral("#text"), QStringLiteral("*")));
-    EXPECT_FALSE(mnXML::NodeNameMatches(QStringLiteral("#text"), QStringLiteral("P_*")));
-    EXPECT_TRUE(mnXML::NodeNameMatches(QStringLiteral("etd:KodKraju"), QStringLiteral("^KodKraju")));
-    EXPECT_EQ(mnXML::FindChildNode(nullptr, QStringLiteral("x")), nullptr);
+    EXPECT_EQ(NodePath::find(comment, QStringLiteral("*"), true), comment);
+    EXPECT_EQ(describe(NodePath::find(comment, QStringLiteral("Faktura"), false)), QStringLiteral("f2"));
+    EXPECT_TRUE(NodePath::nameMatches(QStringLiteral("#text"), QStringLiteral("*")));
+    EXPECT_FALSE(NodePath::nameMatches(QStringLiteral("#text"), QStringLiteral("P_*")));
+    EXPECT_TRUE(NodePath::nameMatches(QStringLiteral("etd:KodKraju"), QStringLiteral("^KodKraju")));
+    EXPECT_EQ(NodePath::findChild(nullptr, QStringLiteral("x")), nullptr);
 }
 
 TEST_F(NodePaths, NodeTextAndAttributes)
 {
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("f1a"))), QStringLiteral("A & B"));
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("f1"))), QString()); // child elements
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("do"))), QString()); // nothing at all
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("u"))), QString());  // mixed
-    EXPECT_EQ(mnXML::NodeText(byId(QStringLiteral("f1a"))->children), QStringLiteral("A & B"));
-    EXPECT_EQ(mnXML::NodeAttribute(root, QStringLiteral("xmlns:etd")), QStringLiteral("urn:etd"));
-    EXPECT_EQ(mnXML::NodeAttribute(root, QStringLiteral("xmlns")), QStringLiteral("urn:jpk"));
-    EXPECT_EQ(mnXML::NodeAttribute(root, QStringLiteral("brak")), QString());
-    EXPECT_EQ(mnXML::NodeLocalName(byId(QStringLiteral("kk"))), QStringLiteral("KodKraju"));
-    EXPECT_EQ(mnXML::NodeLocalName(nullptr), QString());
+    EXPECT_EQ(Xml::elementText(byId(QStringLiteral("f1a"))), QStringLiteral("A & B"));
+    EXPECT_EQ(Xml::elementText(byId(QStringLiteral("f1"))), QString()); // child elements
+    EXPECT_EQ(Xml::elementText(byId(QStringLiteral("do"))), QString()); // nothing at all
+    EXPECT_EQ(Xml::elementText(byId(QStringLiteral("u"))), QString());  // mixed
+    EXPECT_EQ(Xml::elementText(byId(QStringLiteral("f1a"))->children), QStringLiteral("A & B"));
+    EXPECT_EQ(Xml::attribute(root, QStringLiteral("xmlns:etd")), QStringLiteral("urn:etd"));
+    EXPECT_EQ(Xml::attribute(root, QStringLiteral("xmlns")), QStringLiteral("urn:jpk"));
+    EXPECT_EQ(Xml::attribute(root, QStringLiteral("brak")), QString());
+    EXPECT_EQ(Xml::localName(byId(QStringLiteral("kk"))), QStringLiteral("KodKraju"));
+    EXPECT_EQ(Xml::localName(nullptr), QString());
 }
 
 TEST_F(NodePaths, ReadingValuesAndDates)
 {
-    EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("KodFormularza")), QStringLiteral("JPK_FA"));
-    EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("Brak")), QString());
-    EXPECT_EQ(mnXML::ReadNodeValue(&port, root, QStringLiteral("Brak"), QStringLiteral("x"), false, true),
+    EXPECT_EQ(NodePath::readText(root, QStringLiteral("KodFormularza")), QStringLiteral("JPK_FA"));
+    EXPECT_EQ(NodePath::readText(root, QStringLiteral("Brak")), QString());
+    EXPECT_EQ(NodePath::readValue(&port, root, QStringLiteral("Brak"), QStringLiteral("x"), false, true),
               QStringLiteral("x"));
     EXPECT_TRUE(port.messages.isEmpty());
-    EXPECT_EQ(mnXML::ReadNodeValue(&port, root, QStringLiteral("Brak"), QStringLiteral("x"), false, false),
+    EXPECT_EQ(NodePath::readValue(&port, root, QStringLiteral("Brak"), QStringLiteral("x"), false, false),
               QStringLiteral("x"));
     EXPECT_EQ(port.messages, QList<RecordingPort::Message>({{QStringLiteral("info"), applicationTitle(),
                                                              QStringLiteral("Nie odnaleziono <Brak>")}}));
-    EXPECT_EQ(mnXML::ReadNodeDate(&port, root, QStringLiteral("DataOd"), true), QDate(2023, 8, 1));
-    EXPECT_EQ(mnXML::ReadNodeDate(&port, root, QStringLiteral("DataDo"), true), zeroDate());
-    EXPECT_EQ(mnXML::ReadNodeDate(&port, root, QStringLiteral("DataZ"), true), zeroDate());
+    EXPECT_EQ(NodePath::readDate(&port, root, QStringLiteral("DataOd"), true), QDate(2023, 8, 1));
+    EXPECT_EQ(NodePath::readDate(&port, root, QStringLiteral("DataDo"), true), zeroDate());
+    EXPECT_EQ(NodePath::readDate(&port, root, QStringLiteral("DataZ"), true), zeroDate());
 }
 
-TEST(TextToDate, Forms)
+TEST(dateOfText, Forms)
 {
     struct Case
     {
@@ -165,11 +165,11 @@ TEST(TextToDate, Forms)
         {"0001-01-01", QDate(1, 1, 1)},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(mnXML::TextToDate(QString::fromLatin1(c.text)), c.expected) << c.text;
-    EXPECT_EQ(mnXML::DateText(QDate(-1, 1, 1)), QString());
+        EXPECT_EQ(NodePath::dateOfText(QString::fromLatin1(c.text)), c.expected) << c.text;
+    EXPECT_EQ(NodePath::dateText(QDate(-1, 1, 1)), QString());
 }
 
-TEST(FloatText, TwoDecimalsHalfAwayFromZero)
+TEST(floatText, TwoDecimalsHalfAwayFromZero)
 {
     struct Case
     {
@@ -199,37 +199,37 @@ TEST(FloatText, TwoDecimalsHalfAwayFromZero)
         {0.0049999, 2, "0.00"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(mnXML::FloatText(c.value, c.decimals), QString::fromLatin1(c.expected)) << c.value;
+        EXPECT_EQ(NodePath::floatText(c.value, c.decimals), QString::fromLatin1(c.expected)) << c.value;
     // the ends of the double range, and what is no number
-    EXPECT_EQ(mnXML::FloatText(1e308, 2), QStringLiteral("1") + QString(308, u'0') + QStringLiteral(".00"));
-    EXPECT_EQ(mnXML::FloatText(-1.7976931348623157e308, 0).size(), 310);
-    EXPECT_EQ(mnXML::FloatText(5e-324, 2), QStringLiteral("0.00"));
-    EXPECT_EQ(mnXML::FloatText(-5e-324, 6), QStringLiteral("0.000000"));
-    EXPECT_EQ(mnXML::FloatText(std::numeric_limits<double>::infinity(), 2), QString());
-    EXPECT_EQ(mnXML::FloatText(std::nan(""), 2), QString());
+    EXPECT_EQ(NodePath::floatText(1e308, 2), QStringLiteral("1") + QString(308, u'0') + QStringLiteral(".00"));
+    EXPECT_EQ(NodePath::floatText(-1.7976931348623157e308, 0).size(), 310);
+    EXPECT_EQ(NodePath::floatText(5e-324, 2), QStringLiteral("0.00"));
+    EXPECT_EQ(NodePath::floatText(-5e-324, 6), QStringLiteral("0.000000"));
+    EXPECT_EQ(NodePath::floatText(std::numeric_limits<double>::infinity(), 2), QString());
+    EXPECT_EQ(NodePath::floatText(std::nan(""), 2), QString());
 }
 
 TEST_F(NodePaths, SettingAndRemoving)
 {
-    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("KodFormularza"), QStringLiteral("X<&>"));
-    EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("KodFormularza")), QStringLiteral("X<&>"));
-    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("DataDo"),
-                               QStringLiteral("2023-08-31")); // fills an empty one
-    EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("DataDo")), QStringLiteral("2023-08-31"));
-    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("KodKraju"), QString());
-    EXPECT_EQ(mnXML::FindNodePath(root, QStringLiteral("KodKraju"), false), nullptr);
-    mnXML::SetNodeTextOrRemove(&port, root, QStringLiteral("Brak"), QStringLiteral("x")); // nothing happens
-    mnXML::SetNodeDate(&port, root, QStringLiteral("DataOd"), false, zeroDate());
-    ASSERT_NE(mnXML::FindNodePath(root, QStringLiteral("DataOd"), false), nullptr);
-    EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("DataOd")), QString());
-    mnXML::SetNodeDateOrRemove(&port, root, QStringLiteral("DataOd"), zeroDate());
-    EXPECT_EQ(mnXML::FindNodePath(root, QStringLiteral("DataOd"), false), nullptr);
-    mnXML::SetNodeDateOrRemove(&port, root, QStringLiteral("DataDo"), QDate(2023, 9, 1));
-    EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("DataDo")), QStringLiteral("2023-09-01"));
-    mnXML::SetNodeFloat(&port, root, QStringLiteral("P_13_1"), 2, -3.456);
-    EXPECT_EQ(mnXML::ReadNodeText(root, QStringLiteral("P_13_1")), QStringLiteral("-3.46"));
-    mnXML::RemoveNodePath(&port, root, QStringLiteral("Faktura"));
-    EXPECT_EQ(describe(mnXML::FindNodePath(root, QStringLiteral("Faktura"), false)), QStringLiteral("f2"));
+    NodePath::setTextOrRemove(&port, root, QStringLiteral("KodFormularza"), QStringLiteral("X<&>"));
+    EXPECT_EQ(NodePath::readText(root, QStringLiteral("KodFormularza")), QStringLiteral("X<&>"));
+    NodePath::setTextOrRemove(&port, root, QStringLiteral("DataDo"),
+                              QStringLiteral("2023-08-31")); // fills an empty one
+    EXPECT_EQ(NodePath::readText(root, QStringLiteral("DataDo")), QStringLiteral("2023-08-31"));
+    NodePath::setTextOrRemove(&port, root, QStringLiteral("KodKraju"), QString());
+    EXPECT_EQ(NodePath::find(root, QStringLiteral("KodKraju"), false), nullptr);
+    NodePath::setTextOrRemove(&port, root, QStringLiteral("Brak"), QStringLiteral("x")); // nothing happens
+    NodePath::setDate(&port, root, QStringLiteral("DataOd"), false, zeroDate());
+    ASSERT_NE(NodePath::find(root, QStringLiteral("DataOd"), false), nullptr);
+    EXPECT_EQ(NodePath::readText(root, QStringLiteral("DataOd")), QString());
+    NodePath::setDateOrRemove(&port, root, QStringLiteral("DataOd"), zeroDate());
+    EXPECT_EQ(NodePath::find(root, QStringLiteral("DataOd"), false), nullptr);
+    NodePath::setDateOrRemove(&port, root, QStringLiteral("DataDo"), QDate(2023, 9, 1));
+    EXPECT_EQ(NodePath::readText(root, QStringLiteral("DataDo")), QStringLiteral("2023-09-01"));
+    NodePath::setFloat(&port, root, QStringLiteral("P_13_1"), 2, -3.456);
+    EXPECT_EQ(NodePath::readText(root, QStringLiteral("P_13_1")), QStringLiteral("-3.46"));
+    NodePath::remove(&port, root, QStringLiteral("Faktura"));
+    EXPECT_EQ(describe(NodePath::find(root, QStringLiteral("Faktura"), false)), QStringLiteral("f2"));
     EXPECT_TRUE(port.messages.isEmpty());
 }
 
@@ -244,7 +244,7 @@ TEST(XmlServices, ParseErrorsCarryReasonLineAndSource)
     XmlDocPtr doc =
         Xml::parseText(QStringLiteral("<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><a>&e;</a>"), &error);
     if (doc) {
-        EXPECT_FALSE(mnXML::NodeText(xmlDocGetRootElement(doc.get())).contains(QStringLiteral("root:")));
+        EXPECT_FALSE(Xml::elementText(xmlDocGetRootElement(doc.get())).contains(QStringLiteral("root:")));
     }
 }
 
