@@ -24,6 +24,5 @@ QByteArray cp1250(const QString &text)
 
 QString generatorScript()
 {
-    const QString path = QStringLiteral(TAVRIX_SHARED "/tools/gen_jpk_input.py");
-    return QFile::exists(path) ? path : QString();
+    return QStringLiteral(TAVRIX_TOOLS "/make_export.py");
 }

@@ -20,9 +20,6 @@ private:
 // Windows-1250 bytes of a text.
 QByteArray cp1250(const QString &text);
 
-// The synthetic export generator kept beside the repository, or empty when the clone stands
-// alone; tests that need it skip then.
+// The project's synthetic export generator (tools/make_export.py): an export in the layout of
+// the program's example, its settings file and, with --expect, the records it must give.
 QString generatorScript();
-#define TAVRIX_GENERATOR_OR_SKIP()                                                                                     \
-    if (generatorScript().isEmpty())                                                                                   \
-    GTEST_SKIP() << "the export generator (../shared/tools/gen_jpk_input.py) is not beside this clone"
