@@ -1,0 +1,102 @@
+#include "import/line_list.h"
+#include "support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Page = LineList::CodePage;
+
+QStringList linesOf(const LineList &list)
+{
+    QStringList lines;
+    for (int i = 0; i < list.count(); ++i)
+        lines << list.line(i);
+    return lines;
+}
+
+TEST(LineList, LineBreaksAndCodePages)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray bytes;
+        Page page;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"LF, CR LF and a lone CR each end a line",
+         "a\nb\r\nc\rd",
+         Page::Utf8,
+         {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}},
+        {"empty lines stay, a break at the end adds none",
+         "\n\nx\r\n\r\n",
+         Page::Utf8,
+         {QString(), QString(), QStringLiteral("x"), QString()}},
+        {"spaces are kept", "  a ;b  \n", Page::Utf8, {QStringLiteral("  a ;b  ")}},
+        {"an empty file has no lines", "", Page::Windows1250, {}},
+        {"a UTF-8 byte order mark is no text", "\xEF\xBB\xBFŁódź\n", Page::Utf8, {QStringLiteral("Łódź")}},
+        {"Windows-1250",
+         "\xA3\xF3"
+         "d\x9F;\x8C"
+         "l\xEA\xBF"
+         "a\r\n",
+         Page::Windows1250,
+         {QStringLiteral("Łódź;Ślęża")}},
+        {"DOS 852",
+         "\x9D\xA2"
+         "d\xAB\n",
+         Page::Ibm852,
+         {QStringLiteral("Łódź")}},
+    };
+    TempHome home;
+    for (const Case &c : cases) {
+        home.write(QStringLiteral("in.txt"), c.bytes);
+        LineList list;
+        EXPECT_EQ(list.read(home.file(QStringLiteral("in.txt")), c.page), QString()) << c.what;
+        EXPECT_EQ(linesOf(list), c.lines) << c.what;
+    }
+}
+
+TEST(LineList, FindComparesWholeLinesInTheFilesCodePage)
+{
+    TempHome home;
+    home.write(QStringLiteral("in.txt"), "[Faktury]\r\nFAK;1\r\n[Faktury_Koniec]\r\n[Zamówienia]\r\n[Faktury]\r\n");
+    LineList list;
+    ASSERT_EQ(list.read(home.file(QStringLiteral("in.txt")), Page::Utf8), QString());
+    EXPECT_EQ(list.find(QStringLiteral("[Faktury]"), 0), 0);
+    EXPECT_EQ(list.find(QStringLiteral("[Faktury]"), 1), 4);
+    EXPECT_EQ(list.find(QStringLiteral("[Zamówienia]"), 0), 3);
+    EXPECT_EQ(list.find(QStringLiteral("[Faktury"), 0), -1) << "a part of a line is no match";
+    EXPECT_EQ(list.find(QStringLiteral("[Brak]"), 0), -1);
+}
+
+TEST(LineList, TextThatIsNotTextIsRefusedNamingTheFileAndLine)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray bytes;
+        Page page;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"a NUL byte", QByteArray("a\nb\nc\0d\ne", 9), Page::Windows1250, "wiersz 3 zawiera znak o kodzie 0"},
+        {"bytes that are no UTF-8", "ok\nok\n\xC3\x28 zle\n", Page::Utf8,
+         "nie są tekstem w stronie kodowej UTF-8 (wiersz 3)"},
+    };
+    TempHome home;
+    for (const Case &c : cases) {
+        home.write(QStringLiteral("in.txt"), c.bytes);
+        LineList list;
+        const QString why = list.read(home.file(QStringLiteral("in.txt")), c.page);
+        EXPECT_TRUE(why.startsWith(home.file(QStringLiteral("in.txt")))) << c.what << ": " << why.toStdString();
+        EXPECT_TRUE(why.contains(QString::fromUtf8(c.says))) << c.what << ": " << why.toStdString();
+        EXPECT_EQ(list.count(), 0) << c.what;
+    }
+    LineList missing;
+    EXPECT_TRUE(missing.read(home.file(QStringLiteral("brak.txt")), Page::Utf8)
+                    .startsWith(home.file(QStringLiteral("brak.txt"))));
+}
+
+} // namespace
