@@ -3,6 +3,7 @@
 #include "base/settings_file.h"
 #include "base/user_port.h"
 #include "document_model.h"
+#include "pick_list_delegate.h"
 #include "tables/document_table.h"
 
 #include <QAction>
@@ -19,62 +20,6 @@
 #include <QScrollArea>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
-
-namespace {
-
-// Pick lists: the tax rates and the kinds of invoice are offered, other text may be typed.
-class PickListDelegate : public QStyledItemDelegate
-{
-public:
-    PickListDelegate(DocumentModel *model, QObject *parent) : QStyledItemDelegate(parent), m_model(model) {}
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        const QStringList items = pickList(index);
-        if (items.isEmpty()) {
-            QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-            // a text stops at its field's width instead of being cut when it is stored
-            const FieldDef &def = m_model->table()->fields().at(m_model->fieldOfColumn(index.column()));
-            if (auto *line = qobject_cast<QLineEdit *>(editor); line && def.type == FieldType::String)
-                CharacterLimit::apply(line, def.size);
-            return editor;
-        }
-        auto *box = new QComboBox(parent);
-        box->setEditable(true);
-        box->addItems(items);
-        return box;
-    }
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        if (auto *box = qobject_cast<QComboBox *>(editor))
-            box->setCurrentText(index.data(Qt::EditRole).toString());
-        else
-            QStyledItemDelegate::setEditorData(editor, index);
-    }
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
-    {
-        if (auto *box = qobject_cast<QComboBox *>(editor))
-            model->setData(index, box->currentText(), Qt::EditRole);
-        else
-            QStyledItemDelegate::setModelData(editor, model, index);
-    }
-
-private:
-    QStringList pickList(const QModelIndex &index) const
-    {
-        const QString name = m_model->table()->fields().at(m_model->fieldOfColumn(index.column())).name;
-        if (name == u"P_12")
-            return {QStringLiteral("23"), QStringLiteral("22"), QStringLiteral("8"), QStringLiteral("7"),
-                    QStringLiteral("5"),  QStringLiteral("4"),  QStringLiteral("3"), QStringLiteral("0"),
-                    QStringLiteral("zw"), QStringLiteral("np"), QStringLiteral("oo")};
-        if (name == u"RodzajFaktury")
-            return {QStringLiteral("VAT"), QStringLiteral("KOREKTA"), QStringLiteral("ZAL")};
-        return {};
-    }
-    DocumentModel *m_model;
-};
-
-} // namespace
 
 DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStringList &hidden, UserPort *port,
                            QWidget *parent)
@@ -291,49 +236,4 @@ void DocumentGrid::restoreLayout(const SettingsFile &settings)
         const int c = wanted.at(target).second;
         horizontalHeader()->moveSection(horizontalHeader()->visualIndex(c), target);
     }
-}
-
-DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QWidget(parent), m_table(table)
-{
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    struct Button
-    {
-        const char *text, *hint;
-        std::function<void()> act;
-    };
-    const Button buttons[] = {
-        {"|◀", "Pierwszy", [table] { table->first(); }},
-        {"◀", "Poprzedni", [table] { table->moveTo(table->position() - 1); }},
-        {"▶", "Następny", [table] { table->moveTo(table->position() + 1); }},
-        {"▶|", "Ostatni", [table] { table->moveTo(table->recordCount() - 1); }},
-        {"+", "Wstaw", [table] { table->append(); }},
-        {"−", "Usuń", [table] { table->remove(); }},
-        {"▲", "Edytuj", [table] { table->edit(); }},
-        {"✓", "Zapisz", [table] { table->post(); }},
-        {"✗", "Anuluj", [table] { table->cancel(); }},
-        {"↻", "Odśwież",
-         [table] {
-             table->suspendViews();
-             table->resumeViews();
-         }},
-    };
-    const int width = fontMetrics().horizontalAdvance(QStringLiteral("▶|")) + 10;
-    for (const Button &b : buttons) {
-        auto *button = new QToolButton(this);
-        button->setText(QString::fromUtf8(b.text));
-        button->setToolTip(QString::fromUtf8(b.hint));
-        button->setAutoRaise(true);
-        button->setFixedWidth(width);
-        connect(button, &QToolButton::clicked, this, b.act);
-        layout->addWidget(button);
-        m_buttons << button;
-    }
-    // while a command runs the records can be browsed, not changed
-    connect(table, &DocumentTable::frozenChanged, this, [this](bool frozen) {
-        for (int i = 4; i <= 8; ++i) // insert, delete, edit, post, cancel
-            m_buttons.at(i)->setEnabled(!frozen);
-    });
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

@@ -10,6 +10,7 @@
 #include "date_picker.h"
 #include "document_grid.h"
 #include "document_model.h"
+#include "document_navigator.h"
 #include "download_window.h"
 #include "import/external_app.h"
 #include "import/mapping_tables.h"

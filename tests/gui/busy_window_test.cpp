@@ -4,6 +4,7 @@
 #include "app/workspace.h"
 #include "document_grid.h"
 #include "document_model.h"
+#include "document_navigator.h"
 #include "invoice_form.h"
 #include "main_window.h"
 #include "support/recording_port.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document_grid.h"
+#include "document_navigator.h"
 
 #include <QWidget>
 
