@@ -3,6 +3,7 @@
 // input's first two lines stand in a mapping row), the blocks and the header. Whatever is
 // imported is written as well-formed XML.
 #include "app/workspace.h"
+#include "base/xml_scan.h"
 #include "base/xml_services.h"
 #include "fuzz_support.h"
 #include "import/mapping_tables.h"

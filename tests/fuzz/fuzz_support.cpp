@@ -1,6 +1,7 @@
 #include "fuzz_support.h"
 
 #include "app/workspace.h"
+#include "base/xml_scan.h"
 #include "base/xml_services.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,6 @@
 // The validator's preparation: the streaming scan of a document and the schema hints read
 // from its root; a document the scan refuses is never prepared for validation.
+#include "base/xml_scan.h"
 #include "base/xml_services.h"
 #include "fuzz_support.h"
 #include "validate/validator.h"

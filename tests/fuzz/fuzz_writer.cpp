@@ -1,6 +1,7 @@
 // The writer fed with fuzzed table contents and, when the input carries one, a fuzzed
 // template: whatever it writes is well-formed XML that the reader loads back.
 #include "app/workspace.h"
+#include "base/xml_scan.h"
 #include "base/xml_services.h"
 #include "fuzz_support.h"
 #include "jpk/jpk_template.h"

@@ -4,6 +4,7 @@
 #include "base/controls.h"
 #include "base/settings_file.h"
 #include "base/user_port.h"
+#include "base/xml_scan.h"
 #include "base/xml_services.h"
 #include "jpk/node_path.h"
 #include "tables/document_tables.h"

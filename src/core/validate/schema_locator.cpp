@@ -2,6 +2,7 @@
 
 #include "base/safe_file.h"
 #include "base/user_port.h"
+#include "base/xml_scan.h"
 #include "base/xml_services.h"
 
 #include <QDir>

@@ -3,6 +3,7 @@
 #include "base/program_files.h"
 #include "base/safe_file.h"
 #include "base/user_port.h"
+#include "base/xml_scan.h"
 #include "base/xml_services.h"
 #include "validate/schema_locator.h"
 
