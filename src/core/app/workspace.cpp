@@ -13,6 +13,7 @@
 #include "jpk/jpk_reader.h"
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
+#include "jpk/output_name.h"
 #include "ksef/ksef_import.h"
 #include "tables/column_sum.h"
 #include "validate/schema_locator.h"

@@ -7,6 +7,8 @@
 #include "base/xml_services.h"
 #include "base/xml_text.h"
 #include "jpk/node_path.h"
+#include "jpk/output_name.h"
+#include "jpk/record_form.h"
 #include "tables/document_tables.h"
 
 #include <QDir>
@@ -21,161 +23,12 @@ namespace {
 
 const QString kTitle = QStringLiteral("Generowanie piku dla JPK_FA (4)");
 
-// A float field's text: amounts with two decimals; quantities and rates with the decimals they
-// have, two at least and six at most (the schema's TIlosciJPK and TProcentowy), so that 2.561
-// pieces stay 2.561.
-bool appendFloat(QByteArray &out, double value, const FieldDef &field)
-{
-    const int decimals = fieldDecimals(field);
-    return decimals == 2 ? NumberText::appendFixed(out, value, 2) : NumberText::appendTrimmed(out, value, 2, decimals);
-}
-
 // Writes libxml2's output buffer straight into the file being saved.
 int writeToSaveFile(void *context, const char *buffer, int len)
 {
     auto *file = static_cast<SafeFile *>(context);
     return file->write(buffer, len) ? len : -1;
 }
-
-int appendToBytes(void *context, const char *buffer, int len)
-{
-    static_cast<QByteArray *>(context)->append(buffer, len);
-    return len;
-}
-
-// A simple record (an element whose filled copy holds only elements with text) written from
-// its precompiled form: the bytes libxml2 writes around each child, worked out once by writing
-// one copy whose children hold marker texts. Each record then costs its values' text only,
-// and comes out byte for byte as writing a filled copy would.
-class RecordForm
-{
-public:
-    // Builds the form of templ's copies as written at depth with format; usable() is false
-    // when the template is not simple enough and copies must be written node by node.
-    RecordForm(xmlNode *templ, xmlNode *parent, const std::vector<int> &plan, xmlDoc *doc, int depth, int format)
-    {
-        xmlNode *copy = JpkWriter::cloneInScope(templ, parent);
-        if (!copy)
-            return;
-        std::vector<QByteArray> markers;
-        std::vector<QByteArray> closing;
-        size_t i = 0;
-        for (xmlNode *child = copy->children; child; ++i) {
-            xmlNode *next = child->next;
-            const int field = i < plan.size() ? plan[i] : -1;
-            if (field < 0 || child->type != XML_ELEMENT_NODE) {
-                xmlUnlinkNode(child);
-                xmlFreeNode(child);
-            } else {
-                const QByteArray marker = "tavrix" + QByteArray::number(quintptr(this), 16) + 'x' +
-                                          QByteArray::number(qulonglong(markers.size())) + 'x';
-                Xml::setText(child, QString::fromLatin1(marker));
-                markers.push_back(marker);
-                QByteArray qname = child->ns && child->ns->prefix
-                                       ? QByteArray(reinterpret_cast<const char *>(child->ns->prefix)) + ':'
-                                       : QByteArray();
-                qname += reinterpret_cast<const char *>(child->name);
-                closing.push_back("</" + qname + '>');
-                m_fields.push_back(field);
-            }
-            child = next;
-        }
-        QByteArray bytes;
-        if (!markers.empty()) {
-            xmlOutputBufferPtr out = xmlOutputBufferCreateIO(appendToBytes, nullptr, &bytes, nullptr);
-            if (out) {
-                xmlNodeDumpOutput(out, doc, copy, depth, format, "UTF-8");
-                xmlOutputBufferClose(out);
-            }
-        }
-        xmlFreeNode(copy);
-        if (markers.empty())
-            return;
-        // HEAD, then per child: its lead (indentation and start tag), the value, its end
-        // (end tag and line break), then TAIL
-        qsizetype at = 0;
-        for (size_t k = 0; k < markers.size(); ++k) {
-            const qsizetype value = bytes.indexOf(markers[k], at);
-            if (value < 0 || bytes.indexOf(markers[k], value + 1) >= 0)
-                return;
-            if (k == 0) {
-                // the first child's lead starts at its start tag and the indentation before it
-                qsizetype start = bytes.lastIndexOf('<', value);
-                while (start > 0 && bytes.at(start - 1) == ' ')
-                    --start;
-                if (start <= 0)
-                    return;
-                m_head = bytes.left(start);
-                at = start;
-            }
-            m_leads.push_back(bytes.mid(at, value - at));
-            const QByteArray end = closing[k] + (format ? "\n" : "");
-            if (bytes.mid(value + markers[k].size(), end.size()) != end)
-                return;
-            m_ends.push_back(end);
-            at = value + markers[k].size() + end.size();
-        }
-        m_tail = bytes.mid(at);
-        m_usable = true;
-    }
-
-    bool usable() const { return m_usable; }
-
-    // The record of row into out; false when no child has a value (the copy would be empty
-    // and is written node by node).
-    bool write(QByteArray &out, const DocumentTable &table, int row, int *cleaned) const
-    {
-        out.resize(0); // keeps its room for the next record
-        out += m_head;
-        bool any = false;
-        for (size_t k = 0; k < m_fields.size(); ++k) {
-            const qsizetype before = out.size();
-            out += m_leads[k];
-            if (!valueInto(out, table, row, m_fields[k], cleaned)) {
-                out.resize(before);
-                continue;
-            }
-            any = true;
-            out += m_ends[k];
-        }
-        out += m_tail;
-        return any;
-    }
-
-private:
-    // The field's text as fieldText gives it, written as libxml2 writes an element's text:
-    // UTF-8, characters XML forbids left out (counted), < > & and CR as references. False
-    // when the field writes no element.
-    static bool valueInto(QByteArray &out, const DocumentTable &table, int row, int field, int *cleaned)
-    {
-        const FieldType type = table.fields().at(field).type;
-        if (type == FieldType::Float) // as fieldText writes it
-            return !table.isNullAt(row, field) && appendFloat(out, table.floatAt(row, field), table.fields().at(field));
-        if (type != FieldType::String) {
-            const QString text = JpkWriter::fieldText(table, row, field);
-            if (text.isEmpty())
-                return false;
-            out += text.toLatin1(); // numbers, dates and booleans are ASCII
-            return true;
-        }
-        const QStringView text = table.stringViewAt(row, field);
-        if (text.isEmpty())
-            return false;
-        bool changed = false;
-        const bool any = XmlText::appendEscaped(out, text, &changed);
-        if (changed && cleaned)
-            ++*cleaned;
-        // a value made only of characters XML forbids is no value: its element goes
-        return any;
-    }
-
-    bool m_usable = false;
-    QByteArray m_head;
-    QByteArray m_tail;
-    std::vector<int> m_fields;
-    std::vector<QByteArray> m_leads;
-    std::vector<QByteArray> m_ends;
-};
 
 // libxml2 writes the children of an element on lines of their own only while no element on
 // the way down holds text: below one that does, nothing is indented. The records of a run
@@ -301,7 +154,7 @@ QString JpkWriter::fieldText(const DocumentTable &table, int row, int field)
         return QString::number(v.toLongLong());
     case FieldType::Float: {
         QByteArray text;
-        return appendFloat(text, v.toDouble(), def) ? QString::fromLatin1(text) : QString();
+        return appendFieldFloat(text, v.toDouble(), def) ? QString::fromLatin1(text) : QString();
     }
     case FieldType::Date:
         // the zero date (a missing or unreadable one) and a year below 1 are no date: the
@@ -724,37 +577,4 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         return Outcome::Failed;
     }
     return Outcome::Written;
-}
-
-QString correctOutputName(UserPort *port, const QString &text)
-{
-    const qsizetype cut = std::max(text.lastIndexOf(u'/'), text.lastIndexOf(u'\\'));
-    const QString folder = text.left(cut + 1);
-    const QString old = text.mid(cut + 1);
-    const qsizetype dot = old.lastIndexOf(u'.');
-    QString name = (dot >= 0 ? old.left(dot) : old) + QStringLiteral(".xml");
-    bool changed = false;
-    while (name.size() < 5) {
-        name.prepend(u'x');
-        changed = true;
-    }
-    while (name.size() > 55) {
-        name.remove(0, 1);
-        changed = true;
-    }
-    for (QChar &ch : name) {
-        const char16_t u = ch.unicode();
-        const bool ok = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' ||
-                        u == u'.' || u == u'-';
-        if (!ok) {
-            ch = u'_';
-            changed = true;
-        }
-    }
-    if (changed && port)
-        port->info(applicationTitle(), QStringLiteral("Skorygowano nazwę pliku na zgodną z XSD:\r\n"
-                                                      "<xs:pattern value=\"[a-zA-Z0-9_\\.\\-]{5,55}\"/>\r\n"
-                                                      "było:") +
-                                           old + QStringLiteral("\r\njest:") + name);
-    return folder + name;
 }

@@ -5,6 +5,7 @@
 #include "jpk/jpk_template.h"
 #include "jpk/jpk_writer.h"
 #include "jpk/node_path.h"
+#include "jpk/output_name.h"
 #include "support/recording_port.h"
 #include "support/temp_home.h"
 
