@@ -11,6 +11,8 @@
 
 class UserPort;
 class DocumentTable;
+struct XmlError;
+struct XmlRootInfo;
 
 // "Załaduj dane z pliku JPK*.XML": the header and subject values and the records of a
 // JPK_FA(1)–(4) file back into the header fields and the four tables. The file is read as
@@ -36,6 +38,9 @@ private:
     struct Runs;
     class RecordScan;
     bool readRecords(const QString &path, Runs &runs, int firstPass);
+    // The first pass: the whole file checked in one stream, the records in their usual order
+    // read from its events (record_scan.cpp).
+    bool scanRecords(const QString &path, Runs &runs, XmlRootInfo *root, XmlError *error);
     int fieldOfName(const xmlChar *name, DocumentTable &table);
     void readRecord(int kind, xmlNode *node);
     // The field of a child element; names come from the parser's dictionary, so the same
