@@ -266,20 +266,70 @@ bool ImportDriver::importOrderBlock(int start)
     return runPass(pass, start);
 }
 
+// The options of a pass, read afresh for every line (the user may change them while the
+// import runs) and looked up again only when some option changed.
+struct ImportDriver::PassOptions
+{
+    ImportFormat format;
+    bool commonFile = false, recordFilter = false, underRecord = false, afterHeading = false, directlyUnder = false,
+         lineFilter = false, endAtOtherStart = false, endAtEmptyLine = false, endAtRecord = false, endAtNumber = false;
+    QString endBlock, recordHeadingText, recordFilterText, headingText, lineFilterText;
+
+    PassOptions(const Controls &controls, const PassKeys &keys) : m_controls(controls), m_keys(keys) {}
+
+    void refresh()
+    {
+        if (m_seen == m_controls.revision())
+            return;
+        m_seen = m_controls.revision();
+        format = ImportFormat::fromControls(m_controls);
+        commonFile = on("rb_WspolnyPlik_Checked");
+        recordFilter = on(m_keys.recordFilter);
+        underRecord = on(m_keys.underRecord);
+        afterHeading = on(m_keys.afterHeading);
+        directlyUnder = on(m_keys.directlyUnder);
+        lineFilter = on(m_keys.lineFilter);
+        endAtOtherStart = on(m_keys.endAtOtherStart);
+        endAtEmptyLine = on(m_keys.endAtEmptyLine);
+        endAtRecord = on(m_keys.endAtRecord);
+        endAtNumber = on(m_keys.endAtNumber);
+        endBlock = text(m_keys.endBlock);
+        recordHeadingText = text(m_keys.recordHeadingText);
+        recordFilterText = text(m_keys.recordFilterText);
+        headingText = text(m_keys.headingText);
+        lineFilterText = text(m_keys.lineFilterText);
+    }
+    // an option's value now; its position is looked up once
+    bool on(const char *key) { return m_controls.valueAt(position(key)).toBool(); }
+    QString text(const char *key) { return m_controls.valueAt(position(key)).toString(); }
+
+private:
+    int position(const char *key)
+    {
+        auto it = m_positions.find(key);
+        if (it == m_positions.end())
+            it = m_positions.insert(key, Controls::indexOf(QString::fromLatin1(key)));
+        return *it;
+    }
+    const Controls &m_controls;
+    const PassKeys &m_keys;
+    QHash<const char *, int> m_positions;
+    quint64 m_seen = ~quint64(0);
+};
+
+// Where a pass stands between its steps.
+struct ImportDriver::PassState
+{
+    int i = 0;              // the line being read
+    bool awaiting = true;   // the next line that passes the filter is a document row
+    bool allOk = true;      // no line failed
+    bool rowFailed = false; // the document row of the current list failed: its lines are skipped
+    bool endSeen = false;   // the block's end marker was met
+};
+
 bool ImportDriver::runPass(const Pass &p, int start)
 {
-    const Controls &c = (*m_ws.controls);
-    // option keys are looked up once; their values are read afresh at every line
-    QHash<const char *, int> positions;
-    auto position = [&](const char *key) {
-        auto it = positions.find(key);
-        if (it == positions.end())
-            it = positions.insert(key, Controls::indexOf(QString::fromLatin1(key)));
-        return *it;
-    };
-    auto on = [&](const char *key) { return c.valueAt(position(key)).toBool(); };
-    auto text = [&](const char *key) { return c.valueAt(position(key)).toString(); };
-    DocumentTables &t = (*m_ws.tables);
+    PassOptions o(*m_ws.controls, p.keys);
     MappingTables &maps = (*m_ws.maps);
     RecordResolver rows(maps.grid(p.rowMap), *p.table, p.rowKind, maps.grid(MappingTables::DEF), m_port);
     RecordResolver lines(maps.grid(p.lineMap), *p.lineTable, p.lineKind, maps.grid(MappingTables::DEF), m_port);
@@ -289,122 +339,43 @@ bool ImportDriver::runPass(const Pass &p, int start)
     p.lineTable->suspendViews();
     // without appending, the file's records take the place of those the tables held once the
     // pass is over: a cancelled pass leaves the old ones as they were
-    const bool replacing = !on(p.keys.append);
+    const bool replacing = !o.on(p.keys.append);
     const int oldRecords = p.table->storedCount();
     const int oldLines = p.lineTable->storedCount();
-    int i = start + (on(p.keys.secondLine) ? 1 : 0);
-    const bool heading = on(p.keys.recordHeading);
-    bool awaiting = !heading;
-    bool allOk = true;
-    bool rowFailed = false;
-    bool endSeen = false;
+    PassState st;
+    st.i = start + (o.on(p.keys.secondLine) ? 1 : 0);
+    const bool heading = o.on(p.keys.recordHeading);
+    st.awaiting = !heading;
     m_port->progressUnit(QStringLiteral("wierszy"));
     m_port->progressShow(0, n);
-    m_port->progressPosition(i);
+    m_port->progressPosition(st.i);
 
-    // The options are read afresh for every line, as the user may change them while the
-    // import runs; they are looked up again only when some option changed.
-    struct LineOptions
-    {
-        ImportFormat format;
-        bool commonFile, recordFilter, underRecord, afterHeading, directlyUnder, lineFilter, endAtOtherStart,
-            endAtEmptyLine, endAtRecord, endAtNumber;
-        QString endBlock, recordHeadingText, recordFilterText, headingText, lineFilterText;
-    } o;
-    quint64 seen = ~quint64(0);
-    auto refresh = [&] {
-        if (seen == c.revision())
-            return;
-        seen = c.revision();
-        o.format = ImportFormat::fromControls(c);
-        o.commonFile = on("rb_WspolnyPlik_Checked");
-        o.recordFilter = on(p.keys.recordFilter);
-        o.underRecord = on(p.keys.underRecord);
-        o.afterHeading = on(p.keys.afterHeading);
-        o.directlyUnder = on(p.keys.directlyUnder);
-        o.lineFilter = on(p.keys.lineFilter);
-        o.endAtOtherStart = on(p.keys.endAtOtherStart);
-        o.endAtEmptyLine = on(p.keys.endAtEmptyLine);
-        o.endAtRecord = on(p.keys.endAtRecord);
-        o.endAtNumber = on(p.keys.endAtNumber);
-        o.endBlock = text(p.keys.endBlock);
-        o.recordHeadingText = text(p.keys.recordHeadingText);
-        o.recordFilterText = text(p.keys.recordFilterText);
-        o.headingText = text(p.keys.headingText);
-        o.lineFilterText = text(p.keys.lineFilterText);
-    };
-
-    while (i <= n - 1) {
-        m_port->progressPosition(i);
+    while (st.i <= n - 1) {
+        m_port->progressPosition(st.i);
         m_port->pump();
-        refresh();
-        const QString line = m_lines.line(i);
+        o.refresh();
+        const QString line = m_lines.line(st.i);
         if (o.commonFile && !o.endBlock.isEmpty() && line == o.endBlock) {
-            endSeen = true;
+            st.endSeen = true;
             break;
         }
-        if (!awaiting) {
+        if (!st.awaiting) {
             if (heading && line == o.recordHeadingText)
-                awaiting = true;
-            ++i;
+                st.awaiting = true;
+            ++st.i;
             continue;
         }
         if (o.recordFilter && !beginsWith(line, o.recordFilterText)) {
-            ++i;
-            awaiting = !heading;
+            ++st.i;
+            st.awaiting = !heading;
             continue;
         }
-        rowFailed = !rows.ImportRecordLine(line, o.format);
-        refresh();
-        if (!o.underRecord) {
-            ++i;
+        st.rowFailed = !rows.importRecordLine(line, o.format);
+        o.refresh();
+        ++st.i;
+        if (!o.underRecord)
             continue;
-        }
-        // the line list of this document
-        ++i;
-        bool lineOk = true;
-        if (o.afterHeading && !o.directlyUnder) {
-            const int j = m_lines.find(o.headingText, i);
-            i = j >= 0 ? j + 1 : n;
-        }
-        if (i > n - 1)
-            break;
-        bool listEnded = false;
-        while (!listEnded) {
-            refresh();
-            const QString current = m_lines.line(i);
-            // the block's end marker ends the pass, even in the middle of a document's lines
-            if (o.commonFile && !o.endBlock.isEmpty() && current == o.endBlock) {
-                endSeen = true;
-                listEnded = true;
-                break;
-            }
-            if (o.lineFilter) {
-                lineOk = beginsWith(current, o.lineFilterText);
-                if (o.endAtOtherStart && !lineOk) {
-                    ++i;
-                    break;
-                }
-            }
-            if (o.endAtEmptyLine && current.isEmpty()) {
-                ++i;
-                break;
-            }
-            if (o.endAtRecord && current == o.recordHeadingText) {
-                ++i; // awaiting stays true: the next line is the next document row
-                break;
-            }
-            if (o.endAtNumber && beginsWith(current, o.recordFilterText)) {
-                awaiting = true; // this line is read as the next document row
-                break;
-            }
-            if (lineOk && !rowFailed && allOk)
-                allOk = lines.ImportRecordLine(current, o.format);
-            ++i;
-            if (i > n - 1)
-                listEnded = true;
-        }
-        if (listEnded)
+        if (!readLineList(o, lines, st))
             break;
     }
 
@@ -412,26 +383,78 @@ bool ImportDriver::runPass(const Pass &p, int start)
         p.lineTable->dropFirst(oldLines);
         p.table->dropFirst(oldRecords);
     }
-    if (on(p.keys.separateBlock))
+    if (o.on(p.keys.separateBlock))
         m_port->info(applicationTitle(), QStringLiteral("Todo ..."));
-    t.linkLinesToInvoices();
+    m_ws.tables->linkLinesToInvoices();
     m_port->progressHide();
     p.lineTable->resumeViews();
     p.table->resumeViews();
-    if (!allOk)
+    reportPass(p, o, rows, lines, st);
+    return st.allOk;
+}
+
+bool ImportDriver::readLineList(PassOptions &o, RecordResolver &lines, PassState &st)
+{
+    // the line list of the document just read; false when the pass ends with it
+    const int n = m_lines.count();
+    bool lineOk = true;
+    if (o.afterHeading && !o.directlyUnder) {
+        const int j = m_lines.find(o.headingText, st.i);
+        st.i = j >= 0 ? j + 1 : n;
+    }
+    if (st.i > n - 1)
+        return false;
+    for (;;) {
+        o.refresh();
+        const QString current = m_lines.line(st.i);
+        // the block's end marker ends the pass, even in the middle of a document's lines
+        if (o.commonFile && !o.endBlock.isEmpty() && current == o.endBlock) {
+            st.endSeen = true;
+            return false;
+        }
+        if (o.lineFilter) {
+            lineOk = beginsWith(current, o.lineFilterText);
+            if (o.endAtOtherStart && !lineOk) {
+                ++st.i;
+                return true;
+            }
+        }
+        if (o.endAtEmptyLine && current.isEmpty()) {
+            ++st.i;
+            return true;
+        }
+        if (o.endAtRecord && current == o.recordHeadingText) {
+            ++st.i; // awaiting stays true: the next line is the next document row
+            return true;
+        }
+        if (o.endAtNumber && beginsWith(current, o.recordFilterText)) {
+            st.awaiting = true; // this line is read as the next document row
+            return true;
+        }
+        if (lineOk && !st.rowFailed && st.allOk)
+            st.allOk = lines.importRecordLine(current, o.format);
+        ++st.i;
+        if (st.i > n - 1)
+            return false;
+    }
+}
+
+void ImportDriver::reportPass(const Pass &p, PassOptions &o, const RecordResolver &rows, const RecordResolver &lines,
+                              const PassState &st)
+{
+    if (!st.allOk)
         m_port->failure(applicationTitle(), p.failed);
     // texts longer than their fields: said, by record and field, as a load says it
     if (rows.cutCount() + lines.cutCount() > 0)
         m_port->info(applicationTitle(),
                      Characters::cutMessage(rows.cutNotes() + lines.cutNotes(), rows.cutCount() + lines.cutCount()));
     // a block of a common file that runs to the file's end without its end marker: the file
-    // may have been cut short, and nobody would know
-    refresh();
-    // (a block may end with the file; it is said, not failed)
-    if (m_readingCommonFile && o.commonFile && !o.endBlock.isEmpty() && !endSeen)
+    // may have been cut short, and nobody would know (a block may end with the file: it is
+    // said, not failed)
+    o.refresh();
+    if (m_readingCommonFile && o.commonFile && !o.endBlock.isEmpty() && !st.endSeen)
         m_port->info(applicationTitle(),
                      QStringLiteral("Blok kończy się razem z plikiem, bez znacznika końca „%1” – jeśli plik miał go "
                                     "mieć, może być ucięty; sprawdź, czy wczytano wszystkie dokumenty.")
                          .arg(o.endBlock));
-    return allOk;
 }

@@ -6,6 +6,7 @@
 
 #include "base/work_context.h"
 
+class RecordResolver;
 class UserPort;
 
 // The import commands: reading an input file into the line list, the common file with its
@@ -34,7 +35,14 @@ public:
 
 private:
     struct Pass;
+    struct PassOptions;
+    struct PassState;
     bool runPass(const Pass &pass, int start);
+    // The steps of a pass: a document's line list (false when the pass ends with it), and
+    // what the pass says when it is over.
+    bool readLineList(PassOptions &options, RecordResolver &lines, PassState &state);
+    void reportPass(const Pass &pass, PassOptions &options, const RecordResolver &rows, const RecordResolver &lines,
+                    const PassState &state);
     // A pass over a file of its own, with its closing message.
     bool importSeparateFile(const QString &what, const QString &path, bool (ImportDriver::*pass)(int),
                             const QString &done, const QString &failed);

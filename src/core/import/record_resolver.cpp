@@ -186,7 +186,7 @@ bool RecordResolver::ExpandDefault(const Expression &expression, FieldSplitter &
     return true;
 }
 
-bool RecordResolver::ImportRecordLine(const QString &line, const ImportFormat &format)
+bool RecordResolver::importRecordLine(const QString &line, const ImportFormat &format)
 {
     if (line.isEmpty())
         return false;

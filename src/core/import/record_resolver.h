@@ -25,7 +25,7 @@ public:
 
     // True when a record was added and posted; false for an empty line, an ABORT condition,
     // or an error (already shown to the user).
-    bool ImportRecordLine(const QString &line, const ImportFormat &format);
+    bool importRecordLine(const QString &line, const ImportFormat &format);
 
     // The parts of one mapping row, exposed for tests of the expression language.
     struct Condition

@@ -32,7 +32,7 @@ protected:
         map.setCell(5, 2, condition);
         RecordResolver r(map, t.mt_POZ_, QStringLiteral("pozycji faktur"), subst, &port);
         const int before = t.mt_POZ_.storedCount();
-        const bool ok = r.ImportRecordLine(kLine, format);
+        const bool ok = r.importRecordLine(kLine, format);
         if (added)
             *added = ok;
         if (!ok || t.mt_POZ_.storedCount() == before)
@@ -182,7 +182,7 @@ TEST_F(Resolver, ErrorsEndTheLineWithTheirMessage)
 TEST_F(Resolver, EmptyLineAddsNothingAndSaysNothing)
 {
     RecordResolver r(map, t.mt_POZ_, QStringLiteral("pozycji faktur"), subst, &port);
-    EXPECT_FALSE(r.ImportRecordLine(QString(), format));
+    EXPECT_FALSE(r.importRecordLine(QString(), format));
     EXPECT_EQ(t.mt_POZ_.storedCount(), 0);
     EXPECT_TRUE(port.messages.isEmpty());
 }
