@@ -12,55 +12,19 @@
 #include "template_page.h"
 
 #include "control_binder.h"
-#include "date_picker.h"
 #include "document_grid.h"
-#include "document_model.h"
-#include "download_window.h"
-#include "invoice_form.h"
-#include "mapping_grid_view.h"
 
 #include "app/option_rules.h"
-#include "import/external_app.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDesktopServices>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFontDatabase>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QIcon>
-#include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPixmap>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSplitter>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
-#include <QVBoxLayout>
 #include <string_view>
 
 namespace {

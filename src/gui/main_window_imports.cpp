@@ -1,67 +1,13 @@
 #include "main_window.h"
 
-#include "config_page.h"
-#include "header_import_page.h"
-#include "header_page.h"
-#include "help_page.h"
-#include "invoices_page.h"
-#include "lines_import_page.h"
-#include "orders_page.h"
-#include "page_context.h"
-#include "record_import_page.h"
-#include "template_page.h"
-
-#include "control_binder.h"
-#include "date_picker.h"
-#include "document_grid.h"
-#include "document_model.h"
-#include "download_window.h"
-#include "invoice_form.h"
-#include "mapping_grid_view.h"
-
-#include "app/option_rules.h"
-#include "import/external_app.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFontDatabase>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QIcon>
-#include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPixmap>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
-#include <string_view>
 
 // The imports that ask before they run: e-invoices (file, package or folder) and the user's
 // application, whose failed check shows the page and field to correct.
