@@ -4,13 +4,10 @@
 #include "base/xml_text.h"
 
 #include <QFile>
-#include <QList>
-#include <QPair>
 #include <QRegularExpression>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
-#include <vector>
 
 void XmlFirstError::take(xmlErrorPtr error)
 {
