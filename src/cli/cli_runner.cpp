@@ -44,10 +44,10 @@ struct Step
     QStringList args;
 };
 
-using Handler = std::function<QString(Workspace &, const QStringList &)>;
+using Handler = std::function<Result<>(Workspace &, const QStringList &)>;
 
 // One step of the command line: its name, its arguments, its help and what it does. The
-// handler returns an empty string on success, otherwise why it failed.
+// handler says why it failed, if it did.
 struct StepDef
 {
     const char *name;
@@ -61,33 +61,36 @@ struct StepDef
 // An import command of the window, offered only in its file layout.
 Handler importStep(const char *action, const char *caption, bool (Workspace::*separate)(const QString &))
 {
-    return [action, caption, separate](Workspace &ws, const QStringList &args) -> QString {
+    return [action, caption, separate](Workspace &ws, const QStringList &args) -> Result<> {
         if (!ws.isEnabled(QString::fromLatin1(action)))
-            return QStringLiteral(
-                       "\"%1\" is not available with the chosen file layout (rb_WspolnyPlik, rb_nag_OsobnyPlik, "
-                       "rb_sp_BrakPliku, chb_Imp_Application)")
-                .arg(QString::fromUtf8(caption));
+            return Failure(QStringLiteral("\"%1\" is not available with the chosen file layout (rb_WspolnyPlik, "
+                                          "rb_nag_OsobnyPlik, rb_sp_BrakPliku, chb_Imp_Application)")
+                               .arg(QString::fromUtf8(caption)));
         if (!separate) {
             ws.importCommonFile(args.at(0));
-            return QString();
+            return {};
         }
-        return (ws.*separate)(args.at(0)) ? QString()
-                                          : QStringLiteral("%1 was not imported completely").arg(args.at(0));
+        if (!(ws.*separate)(args.at(0)))
+            return Failure(QStringLiteral("%1 was not imported completely").arg(args.at(0)));
+        return {};
     };
 }
 
 // A "Wczytaj"/"Zachowaj" of a mapping table.
 Handler mapStep(bool load)
 {
-    return [load](Workspace &ws, const QStringList &args) -> QString {
+    return [load](Workspace &ws, const QStringList &args) -> Result<> {
         const int kind = MappingTables::kindOf(args.at(0));
         if (kind < 0 || kind == MappingTables::DEF)
-            return QStringLiteral(
-                       "no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
-                .arg(args.at(0));
+            return Failure(
+                QStringLiteral(
+                    "no mapping table \"%1\" with file buttons (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)")
+                    .arg(args.at(0)));
         const auto k = MappingTables::Kind(kind);
         const bool ok = load ? ws.loadMap(k, args.at(1)) : ws.saveMap(k, args.at(1));
-        return ok ? QString() : QStringLiteral("%1 failed").arg(args.at(1));
+        if (!ok)
+            return Failure(QStringLiteral("%1 failed").arg(args.at(1)));
+        return {};
     };
 }
 
@@ -105,31 +108,24 @@ const std::vector<StepDef> &steps()
 {
     static const std::vector<StepDef> table = {
         {"set", 1, 1, "set KEY=VALUE", "set a control or header field (settings-file key, e.g. ed_NIP_Text=5261040828)",
-         [](Workspace &ws, const QStringList &args) {
+         [](Workspace &ws, const QStringList &args) -> Result<> {
              const QString &arg = args.at(0);
              const qsizetype eq = arg.indexOf(u'=');
-             QString error;
-             return ws.controls().setFromText(arg.left(eq), arg.mid(eq + 1), &error) ? QString() : error;
+             return ws.controls().setFromText(arg.left(eq), arg.mid(eq + 1));
          }},
         {"import-json", 1, 1, "import-json FILE", "append the header fields and records of a JSON file to the tables",
-         [](Workspace &ws, const QStringList &args) {
-             QString error;
-             return ws.importJson(args.at(0), &error) ? QString() : error;
-         }},
+         [](Workspace &ws, const QStringList &args) -> Result<> { return ws.importJson(args.at(0)); }},
         {"export-json", 1, 1, "export-json FILE", "write the header fields and all records of the four tables as JSON",
-         [](Workspace &ws, const QStringList &args) {
-             QString error;
-             return ws.exportJson(args.at(0), &error) ? QString() : error;
-         }},
+         [](Workspace &ws, const QStringList &args) -> Result<> { return ws.exportJson(args.at(0)); }},
         {"generate", 0, 1, "generate [FILE]", "write the JPK_FA(4) file (\"Generuj JPK\"), FILE as the output name",
-         [](Workspace &ws, const QStringList &args) -> QString {
+         [](Workspace &ws, const QStringList &args) -> Result<> {
              if (!args.isEmpty())
                  ws.controls().setText(QStringLiteral("fn_JPK_Text"), args.at(0));
              if (ws.generateJpk())
-                 return QString();
+                 return {};
              if (ws.lastGenerateHadNoName())
-                 return QStringLiteral("the output file name (fn_JPK_Text) is empty");
-             return QStringLiteral("no JPK file was written");
+                 return Failure(QStringLiteral("the output file name (fn_JPK_Text) is empty"));
+             return Failure(QStringLiteral("no JPK file was written"));
          }},
         {"import", 1, 1, "import FILE", "\"Importuj Dane\": a common file with header, invoices and orders",
          importStep("act_Importuj", "Importuj Dane", nullptr)},
@@ -141,41 +137,43 @@ const std::vector<StepDef> &steps()
          importStep("act_ImportujZamowienia", "Importuj zamówienia", &Workspace::importOrderFile)},
         {"import-app", 0, 0, "import-app",
          "\"Importuj z aplikacji\": run the user's application, then import its exchange file",
-         [](Workspace &ws, const QStringList &) -> QString {
+         [](Workspace &ws, const QStringList &) -> Result<> {
              if (!ws.isEnabled(QStringLiteral("act_ImportujZAplikacji")))
-                 return QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
-                                       "chb_Imp_Application_Checked=TRUE");
-             return ws.importThroughApplication() ? QString() : QStringLiteral("the application was not called");
+                 return Failure(
+                     QStringLiteral("\"Importuj z aplikacji\" needs a common file (rb_WspolnyPlik_Checked=TRUE) and "
+                                    "chb_Imp_Application_Checked=TRUE"));
+             if (!ws.importThroughApplication())
+                 return Failure(QStringLiteral("the application was not called"));
+             return {};
          }},
         {"load-xsd", 0, 0, "load-xsd", "\"Wczytaj ...\" on \"Opis pól:\": the schema re-indented to stdout",
-         [](Workspace &ws, const QStringList &) -> QString {
+         [](Workspace &ws, const QStringList &) -> Result<> {
              ConsoleDownload view;
              QString text;
              const bool ok = ws.loadSchemaDescriptions(&view, &text);
              if (!text.isEmpty())
                  std::fputs(text.toUtf8().constData(), stdout);
-             return ok ? QString() : QStringLiteral("the schema's descriptions could not be loaded");
+             if (!ok)
+                 return Failure(QStringLiteral("the schema's descriptions could not be loaded"));
+             return {};
          }},
         {"sum", 2, 2, "sum GRID FIELD", "\"Suma wg kolumny.\" of a column of grid_FAK, grid_POZ, grid_ZAM or grid_ZPOZ",
-         [](Workspace &ws, const QStringList &args) {
-             QString error;
-             return ws.sumColumn(args.at(0), args.at(1), &error) ? QString() : error;
-         }},
+         [](Workspace &ws, const QStringList &args) -> Result<> { return ws.sumColumn(args.at(0), args.at(1)); }},
         {"load-map", 2, 2, "load-map GRID FILE",
          "\"Wczytaj\" of a mapping table (SG_NAG, tab_FAK, tab_POS, tab_ZAM, tab_ZPOS)", mapStep(true)},
         {"save-map", 2, 2, "save-map GRID FILE", "\"Zachowaj\" of a mapping table", mapStep(false)},
         {"load", 1, 1, "load FILE", "load a JPK_FA(1)-(4) file into the header fields and tables",
-         [](Workspace &ws, const QStringList &args) -> QString {
+         [](Workspace &ws, const QStringList &args) -> Result<> {
              if (!QFile::exists(args.at(0)))
-                 return QStringLiteral("%1: no such file").arg(args.at(0));
+                 return Failure(QStringLiteral("%1: no such file").arg(args.at(0)));
              ws.loadJpk(args.at(0));
-             return QString();
+             return {};
          }},
         {"import-ksef", 1, 3, "import-ksef PATH [recursive] [no-schema]",
          "\"Importuj e-faktury (KSeF)\": FA(3)/FA(2) e-invoices from a .xml file, a folder (its subfolders "
          "with recursive) or a .zip package, appended to the tables; no-schema skips checking each file against its "
          "schema; fails when no e-invoice could be read",
-         [](Workspace &ws, const QStringList &args) -> QString {
+         [](Workspace &ws, const QStringList &args) -> Result<> {
              bool recursive = false;
              bool validate = true;
              for (qsizetype k = 1; k < args.size(); ++k) {
@@ -184,55 +182,56 @@ const std::vector<StepDef> &steps()
                  else if (args.at(k) == u"no-schema")
                      validate = false;
                  else
-                     return QStringLiteral("import-ksef: unknown word \"%1\" (recursive, no-schema)").arg(args.at(k));
+                     return Failure(
+                         QStringLiteral("import-ksef: unknown word \"%1\" (recursive, no-schema)").arg(args.at(k)));
              }
-             return ws.importKsef(args.at(0), validate, recursive)
-                        ? QString()
-                        : QStringLiteral("%1: no e-invoice could be read").arg(args.at(0));
+             if (!ws.importKsef(args.at(0), validate, recursive))
+                 return Failure(QStringLiteral("%1: no e-invoice could be read").arg(args.at(0)));
+             return {};
          }},
         {"set-template", 1, 1, "set-template FILE", "use the text of FILE (UTF-8) as the JPK template",
-         [](Workspace &ws, const QStringList &args) -> QString {
-             QByteArray bytes;
-             QString error;
-             if (!readFileCapped(args.at(0), kMaxSmallFile, &bytes, &error))
-                 return error;
-             const QString text = QString::fromUtf8(bytes);
+         [](Workspace &ws, const QStringList &args) -> Result<> {
+             const Result<QByteArray> bytes = readFileCapped(args.at(0), kMaxSmallFile);
+             if (!bytes)
+                 return Failure(bytes.reason());
+             const QString text = QString::fromUtf8(*bytes);
              // a template the loader would refuse is refused here, before any file is made of it
-             if (const QString refusal = ws.templateRefusal(text); !refusal.isEmpty())
-                 return QStringLiteral("%1: %2").arg(args.at(0), refusal);
+             if (const Result<> usable = ws.checkTemplate(text); !usable)
+                 return Failure(QStringLiteral("%1: %2").arg(args.at(0), usable.reason()));
              ws.setJpkTemplate(text);
-             return QString();
+             return {};
          }},
         {"validate", 1, 1, "validate FILE", "check an XML file against its schema (\"Weryfikuj gotowy JPK-FA(4).XML\")",
-         [](Workspace &ws, const QStringList &args) {
-             return ws.validateFile(args.at(0)) ? QString()
-                                                : QStringLiteral("%1 was not confirmed valid").arg(args.at(0));
+         [](Workspace &ws, const QStringList &args) -> Result<> {
+             if (!ws.validateFile(args.at(0)))
+                 return Failure(QStringLiteral("%1 was not confirmed valid").arg(args.at(0)));
+             return {};
          }},
         {"check", 0, 0, "check",
          "\"Sprawdź dane\": the checks beyond the schema (K01-K11) on the tables; fails on a błąd",
-         [](Workspace &ws, const QStringList &) -> QString {
+         [](Workspace &ws, const QStringList &) -> Result<> {
              const CheckResult &result = ws.checkData();
              printFindings(ws, result);
-             return result.errors() > 0 ? QStringLiteral("%1 error(s) found").arg(result.errors()) : QString();
+             if (result.errors() > 0)
+                 return Failure(QStringLiteral("%1 error(s) found").arg(result.errors()));
+             return {};
          }},
         {"check-file", 1, 1, "check-file FILE",
          "\"Sprawdź plik\": every schema error of FILE and its control sums, by record, with a Polish reason; "
          "fails on a błąd",
-         [](Workspace &ws, const QStringList &args) -> QString {
-             QString error;
-             if (!ws.checkFile(args.at(0), &error)) {
-                 ws.port()->failure(QStringLiteral("Kontrola"), error); // into the messages file too
-                 return error;
+         [](Workspace &ws, const QStringList &args) -> Result<> {
+             if (const Result<> checked = ws.checkFile(args.at(0)); !checked) {
+                 ws.port()->failure(QStringLiteral("Kontrola"), checked.reason()); // into the messages file too
+                 return checked;
              }
              const CheckResult &result = ws.lastCheck();
              printFindings(ws, result); // the schema errors are the file's findings
-             return result.errors() > 0 ? QStringLiteral("%1 error(s) found").arg(result.errors()) : QString();
+             if (result.errors() > 0)
+                 return Failure(QStringLiteral("%1 error(s) found").arg(result.errors()));
+             return {};
          }},
         {"report", 1, 1, "report FILE", "the last findings and the totals per rate as FILE.json or FILE.html",
-         [](Workspace &ws, const QStringList &args) {
-             QString error;
-             return ws.writeCheckReport(args.at(0), &error) ? QString() : error;
-         }},
+         [](Workspace &ws, const QStringList &args) -> Result<> { return ws.writeCheckReport(args.at(0)); }},
     };
     return table;
 }
@@ -430,8 +429,9 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
         // error box or a failure message on the way.
         const int errorsBefore = port.errorCount();
         const int failuresBefore = port.failureCount();
-        QString error = findStep(step.name)->run(workspace, step.args);
-        if (error.isEmpty() && (port.errorCount() > errorsBefore || port.failureCount() > failuresBefore))
+        const Result<> done = findStep(step.name)->run(workspace, step.args);
+        QString error = done.reason();
+        if (done && (port.errorCount() > errorsBefore || port.failureCount() > failuresBefore))
             error = QStringLiteral("the command ended in failure (see its message)");
         if (ConsolePort::interrupted()) {
             // Ctrl+C: the command stopped with the tables or the old file intact; no more steps
@@ -461,9 +461,8 @@ int runCommandLine(const QStringList &args, const QString &defaultHome)
     }
     if (save) {
         workspace.storeSettings();
-        QString error;
-        if (!workspace.writeSettingsFile(&error) && !error.isEmpty()) {
-            printErr(QStringLiteral("--save: ") + error);
+        if (const Result<> saved = workspace.writeSettingsFile(); !saved) {
+            printErr(QStringLiteral("--save: ") + saved.reason());
             status = 1;
         }
     }

@@ -99,9 +99,9 @@ void CheckPage::checkData()
 
 bool CheckPage::checkFile(const QString &path)
 {
-    QString error;
-    if (!m_workspace->checkFile(path, &error)) {
-        m_port->failure(applicationTitle(), QStringLiteral("Nie można sprawdzić pliku %1\r%2").arg(path, error));
+    if (const Result<> checked = m_workspace->checkFile(path); !checked) {
+        m_port->failure(applicationTitle(),
+                        QStringLiteral("Nie można sprawdzić pliku %1\r%2").arg(path, checked.reason()));
         return false;
     }
     show(m_workspace->lastCheck());

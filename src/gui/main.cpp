@@ -63,7 +63,9 @@ int main(int argc, char *argv[])
         status = app.exec();
         window.storeSettings();
         // the settings file is written once, in one piece, when the program ends
-        window.workspace().writeSettingsFile();
+        if (const Result<> saved = window.workspace().writeSettingsFile(); !saved)
+            WidgetUserPort().failure(applicationTitle(),
+                                     QStringLiteral("Nie udało się zapisać ustawień programu:\r") + saved.reason());
     }
     return status;
 }

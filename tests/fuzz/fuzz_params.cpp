@@ -13,15 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString templ = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const QStringList args = {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"),
                               QStringLiteral("wymiana  danych.txt")};
-    QString text, error;
-    if (ExternalApp::formatParams(templ, args, &text, &error))
-        FUZZ_CHECK(text.size() <= templ.size() * 1025, "a filled template stays bounded");
+    if (const Result<QString> text = ExternalApp::formatParams(templ, args))
+        FUZZ_CHECK(text->size() <= templ.size() * 1025, "a filled template stays bounded");
     else
-        FUZZ_CHECK(!error.isEmpty(), "a refusal says why");
-    QStringList arguments;
-    if (ExternalApp::formatArguments(templ, args, &arguments, &error)) {
+        FUZZ_CHECK(!text.reason().isEmpty(), "a refusal says why");
+    if (const Result<QStringList> arguments = ExternalApp::formatArguments(templ, args)) {
         qsizetype total = 0;
-        for (const QString &a : arguments) {
+        for (const QString &a : *arguments) {
             FUZZ_CHECK(!a.isEmpty() || templ.contains(u'%'), "an argument comes from the template");
             total += a.size();
         }

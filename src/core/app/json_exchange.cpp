@@ -65,7 +65,7 @@ bool jsonInteger(const QJsonValue &v, qint64 *n)
     return true;
 }
 
-QVariant jsonToField(const QJsonValue &v, FieldType type, QString *error)
+Result<QVariant> jsonToField(const QJsonValue &v, FieldType type)
 {
     if (v.isNull() || v.isUndefined())
         return QVariant();
@@ -104,60 +104,54 @@ QVariant jsonToField(const QJsonValue &v, FieldType type, QString *error)
         break;
     }
     }
-    *error = QStringLiteral("value %1 does not fit the field's type")
-                 .arg(QString::fromUtf8(QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact)));
-    return QVariant();
+    return Failure(QStringLiteral("value %1 does not fit the field's type")
+                       .arg(QString::fromUtf8(QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact))));
 }
 
 // Whether every field of one JSON object names a field of the table and fits its type.
-QString checkRecord(const DocumentTable &table, const QJsonObject &object)
+Result<> checkRecord(const DocumentTable &table, const QJsonObject &object)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         const int f = table.fieldIndex(it.key());
         if (f < 0)
-            return QStringLiteral("%1 has no field \"%2\"").arg(table.name(), it.key());
-        QString error;
-        jsonToField(it.value(), table.fields().at(f).type, &error);
-        if (!error.isEmpty())
-            return QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), error);
+            return Failure(QStringLiteral("%1 has no field \"%2\"").arg(table.name(), it.key()));
+        if (const Result<QVariant> value = jsonToField(it.value(), table.fields().at(f).type); !value)
+            return Failure(QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), value.reason()));
     }
-    return QString();
+    return {};
 }
 
 // Fills the pending record from one JSON object; idxField (if >= 0) is left to the table's rule.
 // A text longer than its field is cut, and said in `cut` ("mt_FAK_ 3, P_2A: „…” (70 znaków, zostało 60)").
-QString fillRecord(DocumentTable &table, const QJsonObject &object, int skipField, qsizetype record, QStringList *cut)
+Result<> fillRecord(DocumentTable &table, const QJsonObject &object, int skipField, qsizetype record, QStringList *cut)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         const int f = table.fieldIndex(it.key());
         if (f < 0)
-            return QStringLiteral("%1 has no field \"%2\"").arg(table.name(), it.key());
+            return Failure(QStringLiteral("%1 has no field \"%2\"").arg(table.name(), it.key()));
         if (f == skipField)
             continue;
-        QString error;
-        const QVariant value = jsonToField(it.value(), table.fields().at(f).type, &error);
-        if (!error.isEmpty())
-            return QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), error);
+        const Result<QVariant> value = jsonToField(it.value(), table.fields().at(f).type);
+        if (!value)
+            return Failure(QStringLiteral("%1.%2: %3").arg(table.name(), it.key(), value.reason()));
         const FieldDef &def = table.fields().at(f);
-        if (def.type == FieldType::String && Characters::longerThan(value.toString(), def.size))
+        if (def.type == FieldType::String && Characters::longerThan(value->toString(), def.size))
             *cut << Characters::cutNote(QStringLiteral("%1 nr %2").arg(table.name(), QString::number(record)), def.name,
-                                        value.toString(), def.size);
-        table.setNew(f, value);
+                                        value->toString(), def.size);
+        table.setNew(f, *value);
     }
-    return QString();
+    return {};
 }
 
 } // namespace
 
 namespace JsonExchange {
 
-namespace {
-
-QString exportTo(Workspace &workspace, const QString &path)
+Result<> exportFile(Workspace &workspace, const QString &path)
 {
     SafeFile file(path);
     if (!file.open())
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
+        return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
 
     QByteArray out = "{\"header\":{";
     bool firstField = true;
@@ -191,7 +185,7 @@ QString exportTo(Workspace &workspace, const QString &path)
             if (out.size() > (1 << 20)) {
                 workspace.port()->pump(); // stopped, the temporary file goes and an old one stays
                 if (!file.write(out))
-                    return QStringLiteral("%1: %2").arg(path, file.errorString());
+                    return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
                 out.clear();
             }
         }
@@ -199,63 +193,61 @@ QString exportTo(Workspace &workspace, const QString &path)
     }
     out += "}\n";
     if (!file.write(out) || !file.commit())
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    return QString();
+        return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    return {};
 }
 
-QString importFrom(Workspace &workspace, const QString &path)
+Result<> importFile(Workspace &workspace, const QString &path)
 {
-    QByteArray bytes;
-    QString readError;
-    if (!readFileCapped(path, kMaxJsonFile, &bytes, &readError))
-        return readError;
+    Result<QByteArray> bytes = readFileCapped(path, kMaxJsonFile);
+    if (!bytes)
+        return Failure(bytes.reason());
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
-    bytes.clear();
+    const QJsonDocument doc = QJsonDocument::fromJson(*bytes, &parseError);
+    bytes->clear();
     if (parseError.error != QJsonParseError::NoError)
-        return QStringLiteral("%1: not JSON (%2 at byte %3)")
-            .arg(path, parseError.errorString(), QString::number(parseError.offset));
+        return Failure(QStringLiteral("%1: not JSON (%2 at byte %3)")
+                           .arg(path, parseError.errorString(), QString::number(parseError.offset)));
     if (!doc.isObject())
-        return QStringLiteral("%1: the file does not hold a JSON object").arg(path);
+        return Failure(QStringLiteral("%1: the file does not hold a JSON object").arg(path));
     const QJsonObject root = doc.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (it.key() != u"header" && !workspace.tables().tableByName(it.key()))
-            return QStringLiteral("%1: unknown part \"%2\"").arg(path, it.key());
+            return Failure(QStringLiteral("%1: unknown part \"%2\"").arg(path, it.key()));
         if (it.key() != u"header" && !it.value().isArray())
-            return QStringLiteral("%1: \"%2\" is not a list of records").arg(path, it.key());
+            return Failure(QStringLiteral("%1: \"%2\" is not a list of records").arg(path, it.key()));
     }
 
     // Everything is checked before anything changes: a file that is refused leaves the header
     // and the tables as they were.
     if (root.contains(QStringLiteral("header")) && !root.value(QStringLiteral("header")).isObject())
-        return QStringLiteral("%1: \"header\" is not an object").arg(path);
+        return Failure(QStringLiteral("%1: \"header\" is not an object").arg(path));
     const QJsonObject header = root.value(QStringLiteral("header")).toObject();
     for (auto it = header.begin(); it != header.end(); ++it) {
         const QString key = Workspace::headerControlKey(it.key());
         if (key.isEmpty())
-            return QStringLiteral("%1: unknown header field \"%2\"").arg(path, it.key());
+            return Failure(QStringLiteral("%1: unknown header field \"%2\"").arg(path, it.key()));
         if (!it.value().isString() && !it.value().isNull())
-            return QStringLiteral("%1: header field %2: the value must be text or null").arg(path, it.key());
+            return Failure(QStringLiteral("%1: header field %2: the value must be text or null").arg(path, it.key()));
         const QString text = it.value().toString();
         if (key.endsWith(QStringLiteral("_Date")) && !text.isEmpty() && !QDate::fromString(text, Qt::ISODate).isValid())
-            return QStringLiteral("%1: header field %2: \"%3\" is not a date yyyy-mm-dd").arg(path, it.key(), text);
+            return Failure(
+                QStringLiteral("%1: header field %2: \"%3\" is not a date yyyy-mm-dd").arg(path, it.key(), text));
     }
     for (TableKind kind : kKinds) {
         const DocumentTable &table = *workspace.tables().table(kind);
         const QJsonArray records = root.value(table.name()).toArray();
         for (qsizetype i = 0; i < records.size(); ++i) {
             if (!records.at(i).isObject())
-                return QStringLiteral("%1: record %2 of %3 is not an object")
-                    .arg(path, QString::number(i + 1), table.name());
-            const QString why = checkRecord(table, records.at(i).toObject());
-            if (!why.isEmpty())
-                return QStringLiteral("%1: record %2: %3").arg(path, QString::number(i + 1), why);
+                return Failure(QStringLiteral("%1: record %2 of %3 is not an object")
+                                   .arg(path, QString::number(i + 1), table.name()));
+            if (const Result<> fits = checkRecord(table, records.at(i).toObject()); !fits)
+                return Failure(QStringLiteral("%1: record %2: %3").arg(path, QString::number(i + 1), fits.reason()));
         }
     }
-    for (auto it = header.begin(); it != header.end(); ++it) {
-        QString error;
-        workspace.controls().setFromText(Workspace::headerControlKey(it.key()), it.value().toString(), &error);
-    }
+    // every value was checked above
+    for (auto it = header.begin(); it != header.end(); ++it)
+        (void)workspace.controls().setFromText(Workspace::headerControlKey(it.key()), it.value().toString());
 
     DocumentTables &tables = workspace.tables();
     tables.suspendViews();
@@ -285,10 +277,9 @@ QString importFrom(Workspace &workspace, const QString &path)
                 tables.mt_ZAM_.setAppendAnchor(orderRows.value(wanted, tables.mt_ZAM_.storedCount() - 1));
             }
             table.beginAppend();
-            const QString why = fillRecord(table, object, keyField, i + 1, &cut);
-            if (!why.isEmpty()) {
+            if (const Result<> filled = fillRecord(table, object, keyField, i + 1, &cut); !filled) {
                 table.abandonAppend();
-                error = QStringLiteral("%1: record %2: %3").arg(path, QString::number(i + 1), why);
+                error = QStringLiteral("%1: record %2: %3").arg(path, QString::number(i + 1), filled.reason());
                 break;
             }
             table.commitAppend();
@@ -305,25 +296,9 @@ QString importFrom(Workspace &workspace, const QString &path)
     tables.linkLinesToInvoices();
     if (error.isEmpty() && !cut.isEmpty())
         workspace.port()->info(applicationTitle(), Characters::cutMessage(cut));
-    return error;
-}
-
-} // namespace
-
-bool exportFile(Workspace &workspace, const QString &path, QString *error)
-{
-    const QString why = exportTo(workspace, path);
-    if (error)
-        *error = why;
-    return why.isEmpty();
-}
-
-bool importFile(Workspace &workspace, const QString &path, QString *error)
-{
-    const QString why = importFrom(workspace, path);
-    if (error)
-        *error = why;
-    return why.isEmpty();
+    if (!error.isEmpty())
+        return Failure(error);
+    return {};
 }
 
 } // namespace JsonExchange

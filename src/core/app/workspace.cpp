@@ -86,6 +86,20 @@ bool Workspace::runLong(const QString &what, bool restoresTables, const std::fun
     return false;
 }
 
+Result<> Workspace::runLongOperation(const QString &what, bool restoresTables,
+                                     const std::function<Result<>()> &operation)
+{
+    Result<> result;
+    if (runLong(what, restoresTables,
+                [&] {
+                    result = operation();
+                    return result.ok();
+                }) ||
+        !result)
+        return result;
+    return Failure(QStringLiteral("%1: polecenie nie zostało wykonane (zob. komunikat)").arg(what));
+}
+
 WorkContext Workspace::context()
 {
     WorkContext c;
@@ -102,9 +116,9 @@ WorkContext Workspace::context()
     return c;
 }
 
-QString Workspace::templateRefusal(const QString &text)
+Result<> Workspace::checkTemplate(const QString &text)
 {
-    return JpkWriter::templateRefusal(text);
+    return JpkWriter::checkTemplate(text);
 }
 
 void Workspace::setJpkTemplate(const QString &text)
@@ -175,7 +189,7 @@ bool Workspace::importThroughApplication(const std::function<void(ExternalApp::C
     });
 }
 
-bool Workspace::sumColumn(const QString &grid, const QString &field, QString *error)
+Result<> Workspace::sumColumn(const QString &grid, const QString &field)
 {
     const char *grids[] = {"grid_FAK", "grid_POZ", "grid_ZAM", "grid_ZPOZ"};
     const TableKind kinds[] = {TableKind::FAK, TableKind::POZ, TableKind::ZAM, TableKind::ZPOZ};
@@ -187,17 +201,12 @@ bool Workspace::sumColumn(const QString &grid, const QString &field, QString *er
         // the grids show no column for P_14_5 and the link keys
         const bool shown = f >= 0 && !(kinds[i] == TableKind::FAK && table.fields().at(f).name == u"P_14_5") &&
                            table.fields().at(f).type != FieldType::Integer;
-        if (!shown) {
-            if (error)
-                *error = QStringLiteral("%1 has no column %2").arg(grid, field);
-            return false;
-        }
+        if (!shown)
+            return Failure(QStringLiteral("%1 has no column %2").arg(grid, field));
         showColumnSum(table, f, m_port);
-        return true;
+        return {};
     }
-    if (error)
-        *error = QStringLiteral("no grid \"%1\" (grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ)").arg(grid);
-    return false;
+    return Failure(QStringLiteral("no grid \"%1\" (grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ)").arg(grid));
 }
 
 void Workspace::columnSum(DocumentTable &table, int field)
@@ -248,14 +257,15 @@ QString Workspace::timestampNow()
     return JpkWriter::timestampText(QDateTime::currentDateTime());
 }
 
-bool Workspace::importJson(const QString &path, QString *error)
+Result<> Workspace::importJson(const QString &path)
 {
-    return runLong(QStringLiteral("import-json"), true, [&] { return JsonExchange::importFile(*this, path, error); });
+    return runLongOperation(QStringLiteral("import-json"), true, [&] { return JsonExchange::importFile(*this, path); });
 }
 
-bool Workspace::exportJson(const QString &path, QString *error)
+Result<> Workspace::exportJson(const QString &path)
 {
-    return runLong(QStringLiteral("export-json"), false, [&] { return JsonExchange::exportFile(*this, path, error); });
+    return runLongOperation(QStringLiteral("export-json"), false,
+                            [&] { return JsonExchange::exportFile(*this, path); });
 }
 
 void Workspace::importCommonFile(const QString &path)
@@ -326,9 +336,9 @@ void Workspace::storeSettings()
     m_maps.storeInSettings(m_settings, section);
 }
 
-bool Workspace::writeSettingsFile(QString *error)
+Result<> Workspace::writeSettingsFile()
 {
-    return m_settings.save(error);
+    return m_settings.save();
 }
 
 namespace {
@@ -413,28 +423,30 @@ const CheckResult &Workspace::checkData()
     return m_lastCheck;
 }
 
-bool Workspace::checkFile(const QString &path, QString *error)
+Result<> Workspace::checkFile(const QString &path)
 {
-    return runLong(QStringLiteral("Sprawdź plik"), false, [&] {
+    return runLongOperation(QStringLiteral("Sprawdź plik"), false, [&]() -> Result<> {
+        m_port->setBusy(true);
+        Result<QList<Finding>> findings = SchemaFindings::check(path, m_homeDir);
+        m_port->setBusy(false);
+        if (!findings)
+            return Failure(findings.reason());
         CheckResult result;
         result.source = path;
-        m_port->setBusy(true);
-        const bool ok = SchemaFindings::check(path, m_homeDir, &result.findings, error);
-        m_port->setBusy(false);
-        if (ok)
-            m_lastCheck = result;
-        return ok;
+        result.findings = std::move(*findings);
+        m_lastCheck = std::move(result);
+        return {};
     });
 }
 
-bool Workspace::writeCheckReport(const QString &path, QString *error)
+Result<> Workspace::writeCheckReport(const QString &path)
 {
     // a report tells of the data as they are: without a check of them since their last change,
     // the check runs first (a checked file's findings are reported as they are)
     const bool ofTheData = m_lastCheck.source.isEmpty() || m_lastCheck.hasTotals;
     if (ofTheData && (m_lastCheck.source.isEmpty() || m_lastCheck.dataRevision != m_dataRevision))
         checkData();
-    return CheckReport::write(m_lastCheck, path, error);
+    return CheckReport::write(m_lastCheck, path);
 }
 
 QString Workspace::configLabelText() const

@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "base/busy.h"
 #include "base/controls.h"
+#include "base/result.h"
 #include "base/settings_file.h"
 #include "base/work_context.h"
 #include "check/findings.h"
@@ -36,7 +37,7 @@ public:
     void storeSettings();
     // Writes the settings file to disk in one piece (never a read-only one); a failure keeps the
     // old file and *error says why.
-    bool writeSettingsFile(QString *error = nullptr);
+    Result<> writeSettingsFile();
 
     UserPort *port() const { return m_port; }
     // What the workers it runs are given (the import, the writer, the reader, the application).
@@ -59,7 +60,7 @@ public:
     bool importThroughApplication(const std::function<void(ExternalApp::Check)> &beforeMessage = {});
     // "Suma wg kolumny." over a grid's column: grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ.
     // False, with *error, when there is no such grid or column.
-    bool sumColumn(const QString &grid, const QString &field, QString *error = nullptr);
+    Result<> sumColumn(const QString &grid, const QString &field);
     // "Suma wg kolumny." over a field of a table, as the window's grid presents it.
     void columnSum(DocumentTable &table, int field);
 
@@ -79,8 +80,8 @@ public:
     static QString timestampNow();
 
     // Appends the records of a JSON file / writes all records as JSON; false, with *error, when not.
-    bool importJson(const QString &path, QString *error = nullptr);
-    bool exportJson(const QString &path, QString *error = nullptr);
+    Result<> importJson(const QString &path);
+    Result<> exportJson(const QString &path);
     // The window is closing: a wait for the external application ends.
     bool isClosing() const { return m_closing; }
     void setClosing(bool closing) { m_closing = closing; }
@@ -97,8 +98,8 @@ public:
     // The JPK template of the page "Schemat XML" (jpkTemplate); edits are not stored.
     QString jpkTemplate() const { return m_template; }
     void setJpkTemplate(const QString &text);
-    // Why a template text cannot be used ("" when it can): the loader's refusal of a DTD.
-    static QString templateRefusal(const QString &text);
+    // Whether a template text can be used, or why not (the loader's refusal of a DTD).
+    static Result<> checkTemplate(const QString &text);
     // "Generuj JPK". Returns false when nothing was written (the window shows page 1
     // and focuses the output field when the name is empty).
     bool generateJpk();
@@ -124,16 +125,20 @@ public:
     // runs; "Przerwij" and any exception (out of memory included) end it with a Polish
     // message, giving back what it added to the tables when restoresTables. what: its name.
     bool runLong(const QString &what, bool restoresTables, const std::function<bool()> &work);
+    // The same for an operation that gives its reason back instead of telling the user: the
+    // reason comes back to the caller, or, when the command was stopped (told through the
+    // port as above), that it was.
+    Result<> runLongOperation(const QString &what, bool restoresTables, const std::function<Result<>()> &operation);
 
     // "Kontrola": "Sprawdź dane" (the checks beyond the schema, and the totals per rate) and
     // "Sprawdź plik" (every schema error of a file, by record). Each keeps its result for the
-    // report; checkFile returns false, with *error, when the file cannot be checked at all.
+    // report; checkFile says why when the file cannot be checked at all.
     const CheckResult &checkData();
-    bool checkFile(const QString &path, QString *error);
+    Result<> checkFile(const QString &path);
     const CheckResult &lastCheck() const { return m_lastCheck; }
     // The last findings as FILE.json or FILE.html; the data are checked first when they changed
     // since their last check (or were never checked).
-    bool writeCheckReport(const QString &path, QString *error);
+    Result<> writeCheckReport(const QString &path);
 
     QString statusText() const { return m_commandLine.statusText(); }
     // The label on the general settings page that tells how the configuration was chosen.

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include "base/result.h"
+
 class SettingsFile;
 
 // The zero date (30 December 1899) that stands for a missing date.
@@ -66,8 +68,8 @@ public:
     void setItemIndex(const QString &key, int index);
     void setDate(const QString &key, const QDate &date);
     // Parses text by the key's kind (the settings-file value forms; dates as yyyy-mm-dd).
-    // Returns false, with a reason, for an unknown key or a value of the wrong form.
-    bool setFromText(const QString &key, const QString &text, QString *error = nullptr);
+    // Fails, with a reason, for an unknown key or a value of the wrong form.
+    Result<> setFromText(const QString &key, const QString &text);
 
     // Applies the stored keys present in the section, in their order.
     void restore(const SettingsFile &file, const QString &section);
@@ -88,7 +90,7 @@ private:
     void assign(const Def &def, const QVariant &value);
     void clickRule(const Def &def);
     void fallBackToEmptyLine(const QString &box, const QString &radio, const QString &emptyLine);
-    bool applyText(const Def &def, const QString &text, bool fromSettings, QString *error);
+    Result<> applyText(const Def &def, const QString &text, bool fromSettings);
 
     QList<QVariant> m_values; // in the order of definitions()
     quint64 m_revision = 0;

@@ -104,45 +104,33 @@ void SafeFile::cancel()
     m_file.commit(); // after cancelWriting() this only removes the temporary file
 }
 
-bool writeFileSafely(const QString &path, QByteArrayView bytes, QString *error)
+Result<> writeFileSafely(const QString &path, QByteArrayView bytes)
 {
     SafeFile file(path);
     if (file.open() && file.write(bytes) && file.commit())
-        return true;
-    if (error)
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-    return false;
+        return {};
+    return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
 }
 
-bool readFileCapped(const QString &path, qint64 cap, QByteArray *bytes, QString *error)
+Result<QByteArray> readFileCapped(const QString &path, qint64 cap)
 {
-    bytes->clear();
     QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        *error = QStringLiteral("%1: to folder, a nie plik").arg(path);
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
+    if (QFileInfo(path).isDir())
+        return Failure(QStringLiteral("%1: to folder, a nie plik").arg(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    QByteArray bytes;
     constexpr qint64 kChunk = 1 << 20;
     while (true) {
-        const qint64 room = std::min(kChunk, cap + 1 - bytes->size());
+        const qint64 room = std::min(kChunk, cap + 1 - bytes.size());
         const QByteArray piece = file.read(room);
-        if (file.error() != QFileDevice::NoError) {
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-            bytes->clear();
-            return false;
-        }
-        bytes->append(piece);
-        if (bytes->size() > cap) {
-            *error = QStringLiteral("%1: plik jest za duży (więcej niż %2 MiB) – to nie jest plik tego rodzaju")
-                         .arg(path, QString::number(cap >> 20));
-            bytes->clear();
-            return false;
-        }
+        if (file.error() != QFileDevice::NoError)
+            return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
+        bytes.append(piece);
+        if (bytes.size() > cap)
+            return Failure(QStringLiteral("%1: plik jest za duży (więcej niż %2 MiB) – to nie jest plik tego rodzaju")
+                               .arg(path, QString::number(cap >> 20)));
         if (piece.isEmpty())
-            return true;
+            return bytes;
     }
 }

@@ -4,6 +4,8 @@
 #include <QSaveFile>
 #include <QString>
 
+#include "base/result.h"
+
 // A file written so that the old one stays whole until the new one is complete: the bytes
 // go to a temporary file beside it and replace the old file only when every write, the last
 // one included, went through. QSaveFile alone is not enough: it buffers small writes, and
@@ -37,9 +39,9 @@ private:
     bool m_open = false;
 };
 
-// The whole of bytes as the file's new content; on failure the old file stays and *error
-// holds "path: reason".
-bool writeFileSafely(const QString &path, QByteArrayView bytes, QString *error = nullptr);
+// The whole of bytes as the file's new content; on failure the old file stays and the reason
+// reads "path: why".
+Result<> writeFileSafely(const QString &path, QByteArrayView bytes);
 
 // The sizes past which a file the program reads is no file of its kind: a template or a mapping
 // table is a few kilobytes, an e-invoice well under a megabyte, a JSON export of a million
@@ -48,6 +50,6 @@ inline constexpr qint64 kMaxSmallFile = 16 * 1024 * 1024;
 inline constexpr qint64 kMaxJsonFile = qint64(1) << 30;
 
 // The whole of a file of at most `cap` bytes, read through the cap whatever size the file
-// claims (a device such as /dev/zero never fills the memory); false with the reason ("path:
-// …") when it cannot be read or is larger.
-bool readFileCapped(const QString &path, qint64 cap, QByteArray *bytes, QString *error);
+// claims (a device such as /dev/zero never fills the memory); the reason ("path: …") when it
+// cannot be read or is larger.
+Result<QByteArray> readFileCapped(const QString &path, qint64 cap);

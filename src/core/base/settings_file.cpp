@@ -124,14 +124,16 @@ QByteArray SettingsFile::toBytes() const
     return TextCodec::toWindows1250(text);
 }
 
-bool SettingsFile::save(QString *error) const
+Result<> SettingsFile::save() const
 {
+    // a settings file made read-only is how a user keeps it as it is: nothing is written, and
+    // that is no failure
     if (m_path.isEmpty())
-        return false;
+        return {};
     QFile existing(m_path);
     if (existing.exists() && !(existing.permissions() & QFileDevice::WriteOwner))
-        return false;
-    return writeFileSafely(m_path, toBytes(), error);
+        return {};
+    return writeFileSafely(m_path, toBytes());
 }
 
 // Sections are found through an index: a file of 300,000 sections loads in linear time.

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "base/result.h"
+
 // The INI-style settings file of one configuration, held in memory for the whole run and
 // written back in one piece at the end. Unknown sections and keys survive a round trip;
 // the file keeps the encoding it was read in.
@@ -24,10 +26,10 @@ public:
     // when saved). Returns whether a file was read.
     bool load(const QString &path);
     void loadFromBytes(const QByteArray &bytes);
-    // Writes the whole document to path() through a temporary file. A file that is
-    // read-only on disk is never written; a failure leaves the old file as it was.
-    // Writes the file in one piece; a failure keeps the old file, *error says why.
-    bool save(QString *error = nullptr) const;
+    // Writes the whole document to path() in one piece through a temporary file. A file that
+    // is read-only on disk (or no path at all) is left alone, which is no failure; a failed
+    // write leaves the old file as it was and says why.
+    Result<> save() const;
 
     QString path() const { return m_path; }
     void setPath(const QString &path) { m_path = path; }

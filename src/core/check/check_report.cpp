@@ -200,22 +200,20 @@ bool html(const CheckResult &result, const Sink &out)
     return out(page.toUtf8());
 }
 
-bool write(const CheckResult &result, const QString &path, QString *error)
+Result<> write(const CheckResult &result, const QString &path)
 {
     const QString lower = path.toLower();
     const bool asJson = lower.endsWith(QStringLiteral(".json"));
-    if (!asJson && !lower.endsWith(QStringLiteral(".html")) && !lower.endsWith(QStringLiteral(".htm"))) {
-        *error = QStringLiteral("%1: raport zapisuje się jako .json albo .html").arg(path);
-        return false;
-    }
+    if (!asJson && !lower.endsWith(QStringLiteral(".html")) && !lower.endsWith(QStringLiteral(".htm")))
+        return Failure(QStringLiteral("%1: raport zapisuje się jako .json albo .html").arg(path));
     SafeFile file(path);
     const Sink sink = [&file](QByteArrayView bytes) { return file.write(bytes); };
     if (!file.open() || !(asJson ? json(result, sink) : html(result, sink)) || !file.commit()) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        const QString reason = QStringLiteral("%1: %2").arg(path, file.errorString());
         file.cancel();
-        return false;
+        return Failure(reason);
     }
-    return true;
+    return {};
 }
 
 } // namespace CheckReport

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include "check/findings.h"
 
 #include <QByteArray>
@@ -17,7 +19,7 @@ inline constexpr int kShownPerCode = 1000;
 using Sink = std::function<bool(QByteArrayView)>;
 bool json(const CheckResult &result, const Sink &out);
 bool html(const CheckResult &result, const Sink &out);
-// By the name's extension: ".json" or ".html"/".htm"; *error says why nothing was written.
-bool write(const CheckResult &result, const QString &path, QString *error);
+// By the name's extension: ".json" or ".html"/".htm"; a failure says why nothing was written.
+Result<> write(const CheckResult &result, const QString &path);
 
 } // namespace CheckReport

@@ -522,24 +522,23 @@ QString polishReason(const QString &message, QString *element, QString *value)
     return QStringLiteral("niezgodność ze schematem: %1").arg(message);
 }
 
-bool check(const QString &path, const QString &home, QList<Finding> *findings, QString *error)
+Result<QList<Finding>> check(const QString &path, const QString &home)
 {
-    findings->clear();
+    QList<Finding> found;
+    QList<Finding> *findings = &found;
     QuietPort port(false); // what the preparation says is reported by the check itself
     JpkValidator validator(&port, home);
     validator.documentPath = path;
     validator.useSchemaBesideProgram();
-    if (!validator.prepare()) {
-        *error = port.last;
-        return false;
-    }
+    if (!validator.prepare())
+        return Failure(port.last);
     QString failure;
     xmlSchemaPtr schema = validator.compileSchema(&failure);
     if (!failure.isEmpty()) {
         if (schema)
             xmlSchemaFree(schema);
-        *error = QStringLiteral("Schemat %1 nie nadaje się do sprawdzenia: %2").arg(validator.schemaLocation, failure);
-        return false;
+        return Failure(
+            QStringLiteral("Schemat %1 nie nadaje się do sprawdzenia: %2").arg(validator.schemaLocation, failure));
     }
     QList<RawError> raw;
     xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
@@ -551,8 +550,7 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
     }
     if (status < 0 && raw.isEmpty()) {
         xmlSchemaFree(schema);
-        *error = QStringLiteral("%1: plik nie dał się sprawdzić").arg(path);
-        return false;
+        return Failure(QStringLiteral("%1: plik nie dał się sprawdzić").arg(path));
     }
     ControlSums control;
     std::vector<int> errorLines;
@@ -622,7 +620,7 @@ bool check(const QString &path, const QString &home, QList<Finding> *findings, Q
             finding(sum.value, sum.statedValue, DisplayText::number(double(sum.total) / 100.0, 2, false, QLocale::c()),
                     QStringLiteral("suma wartości rekordów wynosi"));
     }
-    return true;
+    return found;
 }
 
 } // namespace SchemaFindings

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "check/findings.h"
 
 // Every schema error of a file (not only the first), each named by its record: the kind, its
@@ -7,8 +8,8 @@
 // from the error and the schema's own documentation.
 namespace SchemaFindings {
 
-// False, with *error, when the file or its schema cannot be read at all.
-bool check(const QString &path, const QString &home, QList<Finding> *findings, QString *error);
+// The findings, or why the file or its schema cannot be read at all.
+Result<QList<Finding>> check(const QString &path, const QString &home);
 
 // The reason of one libxml2 schema error in Polish; *element and *value are taken from it.
 QString polishReason(const QString &message, QString *element, QString *value);

@@ -53,16 +53,12 @@ constexpr int kMaxWidth = 1024;
 
 // Fills one piece of a template; *next is the argument a placeholder without index takes,
 // carried from piece to piece. Errors name the whole template.
-bool fillPiece(const QString &templ, const QString &whole, const QStringList &args, int *nextArg, QString *result,
-               QString *error)
+Result<QString> fillPiece(const QString &templ, const QString &whole, const QStringList &args, int *nextArg)
 {
     QString out;
     int next = *nextArg;
     const qsizetype n = templ.size();
-    auto fail = [&] {
-        *error = QStringLiteral("Format '%1' invalid or incompatible with argument").arg(whole);
-        return false;
-    };
+    auto fail = [&] { return Failure(QStringLiteral("Format '%1' invalid or incompatible with argument").arg(whole)); };
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = templ.at(i);
         if (c != u'%') {
@@ -118,33 +114,31 @@ bool fillPiece(const QString &templ, const QString &whole, const QStringList &ar
         next = index + 1;
         i = j;
     }
-    *result = out;
     *nextArg = next;
-    return true;
+    return out;
 }
 
 } // namespace
 
-bool formatParams(const QString &templ, const QStringList &args, QString *result, QString *error)
+Result<QString> formatParams(const QString &templ, const QStringList &args)
 {
     int next = 0;
-    return fillPiece(templ, templ, args, &next, result, error);
+    return fillPiece(templ, templ, args, &next);
 }
 
-bool formatArguments(const QString &templ, const QStringList &args, QStringList *result, QString *error)
+Result<QStringList> formatArguments(const QString &templ, const QStringList &args)
 {
     // the template is split first: what the placeholders bring in stays one argument,
     // spaces and all
     int next = 0;
     QStringList out;
     for (const QString &piece : templ.split(u' ', Qt::SkipEmptyParts)) {
-        QString filled;
-        if (!fillPiece(piece, templ, args, &next, &filled, error))
-            return false;
-        out << filled;
+        const Result<QString> filled = fillPiece(piece, templ, args, &next);
+        if (!filled)
+            return Failure(filled.reason());
+        out << *filled;
     }
-    *result = out;
-    return true;
+    return out;
 }
 
 bool startAndWait(const WorkContext &workspace, const QString &program, const QStringList &arguments)
@@ -202,16 +196,16 @@ Check importThroughApplication(const WorkContext &workspace, const std::function
     }
     BusyScope busy(*workspace.busy);
     const int format = c.itemIndex(QStringLiteral("cb_data_ItemIndex"));
-    QStringList arguments;
-    QString error;
-    if (!formatArguments(c.text(QStringLiteral("e_Params_Text")),
-                         {dateForApplication(c.date(QStringLiteral("ed_DataOd_Date")), format),
-                          dateForApplication(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange},
-                         &arguments, &error)) {
-        port->failure(applicationTitle(), QStringLiteral("Błąd wywołania polecenia %1,\r\n%2").arg(program, error));
+    const Result<QStringList> arguments =
+        formatArguments(c.text(QStringLiteral("e_Params_Text")),
+                        {dateForApplication(c.date(QStringLiteral("ed_DataOd_Date")), format),
+                         dateForApplication(c.date(QStringLiteral("ed_DataDo_Date")), format), exchange});
+    if (!arguments) {
+        port->failure(applicationTitle(),
+                      QStringLiteral("Błąd wywołania polecenia %1,\r\n%2").arg(program, arguments.reason()));
         return Check::Passed;
     }
-    startAndWait(workspace, resolved, arguments);
+    startAndWait(workspace, resolved, *arguments);
     ImportDriver driver(workspace);
     if (driver.readImportFile(exchange))
         driver.importCommonBlocks();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -16,12 +18,12 @@ namespace ExternalApp {
 QString dateForApplication(const QDate &date, int dateFormat);
 
 // Fills a template by the %-placeholder rules ("%0:s", "%s" for the next argument, "%%").
-// Returns false, with the reason, for a placeholder that cannot be filled.
+// Fails, with the reason, for a placeholder that cannot be filled.
 // A width or precision over 1024 cannot be filled either.
-bool formatParams(const QString &templ, const QStringList &args, QString *result, QString *error);
+Result<QString> formatParams(const QString &templ, const QStringList &args);
 // The same, argument by argument: the template is split at spaces first, then each piece is
 // filled, so that a file name with spaces stays one argument.
-bool formatArguments(const QString &templ, const QStringList &args, QStringList *result, QString *error);
+Result<QStringList> formatArguments(const QString &templ, const QStringList &args);
 
 // Where the command stopped before starting anything: the field to bring into view.
 enum class Check

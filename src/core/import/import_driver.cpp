@@ -46,8 +46,9 @@ bool ImportDriver::readImportFile(const QString &path)
     const LineList::CodePage codePage = page == 1   ? LineList::CodePage::Utf8
                                         : page == 2 ? LineList::CodePage::Ibm852
                                                     : LineList::CodePage::Windows1250;
-    QString error = m_lines.read(path, codePage);
-    if (error.isEmpty() && c.checked(QStringLiteral("chb_wyroznik_Checked"))) {
+    const Result<> read = m_lines.read(path, codePage);
+    QString error = read.reason();
+    if (read && c.checked(QStringLiteral("chb_wyroznik_Checked"))) {
         const QString marker = c.text(QStringLiteral("edx_Wyroznik_Text"));
         if (m_lines.count() == 0 || marker.isEmpty() || !m_lines.line(0).contains(marker))
             error = QStringLiteral("Pierwsza linia pliku nie zawiera ustalonego wyróżnika \"%1\"").arg(marker);

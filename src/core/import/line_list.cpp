@@ -63,38 +63,39 @@ QString pageName(LineList::CodePage codePage)
 }
 } // namespace
 
-QString LineList::read(const QString &path, CodePage codePage)
+Result<> LineList::read(const QString &path, CodePage codePage)
 {
     clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
+        return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
     // read to the byte: a growing buffer would hold half as much again of a large export
     const qint64 size = file.size();
     QByteArray bytes(size > 0 ? size : 0, Qt::Uninitialized);
     if (size > 0) {
         const qint64 got = file.read(bytes.data(), size);
         if (got < 0)
-            return QStringLiteral("%1: %2").arg(path, file.errorString());
+            return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
         bytes.truncate(got);
     }
     if (size == 0 && !file.atEnd())
         bytes = file.readAll(); // a device that tells no size
     if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
+        return Failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
     if (codePage == CodePage::Utf8 && bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     // a character of code 0 is no text: what stood after it would be lost without a word, so
     // the file is refused whole, with the line that holds it
     const qsizetype nul = bytes.indexOf('\0');
     if (nul >= 0)
-        return path + QStringLiteral(": wiersz ") +
-               QString::number(QByteArrayView(bytes.constData(), nul).count('\n') + 1) +
-               QStringLiteral(" zawiera znak o kodzie 0 – plik jest uszkodzony albo nie jest tekstem; dalszej części "
-                              "pliku nie wczytano i nic nie zmieniono");
+        return Failure(
+            path + QStringLiteral(": wiersz ") +
+            QString::number(QByteArrayView(bytes.constData(), nul).count('\n') + 1) +
+            QStringLiteral(" zawiera znak o kodzie 0 – plik jest uszkodzony albo nie jest tekstem; dalszej części "
+                           "pliku nie wczytano i nic nie zmieniono"));
     QStringDecoder check(codecName(codePage), QStringConverter::Flag::Stateless);
     if (!check.isValid())
-        return QStringLiteral("%1: strona kodowa %2 jest niedostępna").arg(path, pageName(codePage));
+        return Failure(QStringLiteral("%1: strona kodowa %2 jest niedostępna").arg(path, pageName(codePage)));
     const char16_t *table = byteTable(codePage);
     qsizetype bad = -1;
     if (table) {
@@ -122,8 +123,8 @@ QString LineList::read(const QString &path, CodePage codePage)
         const QString text = whole.decode(bytes);
         const qsizetype replaced = text.indexOf(QChar(QChar::ReplacementCharacter));
         const qsizetype line = replaced < 0 ? -1 : QStringView(text).left(replaced).count(u'\n') + 1;
-        return path + QStringLiteral(": plik zawiera bajty, które nie są tekstem w stronie kodowej ") +
-               pageName(codePage) + QStringLiteral(" (wiersz ") + QString::number(line) + u')';
+        return Failure(path + QStringLiteral(": plik zawiera bajty, które nie są tekstem w stronie kodowej ") +
+                       pageName(codePage) + QStringLiteral(" (wiersz ") + QString::number(line) + u')');
     }
     m_bytes = std::move(bytes);
     m_codePage = codePage;
@@ -132,9 +133,9 @@ QString LineList::read(const QString &path, CodePage codePage)
     // lines are numbered with an int everywhere a pass reads them
     if (m_starts.size() > size_t(std::numeric_limits<int>::max())) {
         clear();
-        return path + QStringLiteral(": plik ma więcej niż 2 147 483 647 wierszy; podziel go na mniejsze");
+        return Failure(path + QStringLiteral(": plik ma więcej niż 2 147 483 647 wierszy; podziel go na mniejsze"));
     }
-    return QString();
+    return {};
 }
 
 // Line breaks are CR, LF or CR LF; in these code pages those bytes are never part of a

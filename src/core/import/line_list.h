@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -17,9 +19,9 @@ public:
         Ibm852
     };
 
-    // Reads a whole file and checks that all of it is text in the code page; returns an empty
-    // string on success, otherwise why it failed (naming the file).
-    QString read(const QString &path, CodePage codePage);
+    // Reads a whole file and checks that all of it is text in the code page, or says why not
+    // (naming the file).
+    Result<> read(const QString &path, CodePage codePage);
     void clear();
 
     int count() const { return int(m_starts.size()); }

@@ -78,13 +78,13 @@ void MappingTables::storeInSettings(SettingsFile &settings, const QString &secti
 
 bool MappingTables::loadFile(Kind kind, const QString &path, UserPort *port)
 {
-    QByteArray bytes;
-    QString error;
-    if (!readFileCapped(path, kMaxSmallFile, &bytes, &error)) {
-        port->error(applicationTitle(), QStringLiteral("Nie można otworzyć pliku połączenia %1:\r%2").arg(path, error));
+    const Result<QByteArray> bytes = readFileCapped(path, kMaxSmallFile);
+    if (!bytes) {
+        port->error(applicationTitle(),
+                    QStringLiteral("Nie można otworzyć pliku połączenia %1:\r%2").arg(path, bytes.reason()));
         return false;
     }
-    m_grids[kind].readGridStream(bytes);
+    m_grids[kind].readGridStream(*bytes);
     m_save[kind] = true;
     return true;
 }

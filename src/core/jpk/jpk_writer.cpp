@@ -276,7 +276,7 @@ bool JpkWriter::fillHeader(xmlNode *root, const QString &created)
     return true;
 }
 
-QString JpkWriter::templateRefusal(const QString &text)
+Result<> JpkWriter::checkTemplate(const QString &text)
 {
     // a document type declaration (with entities or without) is what the loader refuses; an
     // element with thousands of children or attributes is no JPK_FA(4) template (the largest,
@@ -288,17 +288,19 @@ QString JpkWriter::templateRefusal(const QString &text)
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
-            return QString::fromUtf8(Xml::kDtdRefused);
+            return Failure(QString::fromUtf8(Xml::kDtdRefused));
         case QXmlStreamReader::StartElement:
             if (!children.empty() && ++children.back() > kMaxChildren)
-                return QStringLiteral("Wzorzec ma element z więcej niż %1 elementami podrzędnymi – to nie jest wzorzec "
-                                      "JPK_FA(4).")
-                    .arg(kMaxChildren);
+                return Failure(
+                    QStringLiteral("Wzorzec ma element z więcej niż %1 elementami podrzędnymi – to nie jest wzorzec "
+                                   "JPK_FA(4).")
+                        .arg(kMaxChildren));
             if (reader.attributes().size() > kMaxAttributes)
-                return QStringLiteral("Wzorzec ma element %1 z %2 atrybutami (najwyżej %3) – to nie jest wzorzec "
-                                      "JPK_FA(4).")
-                    .arg(reader.name().toString(), QString::number(reader.attributes().size()),
-                         QString::number(kMaxAttributes));
+                return Failure(
+                    QStringLiteral("Wzorzec ma element %1 z %2 atrybutami (najwyżej %3) – to nie jest wzorzec "
+                                   "JPK_FA(4).")
+                        .arg(reader.name().toString(), QString::number(reader.attributes().size()),
+                             QString::number(kMaxAttributes)));
             children.push_back(0);
             break;
         case QXmlStreamReader::EndElement:
@@ -306,12 +308,12 @@ QString JpkWriter::templateRefusal(const QString &text)
                 children.pop_back();
             break;
         case QXmlStreamReader::Invalid:
-            return QString(); // the loader says what is wrong with it
+            return {}; // the loader says what is wrong with it
         default:
             break;
         }
     }
-    return QString();
+    return {};
 }
 
 JpkWriter::Outcome JpkWriter::generate()
@@ -340,8 +342,8 @@ JpkWriter::Outcome JpkWriter::generate()
         return Outcome::Declined;
 
     // a template the loader would refuse never makes a file
-    if (const QString refusal = templateRefusal(m_ws.jpkTemplate()); !refusal.isEmpty()) {
-        m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + refusal);
+    if (const Result<> usable = checkTemplate(m_ws.jpkTemplate()); !usable) {
+        m_port->failure(applicationTitle(), QStringLiteral("Błąd załadowania wzorca XML\r") + usable.reason());
         return Outcome::Failed;
     }
     // the schema wants at least one FakturaWiersz: invoices without any line (advance invoices,
@@ -407,17 +409,12 @@ JpkWriter::Outcome JpkWriter::generate()
     return Outcome::Written;
 }
 
-JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, std::vector<Stream> &streams)
+// The header, and for each of the three runs of records its control block (counts and sums
+// over whole tables, in table order, rounded once); the record element gives way to a marker
+// where its filled copies will stand. A run without records loses its record and its block.
+bool JpkWriter::placeRuns(xmlDoc *doc, xmlNode *root, std::vector<Stream> &streams)
 {
-    Controls &c = (*m_ws.controls);
     DocumentTables &t = (*m_ws.tables);
-    const QString created = timestampText(now());
-    c.setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"), created);
-    xmlNode *root = xmlDocGetRootElement(doc);
-    if (!root || !fillHeader(root, created))
-        return Outcome::Failed;
-
-    // The three runs of records, each with its control block.
     struct Run
     {
         const char *record, *ctrl, *sumField, *countName, *sumName;
@@ -433,11 +430,9 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
             found[k][j] =
                 NodePath::findOrReport(m_port, root, QString::fromLatin1(j ? runs[k].ctrl : runs[k].record), false);
             if (!found[k][j])
-                return Outcome::Failed;
+                return false;
         }
     }
-
-    // Control blocks: counts and sums over whole tables, in table order, rounded once.
     for (int k = 0; k < 3; ++k) {
         DocumentTable &table = *runs[k].table;
         xmlNode *record = found[k][0];
@@ -457,7 +452,6 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         NodePath::setText(m_port, ctrl, QString::fromLatin1(runs[k].countName), QString::number(table.storedCount()),
                           false);
         NodePath::setText(m_port, ctrl, QString::fromLatin1(runs[k].sumName), NumberText::fixed(sum, 2), false);
-        // The record element gives way to a marker where its filled copies will stand.
         Stream s;
         s.depth = depthOf(record);
         s.parent = record->parent;
@@ -469,8 +463,13 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         s.templ = record;
         streams.push_back(s);
     }
+    return true;
+}
 
-    m_file = fileName;
+// The document with its markers, as text; each run's place in it found, and the runs in the
+// order they stand (the template's own order).
+QByteArray JpkWriter::skeletonOf(xmlDoc *doc, std::vector<Stream> &streams, std::vector<Stream *> *order)
+{
     xmlChar *dumped = nullptr;
     int dumpedSize = 0;
     xmlDocDumpFormatMemoryEnc(doc, &dumped, &dumpedSize, "UTF-8", 1);
@@ -478,93 +477,108 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
         throw FillError{QStringLiteral("the document could not be written to memory")};
     const QByteArray skeleton(reinterpret_cast<const char *>(dumped), dumpedSize);
     xmlFree(dumped);
-    // Each run is written where its template stood, in the template's own order.
-    std::vector<Stream *> order;
     for (Stream &s : streams) {
         s.at = skeleton.indexOf(QByteArray("<!--" + s.token + "-->"));
         if (s.at < 0)
             throw FillError{QStringLiteral("the place of <%1> was lost").arg(Xml::str(s.templ->name))};
-        order.push_back(&s);
+        order->push_back(&s);
     }
-    std::sort(order.begin(), order.end(), [](const Stream *a, const Stream *b) { return a->at < b->at; });
+    std::sort(order->begin(), order->end(), [](const Stream *a, const Stream *b) { return a->at < b->at; });
+    return skeleton;
+}
 
-    SafeFile file(fileName);
-    QString writeError;
-    if (!file.open())
-        writeError = file.errorString();
-    const int total = t.mt_FAK_.storedCount() + t.mt_POZ_.storedCount();
-    m_port->progressUnit(QStringLiteral("rekordów"));
-    m_port->progressShow(0, total);
-    int progress = 0;
-    qsizetype from = 0;
-    for (const Stream *sp : order) {
-        const Stream &s = *sp;
-        if (!writeError.isEmpty())
-            break;
-        const qsizetype markerSize = s.token.size() + 7;
-        const QByteArray indent(s.indented ? 2 * s.depth : 0, ' ');
-        // an indented marker stands on a line of its own after its indentation; each record is
-        // written in its place with the same indentation
-        const bool ownLine =
-            s.indented && s.at - from >= indent.size() && skeleton.mid(s.at - indent.size(), indent.size()) == indent;
-        const qsizetype cut = ownLine ? s.at - indent.size() : s.at;
-        if (!writeAll(file, skeleton.mid(from, cut - from))) {
-            writeError = file.errorString();
-            break;
+// One run's records, each filled from its row and written where the marker stood: through the
+// record form made once for the run when it can be, else through a filled copy of the
+// template; or why the file could not take them.
+Result<> JpkWriter::writeRun(SafeFile &file, xmlDoc *doc, const Stream &s, bool ownLine, int *progress)
+{
+    DocumentTables &t = (*m_ws.tables);
+    const QByteArray indent(s.indented ? 2 * s.depth : 0, ' ');
+    const bool orders = xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Zamowienie"));
+    DocumentTable &table =
+        orders ? t.mt_ZAM_
+               : (xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Faktura")) ? t.mt_FAK_ : t.mt_POZ_);
+    if (orders) {
+        *progress = 0;
+        m_port->progressShow(0, table.storedCount());
+    }
+    const std::vector<int> plan = planFor(s.templ, table);
+    const RecordForm form(s.templ, s.parent, plan, doc, s.depth, ownLine ? 1 : 0);
+    const bool precompiled = !orders && form.usable();
+    QByteArray record;
+    // closed on every way out ("Przerwij" included); the safe file then drops its temporary
+    struct CloseOutput
+    {
+        void operator()(xmlOutputBuffer *o) const { xmlOutputBufferClose(o); }
+    };
+    std::unique_ptr<xmlOutputBuffer, CloseOutput> owned(
+        checked(xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr)));
+    xmlOutputBufferPtr out = owned.get();
+    for (int row = 0; row < table.storedCount(); ++row) {
+        m_port->progressPosition(++*progress);
+        m_port->pump();
+        if (ownLine) {
+            if (row > 0)
+                xmlOutputBufferWrite(out, 1, "\n");
+            xmlOutputBufferWrite(out, int(indent.size()), indent.constData());
         }
-        from = s.at + markerSize;
-
-        const bool orders = xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Zamowienie"));
-        DocumentTable &table =
-            orders ? t.mt_ZAM_
-                   : (xmlStrEqual(s.templ->name, reinterpret_cast<const xmlChar *>("Faktura")) ? t.mt_FAK_ : t.mt_POZ_);
-        if (orders) {
-            progress = 0;
-            m_port->progressShow(0, table.storedCount());
-        }
-        const std::vector<int> plan = planFor(s.templ, table);
-        const RecordForm form(s.templ, s.parent, plan, doc, s.depth, ownLine ? 1 : 0);
-        const bool precompiled = !orders && form.usable();
-        QByteArray record;
-        // closed on every way out ("Przerwij" included); the safe file then drops its temporary
-        struct CloseOutput
-        {
-            void operator()(xmlOutputBuffer *o) const { xmlOutputBufferClose(o); }
-        };
-        std::unique_ptr<xmlOutputBuffer, CloseOutput> owned(
-            checked(xmlOutputBufferCreateIO(writeToSaveFile, nullptr, &file, nullptr)));
-        xmlOutputBufferPtr out = owned.get();
-        for (int row = 0; row < table.storedCount(); ++row) {
-            m_port->progressPosition(++progress);
-            m_port->pump();
-            if (precompiled && form.write(record, table, row, &m_cleaned)) {
-                if (ownLine) {
-                    if (row > 0)
-                        xmlOutputBufferWrite(out, 1, "\n");
-                    xmlOutputBufferWrite(out, int(indent.size()), indent.constData());
-                }
-                xmlOutputBufferWrite(out, int(record.size()), record.constData());
-                if (out->error)
-                    break;
-                continue;
-            }
+        if (precompiled && form.write(record, table, row, &m_cleaned)) {
+            xmlOutputBufferWrite(out, int(record.size()), record.constData());
+        } else {
             xmlNode *copy = checked(cloneInScope(s.templ, s.parent));
             if (orders)
                 fillOrder(copy, table, t.mt_ZPOZ_, row, &m_cleaned);
             else
                 fillPlanned(copy, plan, table, row, &m_cleaned);
-            if (ownLine) {
-                if (row > 0)
-                    xmlOutputBufferWrite(out, 1, "\n");
-                xmlOutputBufferWrite(out, int(indent.size()), indent.constData());
-            }
             xmlNodeDumpOutput(out, doc, copy, s.depth, ownLine ? 1 : 0, "UTF-8");
             xmlFreeNode(copy);
-            if (out->error)
-                break;
         }
-        if (xmlOutputBufferClose(owned.release()) < 0 || file.failed())
-            writeError = file.errorString().isEmpty() ? QStringLiteral("błąd zapisu") : file.errorString();
+        if (out->error)
+            break;
+    }
+    if (xmlOutputBufferClose(owned.release()) < 0 || file.failed())
+        return Failure(file.errorString().isEmpty() ? QStringLiteral("błąd zapisu") : file.errorString());
+    return {};
+}
+
+JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, std::vector<Stream> &streams)
+{
+    Controls &c = (*m_ws.controls);
+    DocumentTables &t = (*m_ws.tables);
+    const QString created = timestampText(now());
+    c.setText(QStringLiteral("ed_DataWytworzeniaJPK_Text"), created);
+    xmlNode *root = xmlDocGetRootElement(doc);
+    if (!root || !fillHeader(root, created) || !placeRuns(doc, root, streams))
+        return Outcome::Failed;
+
+    m_file = fileName;
+    std::vector<Stream *> order;
+    const QByteArray skeleton = skeletonOf(doc, streams, &order);
+
+    SafeFile file(fileName);
+    QString writeError;
+    if (!file.open())
+        writeError = file.errorString();
+    m_port->progressUnit(QStringLiteral("rekordów"));
+    m_port->progressShow(0, t.mt_FAK_.storedCount() + t.mt_POZ_.storedCount());
+    int progress = 0;
+    qsizetype from = 0;
+    for (const Stream *s : order) {
+        if (!writeError.isEmpty())
+            break;
+        const qsizetype markerSize = s->token.size() + 7;
+        const qsizetype indent = s->indented ? 2 * s->depth : 0;
+        // an indented marker stands on a line of its own after its indentation; each record is
+        // written in its place with the same indentation
+        const bool ownLine =
+            s->indented && s->at - from >= indent && skeleton.mid(s->at - indent, indent) == QByteArray(indent, ' ');
+        const qsizetype cut = ownLine ? s->at - indent : s->at;
+        if (!writeAll(file, skeleton.mid(from, cut - from))) {
+            writeError = file.errorString();
+            break;
+        }
+        from = s->at + markerSize;
+        writeError = writeRun(file, doc, *s, ownLine, &progress).reason();
     }
     if (writeError.isEmpty() && !writeAll(file, skeleton.mid(from)))
         writeError = file.errorString();

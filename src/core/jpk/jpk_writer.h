@@ -8,6 +8,9 @@
 #include <libxml/tree.h>
 #include <vector>
 
+class SafeFile;
+
+#include "base/result.h"
 #include "base/work_context.h"
 
 class UserPort;
@@ -53,12 +56,16 @@ public:
     static QString timestampText(const QDateTime &when);
     // A deep copy of node made for parent: it uses the namespace declarations in scope there.
     static xmlNode *cloneInScope(xmlNode *node, xmlNode *parent);
-    // Why a template cannot be used ("" when it can): one that declares a document type.
-    static QString templateRefusal(const QString &text);
+    // Whether a template can be used, or why not: one that declares a document type, or one
+    // of a shape no JPK template has.
+    static Result<> checkTemplate(const QString &text);
 
 private:
     struct Stream;
     Outcome fillAndSave(xmlDoc *doc, const QString &fileName, std::vector<Stream> &streams);
+    bool placeRuns(xmlDoc *doc, xmlNode *root, std::vector<Stream> &streams);
+    static QByteArray skeletonOf(xmlDoc *doc, std::vector<Stream> &streams, std::vector<Stream *> *order);
+    Result<> writeRun(SafeFile &file, xmlDoc *doc, const Stream &s, bool ownLine, int *progress);
 
     WorkContext m_ws;
     UserPort *m_port;

@@ -132,7 +132,6 @@ xmlSchemaPtr KsefImport::schemaFor(int structure, QString *failure)
 
 void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice &invoice)
 {
-    DocumentTables &t = *m_ws.tables;
     for (xmlNode *child = node->children; child; child = child->next) {
         if (child->type != XML_ELEMENT_NODE)
             continue;
@@ -170,101 +169,112 @@ void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice 
         }
         if (row->how == How::Known)
             continue;
-        DocumentTable &table = *t.table(row->table);
-        const int field = table.fieldIndex(QString::fromLatin1(row->field));
-        Invoice::Line *line = level == int(Level::Line)        ? &invoice.lines.back()
-                              : level == int(Level::OrderLine) ? &invoice.orderLines.back()
-                                                               : nullptr;
-        Invoice::Values &values = line ? line->values : row->table == TableKind::ZAM ? invoice.order : invoice.invoice;
-        if (row->table == TableKind::ZAM)
-            invoice.hasOrder = true;
-        if (childPath == u"Fa/P_2")
-            invoice.number = text;
-        else if (childPath == u"Podmiot1/DaneIdentyfikacyjne/NIP")
-            invoice.sellerId = identifier(text);
-        else if (childPath == u"Podmiot1/DaneIdentyfikacyjne/Nazwa")
-            invoice.sellerName = text;
-        else if (childPath == u"Podmiot1/Adres/KodKraju")
-            invoice.sellerCountry = text;
-        else if (childPath.startsWith(u"Podmiot1/Adres/AdresL"))
-            invoice.sellerAddress << text;
-        switch (row->how) {
-        case How::Known:
-            break;
-        case How::Text:
-            values.insert(field, text);
-            break;
-        case How::Date:
-            if (!values.contains(field)) {
-                const QDate date = QDate::fromString(text, Qt::ISODate);
-                if (date.isValid())
-                    values.insert(field, date);
-                else
-                    ++invoice.unmapped[childPath + QStringLiteral(" (nie data)")];
-            }
-            break;
-        case How::Amount: {
-            double x = 0;
-            if (toNumber(text, &x))
-                values.insert(field, values.value(field).toDouble() + x);
+        noteIdentity(childPath, text, invoice);
+        storeLeaf(*row, local, childPath, text, level, invoice);
+    }
+}
+
+void KsefImport::noteIdentity(const QString &path, const QString &text, Invoice &invoice)
+{
+    if (path == u"Fa/P_2")
+        invoice.number = text;
+    else if (path == u"Podmiot1/DaneIdentyfikacyjne/NIP")
+        invoice.sellerId = identifier(text);
+    else if (path == u"Podmiot1/DaneIdentyfikacyjne/Nazwa")
+        invoice.sellerName = text;
+    else if (path == u"Podmiot1/Adres/KodKraju")
+        invoice.sellerCountry = text;
+    else if (path.startsWith(u"Podmiot1/Adres/AdresL"))
+        invoice.sellerAddress << text;
+}
+
+void KsefImport::storeLeaf(const KsefMapping::Row &row, const QString &local, const QString &childPath,
+                           const QString &text, int level, Invoice &invoice)
+{
+    DocumentTable &table = *m_ws.tables->table(row.table);
+    const int field = table.fieldIndex(QString::fromLatin1(row.field));
+    Invoice::Line *line = level == int(Level::Line)        ? &invoice.lines.back()
+                          : level == int(Level::OrderLine) ? &invoice.orderLines.back()
+                                                           : nullptr;
+    Invoice::Values &values = line ? line->values : row.table == TableKind::ZAM ? invoice.order : invoice.invoice;
+    if (row.table == TableKind::ZAM)
+        invoice.hasOrder = true;
+    switch (row.how) {
+    case How::Known:
+        break;
+    case How::Text:
+        values.insert(field, text);
+        break;
+    case How::Date:
+        if (!values.contains(field)) {
+            const QDate date = QDate::fromString(text, Qt::ISODate);
+            if (date.isValid())
+                values.insert(field, date);
             else
-                ++invoice.unmapped[childPath + QStringLiteral(" (nie liczba)")];
-            break;
+                ++invoice.unmapped[childPath + QStringLiteral(" (nie data)")];
         }
-        case How::Flag:
-            if (text == u"1" || text == u"2")
-                values.insert(field, text == u"1");
-            break;
-        case How::FlagNo:
-            if (text == u"1") {
-                values.insert(field, false);
-                if (local == u"P_PMarzyN")
-                    values.insert(table.fieldIndex(QStringLiteral("P_106E_2")), false);
-            }
-            break;
-        case How::Kind: {
-            const QString kind = KsefMapping::kind(text);
-            values.insert(field, kind.isEmpty() ? text : kind);
-            break;
+        break;
+    case How::Amount: {
+        double x = 0;
+        if (toNumber(text, &x))
+            values.insert(field, values.value(field).toDouble() + x);
+        else
+            ++invoice.unmapped[childPath + QStringLiteral(" (nie liczba)")];
+        break;
+    }
+    case How::Flag:
+        if (text == u"1" || text == u"2")
+            values.insert(field, text == u"1");
+        break;
+    case How::FlagNo:
+        if (text == u"1") {
+            values.insert(field, false);
+            if (local == u"P_PMarzyN")
+                values.insert(table.fieldIndex(QStringLiteral("P_106E_2")), false);
         }
-        case How::Rate:
-            values.insert(field, KsefMapping::rate(text));
-            break;
-        case How::Joined: {
-            const QString before = values.value(field).toString();
-            values.insert(field, before.isEmpty() ? text : before + QStringLiteral(", ") + text);
-            break;
-        }
-        case How::Address:
-            invoice.addresses[field] << text;
-            break;
-        case How::Country:
-            invoice.countries.insert(field, text);
-            break;
-        case How::MarginKind:
-            values.insert(field, true);
-            values.insert(table.fieldIndex(QStringLiteral("P_106E_3A")), KsefMapping::marginWords(local));
-            break;
-        case How::Before:
-            line->before = text == u"1";
-            break;
-        case How::LineDate:
-            line->date = QDate::fromString(text, Qt::ISODate);
-            if (!line->date.isValid())
-                ++invoice.unmapped[QStringLiteral("Fa/FaWiersz/P_6A (nie data)")];
-            break;
-        case How::Authorized: {
-            QString &stored = invoice.authorized[childPath];
-            stored = stored.isEmpty() ? text : stored + QStringLiteral(", ") + text;
-            break;
-        }
-        case How::AdvanceKsef: {
-            invoice.advanceKsef << text;
-            const QString before = values.value(field).toString();
-            values.insert(field, before.isEmpty() ? text : before + QStringLiteral(", ") + text);
-            break;
-        }
-        }
+        break;
+    case How::Kind: {
+        const QString kind = KsefMapping::kind(text);
+        values.insert(field, kind.isEmpty() ? text : kind);
+        break;
+    }
+    case How::Rate:
+        values.insert(field, KsefMapping::rate(text));
+        break;
+    case How::Joined: {
+        const QString before = values.value(field).toString();
+        values.insert(field, before.isEmpty() ? text : before + QStringLiteral(", ") + text);
+        break;
+    }
+    case How::Address:
+        invoice.addresses[field] << text;
+        break;
+    case How::Country:
+        invoice.countries.insert(field, text);
+        break;
+    case How::MarginKind:
+        values.insert(field, true);
+        values.insert(table.fieldIndex(QStringLiteral("P_106E_3A")), KsefMapping::marginWords(local));
+        break;
+    case How::Before:
+        line->before = text == u"1";
+        break;
+    case How::LineDate:
+        line->date = QDate::fromString(text, Qt::ISODate);
+        if (!line->date.isValid())
+            ++invoice.unmapped[QStringLiteral("Fa/FaWiersz/P_6A (nie data)")];
+        break;
+    case How::Authorized: {
+        QString &stored = invoice.authorized[childPath];
+        stored = stored.isEmpty() ? text : stored + QStringLiteral(", ") + text;
+        break;
+    }
+    case How::AdvanceKsef: {
+        invoice.advanceKsef << text;
+        const QString before = values.value(field).toString();
+        values.insert(field, before.isEmpty() ? text : before + QStringLiteral(", ") + text);
+        break;
+    }
     }
 }
 

@@ -10,6 +10,10 @@
 #include <memory>
 #include <vector>
 
+namespace KsefMapping {
+struct Row;
+}
+
 class DocumentTable;
 struct _xmlDoc;
 struct _xmlNode;
@@ -66,7 +70,15 @@ private:
     };
     Outcome take(const QString &name, const QByteArray &bytes, QString *reason);
     _xmlSchema *schemaFor(int structure, QString *failure);
+    // The walk over one e-invoice's elements: each leaf with a text is found in the mapping
+    // and stored; what the mapping does not know is counted under its path.
     void collect(_xmlNode *node, const QString &path, int level, Invoice &invoice);
+    // The invoice's own number and the seller's identity, kept beside the fields for the checks
+    // that follow the walk.
+    static void noteIdentity(const QString &path, const QString &text, Invoice &invoice);
+    // One leaf's text into its field, by the mapping's way of reading it.
+    void storeLeaf(const KsefMapping::Row &row, const QString &local, const QString &childPath, const QString &text,
+                   int level, Invoice &invoice);
     void complete(Invoice &invoice);
     void adoptSeller(const Invoice &invoice);
     void append(const Invoice &invoice);

@@ -142,14 +142,12 @@ bool downloadToFile(UserPort *port, DownloadView *view, const QString &heading, 
     return true;
 }
 
-bool reformat(const QString &text, QString *result, QString *error)
+Result<QString> reformat(const QString &text)
 {
     XmlError parseError;
     XmlDocPtr doc = Xml::parseText(text, &parseError);
-    if (!doc) {
-        *error = parseError.reason + QStringLiteral(" (line %1)").arg(parseError.line);
-        return false;
-    }
+    if (!doc)
+        return Failure(parseError.reason + QStringLiteral(" (line %1)").arg(parseError.line));
     xmlChar *bytes = nullptr;
     int size = 0;
     // the text is shown as Unicode: dump as UTF-8, then put the source's own declaration back
@@ -163,8 +161,7 @@ bool reformat(const QString &text, QString *result, QString *error)
         const qsizetype end = out.indexOf(u'\n');
         out = (own.hasMatch() ? own.captured(1) + u'\n' : QString()) + out.mid(end + 1);
     }
-    *result = out;
-    return true;
+    return out;
 }
 
 QString prompt(const QString &programDir)
@@ -194,13 +191,13 @@ bool loadDescriptions(UserPort *port, DownloadView *view, const QString &program
     QString text = QString::fromUtf8(file.readAll());
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
-    QString formatted, error;
-    if (!reformat(text, &formatted, &error)) {
+    Result<QString> formatted = reformat(text);
+    if (!formatted) {
         *pageText = text; // the file as read, unformatted
-        port->info(applicationTitle(), error);
+        port->info(applicationTitle(), formatted.reason());
         return false;
     }
-    *pageText = formatted;
+    *pageText = std::move(*formatted);
     return true;
 }
 

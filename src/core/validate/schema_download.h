@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 class UserPort;
@@ -29,8 +31,8 @@ bool downloadToFile(UserPort *port, DownloadView *view, const QString &heading, 
                     const QString &target);
 
 // Re-indents an XML text (two spaces a level), keeping the declaration, comments and texts.
-// Returns false, with the reason, when the text is no well-formed XML.
-bool reformat(const QString &text, QString *result, QString *error);
+// Fails, with the reason, when the text is no well-formed XML.
+Result<QString> reformat(const QString &text);
 
 // b_LoadXSD: the schema beside the program, fetched from the template's address when it is
 // missing, read and re-indented. Returns the page's new text, or nothing when it stays.

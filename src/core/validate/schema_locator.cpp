@@ -68,9 +68,8 @@ xmlParserInputPtr tavrixLoader(const char *url, const char *id, xmlParserCtxtPtr
                                                                               : address;
     if (local.isEmpty())
         return nullptr;
-    const QString why = SchemaLocator::whyNotASchema(local);
-    if (!why.isEmpty()) {
-        locator.refuse(QStringLiteral("%1: %2").arg(address, why));
+    if (const Result<> schema = SchemaLocator::checkSchemaFile(local); !schema) {
+        locator.refuse(QStringLiteral("%1: %2").arg(address, schema.reason()));
         return nullptr;
     }
     return isRemote(address) ? loadLocal(local, url, id, ctxt) : g_defaultLoader(url, id, ctxt);
@@ -194,31 +193,30 @@ QString SchemaLocator::resolve(const QString &url)
         return QString();
     }
     QDir().mkpath(m_cacheDir);
-    const QString why = download(url, cached);
-    if (!why.isEmpty()) {
-        m_failedAddresses.insert(url, why);
-        m_lastFailure = why;
+    if (const Result<> fetched = download(url, cached); !fetched) {
+        m_failedAddresses.insert(url, fetched.reason());
+        m_lastFailure = fetched.reason();
         return QString();
     }
     return cached;
 }
 
-QString SchemaLocator::download(const QString &url, const QString &target)
+Result<> SchemaLocator::download(const QString &url, const QString &target)
 {
     if (!url.startsWith(u"http://", Qt::CaseInsensitive) && !url.startsWith(u"https://", Qt::CaseInsensitive))
-        return QStringLiteral("%1: only http and https addresses can be downloaded").arg(url);
+        return Failure(QStringLiteral("%1: only http and https addresses can be downloaded").arg(url));
     if (!hostAllowed(url))
-        return QStringLiteral("%1: the network is switched off (TAVRIX_NO_NETWORK)").arg(url);
+        return Failure(QStringLiteral("%1: the network is switched off (TAVRIX_NO_NETWORK)").arg(url));
     // the download goes to a file of its own first: only a schema is ever put into the cache
     QTemporaryFile file(QDir(QFileInfo(target).absolutePath()).filePath(QStringLiteral("download-XXXXXX.xsd")));
     if (!file.open())
-        return QStringLiteral("%1: %2").arg(target, file.errorString());
+        return Failure(QStringLiteral("%1: %2").arg(target, file.errorString()));
     SafeFile body(file.fileName());
     if (!body.open())
-        return QStringLiteral("%1: %2").arg(target, body.errorString());
+        return Failure(QStringLiteral("%1: %2").arg(target, body.errorString()));
     CURL *curl = curl_easy_init();
     if (!curl)
-        return QStringLiteral("%1: the HTTP client could not start").arg(url);
+        return Failure(QStringLiteral("%1: the HTTP client could not start").arg(url));
     char errorText[CURL_ERROR_SIZE] = {};
     const QByteArray address = url.toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, address.constData());
@@ -239,40 +237,39 @@ QString SchemaLocator::download(const QString &url, const QString &target)
     curl_easy_cleanup(curl);
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         body.cancel();
-        return url + QStringLiteral(": Przerwano przez użytkownika");
+        return Failure(url + QStringLiteral(": Przerwano przez użytkownika"));
     }
     if (code != CURLE_OK) {
         body.cancel();
-        return QStringLiteral("%1: %2").arg(url,
-                                            QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)));
+        return Failure(
+            QStringLiteral("%1: %2").arg(url, QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code))));
     }
     if (status < 200 || status > 299) {
         body.cancel();
-        return QStringLiteral("%1: the server answered %2, not a schema").arg(url, QString::number(status));
+        return Failure(QStringLiteral("%1: the server answered %2, not a schema").arg(url, QString::number(status)));
     }
     if (!body.commit())
-        return QStringLiteral("%1: %2").arg(target, body.errorString());
-    const QString why = whyNotASchema(file.fileName());
-    if (!why.isEmpty())
-        return QStringLiteral("%1: %2").arg(url, why);
+        return Failure(QStringLiteral("%1: %2").arg(target, body.errorString()));
+    if (const Result<> schema = checkSchemaFile(file.fileName()); !schema)
+        return Failure(QStringLiteral("%1: %2").arg(url, schema.reason()));
     QFile::remove(target);
     if (!file.rename(target))
-        return QStringLiteral("%1: %2").arg(target, file.errorString());
+        return Failure(QStringLiteral("%1: %2").arg(target, file.errorString()));
     file.setAutoRemove(false);
-    return QString();
+    return {};
 }
 
-QString SchemaLocator::whyNotASchema(const QString &file)
+Result<> SchemaLocator::checkSchemaFile(const QString &file)
 {
     XmlRootInfo root;
     XmlError error;
     if (!Xml::scanFile(file, &root, &error))
-        return error.reason;
+        return Failure(error.reason);
     if (root.hasDoctype)
-        return QStringLiteral("a schema with a DOCTYPE declaration is not accepted");
+        return Failure(QStringLiteral("a schema with a DOCTYPE declaration is not accepted"));
     if (root.localName != u"schema" || root.namespaceUri != u"http://www.w3.org/2001/XMLSchema")
-        return QStringLiteral("the document is not an XML Schema");
-    return QString();
+        return Failure(QStringLiteral("the document is not an XML Schema"));
+    return {};
 }
 
 void SchemaLocator::refuse(const QString &why)

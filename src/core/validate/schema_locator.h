@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -42,9 +44,9 @@ public:
     QString lastFailure() const { return m_lastFailure; }
     void clearFailure() { m_lastFailure.clear(); }
 
-    // Downloads an http or https address into target through a temporary file; returns the
-    // reason of a failure, or an empty string.
-    static QString download(const QString &url, const QString &target);
+    // Downloads an http or https address into target through a temporary file, or says why
+    // it could not.
+    static Result<> download(const QString &url, const QString &target);
     // The limits of every download: a server that does not take the connection within
     // kConnectSeconds, sends nothing for kStallSeconds or has not sent the whole file within
     // kTotalSeconds is given up (a schema is a few hundred KiB).
@@ -62,8 +64,8 @@ public:
     // Resolves an address to a local file, fetching it when allowed; empty when it cannot.
     QString resolve(const QString &url);
     // Why a file may not be used as a schema: not well-formed, a DOCTYPE (no DTD and no entity
-    // is ever loaded for a schema), or a root other than xs:schema. Empty when it may.
-    static QString whyNotASchema(const QString &file);
+    // is ever loaded for a schema), or a root other than xs:schema.
+    static Result<> checkSchemaFile(const QString &file);
     // Notes why an address was refused (the first reason is kept).
     void refuse(const QString &why);
 

@@ -130,7 +130,7 @@ JpkValidator::~JpkValidator()
     // the validator's own note of its form's version: a home that cannot take it (read-only,
     // full) changes nothing of the check, so a failed write is let go without a word
     if (bytes)
-        writeFileSafely(path, QByteArrayView(reinterpret_cast<const char *>(bytes), size));
+        (void)writeFileSafely(path, QByteArrayView(reinterpret_cast<const char *>(bytes), size));
     xmlFree(bytes);
 }
 

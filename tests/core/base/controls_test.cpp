@@ -115,20 +115,20 @@ TEST(Controls, RestoreAppliesPresentKeysAndSkipsValuesOfTheWrongForm)
 TEST(Controls, SetFromTextByKind)
 {
     Controls c;
-    QString error;
-    EXPECT_TRUE(c.setFromText(QStringLiteral("ed_dataod_date"), QStringLiteral("2023-08-01"), &error));
+    EXPECT_TRUE(c.setFromText(QStringLiteral("ed_dataod_date"), QStringLiteral("2023-08-01")));
     EXPECT_EQ(c.date(QStringLiteral("ed_DataOd_Date")), QDate(2023, 8, 1));
-    EXPECT_TRUE(c.setFromText(QStringLiteral("ed_DataOd_Date"), QString(), &error));
+    EXPECT_TRUE(c.setFromText(QStringLiteral("ed_DataOd_Date"), QString()));
     EXPECT_EQ(c.date(QStringLiteral("ed_DataOd_Date")), zeroDate());
-    EXPECT_TRUE(c.setFromText(QStringLiteral("rb_ZPozEnd_FakId_Checked"), QStringLiteral("TRUE"), &error));
+    EXPECT_TRUE(c.setFromText(QStringLiteral("rb_ZPozEnd_FakId_Checked"), QStringLiteral("TRUE")));
     EXPECT_FALSE(c.checked(QStringLiteral("rb_ZPozEnd_FL_Checked")));
-    EXPECT_TRUE(c.setFromText(QStringLiteral("e_Params_Text"), QStringLiteral("-od:%0:s"), &error));
+    EXPECT_TRUE(c.setFromText(QStringLiteral("e_Params_Text"), QStringLiteral("-od:%0:s")));
 
-    EXPECT_FALSE(c.setFromText(QStringLiteral("ed_Nothing_Text"), QStringLiteral("x"), &error));
-    EXPECT_EQ(error, QStringLiteral("unknown control \"ed_Nothing_Text\""));
-    EXPECT_FALSE(c.setFromText(QStringLiteral("cb_PL_ItemIndex"), QStringLiteral("one"), &error));
-    EXPECT_FALSE(c.setFromText(QStringLiteral("ed_DataDo_Date"), QStringLiteral("31.08.2023"), &error));
-    EXPECT_FALSE(c.setFromText(QStringLiteral("chb_Korekta_Checked"), QStringLiteral("sure"), &error));
+    const Result<> unknown = c.setFromText(QStringLiteral("ed_Nothing_Text"), QStringLiteral("x"));
+    EXPECT_FALSE(unknown);
+    EXPECT_EQ(unknown.reason(), QStringLiteral("unknown control \"ed_Nothing_Text\""));
+    EXPECT_FALSE(c.setFromText(QStringLiteral("cb_PL_ItemIndex"), QStringLiteral("one")));
+    EXPECT_FALSE(c.setFromText(QStringLiteral("ed_DataDo_Date"), QStringLiteral("31.08.2023")));
+    EXPECT_FALSE(c.setFromText(QStringLiteral("chb_Korekta_Checked"), QStringLiteral("sure")));
 }
 
 } // namespace

@@ -43,7 +43,9 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFileAndTellsTheSystemsReason)
         QString error;
         {
             FileSizeLimit limit(4);
-            EXPECT_FALSE(writeFileSafely(path, QByteArray(c.size, 'x'), &error)) << c.what;
+            const Result<> written = writeFileSafely(path, QByteArray(c.size, 'x'));
+            EXPECT_FALSE(written) << c.what;
+            error = written.reason();
         }
         EXPECT_EQ(home.read(QStringLiteral("plik.xml")), "stary") << c.what;
         EXPECT_TRUE(error.startsWith(path + QStringLiteral(": "))) << error.toStdString();
@@ -52,8 +54,8 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFileAndTellsTheSystemsReason)
     // nothing else is left beside it
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), QStringList{QStringLiteral("plik.xml")});
 
-    QString error;
-    ASSERT_TRUE(writeFileSafely(path, "nowy", &error)) << error.toStdString();
+    const Result<> written = writeFileSafely(path, "nowy");
+    ASSERT_TRUE(written) << written.reason().toStdString();
     EXPECT_EQ(home.read(QStringLiteral("plik.xml")), "nowy");
 }
 

@@ -541,8 +541,10 @@ TEST_F(Kontrola, TotalsPerRateAndKind)
     EXPECT_EQ(t.find(QStringLiteral("KOREKTA"), QStringLiteral("PLN"))->byRate.at(QStringLiteral("23/22%")).tax, -230);
 
     // the report, as JSON and as a page readable offline
-    QString error;
-    ASSERT_TRUE(ws.writeCheckReport(home.file(QStringLiteral("raport.json")), &error)) << error.toStdString();
+    {
+        const Result<> done = ws.writeCheckReport(home.file(QStringLiteral("raport.json")));
+        ASSERT_TRUE(done) << done.reason().toStdString();
+    }
     const QJsonObject json = QJsonDocument::fromJson(home.read(QStringLiteral("raport.json"))).object();
     EXPECT_EQ(json.value(QStringLiteral("sumy"))
                   .toObject()
@@ -562,13 +564,18 @@ TEST_F(Kontrola, TotalsPerRateAndKind)
                   .value(QStringLiteral("liczba"))
                   .toInt(),
               1);
-    ASSERT_TRUE(ws.writeCheckReport(home.file(QStringLiteral("raport.html")), &error)) << error.toStdString();
+    {
+        const Result<> done = ws.writeCheckReport(home.file(QStringLiteral("raport.html")));
+        ASSERT_TRUE(done) << done.reason().toStdString();
+    }
     const QByteArray html = home.read(QStringLiteral("raport.html"));
     EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
     EXPECT_TRUE(html.contains("KOREKTA, PLN (faktur: 1)"));
     EXPECT_TRUE(html.contains("VAT, EUR (faktur: 1)"));
     EXPECT_FALSE(html.contains("<script") || html.contains("http://") || html.contains("https://"));
-    EXPECT_FALSE(ws.writeCheckReport(home.file(QStringLiteral("raport.txt")), &error));
+    const Result<> txt = ws.writeCheckReport(home.file(QStringLiteral("raport.txt")));
+    EXPECT_FALSE(txt);
+    EXPECT_TRUE(txt.reason().contains(QStringLiteral(".json albo .html"))) << txt.reason().toStdString();
 }
 
 TEST(NipChecksum, Cases)
@@ -599,8 +606,10 @@ TEST(SchemaFindingsOfAFile, EveryErrorByRecordWithItsPolishReason)
     RecordingPort port;
     Workspace ws(&port);
     ws.start({}, home.path());
-    QString error;
-    ASSERT_TRUE(ws.checkFile(home.file(QStringLiteral("bledy.xml")), &error)) << error.toStdString();
+    {
+        const Result<> done = ws.checkFile(home.file(QStringLiteral("bledy.xml")));
+        ASSERT_TRUE(done) << done.reason().toStdString();
+    }
     const QList<Finding> &f = ws.lastCheck().findings;
     ASSERT_EQ(f.size(), 3) << (f.isEmpty() ? std::string() : f.first().text().toStdString());
     QStringList texts;
@@ -640,8 +649,10 @@ TEST(CheckReportOfMany, ASummaryOnTopTheFirstFindingsOfEachCodeAllInTheJson)
     // the data's own text: controls and direction overrides never reach the page
     warning.invoice = QStringLiteral("FV/\x1b[31m1\u202Eodwrocone\x7f\x01");
     result.findings.append(warning);
-    QString error;
-    ASSERT_TRUE(CheckReport::write(result, home.file(QStringLiteral("r.html")), &error)) << error.toStdString();
+    {
+        const Result<> done = CheckReport::write(result, home.file(QStringLiteral("r.html")));
+        ASSERT_TRUE(done) << done.reason().toStdString();
+    }
     const QByteArray html = home.read(QStringLiteral("r.html"));
     const qsizetype summary = html.indexOf("<h2>Podsumowanie</h2>"), findings = html.indexOf("<h2>Ustalenia</h2>");
     ASSERT_GE(summary, 0);
@@ -651,7 +662,10 @@ TEST(CheckReportOfMany, ASummaryOnTopTheFirstFindingsOfEachCodeAllInTheJson)
     EXPECT_TRUE(html.contains("pokazano pierwsze 1000 z 1500"));
     EXPECT_TRUE(html.contains("FV/[31m1odwrocone"));
     EXPECT_FALSE(html.contains('\x1b') || html.contains('\x7f') || html.contains('\x01') || html.contains("\u202E"));
-    ASSERT_TRUE(CheckReport::write(result, home.file(QStringLiteral("r.json")), &error)) << error.toStdString();
+    {
+        const Result<> done = CheckReport::write(result, home.file(QStringLiteral("r.json")));
+        ASSERT_TRUE(done) << done.reason().toStdString();
+    }
     const QJsonObject json = QJsonDocument::fromJson(home.read(QStringLiteral("r.json"))).object();
     EXPECT_EQ(json.value(QStringLiteral("ustalenia")).toArray().size(), 1501);
     EXPECT_EQ(json.value(QStringLiteral("bledy")).toInt(), 1500);
@@ -751,8 +765,10 @@ TEST(SchemaFindingsOfAFile, ErrorsAfterADuplicatedMissingOrSwappedElementAreFoun
         const qsizetype first = text.indexOf("<P_16>false</P_16>");
         text.replace(first, 18, "<P_16>tak</P_16>");
         home.write(QStringLiteral("bledy.xml"), text);
-        QString error;
-        ASSERT_TRUE(ws.checkFile(home.file(QStringLiteral("bledy.xml")), &error)) << error.toStdString();
+        {
+            const Result<> done = ws.checkFile(home.file(QStringLiteral("bledy.xml")));
+            ASSERT_TRUE(done) << done.reason().toStdString();
+        }
         QStringList fields;
         for (const Finding &f : ws.lastCheck().findings)
             fields << f.field;
@@ -776,10 +792,12 @@ TEST(SchemaFindingsOfAFile, ControlSumsThatLieAreFound)
     RecordingPort port;
     Workspace ws(&port);
     ws.start({}, home.path());
-    QString error;
     // the valid file: its sums are right
     home.write(QStringLiteral("dobry.xml"), valid);
-    ASSERT_TRUE(ws.checkFile(home.file(QStringLiteral("dobry.xml")), &error)) << error.toStdString();
+    {
+        const Result<> done = ws.checkFile(home.file(QStringLiteral("dobry.xml")));
+        ASSERT_TRUE(done) << done.reason().toStdString();
+    }
     EXPECT_TRUE(ws.lastCheck().findings.isEmpty()) << ws.lastCheck().findings.first().text().toStdString();
     // one more invoice counted, a grosz more in the lines' sum: valid for the schema, wrong for an office
     QByteArray text = valid;
@@ -795,7 +813,10 @@ TEST(SchemaFindingsOfAFile, ControlSumsThatLieAreFound)
     text.replace(l.captured(0).toUtf8(),
                  QStringLiteral("<WartoscWierszyFaktur>%1</WartoscWierszyFaktur>").arg(wrong).toUtf8());
     home.write(QStringLiteral("sumy.xml"), text);
-    ASSERT_TRUE(ws.checkFile(home.file(QStringLiteral("sumy.xml")), &error)) << error.toStdString();
+    {
+        const Result<> done = ws.checkFile(home.file(QStringLiteral("sumy.xml")));
+        ASSERT_TRUE(done) << done.reason().toStdString();
+    }
     QStringList got;
     for (const Finding &f : ws.lastCheck().findings)
         got << QStringLiteral("%1 %2 %3").arg(f.code, f.kind, f.field);

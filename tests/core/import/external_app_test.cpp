@@ -15,14 +15,15 @@ TEST(ExternalApp, ArgumentsAreSplitBeforeTheExchangeNameGoesIn)
 {
     const QStringList args = {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"),
                               QStringLiteral("moje  dane.txt")};
-    QStringList out;
-    QString error;
-    ASSERT_TRUE(ExternalApp::formatArguments(QStringLiteral("-JPK_FK  -od:%0:s %s -plik:%2:s"), args, &out, &error));
+    const Result<QStringList> out =
+        ExternalApp::formatArguments(QStringLiteral("-JPK_FK  -od:%0:s %s -plik:%2:s"), args);
+    ASSERT_TRUE(out) << out.reason().toStdString();
     // the name stays one argument with its two spaces; a placeholder without index goes on after the last
-    EXPECT_EQ(out, (QStringList{QStringLiteral("-JPK_FK"), QStringLiteral("-od:01-08-2023"),
-                                QStringLiteral("31-08-2023"), QStringLiteral("-plik:moje  dane.txt")}));
-    EXPECT_FALSE(ExternalApp::formatArguments(QStringLiteral("-a %5000s"), args, &out, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("-a %5000s"))) << "the error names the whole template";
+    EXPECT_EQ(*out, (QStringList{QStringLiteral("-JPK_FK"), QStringLiteral("-od:01-08-2023"),
+                                 QStringLiteral("31-08-2023"), QStringLiteral("-plik:moje  dane.txt")}));
+    const Result<QStringList> refused = ExternalApp::formatArguments(QStringLiteral("-a %5000s"), args);
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(refused.reason().contains(QStringLiteral("-a %5000s"))) << "the error names the whole template";
 }
 
 class UsersApplication : public ::testing::Test

@@ -53,7 +53,8 @@ TEST(LineList, LineBreaksAndCodePages)
     for (const Case &c : cases) {
         home.write(QStringLiteral("in.txt"), c.bytes);
         LineList list;
-        EXPECT_EQ(list.read(home.file(QStringLiteral("in.txt")), c.page), QString()) << c.what;
+        const Result<> read = list.read(home.file(QStringLiteral("in.txt")), c.page);
+        EXPECT_TRUE(read) << c.what << ": " << read.reason().toStdString();
         EXPECT_EQ(linesOf(list), c.lines) << c.what;
     }
 }
@@ -63,7 +64,7 @@ TEST(LineList, FindComparesWholeLinesInTheFilesCodePage)
     TempHome home;
     home.write(QStringLiteral("in.txt"), "[Faktury]\r\nFAK;1\r\n[Faktury_Koniec]\r\n[Zamówienia]\r\n[Faktury]\r\n");
     LineList list;
-    ASSERT_EQ(list.read(home.file(QStringLiteral("in.txt")), Page::Utf8), QString());
+    ASSERT_TRUE(list.read(home.file(QStringLiteral("in.txt")), Page::Utf8));
     EXPECT_EQ(list.find(QStringLiteral("[Faktury]"), 0), 0);
     EXPECT_EQ(list.find(QStringLiteral("[Faktury]"), 1), 4);
     EXPECT_EQ(list.find(QStringLiteral("[Zamówienia]"), 0), 3);
@@ -89,13 +90,14 @@ TEST(LineList, TextThatIsNotTextIsRefusedNamingTheFileAndLine)
     for (const Case &c : cases) {
         home.write(QStringLiteral("in.txt"), c.bytes);
         LineList list;
-        const QString why = list.read(home.file(QStringLiteral("in.txt")), c.page);
+        const QString why = list.read(home.file(QStringLiteral("in.txt")), c.page).reason();
         EXPECT_TRUE(why.startsWith(home.file(QStringLiteral("in.txt")))) << c.what << ": " << why.toStdString();
         EXPECT_TRUE(why.contains(QString::fromUtf8(c.says))) << c.what << ": " << why.toStdString();
         EXPECT_EQ(list.count(), 0) << c.what;
     }
     LineList missing;
     EXPECT_TRUE(missing.read(home.file(QStringLiteral("brak.txt")), Page::Utf8)
+                    .reason()
                     .startsWith(home.file(QStringLiteral("brak.txt"))));
 }
 

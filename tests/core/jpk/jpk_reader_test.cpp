@@ -424,9 +424,8 @@ TEST_F(Reader, TooLongTextsAreCutAndCountedOnce)
 
 TEST_F(Reader, GenerateLoadGenerateGivesTheSameFile)
 {
-    QString error;
-    ASSERT_TRUE(JsonExchange::importFile(ws, QStringLiteral(TAVRIX_TEST_DATA "/round_trip.json"), &error))
-        << error.toStdString();
+    const Result<> imported = JsonExchange::importFile(ws, QStringLiteral(TAVRIX_TEST_DATA "/round_trip.json"));
+    ASSERT_TRUE(imported) << imported.reason().toStdString();
     QDir::setCurrent(home.path());
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("first.xml"));
     ASSERT_TRUE(ws.generateJpk());

@@ -428,9 +428,8 @@ TEST_F(Writer, GeneratorDataValidatesAgainstTheOfficialSchema)
     gen.start(QStringLiteral("python3"), {generatorScript(), home.path(), QStringLiteral("--invoices"),
                                           QStringLiteral("120"), QStringLiteral("--expect")});
     ASSERT_TRUE(gen.waitForFinished(60000) && gen.exitCode() == 0) << "the generator did not run";
-    QString error;
-    ASSERT_TRUE(JsonExchange::importFile(ws, home.file(QStringLiteral("expected.json")), &error))
-        << error.toStdString();
+    const Result<> imported = JsonExchange::importFile(ws, home.file(QStringLiteral("expected.json")));
+    ASSERT_TRUE(imported) << imported.reason().toStdString();
     c().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("5261040828"));
     QFile::copy(QStringLiteral(TAVRIX_SCHEMAS "/Schemat_JPK_FA(4)_v1-0.xsd"),
                 home.file(QStringLiteral("Schemat_JPK_FA(4)_v1-0.xsd")));
@@ -501,17 +500,17 @@ TEST_F(Writer, ATemplateOfAnAbsurdShapeIsRefused)
     QString fields = QStringLiteral("<P_2A/>").repeated(100000);
     QString templ = ws.jpkTemplate();
     templ.replace(QStringLiteral("<P_2A/>"), fields);
-    EXPECT_TRUE(Workspace::templateRefusal(templ).contains(QStringLiteral("więcej niż 500 elementami")))
-        << Workspace::templateRefusal(templ).toStdString();
+    EXPECT_TRUE(Workspace::checkTemplate(templ).reason().contains(QStringLiteral("więcej niż 500 elementami")))
+        << Workspace::checkTemplate(templ).reason().toStdString();
     QString attributes;
     for (int i = 0; i < 2000; ++i)
         attributes += QStringLiteral(" a%1=\"x\"").arg(i);
     templ = ws.jpkTemplate();
     templ.replace(QStringLiteral("<P_2A/>"), QStringLiteral("<P_2A") + attributes + QStringLiteral("/>"));
-    EXPECT_TRUE(Workspace::templateRefusal(templ).contains(QStringLiteral("P_2A z 2000 atrybutami")))
-        << Workspace::templateRefusal(templ).toStdString();
+    EXPECT_TRUE(Workspace::checkTemplate(templ).reason().contains(QStringLiteral("P_2A z 2000 atrybutami")))
+        << Workspace::checkTemplate(templ).reason().toStdString();
     // the design template and one a user tidied are fine
-    EXPECT_TRUE(Workspace::templateRefusal(ws.jpkTemplate()).isEmpty());
+    EXPECT_TRUE(Workspace::checkTemplate(ws.jpkTemplate()));
 }
 
 // A template that declares a document type is refused: the program never writes a file its
@@ -521,8 +520,8 @@ TEST_F(Writer, ATemplateWithADoctypeMakesNoFile)
     invoice(QStringLiteral("FV/1"));
     QString templ = ws.jpkTemplate();
     templ.insert(templ.indexOf(QStringLiteral("?>")) + 2, QStringLiteral("\n<!DOCTYPE JPK [<!ENTITY e \"x\">]>"));
-    EXPECT_EQ(Workspace::templateRefusal(templ).toStdString(), Xml::kDtdRefused);
-    EXPECT_TRUE(Workspace::templateRefusal(ws.jpkTemplate()).isEmpty());
+    EXPECT_EQ(Workspace::checkTemplate(templ).reason().toStdString(), Xml::kDtdRefused);
+    EXPECT_TRUE(Workspace::checkTemplate(ws.jpkTemplate()));
     ws.setJpkTemplate(templ);
     c().setText(QStringLiteral("fn_JPK_Text"), QStringLiteral("JPK_FA4.xml"));
     EXPECT_FALSE(ws.generateJpk());

@@ -90,16 +90,14 @@ TEST(ExternalApplication, ParameterTexts)
         {"%.2147483647s", nullptr},
     };
     for (const Case &c : cases) {
-        QString result, error;
-        const bool ok = ExternalApp::formatParams(
+        const Result<QString> result = ExternalApp::formatParams(
             QString::fromUtf8(c.templ),
-            {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"), QStringLiteral("jpk dane.txt")}, &result,
-            &error);
-        EXPECT_EQ(ok, c.expected != nullptr) << c.templ;
+            {QStringLiteral("01-08-2023"), QStringLiteral("31-08-2023"), QStringLiteral("jpk dane.txt")});
+        EXPECT_EQ(result.ok(), c.expected != nullptr) << c.templ;
         if (c.expected)
-            EXPECT_EQ(result, QString::fromUtf8(c.expected)) << c.templ;
+            EXPECT_EQ(*result, QString::fromUtf8(c.expected)) << c.templ;
         else
-            EXPECT_FALSE(error.isEmpty()) << c.templ;
+            EXPECT_FALSE(result.reason().isEmpty()) << c.templ;
     }
     const QDate d(2023, 8, 31);
     EXPECT_EQ(ExternalApp::dateForApplication(d, 0), QStringLiteral("31-08-2023"));

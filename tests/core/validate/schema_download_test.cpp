@@ -159,9 +159,9 @@ TEST(SchemaPage, NoProgressWindowWithoutAFileToWriteAndTheOwnDeclarationKept)
          "<?xml version='1.0' encoding='windows-1250'?>\n<xs:schema"},
     };
     for (const Case &c : cases) {
-        QString out, error;
-        ASSERT_TRUE(SchemaDownload::reformat(QString::fromUtf8(c.source), &out, &error)) << error.toStdString();
-        EXPECT_TRUE(out.startsWith(QString::fromUtf8(c.starts))) << out.toStdString();
+        const Result<QString> out = SchemaDownload::reformat(QString::fromUtf8(c.source));
+        ASSERT_TRUE(out) << out.reason().toStdString();
+        EXPECT_TRUE(out->startsWith(QString::fromUtf8(c.starts))) << out->toStdString();
     }
 }
 
