@@ -15,5 +15,5 @@ measure() {
   local label="$1"; shift
   local t m all
   read -r t m all <<<"$(sample "$@")"
-  printf '%-28s median %8.2f s   peak %9d KiB   (runs: %s)\n' "$label" "$t" "$m" "$all"
+  LC_ALL=C printf '%-28s median %8.2f s   peak %9d KiB   (runs: %s)\n' "$label" "$t" "$m" "$all"
 }
