@@ -1,5 +1,9 @@
 #include "import/line_list.h"
 
+#include "tables/pod_array.h"
+
+#include <cstring>
+
 #include <limits>
 
 #include <QFile>
@@ -72,6 +76,7 @@ Result<> LineList::read(const QString &path, CodePage codePage)
     // read to the byte: a growing buffer would hold half as much again of a large export
     const qint64 size = file.size();
     QByteArray bytes(size > 0 ? size : 0, Qt::Uninitialized);
+    PodPages::adviseLarge(bytes.data(), size_t(bytes.size()));
     if (size > 0) {
         const qint64 got = file.read(bytes.data(), size);
         if (got < 0)
@@ -145,6 +150,29 @@ void LineList::cutLines()
     const char *data = m_bytes.constData();
     const qsizetype n = m_bytes.size();
     qsizetype start = 0;
+    // every CR followed by LF (or none at all): the lines end at the line feeds, counted first
+    // so that the list is made once, to size
+    const char *end = data + n;
+    bool loneReturn = false;
+    for (const char *at = data; (at = static_cast<const char *>(std::memchr(at, '\r', size_t(end - at)))); ++at) {
+        if (at + 1 == end || at[1] != '\n') {
+            loneReturn = true;
+            break;
+        }
+    }
+    if (!loneReturn) {
+        size_t lines = 0;
+        for (const char *at = data; (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)))); ++at)
+            ++lines;
+        m_starts.reserve(lines + 1);
+        for (const char *at = data; (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at))));) {
+            m_starts.push_back(start);
+            start = ++at - data;
+        }
+        if (start < n)
+            m_starts.push_back(start);
+        return;
+    }
     for (qsizetype i = 0; i < n; ++i) {
         const char c = data[i];
         if (c == '\r' || c == '\n') {

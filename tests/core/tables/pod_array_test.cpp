@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
 #include <new>
@@ -32,6 +33,42 @@ TEST(PodArray, GrowsKeepingWhatItHolds)
     EXPECT_EQ(a[2], 2);
     a.reserve(1000);
     EXPECT_EQ(a.size(), 3u) << "a reservation holds no values";
+}
+
+TEST(PodArray, ALargeArrayGrowsInItsOwnPagesAndKeepsEveryValue)
+{
+    // across the size from which a block lives in pages of its own: from malloc to pages, then
+    // remapped again and again; moved, swapped and cleared like any other
+    PodArray<qint32> a;
+    const size_t total = 3 * PodPages::kMapFrom / sizeof(qint32) + 12345;
+    qint32 chunk[1000];
+    for (size_t at = 0; at < total;) {
+        const size_t count = std::min<size_t>(1000, total - at);
+        for (size_t i = 0; i < count; ++i)
+            chunk[i] = qint32(at + i);
+        a.append(chunk, count);
+        at += count;
+    }
+    ASSERT_EQ(a.size(), total);
+    for (size_t i = 0; i < total; ++i)
+        ASSERT_EQ(a[i], qint32(i)) << i;
+
+    PodArray<qint32> small;
+    small.append(chunk, 10);
+    small.swap(a); // the pages go with their values
+    EXPECT_EQ(small.size(), total);
+    EXPECT_EQ(small[total - 1], qint32(total - 1));
+    EXPECT_EQ(a.size(), 10u);
+    PodArray<qint32> moved(std::move(small));
+    EXPECT_EQ(moved[total / 2], qint32(total / 2));
+    moved.resize(5, 0);
+    moved.resize(total, -1); // grown again over its own pages
+    EXPECT_EQ(moved[4], 4);
+    EXPECT_EQ(moved[5], -1);
+    moved.clear();
+    EXPECT_TRUE(moved.empty());
+    moved.append(chunk, 3);
+    EXPECT_EQ(moved[2], chunk[2]);
 }
 
 TEST(PodArray, MovesAndClears)
