@@ -326,6 +326,7 @@ struct ImportDriver::PassState
     bool allOk = true;      // no line failed
     bool rowFailed = false; // the document row of the current list failed: its lines are skipped
     bool endSeen = false;   // the block's end marker was met
+    QString text;           // the line being read; its buffer serves line after line
 };
 
 bool ImportDriver::runPass(const Pass &p, int start)
@@ -355,7 +356,8 @@ bool ImportDriver::runPass(const Pass &p, int start)
         m_port->progressPosition(st.i);
         m_port->pump();
         o.refresh();
-        const QString line = m_lines.line(st.i);
+        m_lines.readLine(st.i, &st.text);
+        const QString &line = st.text;
         if (o.commonFile && !o.endBlock.isEmpty() && line == o.endBlock) {
             st.endSeen = true;
             break;
@@ -407,7 +409,8 @@ bool ImportDriver::readLineList(PassOptions &o, RecordResolver &lines, PassState
         return false;
     for (;;) {
         o.refresh();
-        const QString current = m_lines.line(st.i);
+        m_lines.readLine(st.i, &st.text);
+        const QString &current = st.text;
         // the block's end marker ends the pass, even in the middle of a document's lines
         if (o.commonFile && !o.endBlock.isEmpty() && current == o.endBlock) {
             st.endSeen = true;

@@ -207,6 +207,26 @@ QByteArrayView LineList::bytesOf(int i) const
     return QByteArrayView(m_bytes.constData() + start, end - start);
 }
 
+void LineList::readLine(int i, QString *into) const
+{
+    if (i < 0 || i >= count()) {
+        into->clear();
+        return;
+    }
+    const QByteArrayView bytes = bytesOf(i);
+    // a UTF-16 text is never longer than the bytes it was decoded from
+    into->resize(bytes.size());
+    if (!m_table) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        const QChar *end = utf8.appendToBuffer(into->data(), bytes);
+        into->resize(end - into->constData());
+        return;
+    }
+    char16_t *out = reinterpret_cast<char16_t *>(into->data());
+    for (qsizetype k = 0; k < bytes.size(); ++k)
+        out[k] = m_table[uchar(bytes[k])];
+}
+
 QString LineList::line(int i) const
 {
     if (i < 0 || i >= count())

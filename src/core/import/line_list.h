@@ -26,6 +26,9 @@ public:
 
     int count() const { return int(m_starts.size()); }
     QString line(int i) const;
+    // The same into a string the caller keeps from line to line: once it has grown to the
+    // longest line, reading a line allocates nothing.
+    void readLine(int i, QString *into) const;
     // The first line from `from` on that equals text, or -1.
     int find(const QString &text, int from) const;
 

@@ -53,6 +53,7 @@ void FieldSplitter::done()
 {
     m_fields.clear();
     m_count = 0;
+    m_line = QString(); // the caller's line is its own again: its buffer serves the next line
 }
 
 int FieldSplitter::split(QStringView line)
