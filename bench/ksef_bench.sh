@@ -18,6 +18,9 @@ python3 "$root/bench/make_ksef_package.py" "$work/mala.zip" "$((n / 10))"
 source "$root/bench/measure.sh"
 read -r t_off m_off _ <<<"$(sample "$cli" --home "$work" --quiet import-ksef "$work/paczka.zip" no-schema)"
 read -r t_on m_on _ <<<"$(sample "$cli" --home "$work" --quiet import-ksef "$work/paczka.zip")"
+# the same on one thread: the road of a one-core machine, and the baseline of the two threads
+read -r t_off1 _ _ <<<"$(sample env TAVRIX_THREADS=1 "$cli" --home "$work" --quiet import-ksef "$work/paczka.zip" no-schema)"
+read -r t_on1 _ _ <<<"$(sample env TAVRIX_THREADS=1 "$cli" --home "$work" --quiet import-ksef "$work/paczka.zip")"
 read -r t_small m_small _ <<<"$(sample "$cli" --home "$work" --quiet import-ksef "$work/mala.zip" no-schema)"
 read -r t_unzip _ _ <<<"$(sample unzip -p "$work/paczka.zip")"
 rate() { echo "scale=0; $1 / $2" | bc; }
@@ -26,4 +29,6 @@ printf '| step | time | invoices/s | peak memory |\n|---|---|---|---|\n'
 printf '| unzip -p (baseline: inflating alone) | %s s | – | – |\n' "$t_unzip"
 printf '| import-ksef, schema check off | %s s | %s | %s MB |\n' "$t_off" "$(rate "$n" "$t_off")" "$(( m_off / 1024 ))"
 printf '| import-ksef, schema check on | %s s | %s | %s MB |\n' "$t_on" "$(rate "$n" "$t_on")" "$(( m_on / 1024 ))"
+printf '| the same on one thread, check off | %s s | %s | – |\n' "$t_off1" "$(rate "$n" "$t_off1")"
+printf '| the same on one thread, check on | %s s | %s | – |\n' "$t_on1" "$(rate "$n" "$t_on1")"
 printf '| import-ksef of N/10, check off | %s s | %s | %s MB |\n' "$t_small" "$(rate "$((n / 10))" "$t_small")" "$(( m_small / 1024 ))"

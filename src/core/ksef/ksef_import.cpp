@@ -15,10 +15,17 @@
 #include <QDate>
 #include <QHash>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <exception>
+#include <libxml/parser.h>
 #include <libxml/xmlschemas.h>
 #include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 using KsefMapping::How;
@@ -76,6 +83,74 @@ bool hasElementChildren(const xmlNode *node)
     return false;
 }
 
+// One thread kept for a whole import, running one job at a time: a thread made for every batch
+// costs its stack's pages and a new malloc arena each time.
+class HelperThread
+{
+public:
+    HelperThread() : m_thread([this] { loop(); }) {}
+    ~HelperThread()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    HelperThread(const HelperThread &) = delete;
+    HelperThread &operator=(const HelperThread &) = delete;
+
+    // Starts a job; the one before must have been waited for.
+    void start(std::function<void()> job)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_job = std::move(job);
+            m_busy = true;
+        }
+        m_wake.notify_all();
+    }
+    // Waits for the running job, if any; its exception, if it raised one, is raised here.
+    void wait()
+    {
+        std::unique_lock lock(m_mutex);
+        m_done.wait(lock, [this] { return !m_busy; });
+        if (m_failed)
+            std::rethrow_exception(std::exchange(m_failed, nullptr));
+    }
+
+private:
+    void loop()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || m_busy; });
+            if (m_stop)
+                return;
+            std::function<void()> job = std::move(m_job);
+            lock.unlock();
+            std::exception_ptr failed;
+            try {
+                job();
+            } catch (...) {
+                failed = std::current_exception();
+            }
+            lock.lock();
+            m_failed = failed;
+            m_busy = false;
+            m_done.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake, m_done;
+    std::function<void()> m_job;
+    std::exception_ptr m_failed;
+    bool m_busy = false, m_stop = false;
+    std::thread m_thread; // last: it starts when everything above is ready
+};
+
 } // namespace
 
 // One e-invoice as its fields will go into the tables.
@@ -130,7 +205,7 @@ xmlSchemaPtr KsefImport::schemaFor(int structure, QString *failure)
     return m_schemas[structure];
 }
 
-void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice &invoice)
+void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice &invoice) const
 {
     for (xmlNode *child = node->children; child; child = child->next) {
         if (child->type != XML_ELEMENT_NODE)
@@ -189,7 +264,7 @@ void KsefImport::noteIdentity(const QString &path, const QString &text, Invoice 
 }
 
 void KsefImport::storeLeaf(const KsefMapping::Row &row, const QString &local, const QString &childPath,
-                           const QString &text, int level, Invoice &invoice)
+                           const QString &text, int level, Invoice &invoice) const
 {
     DocumentTable &table = *m_ws.tables->table(row.table);
     const int field = table.fieldIndex(QString::fromLatin1(row.field));
@@ -278,7 +353,7 @@ void KsefImport::storeLeaf(const KsefMapping::Row &row, const QString &local, co
     }
 }
 
-void KsefImport::complete(Invoice &invoice)
+void KsefImport::complete(Invoice &invoice) const
 {
     const DocumentTable &fak = m_ws.tables->mt_FAK_;
     auto f = [&fak](const char *name) { return fak.fieldIndex(QString::fromLatin1(name)); };
@@ -424,18 +499,46 @@ void KsefImport::resolveAdvanceNumbers()
     m_advanceRows.clear();
 }
 
-KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &bytes, QString *reason)
+struct KsefImport::Prepared
 {
+    Outcome outcome = Outcome::Imported; // Invalid or NotInvoice when the file ends here
+    QString reason;
+    Invoice invoice;
+};
+
+struct KsefImport::Batch
+{
+    std::vector<std::pair<QString, QByteArray>> files;
+    std::vector<QString> readErrors; // per file: why it could not be read
+    std::vector<Prepared> prepared;
+};
+
+int KsefImport::defaultThreads()
+{
+    // TAVRIX_THREADS=1 keeps the work on one thread (a machine shared with other work)
+    bool given = false;
+    const int asked = qEnvironmentVariableIntValue("TAVRIX_THREADS", &given);
+    if (given && asked >= 1)
+        return std::min(asked, 2);
+    return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
+KsefImport::Prepared KsefImport::prepare(const QString &name, const QByteArray &bytes) const
+{
+    Prepared p;
+    auto refuse = [&p](Outcome outcome, const QString &reason) {
+        p.outcome = outcome;
+        p.reason = reason;
+        return std::move(p);
+    };
     XmlError error;
     XmlDocPtr doc = Xml::parseBytes(bytes, name, &error);
-    if (!doc) {
-        *reason = error.line > 0 ? QStringLiteral("wiersz %1: %2").arg(error.line).arg(error.reason) : error.reason;
-        return Outcome::Invalid;
-    }
-    if (doc->intSubset) {
-        *reason = QString::fromUtf8(Xml::kDtdRefused);
-        return Outcome::Invalid;
-    }
+    if (!doc)
+        return refuse(Outcome::Invalid, error.line > 0
+                                            ? QStringLiteral("wiersz %1: %2").arg(error.line).arg(error.reason)
+                                            : error.reason);
+    if (doc->intSubset)
+        return refuse(Outcome::Invalid, QString::fromUtf8(Xml::kDtdRefused));
     xmlNode *root = xmlDocGetRootElement(doc.get());
     const QString ns = root && root->ns ? Xml::str(root->ns->href) : QString();
     int structure = -1;
@@ -443,33 +546,43 @@ KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &byte
         if (ns == QLatin1String(kNamespaces[s]))
             structure = s;
     if (structure < 0 || Xml::str(root->name) != u"Faktura")
-        return Outcome::NotInvoice;
-    if (validate) {
-        QString failure;
-        xmlSchemaPtr schema = schemaFor(structure, &failure);
-        if (schema) {
-            FirstError first;
-            xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
-            if (!valid) {
-                *reason = QStringLiteral("the validator could not be created");
-                return Outcome::Invalid;
-            }
-            xmlSchemaSetValidStructuredErrors(valid, FirstError::take, &first);
-            const int status = xmlSchemaValidateDoc(valid, doc.get());
-            xmlSchemaFreeValidCtxt(valid);
-            if (status != 0) {
-                *reason = first.text.isEmpty() ? QStringLiteral("niezgodny ze schemą") : first.text;
-                return Outcome::Invalid;
-            }
-        }
+        return refuse(Outcome::NotInvoice, QString());
+    // the schemas were compiled before the first file; a compiled schema serves any number
+    // of validations at once, each with its own context
+    if (validate && m_schemas[structure]) {
+        FirstError first;
+        xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(m_schemas[structure]);
+        if (!valid)
+            return refuse(Outcome::Invalid, QStringLiteral("the validator could not be created"));
+        xmlSchemaSetValidStructuredErrors(valid, FirstError::take, &first);
+        const int status = xmlSchemaValidateDoc(valid, doc.get());
+        xmlSchemaFreeValidCtxt(valid);
+        if (status != 0)
+            return refuse(Outcome::Invalid, first.text.isEmpty() ? QStringLiteral("niezgodny ze schemą") : first.text);
     }
-    Invoice invoice;
-    collect(root, QString(), int(Level::Invoice), invoice);
-    if (invoice.number.isEmpty()) {
-        *reason = QStringLiteral("brak numeru faktury (P_2)");
-        return Outcome::Invalid;
+    collect(root, QString(), int(Level::Invoice), p.invoice);
+    if (p.invoice.number.isEmpty())
+        return refuse(Outcome::Invalid, QStringLiteral("brak numeru faktury (P_2)"));
+    complete(p.invoice);
+    return p;
+}
+
+void KsefImport::prepareBatch(Batch &batch) const
+{
+    batch.prepared.clear();
+    batch.prepared.resize(batch.files.size());
+    for (size_t i = 0; i < batch.files.size(); ++i)
+        if (batch.readErrors[i].isEmpty())
+            batch.prepared[i] = prepare(batch.files[i].first, batch.files[i].second);
+}
+
+KsefImport::Outcome KsefImport::commit(const QString &name, Prepared &prepared, QString *reason)
+{
+    if (prepared.outcome != Outcome::Imported) {
+        *reason = prepared.reason;
+        return prepared.outcome;
     }
-    complete(invoice);
+    Invoice &invoice = prepared.invoice;
     // a package downloaded from KSeF names each file by the invoice's KSeF number
     static const QRegularExpression ksefName(
         QStringLiteral(R"((?:^|[/\\: ])(\d{10}-\d{8}-[0-9A-F]{6}-?[0-9A-F]{6}-[0-9A-F]{2})\.xml$)"),
@@ -499,6 +612,7 @@ KsefImport::Outcome KsefImport::take(const QString &name, const QByteArray &byte
 bool KsefImport::run(const QString &path)
 {
     BusyScope busy(*m_ws.busy);
+    xmlInitParser(); // once, here, before any thread parses
     m_summary = Summary();
     DocumentTables &t = *m_ws.tables;
     // the invoice numbers already in the table: the same invoice is never added twice
@@ -527,16 +641,19 @@ bool KsefImport::run(const QString &path)
     auto begin = [this](qint64 total) {
         m_port->progressShow(0, int(std::clamp<qint64>(total, 0, std::numeric_limits<int>::max())));
     };
-    QStringList skippedFiles;
-    const QString sourceError =
-        KsefSources::read(path, recursive, &skippedFiles, begin, [&](const KsefSources::Document &d) {
+    // The files are prepared a batch at a time on the threads, then go into the tables one by
+    // one in their order: the result is the same whatever the number of threads.
+    constexpr size_t kBatch = 64;
+    auto commitBatch = [&](Batch &batch) {
+        for (size_t k = 0; k < batch.files.size(); ++k) {
             ++m_summary.read;
             m_port->progressPosition(m_summary.read);
             m_port->pump();
-            QString reason = d.error;
+            const QString &name = batch.files[k].first;
+            QString reason = batch.readErrors[k];
             if (!reason.isEmpty())
                 ++m_summary.unreadable; // a file or folder that could not be read fails the step
-            const Outcome outcome = reason.isEmpty() ? take(d.name, d.bytes, &reason) : Outcome::Invalid;
+            const Outcome outcome = reason.isEmpty() ? commit(name, batch.prepared[k], &reason) : Outcome::Invalid;
             switch (outcome) {
             case Outcome::Imported:
                 ++m_summary.imported;
@@ -549,15 +666,60 @@ bool KsefImport::run(const QString &path)
                 break;
             case Outcome::Invalid:
                 ++m_summary.invalid;
-                m_summary.problems << d.name + QStringLiteral(": ") + reason;
+                m_summary.problems << name + QStringLiteral(": ") + reason;
                 break;
             case Outcome::NotInvoice:
                 ++m_summary.notInvoice;
-                m_summary.notInvoices << d.name;
+                m_summary.notInvoices << name;
                 break;
             }
+        }
+    };
+    // A pipeline of batches: while this thread reads (inflates) the next batch and puts the one
+    // before into the tables, the helper prepares the batch between them. The batches go in
+    // in their order, so the result is the same on one thread. What the helper made, it frees:
+    // memory freed on another thread than the one that took it waits for that thread's lock.
+    Batch gathering, inFlight, spent, done; // done: put in last time, freed by the helper's next job
+    std::optional<HelperThread> helper;
+    if (threads > 1)
+        helper.emplace();
+    auto handOff = [&] {
+        if (helper)
+            helper->wait();
+        spent = std::move(done);
+        Batch ready = std::move(inFlight);
+        inFlight = std::move(gathering);
+        gathering = Batch();
+        if (!helper) {
+            prepareBatch(inFlight);
+            commitBatch(ready);
+            return;
+        }
+        // this thread does not take files from the helper: an invoice made on one thread and
+        // freed on the other costs more in the allocator's locks than the work shared saves
+        helper->start([this, &inFlight, &spent] {
+            spent = Batch();
+            prepareBatch(inFlight);
+        });
+        commitBatch(ready);
+        done = std::move(ready);
+    };
+    QStringList skippedFiles;
+    const QString sourceError =
+        KsefSources::read(path, recursive, &skippedFiles, begin, [&](const KsefSources::Document &d) {
+            // a file that could not be read is not prepared: its reason stands for it
+            gathering.files.emplace_back(d.name, d.error.isEmpty() ? d.bytes : QByteArray());
+            gathering.readErrors.push_back(d.error);
+            if (gathering.files.size() >= kBatch)
+                handOff();
+            else if (gathering.files.size() % 8 == 0)
+                m_port->pump(); // reading a package's files keeps the window answering
             return !(m_ws.closing && m_ws.closing());
         });
+    handOff(); // the last batch read goes to the helper, the one before it in
+    if (helper)
+        helper->wait();
+    commitBatch(inFlight);
     // a file that is not .xml was met too, and skipped
     m_summary.read += int(skippedFiles.size());
     m_summary.notInvoice += int(skippedFiles.size());

@@ -32,6 +32,11 @@ public:
 
     bool validate = true;   // check each file against its FA schema
     bool recursive = false; // a folder's subfolders too
+    // How many threads read the files (parse, check against the schema, walk): two where the
+    // machine has two cores. The invoices go into the tables in the files' order whatever the
+    // number, one at a time, on the calling thread.
+    int threads = defaultThreads();
+    static int defaultThreads();
 
     struct Summary
     {
@@ -60,6 +65,8 @@ public:
 
 private:
     struct Invoice;
+    struct Prepared;
+    struct Batch;
     enum class Outcome
     {
         Imported,
@@ -68,18 +75,24 @@ private:
         Invalid,
         NotInvoice
     };
-    Outcome take(const QString &name, const QByteArray &bytes, QString *reason);
+    // One file read, checked against its schema and walked into an invoice, apart from the
+    // tables: safe to run on several threads at once.
+    Prepared prepare(const QString &name, const QByteArray &bytes) const;
+    // Every file of a batch prepared, each into its place.
+    void prepareBatch(Batch &batch) const;
+    // A prepared invoice into the tables, unless its seller is another or it is there already.
+    Outcome commit(const QString &name, Prepared &prepared, QString *reason);
     _xmlSchema *schemaFor(int structure, QString *failure);
     // The walk over one e-invoice's elements: each leaf with a text is found in the mapping
     // and stored; what the mapping does not know is counted under its path.
-    void collect(_xmlNode *node, const QString &path, int level, Invoice &invoice);
+    void collect(_xmlNode *node, const QString &path, int level, Invoice &invoice) const;
     // The invoice's own number and the seller's identity, kept beside the fields for the checks
     // that follow the walk.
     static void noteIdentity(const QString &path, const QString &text, Invoice &invoice);
     // One leaf's text into its field, by the mapping's way of reading it.
     void storeLeaf(const KsefMapping::Row &row, const QString &local, const QString &childPath, const QString &text,
-                   int level, Invoice &invoice);
-    void complete(Invoice &invoice);
+                   int level, Invoice &invoice) const;
+    void complete(Invoice &invoice) const;
     void adoptSeller(const Invoice &invoice);
     void append(const Invoice &invoice);
     void resolveAdvanceNumbers();

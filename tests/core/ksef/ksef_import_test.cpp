@@ -1,3 +1,4 @@
+#include "app/json_exchange.h"
 #include "app/workspace.h"
 #include "base/controls.h"
 #include "ksef/ksef_mapping.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -434,6 +436,98 @@ TEST_F(Ksef, APackageIsReadFromInsideAndAFolderOnlyAsDeepAsAsked)
     EXPECT_EQ(t().mt_FAK_.storedCount(), 1);
     ASSERT_TRUE(ws.importKsef(in(), true, true));
     EXPECT_EQ(t().mt_FAK_.storedCount(), 2);
+}
+
+// The files are read on two threads and go into the tables in their order: the tables, the
+// header and the closing message are those of one thread, file for file (duplicates, refused
+// files and other documents included).
+TEST_F(Ksef, TwoThreadsGiveWhatOneThreadGives)
+{
+    const char *samples[] = {"fa3_vat.xml", "fa3_kor.xml", "fa3_zal.xml", "fa2_vat.xml"};
+    static const QRegularExpression number(QStringLiteral("<P_2>[^<]*</P_2>"));
+    for (int k = 0; k < 150; ++k) {
+        QString xml = QString::fromUtf8(sample(samples[k % 4]));
+        // every fifth file repeats a number met before: which one is the duplicate depends on the order
+        const QString own = k % 5 == 4 ? QStringLiteral("DUP/%1").arg(k / 20) : QStringLiteral("NR/%1").arg(k);
+        xml.replace(number, QStringLiteral("<P_2>%1</P_2>").arg(own));
+        if (k % 17 == 3)
+            xml.truncate(xml.size() / 2); // cut short: refused with its line
+        if (k % 23 == 5)
+            xml = QStringLiteral("<inny>dokument</inny>");
+        put(QStringLiteral("%1.xml").arg(k, 3, 10, QChar(u'0')), xml.toUtf8());
+    }
+    struct Run
+    {
+        QByteArray tables;
+        QString message;
+    };
+    auto importWith = [&](const char *threads) {
+        qputenv("TAVRIX_THREADS", threads);
+        startAfresh();
+        t().resetCounters(); // the orders numbered from 1 again
+        port.messages.clear();
+        ws.importKsef(in());
+        qunsetenv("TAVRIX_THREADS");
+        const QString out = home.file(QStringLiteral("tabele.json"));
+        const Result<> written = JsonExchange::exportFile(ws, out);
+        EXPECT_TRUE(written) << written.reason().toStdString();
+        QFile f(out);
+        return Run{f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(),
+                   port.messages.isEmpty() ? QString() : port.messages.last().text};
+    };
+    const Run one = importWith("1");
+    const Run two = importWith("2");
+    EXPECT_GT(t().mt_FAK_.storedCount(), 90);
+    EXPECT_TRUE(one.message.contains(QStringLiteral("już w tabeli: "))) << one.message.toStdString();
+    EXPECT_EQ(one.message.toStdString(), two.message.toStdString());
+    EXPECT_TRUE(one.tables == two.tables) << "the tables differ between one thread and two";
+}
+
+// "Przerwij" and a failure while the helper thread prepares files: the command stops, the helper
+// is waited for, and the tables are as they were.
+TEST_F(Ksef, AStopWhileTheHelperWorksLeavesTheTablesAsTheyWere)
+{
+    static const QRegularExpression number(QStringLiteral("<P_2>[^<]*</P_2>"));
+    for (int k = 0; k < 400; ++k) {
+        QString xml = QString::fromUtf8(sample("fa3_vat.xml"));
+        xml.replace(number, QStringLiteral("<P_2>NR/%1</P_2>").arg(k));
+        put(QStringLiteral("%1.xml").arg(k, 3, 10, QChar(u'0')), xml.toUtf8());
+    }
+    struct Case
+    {
+        const char *what;
+        std::function<void()> during; // at the 100th time the import lets events run
+        QString message;
+    };
+    const Case cases[] = {
+        {"Przerwij", [&] { port.requestCancel(); },
+         QStringLiteral("Przerwano: Importuj e-faktury (KSeF). Tabele pozostały bez zmian.")},
+        {"out of memory", [] { throw std::bad_alloc(); },
+         QStringLiteral(
+             "Importuj e-faktury (KSeF): za mało pamięci, polecenie przerwano. Tabele pozostały bez zmian.")},
+    };
+    qputenv("TAVRIX_THREADS", "2");
+    for (const Case &cs : cases) {
+        startAfresh();
+        port.messages.clear();
+        int calls = 0;
+        port.onProcessEvents = [&] {
+            if (++calls == 100)
+                cs.during();
+        };
+        EXPECT_FALSE(ws.importKsef(in(), false)) << cs.what;
+        port.onProcessEvents = nullptr;
+        EXPECT_GE(calls, 100) << cs.what;
+        EXPECT_EQ(t().mt_FAK_.storedCount(), 0) << cs.what;
+        EXPECT_EQ(t().mt_POZ_.storedCount(), 0) << cs.what;
+        ASSERT_FALSE(port.messages.isEmpty()) << cs.what;
+        EXPECT_EQ(port.messages.last().text.toStdString(), cs.message.toStdString()) << cs.what;
+    }
+    qunsetenv("TAVRIX_THREADS");
+    // and the next import runs as ever
+    startAfresh();
+    EXPECT_TRUE(ws.importKsef(in(), false));
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 400);
 }
 
 TEST_F(Ksef, ExamplesOthersWroteGoToTheValuesTheirAnnotationsGive)
