@@ -14,6 +14,11 @@ if(TAVRIX_SANITIZE)
     target_compile_options(tavrix_common INTERFACE -fsanitize=address,undefined,float-cast-overflow -fno-omit-frame-pointer)
     target_link_options(tavrix_common INTERFACE -fsanitize=address,undefined,float-cast-overflow)
 endif()
+if(TAVRIX_TSAN)
+    # the threaded work under ThreadSanitizer (scripts/tsan.sh)
+    target_compile_options(tavrix_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer -g)
+    target_link_options(tavrix_common INTERFACE -fsanitize=thread)
+endif()
 if(TAVRIX_FUZZ)
     # every line of the project is instrumented for libFuzzer's coverage, under ASan and UBSan
     target_compile_options(tavrix_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined,float-cast-overflow

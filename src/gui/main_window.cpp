@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -63,6 +64,7 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
 
     // the creation of the window: command line, settings, default tables, restored options
     m_workspace->start(args, homeDir);
+    m_workspace->setOutputFolder(m_workspace->homeDir());
     // the title names the configuration the window works with (-cnf:NN)
     setWindowTitle(m_workspace->commandLine().cnfGiven
                        ? QStringLiteral("Tavrix JPK_FA(4).XML – konfiguracja %1").arg(m_workspace->commandLine().cnf)
@@ -85,6 +87,7 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
         connect(g, &DocumentGrid::menuOpened, this, [this](DocumentGrid *grid) { m_menuGrid = grid; });
     }
     restoreWindowPlacement();
+    fitIntoScreen();
     applyTabAppearance();
     const QString active = m_workspace->controls().text(QStringLiteral("PageControl_ActivePage"));
     if (QWidget *page = m_pageByName.value(active))
@@ -286,6 +289,23 @@ void MainWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
 }
 
+void MainWindow::fitIntoScreen()
+{
+    // The window opens within the screen's free area (a 1024×640 screen, 125 % on 1366×768):
+    // its size and its least size give way to the room there is, less the frame's title bar.
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    constexpr int kFrame = 40;
+    const QRect room = screen->availableGeometry();
+    const QSize most(room.width(), std::max(room.height() - kFrame, 200));
+    setMinimumSize(minimumSize().boundedTo(most));
+    if (width() > most.width() || height() > most.height())
+        resize(size().boundedTo(most));
+    if (!room.contains(geometry().topLeft()))
+        move(room.topLeft());
+}
+
 void MainWindow::restoreWindowPlacement()
 {
     const SettingsFile &s = m_workspace->settings();
@@ -337,6 +357,27 @@ void MainWindow::storeSettings()
         return;
     m_workspace->storeSettings();
     m_stored = true;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Before a key reaches the focused widget as a shortcut, the widget is asked whether it
+    // wants the key for itself (a line edit wants Ctrl+E, Ctrl+Shift+Z, Ctrl+Z): a key that is
+    // one of the window's enabled commands is answered "no" for it, in this window only.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (widget && widget->window() == this && key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+            const QKeySequence pressed(key->keyCombination());
+            for (const QAction *action : std::as_const(m_actions)) {
+                if (action->isEnabled() && action->shortcut() == pressed) {
+                    event->ignore();
+                    return true;
+                }
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -47,6 +47,9 @@ public:
     void applyActivationRule();
 
 protected:
+    // The window's keys work wherever the focus is: a text field does not keep Ctrl+E or
+    // Ctrl+Shift+Z for itself.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -57,6 +60,7 @@ private:
     void applyTabAppearance();
     void refreshCounters();
     void restoreWindowPlacement();
+    void fitIntoScreen();
     void storeWindowPlacement(SettingsFile &settings) const;
     void act_AboutExecute();
     void act_SumaWgKolumnyExecute();

@@ -89,7 +89,7 @@ void MainWindow::buildActions()
             if (written) {
                 // the file can be shown in its folder now
                 QAction *showFolder = m_actions.value(QStringLiteral("act_PokazWFolderze"));
-                showFolder->setData(QFileInfo(ws.controls().text(QStringLiteral("fn_JPK_Text"))).absolutePath());
+                showFolder->setData(QFileInfo(ws.lastWrittenFile()).absolutePath());
                 showFolder->setEnabled(true);
             }
             if (!written && ws.lastGenerateHadNoName()) {
@@ -104,14 +104,24 @@ void MainWindow::buildActions()
     connect(eraseFak, &QAction::triggered, this, [&ws] { ws.tables().eraseInvoices(); });
     connect(eraseZam, &QAction::triggered, this, [&ws] { ws.tables().eraseOrders(); });
 
-    QMenu *file = menuBar()->addMenu(QStringLiteral("Plik"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Plik"));
     file->addActions({importAll, importHeader, importInvoices, importOrders, ksef, load, check});
     file->addSeparator();
     file->addAction(generate);
     file->addSeparator();
     file->addAction(quit);
-    QMenu *program = menuBar()->addMenu(QStringLiteral("Program"));
+    QMenu *program = menuBar()->addMenu(QStringLiteral("&Program"));
     program->addActions({about, quit});
+    // F10 opens the menu bar, as in other desktop programs
+    QAction *menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(menuKey, &QAction::triggered, this, [this, file] {
+        menuBar()->setActiveAction(file->menuAction());
+        file->setFocus();
+    });
+    addAction(menuKey);
+    // the window's keys are kept from the text fields that would take them for their own
+    qApp->installEventFilter(this);
 
     QToolBar *tools = addToolBar(QStringLiteral("Narzędzia"));
     tools->setObjectName(QStringLiteral("ToolBar"));

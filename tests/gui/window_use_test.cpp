@@ -22,6 +22,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -424,6 +425,53 @@ TEST_F(WindowUse, EInvoicesComeInFromAFolderChosenOnPageOne)
     EXPECT_TRUE(port.messages.last().text.contains(QStringLiteral("Zaimportowano faktur: 4")))
         << port.messages.last().text.toStdString();
     EXPECT_TRUE(button->isEnabled()); // the command is offered again once it ended
+}
+
+// The window's keys work wherever the focus is: a text field that would keep Ctrl+E (end of
+// line) or Ctrl+Shift+Z (redo) for itself gives them up; F10 opens the menu bar; the menus have
+// their mnemonics.
+TEST_F(WindowUse, TheWindowsKeysWorkFromATextFieldAndF10OpensTheMenu)
+{
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto *field = qobject_cast<QLineEdit *>(w->optionWidget(QStringLiteral("ed_NIP_Text")));
+    ASSERT_TRUE(field);
+    w->pages()->setCurrentIndex(0);
+    field->setFocus();
+    ASSERT_TRUE(field->hasFocus());
+    struct Case
+    {
+        const char *action;
+        QKeyCombination key;
+    };
+    const Case cases[] = {
+        {"act_SprawdzPlikJPK", Qt::CTRL | Qt::Key_E},
+        {"act_ImportujZamowienia", Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
+        {"act_Importuj", Qt::CTRL | Qt::Key_I},
+    };
+    for (const Case &c : cases) {
+        QAction *action = w->action(QString::fromLatin1(c.action));
+        ASSERT_TRUE(action) << c.action;
+        if (!action->isEnabled())
+            continue; // not offered in this file layout: its key is the field's
+        int triggered = 0;
+        // the command itself is not run: only that the key reached it
+        const QMetaObject::Connection seen =
+            QObject::connect(action, &QAction::triggered, [&triggered] { ++triggered; });
+        QTest::keyClick(field, c.key.key(), c.key.keyboardModifiers());
+        QObject::disconnect(seen);
+        EXPECT_EQ(triggered, 1) << c.action << ": the text field kept the key";
+        port.messages.clear();
+    }
+    // the menus: mnemonics, and F10 makes the first one active
+    QStringList menus;
+    for (QAction *a : w->menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("&Plik"), QStringLiteral("&Program")}));
+    QTest::keyClick(w.get(), Qt::Key_F10);
+    ASSERT_TRUE(w->menuBar()->activeAction());
+    EXPECT_EQ(w->menuBar()->activeAction()->text(), QStringLiteral("&Plik"));
+    QTest::keyClick(w->menuBar(), Qt::Key_Escape);
 }
 
 } // namespace

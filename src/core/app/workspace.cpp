@@ -109,6 +109,7 @@ WorkContext Workspace::context()
     c.port = m_port;
     c.busy = &m_busy;
     c.homeDir = m_homeDir;
+    c.outputFolder = m_outputFolder;
     c.jpkTemplate = [this] { return m_template; };
     // the check after "Generuj JPK" is part of that command, not a command of its own
     c.validate = [this](const QString &path) { return validateNow(path); };
@@ -303,6 +304,8 @@ bool Workspace::generateJpk()
             writer.now = now;
         const JpkWriter::Outcome outcome = writer.generate();
         m_generateNoName = outcome == JpkWriter::Outcome::EmptyName;
+        if (outcome == JpkWriter::Outcome::Written)
+            m_lastWrittenFile = writer.writtenFile();
         return outcome == JpkWriter::Outcome::Written;
     });
 }

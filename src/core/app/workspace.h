@@ -104,6 +104,11 @@ public:
     // and focuses the output field when the name is empty).
     bool generateJpk();
     bool lastGenerateHadNoName() const { return m_generateNoName; }
+    // The full path of the file "Generuj JPK" wrote last.
+    QString lastWrittenFile() const { return m_lastWrittenFile; }
+    // Where a relative output name is written: the window writes into the program's folder,
+    // whatever folder the process was started in; the command line into its working folder.
+    void setOutputFolder(const QString &folder) { m_outputFolder = folder; }
 
     // "Załaduj dane z pliku JPK*.XML": asks for a file and loads it.
     void chooseAndLoadJpk();
@@ -175,6 +180,8 @@ private:
     CheckResult m_lastCheck;
     quint64 m_dataRevision = 0; // counts the changes of the records and the header
     bool m_generateNoName = false;
+    QString m_lastWrittenFile;
+    QString m_outputFolder;
     BusyState m_busy;
     bool m_closing = false;
 };

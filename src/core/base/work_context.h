@@ -21,6 +21,7 @@ struct WorkContext
     UserPort *port = nullptr;
     BusyState *busy = nullptr;
     QString homeDir;
+    QString outputFolder;                          // where a relative output name is written; empty: the working folder
     std::function<QString()> jpkTemplate;          // the template of "Schemat XML"
     std::function<bool(const QString &)> validate; // "Weryfikuj" of a written file
     std::function<bool()> closing;                 // the window is closing

@@ -80,8 +80,16 @@ bool ImportDriver::chooseImportFile(const QString &what, const QString &path)
 void ImportDriver::importCommonFile(const QString &path)
 {
     BusyScope busy(*m_ws.busy);
-    if (chooseImportFile(QStringLiteral("Pobrania danych dla Nagłowka i FAKTUR"), path))
-        importCommonBlocks();
+    if (!chooseImportFile(QStringLiteral("Pobrania danych dla Nagłowka i FAKTUR"), path))
+        return;
+    m_added.clear();
+    importCommonBlocks();
+    // the import ends by saying what came in
+    const DocumentTables &t = (*m_ws.tables);
+    auto added = [this](const DocumentTable &table) { return QString::number(m_added.value(&table)); };
+    m_port->info(applicationTitle(), QStringLiteral("Zaimportowano faktur: %1, wierszy faktur: %2, zamówień: %3, "
+                                                    "wierszy zamówień: %4.")
+                                         .arg(added(t.mt_FAK_), added(t.mt_POZ_), added(t.mt_ZAM_), added(t.mt_ZPOZ_)));
 }
 
 bool ImportDriver::importHeaderFile(const QString &path)
@@ -393,6 +401,8 @@ bool ImportDriver::runPass(const Pass &p, int start)
     p.lineTable->resumeViews();
     p.table->resumeViews();
     reportPass(p, o, rows, lines, st);
+    m_added[p.table] += rows.records();
+    m_added[p.lineTable] += lines.records();
     return st.allOk;
 }
 

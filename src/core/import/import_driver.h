@@ -2,10 +2,12 @@
 
 #include "import/line_list.h"
 
+#include <QHash>
 #include <QString>
 
 #include "base/work_context.h"
 
+class DocumentTable;
 class RecordResolver;
 class UserPort;
 
@@ -50,5 +52,6 @@ private:
     WorkContext m_ws;
     UserPort *m_port;
     LineList m_lines;
-    bool m_readingCommonFile = false; // a pass reads a block of the common file (its end marker is due)
+    QHash<const DocumentTable *, int> m_added; // records the passes of this import added, by table
+    bool m_readingCommonFile = false;          // a pass reads a block of the common file (its end marker is due)
 };

@@ -65,6 +65,8 @@ public:
     QString entry(int k) const;
     // The texts longer than their field, cut: how many, and the first of them named.
     int cutCount() const { return m_cutCount; }
+    // The records this resolver added.
+    int records() const { return m_records; }
     const QStringList &cutNotes() const { return m_cut; }
 
 private:

@@ -324,8 +324,13 @@ JpkWriter::Outcome JpkWriter::generate()
         return Outcome::EmptyName;
     // The name is corrected before anything else, so the question is about the file that will
     // really be written ("out.XML" is written as "out.xml").
-    const QString fileName = correctOutputName(m_port, name);
-    c.setText(QStringLiteral("fn_JPK_Text"), fileName);
+    const QString corrected = correctOutputName(m_port, name);
+    c.setText(QStringLiteral("fn_JPK_Text"), corrected);
+    // a relative name is taken in the output folder (the window's program folder), else in the
+    // working folder
+    const QString fileName = m_ws.outputFolder.isEmpty() || QDir::isAbsolutePath(corrected)
+                                 ? corrected
+                                 : QDir(m_ws.outputFolder).filePath(corrected);
     // a folder or a device is said as what it is, before any question about replacing it
     if (const QFileInfo target(fileName); target.exists() && !target.isFile()) {
         m_port->failure(applicationTitle(),
@@ -405,7 +410,7 @@ JpkWriter::Outcome JpkWriter::generate()
     if (c.checked(QStringLiteral("chb_Weryfikuj_Checked")))
         m_ws.validate(fileName);
     else
-        m_port->info(applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \r") + fileName);
+        m_port->info(applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \r") + QDir::toNativeSeparators(m_file));
     return Outcome::Written;
 }
 
@@ -551,7 +556,7 @@ JpkWriter::Outcome JpkWriter::fillAndSave(xmlDoc *doc, const QString &fileName, 
     if (!root || !fillHeader(root, created) || !placeRuns(doc, root, streams))
         return Outcome::Failed;
 
-    m_file = fileName;
+    m_file = QFileInfo(fileName).absoluteFilePath();
     std::vector<Stream *> order;
     const QByteArray skeleton = skeletonOf(doc, streams, &order);
 

@@ -240,8 +240,11 @@ TEST_F(Writer, EmptyTablesGiveHeaderAndSubjectOnly)
     EXPECT_TRUE(out.contains("<PelnaNazwa>Zakład \"Łąka\" &amp; Syn &lt;s.c.&gt;</PelnaNazwa>"));
     EXPECT_TRUE(out.contains("<!-- EUPLVATID/ -->"));
     EXPECT_EQ(c().text(QStringLiteral("ed_DataWytworzeniaJPK_Text")), QStringLiteral("2023-08-25T14:05:09"));
+    // the message names the file by its full path, wherever the name was relative to
     EXPECT_EQ(port.messages.last(),
-              (Msg{QStringLiteral("info"), applicationTitle(), QStringLiteral("Utworzono plik JPK_FA \rJPK_FA4.xml")}));
+              (Msg{QStringLiteral("info"), applicationTitle(),
+                   QStringLiteral("Utworzono plik JPK_FA \r") +
+                       QDir::toNativeSeparators(QFileInfo(QStringLiteral("JPK_FA4.xml")).absoluteFilePath())}));
 }
 
 TEST_F(Writer, ValuesByFieldType)
