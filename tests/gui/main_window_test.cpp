@@ -10,15 +10,15 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 

@@ -401,8 +401,9 @@ bool ImportDriver::runPass(const Pass &p, int start)
     p.lineTable->resumeViews();
     p.table->resumeViews();
     reportPass(p, o, rows, lines, st);
-    m_added[p.table] += rows.records();
-    m_added[p.lineTable] += lines.records();
+    // a pass that replaces the tables' records replaces those of an earlier block too
+    m_added[p.table] = rows.records() + (replacing ? 0 : m_added.value(p.table));
+    m_added[p.lineTable] = lines.records() + (replacing ? 0 : m_added.value(p.lineTable));
     return st.allOk;
 }
 

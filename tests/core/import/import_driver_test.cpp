@@ -270,6 +270,24 @@ TEST_F(Import, CommonFileMessages)
         }
         EXPECT_EQ(t().mt_FAK_.storedCount(), cs.invoices) << cs.text;
     }
+    // the whole command ends by saying what came in: without appending, each block takes the
+    // place of what the tables held, the block before included
+    port.messages.clear();
+    t().mt_FAK_.empty();
+    ImportDriver d(ws.context());
+    const QString blocks = file(QStringLiteral("[Faktury]\nFAK;FV/1\n[Faktury_Koniec]\n[Faktury]\nFAK;FV/2\n"
+                                               "[Faktury_Koniec]\n"));
+    d.importCommonFile(blocks);
+    ASSERT_FALSE(port.messages.isEmpty());
+    EXPECT_EQ(port.messages.last().text,
+              QStringLiteral("Zaimportowano faktur: 1, wierszy faktur: 0, zamówień: 0, wierszy zamówień: 0."));
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 1);
+    // appending, every block's records count
+    c().setChecked(QStringLiteral("chb_FAK_append_Checked"), true);
+    d.importCommonFile(blocks);
+    EXPECT_EQ(port.messages.last().text,
+              QStringLiteral("Zaimportowano faktur: 2, wierszy faktur: 0, zamówień: 0, wierszy zamówień: 0."));
+    EXPECT_EQ(t().mt_FAK_.storedCount(), 3);
 }
 
 TEST_F(Import, HeaderLayouts)
