@@ -214,11 +214,12 @@ void MainWindow::updateEnables()
             why = reason;
     }
     if (why != m_importReason) {
-        m_importReason = why;
-        if (why.isEmpty())
+        // only the reason goes away with it: a command's closing word shown since stays
+        if (why.isEmpty() && statusBar()->currentMessage() == m_importReason)
             statusBar()->clearMessage();
-        else
+        else if (!why.isEmpty())
             statusBar()->showMessage(why);
+        m_importReason = why;
     }
 
     // the options of the import pages, by the core's rules

@@ -9,8 +9,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTranslator>
 #include <cstdlib>
 
@@ -26,6 +28,17 @@ static QString shown(const QString &text)
 void WidgetUserPort::info(const QString &caption, const QString &text)
 {
     QMessageBox::information(m_parent, caption, shown(text));
+}
+
+void WidgetUserPort::notice(const QString &caption, const QString &text)
+{
+    auto *window = qobject_cast<QMainWindow *>(m_parent ? m_parent->window() : nullptr);
+    if (!window) {
+        info(caption, text);
+        return;
+    }
+    // the line stays until the next one; line breaks of a message become spaces
+    window->statusBar()->showMessage(QString(text).replace(u'\r', u' ').replace(u'\n', u' '));
 }
 
 void WidgetUserPort::error(const QString &caption, const QString &text)

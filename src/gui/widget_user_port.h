@@ -22,6 +22,7 @@ public:
 
     void info(const QString &caption, const QString &text) override;
     void error(const QString &caption, const QString &text) override;
+    void notice(const QString &caption, const QString &text) override;
     bool question(const QString &caption, const QString &text) override;
     std::optional<QString> chooseFolder(const QString &title) override;
     std::optional<QString> chooseOpenFile(const QString &title, const QString &filter,

@@ -474,4 +474,23 @@ TEST_F(WindowUse, TheWindowsKeysWorkFromATextFieldAndF10OpensTheMenu)
     QTest::keyClick(w->menuBar(), Qt::Key_Escape);
 }
 
+// "Importuj Dane" ends with what came in, in the status bar: no box to close after every import.
+TEST(WindowWords, TheImportSaysWhatCameInInTheStatusBar)
+{
+    TempHome home;
+    const QString demo = QStringLiteral(TAVRIX_TEST_DATA "/../../data/demo/");
+    ASSERT_TRUE(QFile::copy(demo + QStringLiteral("JPK_FA3_Ustawienia.ini"),
+                            home.file(QStringLiteral("JPK_FA3_Ustawienia.ini"))));
+    MainWindow w({}, home.path()); // the window's own port: messages as the user sees them
+    w.show();
+    w.workspace().importCommonFile(demo + QStringLiteral("sprzedaz_2023_08.txt"));
+    EXPECT_EQ(w.statusBar()->currentMessage(),
+              QStringLiteral("Zaimportowano faktur: %1, wierszy faktur: %2, zamówień: %3, wierszy zamówień: %4.")
+                  .arg(w.workspace().tables().mt_FAK_.storedCount())
+                  .arg(w.workspace().tables().mt_POZ_.storedCount())
+                  .arg(w.workspace().tables().mt_ZAM_.storedCount())
+                  .arg(w.workspace().tables().mt_ZPOZ_.storedCount()));
+    EXPECT_GT(w.workspace().tables().mt_FAK_.storedCount(), 0);
+}
+
 } // namespace

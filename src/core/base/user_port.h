@@ -21,6 +21,9 @@ public:
     // An information message box with the application's title as caption and an OK button.
     virtual void info(const QString &caption, const QString &text) = 0;
     virtual void error(const QString &caption, const QString &text) = 0;
+    // A closing word that needs no answer ("Zaimportowano faktur: …"): the window shows it in
+    // its status bar, without a box to close; elsewhere it is an information message.
+    virtual void notice(const QString &caption, const QString &text) { info(caption, text); }
     // An information message that tells of a failure ("Brak bloku FAKTURY", "Błąd zapisu JPK
     // do: …"): shown exactly as info() shows it, and counted, so that the command line can tell
     // a command that failed from one that succeeded.

@@ -87,9 +87,10 @@ void ImportDriver::importCommonFile(const QString &path)
     // the import ends by saying what came in
     const DocumentTables &t = (*m_ws.tables);
     auto added = [this](const DocumentTable &table) { return QString::number(m_added.value(&table)); };
-    m_port->info(applicationTitle(), QStringLiteral("Zaimportowano faktur: %1, wierszy faktur: %2, zamówień: %3, "
-                                                    "wierszy zamówień: %4.")
-                                         .arg(added(t.mt_FAK_), added(t.mt_POZ_), added(t.mt_ZAM_), added(t.mt_ZPOZ_)));
+    m_port->notice(applicationTitle(),
+                   QStringLiteral("Zaimportowano faktur: %1, wierszy faktur: %2, zamówień: %3, "
+                                  "wierszy zamówień: %4.")
+                       .arg(added(t.mt_FAK_), added(t.mt_POZ_), added(t.mt_ZAM_), added(t.mt_ZPOZ_)));
 }
 
 bool ImportDriver::importHeaderFile(const QString &path)
