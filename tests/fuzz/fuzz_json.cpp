@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Workspace ws(&port);
     ws.start({}, home.path());
     const QString before = ws.controls().text(QStringLiteral("ed_NIP_Text"));
-    QString error;
-    if (!JsonExchange::importFile(ws, home.filePath(QStringLiteral("in.json")), &error)) {
+    if (!JsonExchange::importFile(ws, home.filePath(QStringLiteral("in.json")))) {
         FUZZ_CHECK(records(ws) == 0, "a refused file adds no record");
         FUZZ_CHECK(ws.controls().text(QStringLiteral("ed_NIP_Text")) == before, "a refused file sets no header field");
         return 0;

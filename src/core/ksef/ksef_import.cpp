@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <charconv>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <libxml/parser.h>
 #include <libxml/xmlschemas.h>
@@ -205,30 +206,51 @@ xmlSchemaPtr KsefImport::schemaFor(int structure, QString *failure)
     return m_schemas[structure];
 }
 
-void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice &invoice) const
+// An element's name appended to a path: e-invoice names are ASCII, read as such without a copy;
+// any other name is decoded.
+static void appendName(QString &path, const xmlChar *name)
 {
+    const char *text = reinterpret_cast<const char *>(name);
+    const size_t size = std::strlen(text);
+    if (std::all_of(text, text + size, [](char c) { return uchar(c) < 0x80; }))
+        path.append(QLatin1StringView(text, qsizetype(size)));
+    else
+        path.append(QString::fromUtf8(text, qsizetype(size)));
+}
+
+void KsefImport::collect(xmlNode *node, QString &path, int level, Invoice &invoice) const
+{
+    // one buffer for the whole walk: each element's path is the parent's plus its name, cut
+    // back when the element is done
+    const qsizetype base = path.size();
     for (xmlNode *child = node->children; child; child = child->next) {
         if (child->type != XML_ELEMENT_NODE)
             continue;
-        const QString local = Xml::str(child->name);
-        const QString childPath = path.isEmpty() ? local : path + u'/' + local;
+        path.truncate(base);
+        if (base > 0)
+            path.append(u'/');
+        const qsizetype nameAt = path.size();
+        appendName(path, child->name);
+        const QString &childPath = path;
         if (level == int(Level::Invoice)) {
             if (childPath == u"Naglowek")
                 continue; // the file's own header: the structure and when it was made
             if (childPath == u"Fa/FaWiersz") {
                 invoice.lines.emplace_back();
-                collect(child, QString(), int(Level::Line), invoice);
+                QString linePath;
+                collect(child, linePath, int(Level::Line), invoice);
                 continue;
             }
             if (childPath == u"Fa/Zamowienie/ZamowienieWiersz") {
                 invoice.hasOrder = true;
                 invoice.orderLines.emplace_back();
-                collect(child, QString(), int(Level::OrderLine), invoice);
+                QString linePath;
+                collect(child, linePath, int(Level::OrderLine), invoice);
                 continue;
             }
         }
         if (hasElementChildren(child)) {
-            collect(child, childPath, level, invoice);
+            collect(child, path, level, invoice);
             continue;
         }
         const QString text = firstElementText(child).trimmed();
@@ -245,8 +267,9 @@ void KsefImport::collect(xmlNode *node, const QString &path, int level, Invoice 
         if (row->how == How::Known)
             continue;
         noteIdentity(childPath, text, invoice);
-        storeLeaf(*row, local, childPath, text, level, invoice);
+        storeLeaf(*row, QStringView(path).mid(nameAt), childPath, text, level, invoice);
     }
+    path.truncate(base);
 }
 
 void KsefImport::noteIdentity(const QString &path, const QString &text, Invoice &invoice)
@@ -263,7 +286,7 @@ void KsefImport::noteIdentity(const QString &path, const QString &text, Invoice 
         invoice.sellerAddress << text;
 }
 
-void KsefImport::storeLeaf(const KsefMapping::Row &row, const QString &local, const QString &childPath,
+void KsefImport::storeLeaf(const KsefMapping::Row &row, QStringView local, const QString &childPath,
                            const QString &text, int level, Invoice &invoice) const
 {
     DocumentTable &table = *m_ws.tables->table(row.table);
@@ -329,7 +352,7 @@ void KsefImport::storeLeaf(const KsefMapping::Row &row, const QString &local, co
         break;
     case How::MarginKind:
         values.insert(field, true);
-        values.insert(table.fieldIndex(QStringLiteral("P_106E_3A")), KsefMapping::marginWords(local));
+        values.insert(table.fieldIndex(QStringLiteral("P_106E_3A")), KsefMapping::marginWords(local.toString()));
         break;
     case How::Before:
         line->before = text == u"1";
@@ -560,7 +583,8 @@ KsefImport::Prepared KsefImport::prepare(const QString &name, const QByteArray &
         if (status != 0)
             return refuse(Outcome::Invalid, first.text.isEmpty() ? QStringLiteral("niezgodny ze schemą") : first.text);
     }
-    collect(root, QString(), int(Level::Invoice), p.invoice);
+    QString path;
+    collect(root, path, int(Level::Invoice), p.invoice);
     if (p.invoice.number.isEmpty())
         return refuse(Outcome::Invalid, QStringLiteral("brak numeru faktury (P_2)"));
     complete(p.invoice);

@@ -85,12 +85,12 @@ private:
     _xmlSchema *schemaFor(int structure, QString *failure);
     // The walk over one e-invoice's elements: each leaf with a text is found in the mapping
     // and stored; what the mapping does not know is counted under its path.
-    void collect(_xmlNode *node, const QString &path, int level, Invoice &invoice) const;
+    void collect(_xmlNode *node, QString &path, int level, Invoice &invoice) const;
     // The invoice's own number and the seller's identity, kept beside the fields for the checks
     // that follow the walk.
     static void noteIdentity(const QString &path, const QString &text, Invoice &invoice);
     // One leaf's text into its field, by the mapping's way of reading it.
-    void storeLeaf(const KsefMapping::Row &row, const QString &local, const QString &childPath, const QString &text,
+    void storeLeaf(const KsefMapping::Row &row, QStringView local, const QString &childPath, const QString &text,
                    int level, Invoice &invoice) const;
     void complete(Invoice &invoice) const;
     void adoptSeller(const Invoice &invoice);
