@@ -90,12 +90,12 @@ Result<> Workspace::runLongOperation(const QString &what, bool restoresTables,
                                      const std::function<Result<>()> &operation)
 {
     Result<> result;
-    if (runLong(what, restoresTables,
-                [&] {
-                    result = operation();
-                    return result.ok();
-                }) ||
-        !result)
+    const bool finished = runLong(what, restoresTables, [&] {
+        result = operation();
+        return result.ok();
+    });
+    // stopped by an exception, the command has told why through the port already
+    if (finished || !result)
         return result;
     return Failure(QStringLiteral("%1: polecenie nie zostało wykonane (zob. komunikat)").arg(what));
 }

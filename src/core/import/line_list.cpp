@@ -229,15 +229,8 @@ void LineList::readLine(int i, QString *into) const
 
 QString LineList::line(int i) const
 {
-    if (i < 0 || i >= count())
-        return QString();
-    const QByteArrayView bytes = bytesOf(i);
-    if (!m_table)
-        return QString::fromUtf8(bytes);
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = m_table[uchar(bytes[i])];
+    QString text;
+    readLine(i, &text);
     return text;
 }
 

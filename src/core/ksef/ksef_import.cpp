@@ -15,7 +15,6 @@
 #include <QDate>
 #include <QHash>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <algorithm>
 #include <charconv>
 #include <condition_variable>

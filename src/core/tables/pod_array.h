@@ -18,17 +18,21 @@
 namespace PodPages {
 // From this size a block is mapped; a smaller one stays with malloc.
 inline constexpr size_t kMapFrom = size_t(1) << 20;
-inline size_t rounded(size_t bytes)
+inline size_t pageSize()
 {
     static const size_t page = size_t(sysconf(_SC_PAGESIZE));
-    return (bytes + page - 1) / page * page;
+    return page;
+}
+inline size_t rounded(size_t bytes)
+{
+    return (bytes + pageSize() - 1) / pageSize() * pageSize();
 }
 // Asks for large pages over the whole pages inside a block another allocator made (a hint;
 // refused, nothing changes): a buffer of hundreds of megabytes is then touched in a few hundred
 // page faults instead of a hundred thousand.
 inline void adviseLarge(void *data, size_t bytes)
 {
-    static const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t page = pageSize();
     const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + page - 1) / page * page;
     const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) / page * page;
     if (bytes >= kMapFrom && to > from)
@@ -48,9 +52,7 @@ inline void *regrow(void *old, size_t used, size_t oldBytes, size_t bytes)
         if (block == MAP_FAILED)
             return nullptr;
     }
-    // large pages where the system offers them: a column of a million rows is then touched in
-    // a few hundred page faults, not in hundreds of thousands (a hint; refused, nothing changes)
-    madvise(block, bytes, MADV_HUGEPAGE);
+    adviseLarge(block, bytes);
     if (oldBytes > 0)
         return block;
     if (used > 0)
