@@ -456,6 +456,10 @@ TEST_F(Ksef, TwoThreadsGiveWhatOneThreadGives)
             xml = QStringLiteral("<inny>dokument</inny>");
         put(QStringLiteral("%1.xml").arg(k, 3, 10, QChar(u'0')), xml.toUtf8());
     }
+    // and e-invoices somebody else wrote, of other sellers and kinds, among them
+    for (const QString &name :
+         QDir(QStringLiteral(TAVRIX_TEST_DATA "/ksef/public")).entryList({QStringLiteral("*.xml")}))
+        put(QStringLiteral("050_") + name, written(name.toLatin1().constData()));
     struct Run
     {
         QByteArray tables;
