@@ -96,6 +96,14 @@ double DocumentTable::floatAt(int row, int field) const
     return c.type == FieldType::Float && c.used && !c.floatNull[row] ? c.floats[row] : 0.0;
 }
 
+qint64 DocumentTable::dayAt(int row, int field) const
+{
+    const Column &c = m_columns[field];
+    if (c.type != FieldType::Date || !c.used || c.dates[row] == kNullDate)
+        return std::numeric_limits<qint64>::min();
+    return c.dates[row];
+}
+
 DocumentTable::Record DocumentTable::recordAt(int row) const
 {
     Record r;
@@ -131,6 +139,18 @@ int DocumentTable::presentedRow(int position) const
     if (position < 0 || position >= recordCount())
         return -1;
     return m_master ? (*m_range)[position] : rowOfPosition(position);
+}
+
+int DocumentTable::positionOfStoredRow(int row) const
+{
+    if (row < 0 || row >= m_rowCount || isErased(row))
+        return -1;
+    if (!m_master)
+        return positionOfRow(row);
+    if (!m_range)
+        return -1;
+    const auto found = std::find(m_range->begin(), m_range->end(), row);
+    return found == m_range->end() ? -1 : int(found - m_range->begin());
 }
 
 bool DocumentTable::isErased(int row) const

@@ -64,11 +64,14 @@ public:
     QStringView stringViewAt(int row, int field) const;
     qint64 intAt(int row, int field) const;   // an integer field; its null is a value of its own
     double floatAt(int row, int field) const; // 0 for null
+    qint64 dayAt(int row, int field) const;   // a date field's Julian day; null: the least qint64
     Record recordAt(int row) const;
 
     // Records as presented (for a linked detail: those of the current master).
     int recordCount() const;
-    int presentedRow(int position) const;  // the stored row of a presented position
+    int presentedRow(int position) const; // the stored row of a presented position
+    // The presented position of a stored row; -1 when it is deleted or not presented.
+    int positionOfStoredRow(int row) const;
     int position() const { return m_pos; } // -1 when nothing is presented
     State state() const { return m_state; }
 
