@@ -14,6 +14,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -28,8 +29,9 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     setObjectName(name);
     setModel(m_model);
     setItemDelegate(new PickListDelegate(m_model, this));
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // a range of cells can be selected (and copied); the current record is the ▶ row
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     horizontalHeader()->setSectionsMovable(true);
@@ -60,9 +62,29 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this, &DocumentGrid::chooseColumns);
 
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
-        if (!m_syncing && !m_model->isRemoving() && current.isValid())
-            m_table->moveTo(current.row());
+        if (!m_syncing && !m_model->isRemoving() && current.isValid() && m_model->positionOfRow(current.row()) >= 0)
+            m_table->moveTo(m_model->positionOfRow(current.row()));
     });
+    // a click on a column's title sorts by it (the column is not selected)
+    disconnect(horizontalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
+    disconnect(horizontalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DocumentGrid::headerClicked);
+    connect(m_model, &DocumentModel::viewEnded, this, &DocumentGrid::viewEnded);
+    // the number of an invoice or an order is found by an index, kept in step with the table
+    if (table->kind() == TableKind::FAK || table->kind() == TableKind::ZAM)
+        m_numberField = table->fieldIndex(table->kind() == TableKind::FAK ? QStringLiteral("P_2A")
+                                                                           : QStringLiteral("P_2AZ"));
+    if (m_numberField >= 0) {
+        connect(table, &DocumentTable::reset, this, [this] { m_numberIndex.invalidate(); });
+        connect(table, &DocumentTable::rowsAppended, this, [this](int first, int last) {
+            for (int p = first; p <= last && m_numberIndex.isBuilt(); ++p)
+                m_numberIndex.noteRow(m_table->presentedRow(p));
+        });
+        connect(table, &DocumentTable::rowChanged, this,
+                [this](int position) { m_numberIndex.noteRow(m_table->presentedRow(position)); });
+    }
     // while a row goes, the view moves its current index on its own: the table's current
     // record (the next one) decides, not the view's guess
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &DocumentGrid::syncCurrent);
@@ -89,7 +111,7 @@ void DocumentGrid::fitColumnsToContent()
     QList<int> sample;
     for (int r = 0; r < std::min(rows, kSampleRows); ++r)
         sample << r;
-    const int pos = m_table->position();
+    const int pos = m_model->rowOfPosition(m_table->position());
     for (int r = std::max(kSampleRows, pos - 10); r < std::min(rows, pos + 10); ++r)
         sample << r;
     const QFontMetrics metrics(font());
@@ -108,13 +130,13 @@ void DocumentGrid::fitColumnsToContent()
 
 void DocumentGrid::syncCurrent()
 {
-    const int pos = m_table->position();
+    const int pos = m_model->rowOfPosition(m_table->position());
     if (pos < 0 || pos >= m_model->rowCount())
         return;
     m_syncing = true;
     const int column = std::max(0, currentIndex().column());
     const QModelIndex current = m_model->index(pos, column);
-    selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
     // the current record is always in sight, the last of a million rows included
     scrollTo(current);
     m_syncing = false;
@@ -131,6 +153,24 @@ void DocumentGrid::contextMenuEvent(QContextMenuEvent *event)
         m_menuColumn = currentIndex().isValid() ? currentIndex().column() : horizontalHeader()->logicalIndex(0);
     if (m_sumAction)
         menu.addAction(m_sumAction); // the window's own command, as the menu bar runs it
+    menu.addAction(QStringLiteral("Kopiuj zaznaczone\tCtrl+C"), this, [this] { copyToClipboard(false); });
+    menu.addAction(QStringLiteral("Kopiuj całą tabelę (%1 rekordów)").arg(QLocale().toString(m_model->shownCount())),
+                   this, [this] { copyToClipboard(true); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Szukaj…\tCtrl+F"), this, &DocumentGrid::searchWanted);
+    const int column = m_menuColumn;
+    const QModelIndex under = indexAt(event->pos());
+    if (column >= 0) {
+        const QString title = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const QString value = under.isValid() ? m_model->data(under, Qt::EditRole).toString() : QString();
+        menu.addAction(QStringLiteral("Filtruj wg kolumny „%1”…").arg(title), this,
+                       [this, column, value] { emit filterWanted(column, value); });
+    }
+    if (isFiltered())
+        menu.addAction(QStringLiteral("Wyczyść filtry"), this, &DocumentGrid::clearFilters);
+    if (m_sortColumn >= 0)
+        menu.addAction(QStringLiteral("Kolejność tabeli (bez sortowania)"), this, &DocumentGrid::clearSort);
+    menu.addSeparator();
     menu.addAction(QStringLiteral("Select columns"), this, &DocumentGrid::chooseColumns);
     emit menuOpened(this);
     menu.exec(event->globalPos());

@@ -34,53 +34,128 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
             // the record shown while it was being added is stored now: the row stays
             m_pending = false;
             m_rows = last + 1;
-            emit dataChanged(index(last, 0), index(last, columnCount() - 1));
+            if (m_viewOn) {
+                m_rowOf.push_back(int(m_view.size()));
+                m_view.push_back(last);
+            }
+            const int row = rowOfPosition(last);
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
             return;
         }
         if (last < m_rows)
             return;
-        beginInsertRows({}, m_rows, last);
+        const int first = shownCount();
+        beginInsertRows({}, first, first + last - m_rows);
+        if (m_viewOn)
+            for (int p = m_rows; p <= last; ++p) {
+                m_rowOf.push_back(int(m_view.size()));
+                m_view.push_back(p);
+            }
         m_rows = last + 1;
         endInsertRows();
     });
-    connect(table, &DocumentTable::rowChanged, this, [this](int row) {
-        if (row < m_rows)
+    connect(table, &DocumentTable::rowChanged, this, [this](int position) {
+        const int row = rowOfPosition(position);
+        if (row >= 0 && row < shownCount())
             emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     });
-    connect(table, &DocumentTable::rowAboutToBeRemoved, this, [this](int row) {
-        if (row >= m_rows)
+    connect(table, &DocumentTable::rowAboutToBeRemoved, this, [this](int position) {
+        if (position >= m_rows)
             return;
         m_removing = true; // set first: the view moves its current row inside beginRemoveRows
-        beginRemoveRows({}, row, row);
+        m_removingRow = rowOfPosition(position);
+        if (m_removingRow >= 0)
+            beginRemoveRows({}, m_removingRow, m_removingRow);
     });
-    connect(table, &DocumentTable::rowRemoved, this, [this](int) {
+    connect(table, &DocumentTable::rowRemoved, this, [this](int position) {
         if (!m_removing)
             return;
         m_removing = false;
         --m_rows;
-        endRemoveRows();
+        if (m_viewOn) {
+            // the positions after the removed one move down by one
+            if (m_removingRow >= 0)
+                m_view.erase(m_view.begin() + m_removingRow);
+            for (int &p : m_view)
+                if (p > position)
+                    --p;
+            rebuildRowOf();
+        }
+        if (m_removingRow >= 0)
+            endRemoveRows();
+        m_removingRow = -1;
     });
+}
+
+void DocumentModel::setView(std::vector<int> positions)
+{
+    beginResetModel();
+    m_view = std::move(positions);
+    m_viewOn = true;
+    rebuildRowOf();
+    endResetModel();
+}
+
+void DocumentModel::clearView()
+{
+    if (!m_viewOn)
+        return;
+    beginResetModel();
+    m_viewOn = false;
+    std::vector<int>().swap(m_view);
+    std::vector<int>().swap(m_rowOf);
+    endResetModel();
+}
+
+void DocumentModel::rebuildRowOf()
+{
+    m_rowOf.assign(size_t(m_rows), -1);
+    for (size_t r = 0; r < m_view.size(); ++r)
+        m_rowOf[size_t(m_view[r])] = int(r);
+}
+
+int DocumentModel::positionOfRow(int row) const
+{
+    if (row < 0 || row >= shownCount())
+        return -1;
+    return m_viewOn ? m_view[size_t(row)] : row;
+}
+
+int DocumentModel::rowOfPosition(int position) const
+{
+    if (position < 0)
+        return -1;
+    if (position >= m_rows) // the record being added, shown last
+        return m_pending && position == m_rows ? shownCount() : -1;
+    return m_viewOn ? m_rowOf[size_t(position)] : position;
 }
 
 void DocumentModel::resetFromTable()
 {
+    const bool hadView = m_viewOn;
     beginResetModel();
     m_rows = m_table->recordCount();
     m_pending = false;
+    m_viewOn = false;
+    std::vector<int>().swap(m_view);
+    std::vector<int>().swap(m_rowOf);
     endResetModel();
     followPendingRecord();
+    if (hadView)
+        emit viewEnded();
 }
 
 // "+" shows the new record at once, as the last row, until it is posted or cancelled.
 void DocumentModel::followPendingRecord()
 {
     const bool inserting = m_table->state() == DocumentTable::State::Insert;
+    const int row = shownCount();
     if (inserting && !m_pending) {
-        beginInsertRows({}, m_rows, m_rows);
+        beginInsertRows({}, row, row);
         m_pending = true;
         endInsertRows();
     } else if (!inserting && m_pending) {
-        beginRemoveRows({}, m_rows, m_rows);
+        beginRemoveRows({}, row, row);
         m_pending = false;
         endRemoveRows();
     }
@@ -93,7 +168,7 @@ int DocumentModel::columnOfField(const QString &name) const
 
 int DocumentModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows + (m_pending ? 1 : 0);
+    return parent.isValid() ? 0 : shownCount() + (m_pending ? 1 : 0);
 }
 
 int DocumentModel::columnCount(const QModelIndex &parent) const
@@ -215,8 +290,8 @@ QVariant DocumentModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const bool pending = m_pending && index.row() == m_rows;
-    const int row = pending ? -1 : m_table->presentedRow(index.row());
+    const bool pending = m_pending && index.row() == shownCount();
+    const int row = pending ? -1 : m_table->presentedRow(positionOfRow(index.row()));
     if (row < 0 && !pending)
         return {};
     const int field = m_columns.at(index.column());
@@ -266,13 +341,13 @@ bool DocumentModel::setData(const QModelIndex &index, const QVariant &value, int
             return false;
         }
     }
-    if (m_pending && index.row() == m_rows) {
+    if (m_pending && index.row() == shownCount()) {
         // the record being added: the value goes to it; moving to another row or "Zapisz" stores it
         m_table->setValue(field, v);
         emit dataChanged(index, index);
         return true;
     }
-    if (!m_table->moveTo(index.row()))
+    if (!m_table->moveTo(positionOfRow(index.row())))
         return false;
     m_table->edit();
     m_table->setValue(field, v);
@@ -297,7 +372,7 @@ QVariant DocumentModel::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation == Qt::Vertical) {
         if (role == Qt::DisplayRole)
-            return section == m_table->position() ? QStringLiteral("▶") : QString();
+            return section == rowOfPosition(m_table->position()) ? QStringLiteral("▶") : QString();
         return {};
     }
     if (section < 0 || section >= m_columns.size())

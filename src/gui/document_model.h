@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QValidator>
+#include <vector>
 
 class QLineEdit;
 
@@ -37,6 +38,21 @@ public:
     // A record of the table is being removed (between the table's two signals).
     bool isRemoving() const { return m_removing; }
 
+    // The grid's own order and choice of records, the table's order untouched: the presented
+    // positions to show, row by row. A record added later shows at the end; a reset of the
+    // table ends the view (viewEnded).
+    void setView(std::vector<int> positions);
+    void clearView();
+    bool hasView() const { return m_viewOn; }
+    const std::vector<int> &view() const { return m_view; }
+    // Rows shown, the record being added left out, and the table's records.
+    int shownCount() const { return m_viewOn ? int(m_view.size()) : m_rows; }
+    int totalCount() const { return m_rows; }
+    // The presented position of a grid row (-1: none, or the record being added), and the grid
+    // row of a position (-1 when the view leaves it out).
+    int positionOfRow(int row) const;
+    int rowOfPosition(int position) const;
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -55,6 +71,8 @@ public:
     static QString refusalText(const FieldDef &field, const QString &text);
 
 signals:
+    // The table changed wholesale: the grid's order and choice no longer apply.
+    void viewEnded();
     // A typed value the field cannot store: the grid says why, the editor's text is not kept.
     void valueRefused(const QString &message);
 
@@ -62,10 +80,15 @@ private:
     void followPendingRecord();
 
     void resetFromTable();
+    void rebuildRowOf();
 
     DocumentTable *m_table;
     QList<int> m_columns;
     int m_rows = 0;
     bool m_removing = false; // between the table's two signals of a removal
     bool m_pending = false;  // a record the user is adding shows as the last row
+    bool m_viewOn = false;
+    std::vector<int> m_view;    // grid row -> presented position
+    std::vector<int> m_rowOf;   // presented position -> grid row, -1 when not shown
+    int m_removingRow = -1;     // the grid row of the record being removed, -1: not shown
 };

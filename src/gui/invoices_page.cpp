@@ -30,7 +30,7 @@ InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent
     auto *fakGrid =
         new DocumentGrid(QStringLiteral("grid_FAK"), &t.mt_FAK_, {QStringLiteral("P_14_5")}, m_ctx.port, inner);
     (*m_ctx.grids).insert(fakGrid->objectName(), fakGrid);
-    inner->addTab(fakGrid, utf8Text("Lista faktur"));
+    inner->addTab(GridFinder::wrap(fakGrid, inner), utf8Text("Lista faktur"));
     inner->setCurrentIndex(0);
     tl->addWidget(inner, 1);
 
@@ -54,7 +54,9 @@ InvoicesPage::InvoicesPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent
         bottom, {new DocumentNavigator(&t.mt_POZ_, bottom), lineCounter, connectButton, disconnectButton, sumLines}));
     auto *pozGrid = new DocumentGrid(QStringLiteral("grid_POZ"), &t.mt_POZ_, {}, m_ctx.port, bottom);
     (*m_ctx.grids).insert(pozGrid->objectName(), pozGrid);
-    bl->addWidget(pozGrid, 1);
+    keepDetailsOfShown(fakGrid, QStringLiteral("P_2A"), pozGrid, QStringLiteral("P_2B"),
+                       utf8Text("tylko wiersze przefiltrowanych faktur"));
+    bl->addWidget(GridFinder::wrap(pozGrid, bottom), 1);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     layout->addWidget(split);

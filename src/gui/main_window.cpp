@@ -85,6 +85,12 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
         g->restoreLayout(m_workspace->settings());
         g->setSumAction(m_actions.value(QStringLiteral("act_SumaWgKolumny")));
         connect(g, &DocumentGrid::menuOpened, this, [this](DocumentGrid *grid) { m_menuGrid = grid; });
+        // sorting, filtering and searching a large table: frozen tables, the gauge, "Przerwij"
+        g->setTaskRunner([this](const QString &what, const std::function<void()> &work) {
+            const bool done = m_workspace->runViewTask(what, work);
+            updateEnables();
+            return done;
+        });
     }
     restoreWindowPlacement();
     fitIntoScreen();
@@ -110,6 +116,16 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::showGrid(DocumentGrid *grid)
+{
+    // every tab on the way to the grid is brought forward
+    for (QWidget *w = grid->parentWidget(); w; w = w->parentWidget())
+        if (auto *tabs = qobject_cast<QTabWidget *>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->widget(i)->isAncestorOf(grid))
+                    tabs->setCurrentIndex(i);
+}
 
 QWidget *MainWindow::optionWidget(const QString &key) const
 {

@@ -35,6 +35,8 @@ public:
     QWidget *page(const QString &name) const { return m_pageByName.value(name); }
     bool isPageVisible(const QString &name) const;
     DocumentGrid *grid(const QString &name) const { return m_grids.value(name); }
+    // The page and the tab that hold a grid come forward.
+    void showGrid(DocumentGrid *grid);
     InvoiceForm *invoiceForm() const { return m_form; }
     CheckPage *checkPage() const { return m_checkPage; }
     QLabel *counter(const QString &name) const { return m_counters.value(name); }
@@ -71,6 +73,8 @@ private:
 public:
     // A "Ʃ" button: its grid gets the focus and its column, then the column is summed.
     void sumButton(const QString &grid, const QString &field);
+    // "Suma wg kolumny." over the records a grid shows.
+    void sumShown(DocumentGrid *grid, int column);
 
 private:
     void runCommand(const QString &name, const std::function<void()> &work);

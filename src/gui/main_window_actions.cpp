@@ -169,19 +169,26 @@ void MainWindow::act_SumaWgKolumnyExecute()
     const int column = grid->sumColumn();
     if (column < 0)
         return;
-    m_workspace->columnSum(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column));
+    sumShown(grid, column);
+}
+
+void MainWindow::sumShown(DocumentGrid *grid, int column)
+{
+    // a filtered grid sums what it shows, and says so
+    const DocumentModel *model = grid->documentModel();
+    m_workspace->columnSum(*model->table(), model->fieldOfColumn(column),
+                           grid->isFiltered() ? &model->view() : nullptr);
 }
 
 void MainWindow::sumButton(const QString &gridName, const QString &field)
 {
     DocumentGrid *grid = m_grids.value(gridName);
-    if (gridName == u"grid_FAK")
-        m_invoiceTabs->setCurrentWidget(grid);
+    showGrid(grid);
     grid->setFocus();
     const int column = grid->documentModel()->columnOfField(field);
-    const int row = std::max(0, grid->documentModel()->table()->position());
+    const int row = std::max(0, grid->documentModel()->rowOfPosition(grid->documentModel()->table()->position()));
     grid->setCurrentIndex(grid->documentModel()->index(row, column));
-    m_workspace->columnSum(*grid->documentModel()->table(), grid->documentModel()->fieldOfColumn(column));
+    sumShown(grid, column);
 }
 
 void MainWindow::act_AboutExecute()

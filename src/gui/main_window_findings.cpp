@@ -28,7 +28,7 @@ void MainWindow::showFinding(const QString &kind, int record, const QString &inv
         m_pages->setCurrentWidget(m_pageByName.value(QStringLiteral("ts_Zamowienia")));
     } else {
         m_pages->setCurrentWidget(m_pageByName.value(QStringLiteral("ts_Faktury")));
-        m_invoiceTabs->setCurrentWidget(m_grids.value(QStringLiteral("grid_FAK")));
+        showGrid(m_grids.value(QStringLiteral("grid_FAK")));
     }
     if (row >= 0)
         table.moveTo(row);
@@ -45,8 +45,10 @@ void MainWindow::showFinding(const QString &kind, int record, const QString &inv
     const int column = grid->documentModel()->columnOfField(field);
     const int position = grid->documentModel()->table()->position();
     if (position >= 0) {
-        grid->setCurrentIndex(grid->documentModel()->index(position, std::max(column, 0)));
-        grid->scrollTo(grid->currentIndex());
+        // a record the grid's filter hides is shown: the filter goes
+        if (grid->documentModel()->rowOfPosition(position) < 0)
+            grid->clearFilters();
+        grid->showPosition(position, std::max(column, 0));
     }
     grid->setFocus();
 }

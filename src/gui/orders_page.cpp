@@ -19,7 +19,7 @@ OrdersPage::OrdersPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
     layout->addWidget(row(page, {new DocumentNavigator(&t.mt_ZAM_, page), counter, importButton, erase, sumOrders}));
     auto *zam = new DocumentGrid(QStringLiteral("grid_ZAM"), &t.mt_ZAM_, {QStringLiteral("idx")}, m_ctx.port, page);
     (*m_ctx.grids).insert(zam->objectName(), zam);
-    layout->addWidget(zam, 2);
+    layout->addWidget(GridFinder::wrap(zam, page), 2);
     auto *lineCounter = new QLabel(page);
     lineCounter->setObjectName(QStringLiteral("Label_poz_zza"));
     (*m_ctx.counters).insert(lineCounter->objectName(), lineCounter);
@@ -31,5 +31,7 @@ OrdersPage::OrdersPage(PageContext &ctx, QWidget *parent) : Page(ctx, parent)
     auto *zpoz =
         new DocumentGrid(QStringLiteral("grid_ZPOZ"), &t.mt_ZPOZ_, {QStringLiteral("idx_zal")}, m_ctx.port, page);
     (*m_ctx.grids).insert(zpoz->objectName(), zpoz);
-    layout->addWidget(zpoz, 3);
+    keepDetailsOfShown(zam, QStringLiteral("idx"), zpoz, QStringLiteral("idx_zal"),
+                       utf8Text("tylko wiersze przefiltrowanych zamówień"));
+    layout->addWidget(GridFinder::wrap(zpoz, page), 3);
 }

@@ -2,6 +2,9 @@
 
 #include "page_includes.h"
 
+#include <memory>
+#include <unordered_set>
+
 QWidget *row(QWidget *parent, std::initializer_list<QWidget *> widgets, bool stretch)
 {
     auto *w = new QWidget(parent);
@@ -12,6 +15,29 @@ QWidget *row(QWidget *parent, std::initializer_list<QWidget *> widgets, bool str
     if (stretch)
         l->addStretch(1);
     return w;
+}
+
+void keepDetailsOfShown(DocumentGrid *master, const QString &masterField, DocumentGrid *detail,
+                        const QString &detailField, const QString &caption)
+{
+    detail->setKeepRule(caption, [master, masterField, detail, detailField] {
+        const DocumentModel *shown = master->documentModel();
+        const DocumentTable *masters = shown->table();
+        const int key = masters->fieldIndex(masterField);
+        auto keys = std::make_shared<std::unordered_set<size_t>>();
+        keys->reserve(size_t(shown->shownCount()));
+        for (int r = 0; r < shown->shownCount(); ++r)
+            keys->insert(qHash(DocumentTable::keyText(masters->valueAt(masters->presentedRow(shown->positionOfRow(r)), key))));
+        const DocumentTable *lines = detail->documentModel()->table();
+        const int link = lines->fieldIndex(detailField);
+        return std::function<bool(int)>([keys, lines, link](int row) {
+            return keys->count(qHash(DocumentTable::keyText(lines->valueAt(row, link)))) > 0;
+        });
+    });
+    QObject::connect(master, &DocumentGrid::viewChanged, detail, [detail] {
+        if (detail->keepOn())
+            detail->refreshView();
+    });
 }
 
 QPushButton *actionButton(PageContext &ctx, const char *action, QWidget *parent)

@@ -54,6 +54,12 @@ protected:
     PageContext m_ctx;
 };
 
+// The detail grid's rule "only the lines of the records the master grid shows": a line is
+// kept when its detailField equals the masterField of a record shown; the detail grid filters
+// again whenever the master grid's view changes.
+void keepDetailsOfShown(DocumentGrid *master, const QString &masterField, DocumentGrid *detail,
+                        const QString &detailField, const QString &caption);
+
 // A push button for a command of the window: its caption, a click runs the command, and it is
 // enabled and shown as the command is.
 QPushButton *actionButton(PageContext &ctx, const char *action, QWidget *parent);

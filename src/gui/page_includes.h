@@ -11,6 +11,7 @@
 #include "document_grid.h"
 #include "document_model.h"
 #include "document_navigator.h"
+#include "grid_finder.h"
 #include "download_window.h"
 #include "import/external_app.h"
 #include "import/mapping_tables.h"

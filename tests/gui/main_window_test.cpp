@@ -44,8 +44,9 @@ TEST(MainWindow, PagesMenusAndCaptions)
     // 855×600 at least where the screen has the room; the offscreen screen has 800×600, less
     // than the window's own size: the window opens within it all the same, title bar and all
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
-    if (room.width() >= 855 && room.height() >= 700)
+    if (room.width() >= 855 && room.height() >= 700) {
         EXPECT_EQ(w.minimumSize(), QSize(855, 600));
+    }
     EXPECT_LE(w.width(), room.width());
     EXPECT_LE(w.height() + 30, room.height());
     EXPECT_TRUE(room.contains(w.geometry().topLeft()));

@@ -86,6 +86,35 @@ bool Workspace::runLong(const QString &what, bool restoresTables, const std::fun
     return false;
 }
 
+bool Workspace::runViewTask(const QString &what, const std::function<void()> &work)
+{
+    if (m_busy.isBusy()) {
+        m_port->notice(applicationTitle(),
+                        QStringLiteral("Trwa inne polecenie – „%1” będzie dostępne po jego zakończeniu.").arg(what));
+        return false;
+    }
+    BusyScope busy(m_busy);
+    m_port->clearCancel();
+    m_port->setBusy(true);
+    auto end = [&] {
+        m_port->progressHide();
+        m_port->setBusy(false);
+        m_port->clearCancel();
+    };
+    try {
+        work();
+        end();
+        return true;
+    } catch (const CommandCancelled &) {
+        end();
+        m_port->notice(applicationTitle(), QStringLiteral("Przerwano: %1.").arg(what));
+    } catch (const std::bad_alloc &) {
+        end();
+        m_port->failure(applicationTitle(), QStringLiteral("%1: za mało pamięci, polecenie przerwano.").arg(what));
+    }
+    return false;
+}
+
 Result<> Workspace::runLongOperation(const QString &what, bool restoresTables,
                                      const std::function<Result<>()> &operation)
 {
@@ -210,9 +239,9 @@ Result<> Workspace::sumColumn(const QString &grid, const QString &field)
     return Failure(QStringLiteral("no grid \"%1\" (grid_FAK, grid_POZ, grid_ZAM, grid_ZPOZ)").arg(grid));
 }
 
-void Workspace::columnSum(DocumentTable &table, int field)
+void Workspace::columnSum(DocumentTable &table, int field, const std::vector<int> *shown)
 {
-    showColumnSum(table, field, m_port);
+    showColumnSum(table, field, m_port, shown);
 }
 
 bool Workspace::loadMap(MappingTables::Kind kind, const QString &path)

@@ -62,7 +62,7 @@ public:
     // False, with *error, when there is no such grid or column.
     Result<> sumColumn(const QString &grid, const QString &field);
     // "Suma wg kolumny." over a field of a table, as the window's grid presents it.
-    void columnSum(DocumentTable &table, int field);
+    void columnSum(DocumentTable &table, int field, const std::vector<int> *shown = nullptr);
 
     // The mapping tables' file commands: "Wczytaj", "Zachowaj" (a dialog when path is empty),
     // "Nowy wzorzec" / "Domyślne" / "Wyczyść".
@@ -134,6 +134,11 @@ public:
     // reason comes back to the caller, or, when the command was stopped (told through the
     // port as above), that it was.
     Result<> runLongOperation(const QString &what, bool restoresTables, const std::function<Result<>()> &operation);
+    // A long look at the tables that changes none of them (a grid's sort, filter, search):
+    // refused while a command runs; the tables frozen for the user meanwhile and "Przerwij"
+    // stops it, said in the status bar. No row is dropped and no pending record posted, so the
+    // positions a grid holds stay valid. False when it did not finish.
+    bool runViewTask(const QString &what, const std::function<void()> &work);
 
     // "Kontrola": "Sprawdź dane" (the checks beyond the schema, and the totals per rate) and
     // "Sprawdź plik" (every schema error of a file, by record). Each keeps its result for the

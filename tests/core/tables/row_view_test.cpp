@@ -163,8 +163,9 @@ TEST_F(Views, EqualValuesKeepTheirOrderBothWays)
             const double a = fak.floatAt(fak.presentedRow(p[i - 1]), field("P_15"));
             const double b = fak.floatAt(fak.presentedRow(p[i]), field("P_15"));
             ASSERT_TRUE(descending ? a >= b : a <= b) << i;
-            if (a == b)
+            if (a == b) {
                 ASSERT_LT(p[i - 1], p[i]) << i;
+            }
         }
     }
 }
