@@ -14,8 +14,8 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
@@ -65,6 +65,10 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
         if (!m_syncing && !m_model->isRemoving() && current.isValid() && m_model->positionOfRow(current.row()) >= 0)
             m_table->moveTo(m_model->positionOfRow(current.row()));
     });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
+        if (current.isValid())
+            m_lastColumn = current.column();
+    });
     // a click on a column's title sorts by it (the column is not selected)
     disconnect(horizontalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
     disconnect(horizontalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
@@ -74,8 +78,8 @@ DocumentGrid::DocumentGrid(const QString &name, DocumentTable *table, const QStr
     connect(m_model, &DocumentModel::viewEnded, this, &DocumentGrid::viewEnded);
     // the number of an invoice or an order is found by an index, kept in step with the table
     if (table->kind() == TableKind::FAK || table->kind() == TableKind::ZAM)
-        m_numberField = table->fieldIndex(table->kind() == TableKind::FAK ? QStringLiteral("P_2A")
-                                                                           : QStringLiteral("P_2AZ"));
+        m_numberField =
+            table->fieldIndex(table->kind() == TableKind::FAK ? QStringLiteral("P_2A") : QStringLiteral("P_2AZ"));
     if (m_numberField >= 0) {
         connect(table, &DocumentTable::reset, this, [this] { m_numberIndex.invalidate(); });
         connect(table, &DocumentTable::rowsAppended, this, [this](int first, int last) {
@@ -134,7 +138,8 @@ void DocumentGrid::syncCurrent()
     if (pos < 0 || pos >= m_model->rowCount())
         return;
     m_syncing = true;
-    const int column = std::max(0, currentIndex().column());
+    // a new view (sort, filter) keeps the column the user was in
+    const int column = currentIndex().isValid() ? currentIndex().column() : std::max(0, m_lastColumn);
     const QModelIndex current = m_model->index(pos, column);
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
     // the current record is always in sight, the last of a million rows included

@@ -108,6 +108,7 @@ private:
     bool m_syncing = false;
     QAction *m_sumAction = nullptr;
     int m_menuColumn = -1;
+    int m_lastColumn = -1; // the column of the last current cell
     TaskRunner m_runner;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

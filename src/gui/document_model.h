@@ -88,7 +88,7 @@ private:
     bool m_removing = false; // between the table's two signals of a removal
     bool m_pending = false;  // a record the user is adding shows as the last row
     bool m_viewOn = false;
-    std::vector<int> m_view;    // grid row -> presented position
-    std::vector<int> m_rowOf;   // presented position -> grid row, -1 when not shown
-    int m_removingRow = -1;     // the grid row of the record being removed, -1: not shown
+    std::vector<int> m_view;  // grid row -> presented position
+    std::vector<int> m_rowOf; // presented position -> grid row, -1 when not shown
+    int m_removingRow = -1;   // the grid row of the record being removed, -1: not shown
 };

@@ -79,8 +79,8 @@ bool DocumentGrid::applyView(const QString &what)
             RowView::Pump second;
             if (pump)
                 second = [&](qint64 d, qint64 t) { pump(t / 2 + d / 2, t); };
-            RowView::sortPositions(*m_table, m_model->fieldOfColumn(m_sortColumn),
-                                   m_sortOrder == Qt::DescendingOrder, positions, second);
+            RowView::sortPositions(*m_table, m_model->fieldOfColumn(m_sortColumn), m_sortOrder == Qt::DescendingOrder,
+                                   positions, second);
         }
     });
     if (!done)
@@ -191,11 +191,11 @@ QString DocumentGrid::viewSummary() const
     QStringList parts;
     for (auto it = m_filters.cbegin(); it != m_filters.cend(); ++it)
         parts << QStringLiteral("%1: %2").arg(m_model->headerData(it.key(), Qt::Horizontal, Qt::DisplayRole).toString(),
-                                               it->text);
+                                              it->text);
     if (m_keepOn)
         parts << m_keepCaption;
-    QString text = QStringLiteral("%1 z %2").arg(locale.toString(m_model->shownCount()),
-                                                 locale.toString(m_model->totalCount()));
+    QString text =
+        QStringLiteral("%1 z %2").arg(locale.toString(m_model->shownCount()), locale.toString(m_model->totalCount()));
     if (!parts.isEmpty())
         text += QStringLiteral(" · filtr: ") + parts.join(QStringLiteral("; "));
     return text;
@@ -248,9 +248,9 @@ std::vector<RowView::Condition> DocumentGrid::searchConditions(const QString &te
 bool DocumentGrid::findByNumber(const QString &text, bool backwards, int from, bool *done)
 {
     *done = false;
-    if (m_numberIndex.wantsBuild() &&
-        !runTask(QStringLiteral("Indeks numerów"),
-                 [&](const RowView::Pump &pump) { m_numberIndex.build(*m_table, m_numberField, pump); }))
+    if (m_numberIndex.wantsBuild() && !runTask(QStringLiteral("Indeks numerów"), [&](const RowView::Pump &pump) {
+            m_numberIndex.build(*m_table, m_numberField, pump);
+        }))
         return false;
     const std::vector<int> rows = m_numberIndex.rowsOf(*m_table, text);
     if (rows.empty())
@@ -310,7 +310,8 @@ bool DocumentGrid::findNext(const QString &text, bool backwards, bool currentCol
         QElapsedTimer clock;
         clock.start();
         for (int step = 1; step <= rows && found < 0; ++step) {
-            const int row = ((from < 0 ? (backwards ? 0 : -1) : from) + (backwards ? -step : step) % rows + rows) % rows;
+            const int row =
+                ((from < 0 ? (backwards ? 0 : -1) : from) + (backwards ? -step : step) % rows + rows) % rows;
             if (pump && (step & 1023) == 0 && clock.elapsed() >= 30) {
                 pump(step, rows);
                 clock.restart();

@@ -44,6 +44,8 @@ public:
 
     // Renders the window with each visible page to DIR/NN_name.png (for looking at the layout).
     bool renderPages(const QString &dir);
+    // The invoice list with its search bar and with a filter and a sort, as 9N_name.png.
+    bool renderFinding(const QString &dir);
     // Stores the settings as closing the window does (idempotent).
     void storeSettings();
     void applyActivationRule();

@@ -27,7 +27,8 @@ void keepDetailsOfShown(DocumentGrid *master, const QString &masterField, Docume
         auto keys = std::make_shared<std::unordered_set<size_t>>();
         keys->reserve(size_t(shown->shownCount()));
         for (int r = 0; r < shown->shownCount(); ++r)
-            keys->insert(qHash(DocumentTable::keyText(masters->valueAt(masters->presentedRow(shown->positionOfRow(r)), key))));
+            keys->insert(
+                qHash(DocumentTable::keyText(masters->valueAt(masters->presentedRow(shown->positionOfRow(r)), key))));
         const DocumentTable *lines = detail->documentModel()->table();
         const int link = lines->fieldIndex(detailField);
         return std::function<bool(int)>([keys, lines, link](int row) {

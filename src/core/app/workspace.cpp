@@ -90,7 +90,7 @@ bool Workspace::runViewTask(const QString &what, const std::function<void()> &wo
 {
     if (m_busy.isBusy()) {
         m_port->notice(applicationTitle(),
-                        QStringLiteral("Trwa inne polecenie – „%1” będzie dostępne po jego zakończeniu.").arg(what));
+                       QStringLiteral("Trwa inne polecenie – „%1” będzie dostępne po jego zakończeniu.").arg(what));
         return false;
     }
     BusyScope busy(m_busy);
