@@ -3,8 +3,10 @@
 #include "app/workspace.h"
 #include "base/user_port.h"
 #include "check/findings.h"
+#include "grid_finder.h"
 #include "tables/display_text.h"
 
+#include <QAbstractTableModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,9 +14,9 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -33,8 +35,84 @@ enum Column
 
 } // namespace
 
+// The findings as rows, made when drawn: a million findings cost their list, not a million
+// items per column.
+class FindingsModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    void setFindings(const QList<Finding> &findings)
+    {
+        beginResetModel();
+        m_findings = findings;
+        endResetModel();
+    }
+    const Finding &at(int row) const { return m_findings.at(row); }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_findings.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char *const titles[] = {"poziom", "kod", "rodzaj", "faktura", "wiersz", "pole", "komunikat"};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
+            return QString::fromLatin1(titles[section]);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_findings.size())
+            return {};
+        const Finding &f = m_findings.at(index.row());
+        const bool error = f.level == Finding::Level::Error;
+        switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+            case Level:
+                return Finding::levelText(f.level);
+            case Code:
+                return f.code;
+            case Kind:
+                return f.kind;
+            case Invoice:
+                return f.invoice;
+            case Line:
+                return f.line > 0 ? QString::number(f.line) : QString();
+            case Field:
+                return f.field;
+            case Message:
+                return QString(f.where() + QStringLiteral(": ") + f.message);
+            }
+            return {};
+        case Qt::UserRole: // what the column sorts by
+            switch (index.column()) {
+            case Level:
+                return error ? 0 : 1;
+            case Line:
+                return f.line;
+            case Message:
+                return f.message;
+            default:
+                return data(index, Qt::DisplayRole);
+            }
+        case Qt::ForegroundRole:
+            if (index.column() == Level)
+                return error ? QColor(0xb0, 0x00, 0x20) : QColor(0x9a, 0x67, 0x00);
+            return {};
+        case Qt::ToolTipRole:
+            return index.column() == Message ? QVariant(f.text()) : QVariant();
+        default:
+            return {};
+        }
+    }
+
+private:
+    QList<Finding> m_findings;
+};
+
 CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
-    : QWidget(parent), m_workspace(workspace), m_port(port), m_model(new QStandardItemModel(0, ColumnCount, this)),
+    : QWidget(parent), m_workspace(workspace), m_port(port), m_model(new FindingsModel(this)),
       m_proxy(new QSortFilterProxyModel(this))
 {
     auto *layout = new QVBoxLayout(this);
@@ -56,17 +134,27 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
     buttons->addWidget(m_filter, 1);
     buttons->addWidget(m_summary);
     layout->addLayout(buttons);
+    m_outdated = new QLabel(QStringLiteral("Wyniki są nieaktualne: dane zmieniły się po sprawdzeniu. "
+                                           "Kliknij „Sprawdź dane”, aby sprawdzić je ponownie."),
+                            this);
+    m_outdated->setObjectName(QStringLiteral("Label_Nieaktualne"));
+    m_outdated->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold"));
+    m_outdated->setWordWrap(true);
+    m_outdated->hide();
+    layout->addWidget(m_outdated);
+    connect(workspace, &Workspace::dataCheckOutdated, this, [this] {
+        if (m_workspace->lastCheck().hasTotals) // the findings shown are those of the data
+            m_outdated->show();
+    });
 
-    m_model->setHorizontalHeaderLabels({QStringLiteral("poziom"), QStringLiteral("kod"), QStringLiteral("rodzaj"),
-                                        QStringLiteral("faktura"), QStringLiteral("wiersz"), QStringLiteral("pole"),
-                                        QStringLiteral("komunikat")});
     m_proxy->setSourceModel(m_model);
     m_proxy->setFilterKeyColumn(-1);
     m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
     m_proxy->setSortRole(Qt::UserRole);
     auto *split = new QSplitter(Qt::Vertical, this);
-    m_view = new QTableView(split);
+    m_view = new QTableView(this);
     m_view->setObjectName(QStringLiteral("grid_Kontrola"));
+    split->addWidget(GridFinder::wrap(m_view, split));
     m_view->setModel(m_proxy);
     m_view->setSortingEnabled(true);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -88,7 +176,16 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
                 QStringLiteral("Pliki JPK*.XML (*JPK*.XML *JPK*.xml);;Pliki XML (*.XML *.xml)"), QStringLiteral("XML")))
             checkFile(*path);
     });
-    connect(m_filter, &QLineEdit::textChanged, m_proxy, &QSortFilterProxyModel::setFilterFixedString);
+    // the filter follows the typing after a pause: a million findings are not filtered per key
+    m_filterDelay = new QTimer(this);
+    m_filterDelay->setSingleShot(true);
+    m_filterDelay->setInterval(250);
+    connect(m_filter, &QLineEdit::textChanged, m_filterDelay, qOverload<>(&QTimer::start));
+    connect(m_filterDelay, &QTimer::timeout, this, [this] { m_proxy->setFilterFixedString(m_filter->text()); });
+    connect(m_filter, &QLineEdit::returnPressed, this, [this] {
+        m_filterDelay->stop();
+        m_proxy->setFilterFixedString(m_filter->text());
+    });
     connect(m_view, &QTableView::doubleClicked, this, &CheckPage::activated);
 }
 
@@ -110,31 +207,10 @@ bool CheckPage::checkFile(const QString &path)
 
 void CheckPage::show(const CheckResult &result)
 {
-    m_model->removeRows(0, m_model->rowCount());
-    m_model->setRowCount(int(result.findings.size()));
-    int row = 0;
-    for (const Finding &f : result.findings) {
-        auto item = [&](int column, const QString &text, const QVariant &sortKey) {
-            auto *i = new QStandardItem(text);
-            i->setData(sortKey, Qt::UserRole);
-            m_model->setItem(row, column, i);
-            return i;
-        };
-        QStandardItem *level = item(Level, Finding::levelText(f.level), f.level == Finding::Level::Error ? 0 : 1);
-        level->setForeground(f.level == Finding::Level::Error ? QColor(0xb0, 0x00, 0x20) : QColor(0x9a, 0x67, 0x00));
-        level->setData(f.kind, Qt::UserRole + 1);
-        level->setData(f.record, Qt::UserRole + 2);
-        level->setData(f.invoice, Qt::UserRole + 3);
-        level->setData(f.line, Qt::UserRole + 4);
-        level->setData(f.field, Qt::UserRole + 5);
-        item(Code, f.code, f.code);
-        item(Kind, f.kind, f.kind);
-        item(Invoice, f.invoice, f.invoice);
-        item(Line, f.line > 0 ? QString::number(f.line) : QString(), f.line);
-        item(Field, f.field, f.field);
-        item(Message, f.where() + QStringLiteral(": ") + f.message, f.message)->setToolTip(f.text());
-        ++row;
-    }
+    m_model->setFindings(result.findings);
+    m_outdated->hide();
+    // widths from the first rows: a million findings are not measured one by one
+    m_view->horizontalHeader()->setResizeContentsPrecision(200);
     m_view->resizeColumnsToContents();
     m_summary->setText(QStringLiteral("Błędy: %1, ostrzeżenia: %2")
                            .arg(QString::number(result.errors()), QString::number(result.warnings())));
@@ -174,11 +250,9 @@ void CheckPage::show(const CheckResult &result)
 
 void CheckPage::activated(const QModelIndex &index)
 {
-    const QModelIndex first = m_proxy->mapToSource(index.siblingAtColumn(Level));
-    const QStandardItem *item = m_model->itemFromIndex(first);
-    if (!item)
+    const QModelIndex source = m_proxy->mapToSource(index);
+    if (!source.isValid())
         return;
-    emit showRecord(item->data(Qt::UserRole + 1).toString(), item->data(Qt::UserRole + 2).toInt(),
-                    item->data(Qt::UserRole + 3).toString(), item->data(Qt::UserRole + 4).toInt(),
-                    item->data(Qt::UserRole + 5).toString());
+    const Finding &f = m_model->at(source.row());
+    emit showRecord(f.kind, f.record, f.invoice, f.line, f.field);
 }

@@ -4,8 +4,9 @@
 
 class QLabel;
 class QLineEdit;
+class FindingsModel;
 class QSortFilterProxyModel;
-class QStandardItemModel;
+class QTimer;
 class QTableView;
 class QTableWidget;
 class UserPort;
@@ -24,6 +25,8 @@ public:
     QTableView *findingsView() const { return m_view; }
     QTableWidget *totalsView() const { return m_totals; }
     QLineEdit *filter() const { return m_filter; }
+    // Shown over the findings when the data changed after "Sprawdź dane".
+    QLabel *outdatedNote() const { return m_outdated; }
     void checkData();
     bool checkFile(const QString &path);
 
@@ -37,10 +40,12 @@ private:
 
     Workspace *m_workspace;
     UserPort *m_port;
-    QStandardItemModel *m_model;
+    FindingsModel *m_model;
     QSortFilterProxyModel *m_proxy;
     QTableView *m_view;
     QLineEdit *m_filter;
     QLabel *m_summary;
     QTableWidget *m_totals;
+    QLabel *m_outdated;
+    QTimer *m_filterDelay;
 };

@@ -2,6 +2,7 @@
 // column's title, the filter field with "N z M" and the sums of what is shown, the lines of the
 // filtered invoices, copying cells into a spreadsheet, and a long sort stopped by "Przerwij".
 #include "app/workspace.h"
+#include "check_page.h"
 #include "document_grid.h"
 #include "document_model.h"
 #include "grid_finder.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -350,6 +352,39 @@ TEST_F(GridFind, ALongSortShowsItsGaugeAndPrzerwijStopsIt)
     EXPECT_TRUE(finder()->findNext(false));
     EXPECT_EQ(number(), QStringLiteral("FV/149999/2023"));
     EXPECT_EQ(g->currentIndex().row(), g->documentModel()->rowOfPosition(149998));
+}
+
+TEST_F(GridFind, KontrolaFindingsAreSearchedAndMarkedOldWhenTheDataChange)
+{
+    fill(30, false);
+    w->pages()->setCurrentWidget(w->page(QStringLiteral("ts_Kontrola")));
+    CheckPage *page = w->checkPage();
+    QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("b_SprawdzDane")), Qt::LeftButton);
+    QTableView *view = page->findingsView();
+    ASSERT_GT(view->model()->rowCount(), 30);
+    EXPECT_FALSE(page->outdatedNote()->isVisible());
+    // Ctrl+F over the findings: an invoice's number, F3 its next finding
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    GridFinder *bar = GridFinder::of(view);
+    ASSERT_TRUE(bar && bar->isVisible());
+    typeText(bar->searchField(), QStringLiteral("FV/17/2023"));
+    QTest::keyClick(bar->searchField(), Qt::Key_Return);
+    const QModelIndex found = view->currentIndex();
+    ASSERT_TRUE(found.isValid());
+    EXPECT_TRUE(view->model()->index(found.row(), 3).data().toString().contains(u"FV/17/2023") ||
+                view->model()->index(found.row(), 6).data().toString().contains(u"FV/17/2023"));
+    // a record changed after the check: the findings say they are old, a new check clears it
+    t().mt_FAK_.moveTo(3);
+    t().mt_FAK_.edit();
+    t().mt_FAK_.setValue(QStringLiteral("P_15"), 1.0);
+    t().mt_FAK_.post();
+    EXPECT_TRUE(page->outdatedNote()->isVisible());
+    QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("b_SprawdzDane")), Qt::LeftButton);
+    EXPECT_FALSE(page->outdatedNote()->isVisible());
+    // a header field counts too
+    w->workspace().controls().setText(QStringLiteral("ed_NIP_Text"), QStringLiteral("5260250274"));
+    EXPECT_TRUE(page->outdatedNote()->isVisible());
 }
 
 } // namespace

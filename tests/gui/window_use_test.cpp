@@ -353,10 +353,13 @@ TEST(KontrolaPage, FindingsSortFilterAndShowTheirRecord)
     const int all = view->model()->rowCount();
     EXPECT_GE(all, 6); // K05 and K11 for each invoice, K11 for the header fields
     // the filter keeps what matches, the sort orders by a column
+    // (after a pause in the typing: a million findings are not filtered at every key)
     QTest::keyClicks(w.checkPage()->filter(), QStringLiteral("FV/2"));
+    QTRY_VERIFY(view->model()->rowCount() < all);
     EXPECT_GE(view->model()->rowCount(), 2);
-    EXPECT_LT(view->model()->rowCount(), all);
     w.checkPage()->filter()->clear();
+    QTest::keyClick(w.checkPage()->filter(), Qt::Key_Return); // Enter: at once
+    EXPECT_EQ(view->model()->rowCount(), all);
     view->sortByColumn(1, Qt::AscendingOrder);
     EXPECT_EQ(view->model()->index(0, 1).data().toString(), QStringLiteral("K05"));
     // a double click shows the invoice in "Faktury" with the field's column current

@@ -31,7 +31,11 @@ Workspace::Workspace(UserPort *port, QObject *parent)
         emit busyChanged(busy);
     };
     // what the last "Sprawdź dane" saw: any change of a record or a header field makes it old
-    const auto touched = [this] { ++m_dataRevision; };
+    const auto touched = [this] {
+        ++m_dataRevision;
+        if (std::exchange(m_dataCheckFresh, false))
+            emit dataCheckOutdated();
+    };
     for (DocumentTable *table : m_tables.all()) {
         connect(table, &DocumentTable::reset, this, touched);
         connect(table, &DocumentTable::rowsAppended, this, touched);
@@ -445,10 +449,11 @@ const CheckResult &Workspace::checkData()
         CheckResult result;
         result.source = QStringLiteral("dane w tabelach");
         result.findings = DataChecks::run(m_tables, header, m_port);
-        result.totals = DataChecks::totals(m_tables);
+        result.totals = DataChecks::totals(m_tables, m_port);
         result.hasTotals = true;
         result.dataRevision = m_dataRevision;
         m_lastCheck = std::move(result);
+        m_dataCheckFresh = true;
         m_port->setBusy(false);
         return true;
     });
@@ -467,6 +472,7 @@ Result<> Workspace::checkFile(const QString &path)
         result.source = path;
         result.findings = std::move(*findings);
         m_lastCheck = std::move(result);
+        m_dataCheckFresh = false;
         return {};
     });
 }

@@ -170,6 +170,8 @@ public:
 signals:
     void templateChanged();
     void busyChanged(bool busy);
+    // The records or the header changed after the last "Sprawdź dane": its findings are old.
+    void dataCheckOutdated();
 
 private:
     bool validateNow(const QString &path);
@@ -183,7 +185,8 @@ private:
     MappingTables m_maps;
     QString m_template;
     CheckResult m_lastCheck;
-    quint64 m_dataRevision = 0; // counts the changes of the records and the header
+    quint64 m_dataRevision = 0;    // counts the changes of the records and the header
+    bool m_dataCheckFresh = false; // the last "Sprawdź dane" saw the data as they are
     bool m_generateNoName = false;
     QString m_lastWrittenFile;
     QString m_outputFolder;

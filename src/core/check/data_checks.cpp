@@ -4,11 +4,13 @@
 #include "tables/display_text.h"
 #include "tables/document_tables.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <map>
 #include <vector>
 
 QString Finding::where() const
@@ -829,7 +831,7 @@ QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort 
     return Checker(tables, header, port).run();
 }
 
-Totals totals(const DocumentTables &tables)
+Totals totals(const DocumentTables &tables, UserPort *port)
 {
     const DocumentTable &fak = tables.mt_FAK_;
     const Fields f(fak);
@@ -842,22 +844,48 @@ Totals totals(const DocumentTables &tables)
     std::vector<Columns> columns;
     for (const RateColumn &rc : rateColumns())
         columns.push_back({f(rc.net), f(rc.tax), f(rc.taxPln)});
-    std::map<std::pair<int, QString>, Totals::Group> groups; // (kind's place, currency) → figures
-    for (int row = 0; row < fak.storedCount(); ++row) {
-        QString kind = fak.stringAt(row, iRodzaj);
-        if (kind != u"KOREKTA" && kind != u"ZAL")
-            kind = QStringLiteral("VAT");
-        QString currency = fak.stringAt(row, iWaluta).trimmed();
-        if (currency.isEmpty())
-            currency = QStringLiteral("PLN");
-        const bool foreign = currency != u"PLN";
-        // PLN first among the currencies of a kind
-        Totals::Group &g = groups[{int(Totals::kinds().indexOf(kind)), foreign ? currency : QString()}];
-        g.kind = kind;
-        g.currency = currency;
-        ++g.count;
+    // (kind's place, currency) → figures, and each group's rate totals in the rates' order:
+    // a million invoices cost no text made and no map looked up per rate
+    std::map<std::pair<int, QString>, Totals::Group> groups;
+    std::map<Totals::Group *, std::vector<RateTotals *>> rateSlots;
+    Totals::Group *last = nullptr;
+    std::vector<RateTotals *> *lastSlots = nullptr;
+    QString lastKind, lastCurrency;
+    const int rows = fak.storedCount();
+    if (port) {
+        port->progressUnit(QStringLiteral("faktur (sumy wg stawek)"));
+        port->progressShow(0, rows);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (int row = 0; row < rows; ++row) {
+        if (port && (row & 1023) == 0 && clock.elapsed() >= 30) {
+            port->progressPosition(row);
+            port->pump();
+            clock.restart();
+        }
+        const QStringView kindText = fak.stringViewAt(row, iRodzaj);
+        const QStringView currencyText = fak.stringViewAt(row, iWaluta).trimmed();
+        if (!last || kindText != lastKind || currencyText != lastCurrency) {
+            lastKind = kindText.toString();
+            lastCurrency = currencyText.toString();
+            const QString kind =
+                kindText == u"KOREKTA" || kindText == u"ZAL" ? kindText.toString() : QStringLiteral("VAT");
+            const QString currency = currencyText.isEmpty() ? QStringLiteral("PLN") : currencyText.toString();
+            const bool foreign = currency != u"PLN";
+            // PLN first among the currencies of a kind
+            last = &groups[{int(Totals::kinds().indexOf(kind)), foreign ? currency : QString()}];
+            last->kind = kind;
+            last->currency = currency;
+            lastSlots = &rateSlots[last];
+            if (lastSlots->empty())
+                for (size_t i = 0; i < columns.size(); ++i)
+                    lastSlots->push_back(&last->byRate[rates.at(qsizetype(i))]);
+        }
+        const bool foreign = last->currency != u"PLN";
+        ++last->count;
         for (size_t i = 0; i < columns.size(); ++i) {
-            RateTotals &r = g.byRate[rates.at(qsizetype(i))];
+            RateTotals &r = *(*lastSlots)[i];
             r.net += grosze(fak.floatAt(row, columns[i].net));
             if (columns[i].tax >= 0)
                 r.tax += grosze(fak.floatAt(row, columns[i].tax));
@@ -866,6 +894,8 @@ Totals totals(const DocumentTables &tables)
                                            : (columns[i].tax >= 0 ? fak.floatAt(row, columns[i].tax) : 0));
         }
     }
+    if (port)
+        port->progressHide();
     Totals result;
     for (auto &[key, group] : groups)
         result.groups.push_back(std::move(group));

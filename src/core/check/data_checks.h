@@ -21,7 +21,8 @@ struct Header
 // Every finding of K01 … K11, in the order of the records; the port (when given) shows the
 // progress over the invoices.
 QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort *port = nullptr);
-Totals totals(const DocumentTables &tables);
+// The sums per rate, kind and currency; the port (when given) shows the progress and may stop it.
+Totals totals(const DocumentTables &tables, UserPort *port = nullptr);
 
 // The NIP checksum (weights 6 5 7 2 3 4 5 6 7, mod 11); separators "-" and spaces allowed.
 bool nipValid(QStringView nip);
