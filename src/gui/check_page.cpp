@@ -156,7 +156,20 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
     m_view->setObjectName(QStringLiteral("grid_Kontrola"));
     split->addWidget(GridFinder::wrap(m_view, split));
     m_view->setModel(m_proxy);
-    m_view->setSortingEnabled(true);
+    // the findings come in the records' order; a click on a title sorts (and not before: the
+    // view's own sorting would sort every new result, a million findings at once)
+    m_view->horizontalHeader()->setSortIndicatorShown(false);
+    m_view->horizontalHeader()->setSectionsClickable(true);
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        QHeaderView *header = m_view->horizontalHeader();
+        const Qt::SortOrder order = header->isSortIndicatorShown() && header->sortIndicatorSection() == column &&
+                                            header->sortIndicatorOrder() == Qt::AscendingOrder
+                                        ? Qt::DescendingOrder
+                                        : Qt::AscendingOrder;
+        header->setSortIndicatorShown(true);
+        header->setSortIndicator(column, order);
+        m_proxy->sort(column, order);
+    });
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->verticalHeader()->hide();
@@ -207,13 +220,16 @@ bool CheckPage::checkFile(const QString &path)
 
 void CheckPage::show(const CheckResult &result)
 {
+    m_proxy->sort(-1); // a new result comes in the records' order
+    m_view->horizontalHeader()->setSortIndicatorShown(false);
     m_model->setFindings(result.findings);
     m_outdated->hide();
     // widths from the first rows: a million findings are not measured one by one
     m_view->horizontalHeader()->setResizeContentsPrecision(200);
     m_view->resizeColumnsToContents();
+    const int errors = result.errors(); // one walk over a million findings, not two
     m_summary->setText(QStringLiteral("Błędy: %1, ostrzeżenia: %2")
-                           .arg(QString::number(result.errors()), QString::number(result.warnings())));
+                           .arg(QString::number(errors), QString::number(result.findings.size() - errors)));
 
     // the totals: a row per rate, for each kind its net, tax and tax in PLN
     m_totals->clear();

@@ -131,28 +131,40 @@ public:
 
     QList<Finding> run()
     {
+        // one gauge over every walk of the check, in thousandths
+        m_total = 3 * qint64(fak.storedCount()) + 4 * qint64(poz.storedCount()) + 2 * qint64(zam.storedCount()) +
+                  zpoz.storedCount();
+        m_clock.start();
+        if (m_port) {
+            m_port->progressUnit(QStringLiteral("‰"));
+            m_port->progressShow(0, 1000);
+        }
         indexRecords();
         checkHeader();
-        if (m_port) {
-            m_port->progressUnit(QStringLiteral("faktur"));
-            m_port->progressShow(0, fak.storedCount());
-        }
         for (int row = 0; row < fak.storedCount(); ++row) {
             checkInvoice(row);
-            if (m_port && (row & 0xff) == 0xff) { // the port lets events run only every few ms
-                m_port->progressPosition(row + 1);
-                m_port->pump();
-            }
+            breathe();
         }
-        if (m_port)
-            m_port->progressHide();
         checkLines();
         checkOrders();
         checkNumberingGaps();
+        if (m_port)
+            m_port->progressHide();
         return m_findings;
     }
 
 private:
+    // A step of any walk: every ~30 ms the window's events run, the gauge moves, and "Przerwij"
+    // stops the check.
+    void breathe()
+    {
+        if (!m_port || (++m_done & 0x3ff) != 0 || m_clock.elapsed() < 30)
+            return;
+        m_port->progressPosition(int(std::min<qint64>(1000, m_done * 1000 / std::max<qint64>(m_total, 1))));
+        m_port->pump();
+        m_clock.restart();
+    }
+
     void add(Finding::Level level, const char *code, const QString &kind, int record, const QString &invoice, int line,
              const QString &field, const QString &value, const QString &message)
     {
@@ -166,7 +178,7 @@ private:
         f.field = field;
         f.value = value;
         f.message = message;
-        m_findings.append(f);
+        m_findings.append(std::move(f));
     }
     void invoiceFinding(Finding::Level level, const char *code, int row, const QString &field, const QString &value,
                         const QString &message)
@@ -229,6 +241,7 @@ private:
         // the rate column of each line, worked out once
         m_lineColumn.resize(size_t(poz.storedCount()), -1);
         for (int row = 0; row < poz.storedCount(); ++row) {
+            breathe();
             const QStringView rate = poz.stringViewAt(row, iP_12);
             for (size_t c = 0; c < rateColumns().size() && m_lineColumn[size_t(row)] < 0; ++c)
                 for (const QString &r : rateColumns()[c].lineRates)
@@ -248,6 +261,7 @@ private:
         m_invoiceByNumber.reserve(invoices);
         m_firstOf.assign(size_t(invoices), -1);
         for (int row = 0; row < invoices; ++row) {
+            breathe();
             const QStringView number = numberKey(fak, row, iP_2A);
             if (number.isEmpty())
                 continue;
@@ -261,6 +275,7 @@ private:
         m_lineInvoice.assign(size_t(lines), -1);
         m_lineStart.assign(size_t(invoices) + 1, 0);
         for (int row = 0; row < lines; ++row) {
+            breathe();
             const auto it = m_invoiceByNumber.constFind(numberKey(poz, row, iP_2B));
             if (it != m_invoiceByNumber.cend()) {
                 m_lineInvoice[size_t(row)] = *it;
@@ -272,9 +287,10 @@ private:
         m_lineRows.resize(size_t(m_lineStart.back()));
         std::vector<int> fill(m_lineStart.begin(), m_lineStart.end() - 1);
         for (int row = 0; row < lines; ++row)
-            if (m_lineInvoice[size_t(row)] >= 0)
+            if (breathe(); m_lineInvoice[size_t(row)] >= 0)
                 m_lineRows[size_t(fill[size_t(m_lineInvoice[size_t(row)])]++)] = row;
         for (int row = 0; row < zam.storedCount(); ++row) {
+            breathe();
             m_orderOf.insert(numberKey(zam, row, iP_2AZ), row);
             if (!zam.isNullAt(row, iIdx))
                 m_orderIds.insert(zam.intAt(row, iIdx), row);
@@ -635,6 +651,7 @@ private:
         std::vector<int> numberInInvoice(size_t(fak.storedCount()), 0);
         int unknownLines = 0;
         for (int row = 0; row < poz.storedCount(); ++row) {
+            breathe();
             const int owner = m_lineInvoice[size_t(row)];
             const int line = owner >= 0 ? ++numberInInvoice[size_t(owner)] : ++unknownLines;
             const QStringView number = poz.stringViewAt(row, iP_2B);
@@ -674,6 +691,7 @@ private:
         std::vector<int> lineCounts(size_t(zam.storedCount()), 0);
         QHash<qint64, int> numberInOrder;
         for (int row = 0; row < zpoz.storedCount(); ++row) {
+            breathe();
             const bool none = zpoz.isNullAt(row, iIdxZal);
             const qint64 id = none ? -1 : zpoz.intAt(row, iIdxZal);
             const int line = ++numberInOrder[id];
@@ -688,6 +706,7 @@ private:
             ++lineCounts[size_t(*order)];
         }
         for (int row = 0; row < zam.storedCount(); ++row) {
+            breathe();
             const QStringView key = numberKey(zam, row, iP_2AZ);
             const QString number = zam.stringAt(row, iP_2AZ);
             const auto invoice = m_invoiceByNumber.constFind(key);
@@ -726,6 +745,7 @@ private:
         QHash<QString, std::vector<qint64>> series;
         static const QRegularExpression digits(QStringLiteral("\\d{1,9}"));
         for (int row = 0; row < fak.storedCount(); ++row) {
+            breathe();
             if (m_firstOf[size_t(row)] != row)
                 continue;
             const QString number = fak.stringAt(row, iP_2A).simplified();
@@ -738,6 +758,7 @@ private:
             }
         }
         for (auto it = series.begin(); it != series.end(); ++it) {
+            breathe();
             std::vector<qint64> &values = it.value();
             if (values.size() < 3)
                 continue;
@@ -791,6 +812,8 @@ private:
     QHash<QStringView, int> m_orderOf;         // invoice number → order row
     QHash<qint64, int> m_orderIds;             // idx → order row
     QList<Finding> m_findings;
+    qint64 m_done = 0, m_total = 0;
+    QElapsedTimer m_clock;
 };
 
 } // namespace
