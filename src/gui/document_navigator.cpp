@@ -1,5 +1,6 @@
 #include "document_navigator.h"
 
+#include "document_model.h"
 #include "tables/document_table.h"
 
 #include <QHBoxLayout>
@@ -16,10 +17,10 @@ DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QW
         std::function<void()> act;
     };
     const Button buttons[] = {
-        {"|◀", "Pierwszy", [table] { table->first(); }},
-        {"◀", "Poprzedni", [table] { table->moveTo(table->position() - 1); }},
-        {"▶", "Następny", [table] { table->moveTo(table->position() + 1); }},
-        {"▶|", "Ostatni", [table] { table->moveTo(table->recordCount() - 1); }},
+        {"|◀", "Pierwszy", [this] { moveToEnd(false); }},
+        {"◀", "Poprzedni", [this] { move(-1); }},
+        {"▶", "Następny", [this] { move(1); }},
+        {"▶|", "Ostatni", [this] { moveToEnd(true); }},
         {"+", "Wstaw", [table] { table->append(); }},
         {"−", "Usuń", [table] { table->remove(); }},
         {"▲", "Edytuj", [table] { table->edit(); }},
@@ -48,4 +49,29 @@ DocumentNavigator::DocumentNavigator(DocumentTable *table, QWidget *parent) : QW
             m_buttons.at(i)->setEnabled(!frozen);
     });
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void DocumentNavigator::move(int step)
+{
+    if (!m_model || !m_model->hasView()) {
+        m_table->moveTo(m_table->position() + step);
+        return;
+    }
+    const int row = m_model->rowOfPosition(m_table->position());
+    const int target = row < 0 ? 0 : row + step;
+    if (target >= 0 && target < m_model->shownCount())
+        m_table->moveTo(m_model->positionOfRow(target));
+}
+
+void DocumentNavigator::moveToEnd(bool last)
+{
+    if (!m_model || !m_model->hasView()) {
+        if (last)
+            m_table->moveTo(m_table->recordCount() - 1);
+        else
+            m_table->first();
+        return;
+    }
+    if (m_model->shownCount() > 0)
+        m_table->moveTo(m_model->positionOfRow(last ? m_model->shownCount() - 1 : 0));
 }

@@ -13,6 +13,8 @@
 
 #include "control_binder.h"
 #include "document_grid.h"
+#include "document_model.h"
+#include "document_navigator.h"
 
 #include "app/option_rules.h"
 
@@ -85,6 +87,10 @@ MainWindow::MainWindow(const QStringList &args, const QString &homeDir, UserPort
         g->restoreLayout(m_workspace->settings());
         g->setSumAction(m_actions.value(QStringLiteral("act_SumaWgKolumny")));
         connect(g, &DocumentGrid::menuOpened, this, [this](DocumentGrid *grid) { m_menuGrid = grid; });
+        // the navigator of the grid's table steps in the grid's order
+        for (DocumentNavigator *n : findChildren<DocumentNavigator *>())
+            if (n->table() == g->documentModel()->table())
+                n->followGrid(g->documentModel());
         // sorting, filtering and searching a large table: frozen tables, the gauge, "Przerwij"
         g->setTaskRunner([this](const QString &what, const std::function<void()> &work) {
             const bool done = m_workspace->runViewTask(what, work);

@@ -5,6 +5,7 @@
 #include "check_page.h"
 #include "document_grid.h"
 #include "document_model.h"
+#include "document_navigator.h"
 #include "grid_finder.h"
 #include "main_window.h"
 #include "support/recording_port.h"
@@ -200,6 +201,17 @@ TEST_F(GridFind, TitleClicksSortTheGridNotTheTable)
     EXPECT_TRUE(grid()->model()->setData(first, QStringLiteral("Nowy Nabywca"), Qt::EditRole));
     EXPECT_EQ(fak.value(QStringLiteral("P_3A")).toString(), QStringLiteral("Nowy Nabywca"));
     EXPECT_EQ(cell(0, "P_3A"), QStringLiteral("Nowy Nabywca"));
+    // the navigator steps in the grid's order: "▶" is the next largest amount, "▶|" the smallest
+    DocumentNavigator *navigator = nullptr;
+    for (DocumentNavigator *n : w->findChildren<DocumentNavigator *>())
+        if (n->table() == &fak)
+            navigator = n;
+    ASSERT_TRUE(navigator);
+    QTest::mouseClick(navigator->buttons().at(2), Qt::LeftButton);
+    EXPECT_EQ(number(), cell(1, "P_2A"));
+    QTest::mouseClick(navigator->buttons().at(3), Qt::LeftButton);
+    EXPECT_EQ(fak.value(QStringLiteral("P_15")).toDouble(), 36.5);
+    EXPECT_EQ(grid()->currentIndex().row(), 39);
     clickTitle(amount);
     EXPECT_FALSE(grid()->documentModel()->hasView()) << "a third click: the table's own order";
     EXPECT_EQ(cell(0, "P_2A"), QStringLiteral("FV/1/2023"));
