@@ -173,6 +173,9 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->verticalHeader()->hide();
+    // rows of one height: a million findings are placed without asking each for its height
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->horizontalHeader()->setStretchLastSection(true);
     m_view->setWordWrap(false);
     m_totals = new QTableWidget(split);

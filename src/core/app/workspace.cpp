@@ -448,7 +448,7 @@ const CheckResult &Workspace::checkData()
         m_port->setBusy(true);
         CheckResult result;
         result.source = QStringLiteral("dane w tabelach");
-        result.findings = DataChecks::run(m_tables, header, m_port);
+        result.findings = DataChecks::run(m_tables, header, m_port, &result.errorCount);
         result.totals = DataChecks::totals(m_tables, m_port);
         result.hasTotals = true;
         result.dataRevision = m_dataRevision;

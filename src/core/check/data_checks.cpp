@@ -38,6 +38,8 @@ QString Finding::text() const
 
 int CheckResult::errors() const
 {
+    if (errorCount >= 0)
+        return errorCount;
     int n = 0;
     for (const Finding &f : findings)
         n += f.level == Finding::Level::Error ? 1 : 0;
@@ -129,7 +131,7 @@ public:
     {
     }
 
-    QList<Finding> run()
+    QList<Finding> run(int *errors)
     {
         // one gauge over every walk of the check, in thousandths
         m_total = 3 * qint64(fak.storedCount()) + 4 * qint64(poz.storedCount()) + 2 * qint64(zam.storedCount()) +
@@ -150,6 +152,8 @@ public:
         checkNumberingGaps();
         if (m_port)
             m_port->progressHide();
+        if (errors)
+            *errors = m_errors;
         return m_findings;
     }
 
@@ -179,6 +183,7 @@ private:
         f.value = value;
         f.message = message;
         m_findings.append(std::move(f));
+        m_errors += level == Finding::Level::Error ? 1 : 0;
     }
     void invoiceFinding(Finding::Level level, const char *code, int row, const QString &field, const QString &value,
                         const QString &message)
@@ -813,6 +818,7 @@ private:
     QHash<qint64, int> m_orderIds;             // idx → order row
     QList<Finding> m_findings;
     qint64 m_done = 0, m_total = 0;
+    int m_errors = 0;
     QElapsedTimer m_clock;
 };
 
@@ -849,9 +855,9 @@ bool nipValid(QStringView nip)
     return check != 10 && check == digits.at(9).unicode() - u'0';
 }
 
-QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort *port)
+QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort *port, int *errors)
 {
-    return Checker(tables, header, port).run();
+    return Checker(tables, header, port).run(errors);
 }
 
 Totals totals(const DocumentTables &tables, UserPort *port)

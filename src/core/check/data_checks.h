@@ -19,8 +19,8 @@ struct Header
 };
 
 // Every finding of K01 … K11, in the order of the records; the port (when given) shows the
-// progress over the invoices.
-QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort *port = nullptr);
+// progress over the invoices; `errors` (when given) gets how many are errors.
+QList<Finding> run(const DocumentTables &tables, const Header &header, UserPort *port = nullptr, int *errors = nullptr);
 // The sums per rate, kind and currency; the port (when given) shows the progress and may stop it.
 Totals totals(const DocumentTables &tables, UserPort *port = nullptr);
 

@@ -92,6 +92,7 @@ struct CheckResult
     Totals totals;
     bool hasTotals = false;
     quint64 dataRevision = 0; // the data's revision when they were checked
+    int errorCount = -1;      // counted as the findings were made (-1: count them when asked)
     int errors() const;
     int warnings() const;
 };
