@@ -87,12 +87,28 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
     });
 }
 
-void DocumentModel::setView(std::vector<int> positions)
+void DocumentModel::setView(std::vector<int> positions, std::vector<int> rowOf)
 {
+    if (!m_pending && int(positions.size()) == shownCount()) {
+        // the same number of rows in another order (a sort): the view keeps its rows and their
+        // header; a reset would make ten million header sections again
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        m_view = std::move(positions);
+        m_viewOn = true;
+        if (rowOf.size() == size_t(m_rows))
+            m_rowOf = std::move(rowOf);
+        else
+            rebuildRowOf();
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        return;
+    }
     beginResetModel();
     m_view = std::move(positions);
     m_viewOn = true;
-    rebuildRowOf();
+    if (rowOf.size() == size_t(m_rows))
+        m_rowOf = std::move(rowOf);
+    else
+        rebuildRowOf();
     endResetModel();
 }
 
@@ -100,6 +116,15 @@ void DocumentModel::clearView()
 {
     if (!m_viewOn)
         return;
+    if (!m_pending && int(m_view.size()) == m_rows) {
+        // back to the table's order, every row still there
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        m_viewOn = false;
+        std::vector<int>().swap(m_view);
+        std::vector<int>().swap(m_rowOf);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        return;
+    }
     beginResetModel();
     m_viewOn = false;
     std::vector<int>().swap(m_view);

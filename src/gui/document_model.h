@@ -41,7 +41,8 @@ public:
     // The grid's own order and choice of records, the table's order untouched: the presented
     // positions to show, row by row. A record added later shows at the end; a reset of the
     // table ends the view (viewEnded).
-    void setView(std::vector<int> positions);
+    // `rowOf` (the grid row of each position, -1: not shown) is made here when not given.
+    void setView(std::vector<int> positions, std::vector<int> rowOf = {});
     void clearView();
     bool hasView() const { return m_viewOn; }
     const std::vector<int> &view() const { return m_view; }

@@ -16,12 +16,31 @@
 
 namespace {
 
+constexpr size_t kStride = size_t(1) << 18; // elements between two pumps of a plain walk
+
 // Positions 0..n-1.
-std::vector<int> allPositions(int n)
+std::vector<int> allPositions(int n, const RowView::Pump &pump)
 {
     std::vector<int> p(size_t(std::max(n, 0)));
-    std::iota(p.begin(), p.end(), 0);
+    for (size_t from = 0; from < p.size(); from += kStride) {
+        const size_t to = std::min(p.size(), from + kStride);
+        std::iota(p.begin() + qsizetype(from), p.begin() + qsizetype(to), int(from));
+        if (pump)
+            pump(qint64(to), qint64(p.size()));
+    }
     return p;
+}
+
+// For each of `total` positions its index in `positions`, -1 for none.
+std::vector<int> inverseOf(const std::vector<int> &positions, int total, const RowView::Pump &pump)
+{
+    std::vector<int> inverse(size_t(std::max(total, 0)), -1);
+    for (size_t i = 0; i < positions.size(); ++i) {
+        inverse[size_t(positions[i])] = int(i);
+        if (pump && (i + 1) % kStride == 0)
+            pump(qint64(total), qint64(total)); // the gauge stays full; the window breathes
+    }
+    return inverse;
 }
 
 // A cell for a spreadsheet: in quotes when it holds a tab, a line break or a quote.
@@ -66,7 +85,7 @@ bool DocumentGrid::applyView(const QString &what)
         emit viewChanged();
         return true;
     }
-    std::vector<int> positions;
+    std::vector<int> positions, rowOf;
     const bool done = runTask(what, [&](const RowView::Pump &pump) {
         // filtering is the first half of the gauge when a sort follows
         RowView::Pump half;
@@ -74,7 +93,7 @@ bool DocumentGrid::applyView(const QString &what)
             half = [&](qint64 d, qint64 t) { pump(m_sortColumn >= 0 ? d / 2 : d, t); };
         const std::function<bool(int)> keep = m_keepOn && m_keepRule ? m_keepRule() : std::function<bool(int)>();
         positions = filtering ? RowView::filterPositions(*m_table, conditions, keep, half)
-                              : allPositions(m_table->recordCount());
+                              : allPositions(m_table->recordCount(), half);
         if (m_sortColumn >= 0) {
             RowView::Pump second;
             if (pump)

@@ -467,8 +467,11 @@ void sortPositions(const DocumentTable &table, int field, bool descending, std::
             return a.position < b.position;
         },
         pump, total / 2, total);
-    for (size_t i = 0; i < entries.size(); ++i)
+    for (size_t i = 0; i < entries.size(); ++i) {
         positions[i] = entries[i].position;
+        if (pump && (i & 0x3FFFF) == 0x3FFFF)
+            pump(total, total);
+    }
 }
 
 void TextIndex::invalidate()
