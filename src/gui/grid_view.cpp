@@ -31,14 +31,22 @@ std::vector<int> allPositions(int n, const RowView::Pump &pump)
     return p;
 }
 
-// For each of `total` positions its index in `positions`, -1 for none.
+// For each of `total` positions its index in `positions`, -1 for none; made in pieces, the
+// window breathing between them.
 std::vector<int> inverseOf(const std::vector<int> &positions, int total, const RowView::Pump &pump)
 {
-    std::vector<int> inverse(size_t(std::max(total, 0)), -1);
+    constexpr size_t kPiece = size_t(1) << 16;
+    std::vector<int> inverse;
+    inverse.reserve(size_t(std::max(total, 0)));
+    while (inverse.size() < size_t(std::max(total, 0))) {
+        inverse.insert(inverse.end(), std::min(kPiece, size_t(total) - inverse.size()), -1);
+        if (pump)
+            pump(qint64(total), qint64(total)); // the gauge stays full; the window breathes
+    }
     for (size_t i = 0; i < positions.size(); ++i) {
         inverse[size_t(positions[i])] = int(i);
-        if (pump && (i + 1) % kStride == 0)
-            pump(qint64(total), qint64(total)); // the gauge stays full; the window breathes
+        if (pump && (i + 1) % kPiece == 0)
+            pump(qint64(total), qint64(total));
     }
     return inverse;
 }
@@ -101,10 +109,12 @@ bool DocumentGrid::applyView(const QString &what)
             RowView::sortPositions(*m_table, m_model->fieldOfColumn(m_sortColumn), m_sortOrder == Qt::DescendingOrder,
                                    positions, second);
         }
+        // the grid row of each position, made here too: the window waits for none of it
+        rowOf = inverseOf(positions, m_table->recordCount(), pump);
     });
     if (!done)
         return false;
-    m_model->setView(std::move(positions));
+    m_model->setView(std::move(positions), std::move(rowOf));
     // the current record stays current when shown, else the first shown one becomes current
     if (m_model->rowOfPosition(m_table->position()) < 0 && m_model->shownCount() > 0)
         m_table->moveTo(m_model->positionOfRow(0));

@@ -113,7 +113,7 @@ public:
     explicit Pacer(const Pump &pump) : m_pump(pump) { m_clock.start(); }
     void step(qint64 done, qint64 total)
     {
-        if (m_pump && m_clock.elapsed() >= 30) {
+        if (m_pump && m_clock.elapsed() >= 20) {
             m_pump(done, total);
             m_clock.restart();
         }
@@ -469,9 +469,14 @@ void sortPositions(const DocumentTable &table, int field, bool descending, std::
         pump, total / 2, total);
     for (size_t i = 0; i < entries.size(); ++i) {
         positions[i] = entries[i].position;
-        if (pump && (i & 0x3FFFF) == 0x3FFFF)
+        if (pump && (i & 0xFFFF) == 0xFFFF)
             pump(total, total);
     }
+    // the keys go before the window gets control back: a few hundred megabytes at ten million
+    std::vector<Entry>().swap(entries);
+    std::string().swap(keys);
+    if (pump)
+        pump(total, total);
 }
 
 void TextIndex::invalidate()
