@@ -90,16 +90,15 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
 void DocumentModel::setView(std::vector<int> positions, std::vector<int> rowOf)
 {
     if (!m_pending && int(positions.size()) == shownCount()) {
-        // the same number of rows in another order (a sort): the view keeps its rows and their
-        // header; a reset would make ten million header sections again
-        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        // the same number of rows in another order (a sort): every row shows another record, the
+        // rows stay; a reset (or a layout change) would make ten million header sections again
         m_view = std::move(positions);
         m_viewOn = true;
         if (rowOf.size() == size_t(m_rows))
             m_rowOf = std::move(rowOf);
         else
             rebuildRowOf();
-        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        everyRowChanged();
         return;
     }
     beginResetModel();
@@ -118,11 +117,10 @@ void DocumentModel::clearView()
         return;
     if (!m_pending && int(m_view.size()) == m_rows) {
         // back to the table's order, every row still there
-        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         m_viewOn = false;
         std::vector<int>().swap(m_view);
         std::vector<int>().swap(m_rowOf);
-        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        everyRowChanged();
         return;
     }
     beginResetModel();
@@ -130,6 +128,14 @@ void DocumentModel::clearView()
     std::vector<int>().swap(m_view);
     std::vector<int>().swap(m_rowOf);
     endResetModel();
+}
+
+void DocumentModel::everyRowChanged()
+{
+    if (rowCount() == 0)
+        return;
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
 }
 
 void DocumentModel::rebuildRowOf()

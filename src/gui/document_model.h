@@ -82,6 +82,8 @@ private:
 
     void resetFromTable();
     void rebuildRowOf();
+    // The rows stay, the records they show changed (a new order).
+    void everyRowChanged();
 
     DocumentTable *m_table;
     QList<int> m_columns;

@@ -358,7 +358,8 @@ struct Stopped
 // Sorts on a helper thread while this one pumps: the gauge goes from `from` to `total` with
 // the comparisons made (about n·log2(n)); a pump that throws stops the helper first.
 template <typename T, typename Less>
-void sortAside(std::vector<T> &values, Less less, const Pump &pump, qint64 from, qint64 total)
+void sortAside(std::vector<T> &values, Less less, const Pump &pump, qint64 from, qint64 total,
+               const std::function<void()> &then = {})
 {
     std::atomic<bool> stop{false};
     std::atomic<bool> done{false};
@@ -376,6 +377,8 @@ void sortAside(std::vector<T> &values, Less less, const Pump &pump, qint64 from,
         };
         try {
             std::sort(values.begin(), values.end(), counting);
+            if (then && !stop.load())
+                then(); // what follows the sort and needs no table, on this side too
         } catch (const Stopped &) {
         } catch (...) {
             failed = std::current_exception();
@@ -466,17 +469,17 @@ void sortPositions(const DocumentTable &table, int field, bool descending, std::
                 return descending;
             return a.position < b.position;
         },
-        pump, total / 2, total);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        positions[i] = entries[i].position;
-        if (pump && (i & 0xFFFF) == 0xFFFF)
-            pump(total, total);
-    }
-    // the keys go before the window gets control back: a few hundred megabytes at ten million
-    std::vector<Entry>().swap(entries);
-    std::string().swap(keys);
-    if (pump)
-        pump(total, total);
+        pump, total / 2, total,
+        [&] {
+            // the order out, and the keys freed (a few hundred megabytes at ten million) while
+            // the window runs
+            std::vector<int> sorted(entries.size());
+            for (size_t i = 0; i < entries.size(); ++i)
+                sorted[i] = entries[i].position;
+            std::vector<Entry>().swap(entries);
+            std::string().swap(keys);
+            positions.swap(sorted);
+        });
 }
 
 void TextIndex::invalidate()
