@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -21,12 +20,16 @@ constexpr size_t kStride = size_t(1) << 18; // elements between two pumps of a p
 // Positions 0..n-1.
 std::vector<int> allPositions(int n, const RowView::Pump &pump)
 {
-    std::vector<int> p(size_t(std::max(n, 0)));
-    for (size_t from = 0; from < p.size(); from += kStride) {
-        const size_t to = std::min(p.size(), from + kStride);
-        std::iota(p.begin() + qsizetype(from), p.begin() + qsizetype(to), int(from));
+    // grown piece by piece: the pages of forty megabytes are not all touched at once
+    const size_t total = size_t(std::max(n, 0));
+    std::vector<int> p;
+    p.reserve(total);
+    while (p.size() < total) {
+        const size_t to = std::min(total, p.size() + kStride);
+        for (size_t i = p.size(); i < to; ++i)
+            p.push_back(int(i));
         if (pump)
-            pump(qint64(to), qint64(p.size()));
+            pump(qint64(to), qint64(total));
     }
     return p;
 }
