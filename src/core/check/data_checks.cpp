@@ -748,6 +748,8 @@ private:
     {
         // a series: the numbers alike but for one group of digits ("FV/#/08/2023")
         QHash<QString, std::vector<qint64>> series;
+        // sized at once: growing by doubling rehashes a million patterns in one go
+        series.reserve(qsizetype(fak.storedCount()) * 2);
         static const QRegularExpression digits(QStringLiteral("\\d{1,9}"));
         for (int row = 0; row < fak.storedCount(); ++row) {
             breathe();
@@ -762,7 +764,9 @@ private:
                 series[pattern].push_back(m.captured().toLongLong());
             }
         }
-        for (auto it = series.begin(); it != series.end(); ++it) {
+        // each series is let go once looked at: a million of them freed at the end would take
+        // the window for a second
+        for (auto it = series.begin(); it != series.end(); it = series.erase(it)) {
             breathe();
             std::vector<qint64> &values = it.value();
             if (values.size() < 3)

@@ -21,11 +21,33 @@ inline bool isMarked(const std::vector<quint64> &marked, size_t r)
     return r / 64 < marked.size() && (marked[r / 64] >> (r % 64)) & 1U;
 }
 
+// The first marked row (the rows before it stay where they are), or `rows` when none is.
+inline size_t firstMarked(const std::vector<quint64> &marked, size_t rows)
+{
+    for (size_t w = 0; w < marked.size(); ++w)
+        if (marked[w])
+            return std::min(rows, w * 64 + size_t(qCountTrailingZeroBits(marked[w])));
+    return rows;
+}
+
+// How many of the first `rows` rows are marked.
+inline size_t countMarked(const std::vector<quint64> &marked, size_t rows)
+{
+    size_t n = 0;
+    for (size_t w = 0; w < marked.size() && w * 64 < rows; ++w) {
+        quint64 bits = marked[w];
+        if (rows - w * 64 < 64)
+            bits &= (quint64(1) << (rows - w * 64)) - 1;
+        n += size_t(qPopulationCount(bits));
+    }
+    return n;
+}
+
 // Keeps the elements whose row is not marked; the order stays.
 template <typename T> inline void dropMarked(PodArray<T> &values, const std::vector<quint64> &marked)
 {
-    size_t kept = 0;
-    for (size_t r = 0; r < values.size(); ++r)
+    size_t kept = firstMarked(marked, values.size());
+    for (size_t r = kept; r < values.size(); ++r)
         if (!isMarked(marked, r))
             values[kept++] = values[r];
     values.resize(kept, T());
@@ -117,22 +139,19 @@ struct DocumentTable::Column
                 dropMarked(ints, marked);
                 break;
             case FieldType::String:
-                for (size_t r = 0; r < length.size(); ++r)
+                for (size_t r = firstMarked(marked, length.size()); r < length.size(); ++r)
                     if (isMarked(marked, r) && length[r] > 0) {
                         garbage += size_t(length[r]);
                         length[r] = -1;
                     }
                 dropMarked(start, marked);
                 dropMarked(length, marked);
-                compact();
+                // the texts of a few deleted records wait in the arena until they are many
+                compactWhenWasteful();
                 break;
             }
         }
-        size_t kept = 0;
-        for (size_t r = 0; r < rows; ++r)
-            if (!isMarked(marked, r))
-                ++kept;
-        rows = kept;
+        rows -= countMarked(marked, rows);
     }
 
     bool isNull(int row) const
@@ -243,6 +262,12 @@ struct DocumentTable::Column
         start[row] = quint32(chars.size());
         length[row] = qint16(std::min<qsizetype>(s.size(), std::numeric_limits<qint16>::max()));
         chars.append(s.utf16(), size_t(s.size()));
+        compactWhenWasteful();
+    }
+
+    // The arena is rewritten once half of it is texts no record holds.
+    void compactWhenWasteful()
+    {
         if (garbage > 4096 && garbage > chars.size() / 2)
             compact();
     }

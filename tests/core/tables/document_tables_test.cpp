@@ -264,6 +264,40 @@ TEST_F(Tables, DeletingAnOrderAndAnOrderLine)
     EXPECT_EQ(t.mt_ZPOZ_.recordCount(), 1); // Z/2's line, now current
 }
 
+TEST_F(Tables, DroppedRowsLeaveTheOthersWholeThroughManyRounds)
+{
+    // lines with long texts and amounts; every round deletes some and drops them, until the
+    // texts no record holds outweigh the rest and the arena is rewritten
+    DocumentTable &poz = t.mt_POZ_;
+    for (int i = 0; i < 300; ++i) {
+        poz.beginAppend();
+        poz.setNew(QStringLiteral("P_2B"), QStringLiteral("FV/%1").arg(i));
+        poz.setNew(QStringLiteral("P_7"), QStringLiteral("towar o długiej nazwie numer %1 ").arg(i).repeated(4));
+        poz.setNew(QStringLiteral("P_11"), i + 0.25);
+        poz.commitAppend();
+    }
+    port.defaultAnswer = true;
+    QList<int> alive;
+    for (int i = 0; i < 300; ++i)
+        alive << i;
+    for (const int step : {7, 5, 3, 2, 2, 2}) {
+        for (int position = poz.recordCount() - 1; position >= 0; position -= step) {
+            poz.moveTo(position);
+            ASSERT_TRUE(poz.remove());
+            alive.removeAt(position);
+        }
+        t.dropDeletedRows();
+        ASSERT_EQ(poz.storedCount(), alive.size()) << step;
+        for (int row = 0; row < poz.storedCount(); ++row) {
+            const int i = alive.at(row);
+            ASSERT_EQ(poz.stringAt(row, poz.fieldIndex(QStringLiteral("P_7"))),
+                      QStringLiteral("towar o długiej nazwie numer %1 ").arg(i).repeated(4))
+                << step << " " << row;
+            ASSERT_EQ(poz.floatAt(row, poz.fieldIndex(QStringLiteral("P_11"))), i + 0.25);
+        }
+    }
+}
+
 TEST_F(Tables, ConnectButtonRefusesAnEmptyInvoiceTable)
 {
     t.connectLines();
