@@ -155,7 +155,7 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
     m_view = new QTableView(this);
     m_view->setObjectName(QStringLiteral("grid_Kontrola"));
     split->addWidget(GridFinder::wrap(m_view, split));
-    m_view->setModel(m_proxy);
+    m_view->setModel(m_model); // the proxy comes in with a filter or a sort
     // the findings come in the records' order; a click on a title sorts (and not before: the
     // view's own sorting would sort every new result, a million findings at once)
     m_view->horizontalHeader()->setSortIndicatorShown(false);
@@ -168,6 +168,7 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
                                         : Qt::AscendingOrder;
         header->setSortIndicatorShown(true);
         header->setSortIndicator(column, order);
+        useProxy(true);
         m_proxy->sort(column, order);
     });
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -197,10 +198,10 @@ CheckPage::CheckPage(Workspace *workspace, UserPort *port, QWidget *parent)
     m_filterDelay->setSingleShot(true);
     m_filterDelay->setInterval(250);
     connect(m_filter, &QLineEdit::textChanged, m_filterDelay, qOverload<>(&QTimer::start));
-    connect(m_filterDelay, &QTimer::timeout, this, [this] { m_proxy->setFilterFixedString(m_filter->text()); });
+    connect(m_filterDelay, &QTimer::timeout, this, &CheckPage::applyFilter);
     connect(m_filter, &QLineEdit::returnPressed, this, [this] {
         m_filterDelay->stop();
-        m_proxy->setFilterFixedString(m_filter->text());
+        applyFilter();
     });
     connect(m_view, &QTableView::doubleClicked, this, &CheckPage::activated);
 }
@@ -223,9 +224,12 @@ bool CheckPage::checkFile(const QString &path)
 
 void CheckPage::show(const CheckResult &result)
 {
-    m_proxy->sort(-1); // a new result comes in the records' order
+    // a new result comes in the records' order, straight from the findings: a proxy over a
+    // million rows maps every one of them before the first is shown
+    m_proxy->sort(-1);
     m_view->horizontalHeader()->setSortIndicatorShown(false);
     m_model->setFindings(result.findings);
+    useProxy(!m_filter->text().isEmpty());
     m_outdated->hide();
     // widths from the first rows: a million findings are not measured one by one
     m_view->horizontalHeader()->setResizeContentsPrecision(200);
@@ -267,9 +271,35 @@ void CheckPage::show(const CheckResult &result)
     m_totals->resizeColumnsToContents();
 }
 
+void CheckPage::useProxy(bool on)
+{
+    QAbstractItemModel *wanted = on ? static_cast<QAbstractItemModel *>(m_proxy) : m_model;
+    if (m_view->model() == wanted)
+        return;
+    // the columns keep the widths they had (a new model would give the header new sections)
+    QList<int> widths;
+    for (int c = 0; c < ColumnCount; ++c)
+        widths << m_view->columnWidth(c);
+    const bool sorted = m_view->horizontalHeader()->isSortIndicatorShown();
+    const int sortColumn = m_view->horizontalHeader()->sortIndicatorSection();
+    const Qt::SortOrder order = m_view->horizontalHeader()->sortIndicatorOrder();
+    m_view->setModel(wanted);
+    for (int c = 0; c < ColumnCount; ++c)
+        m_view->setColumnWidth(c, widths.at(c));
+    m_view->horizontalHeader()->setSortIndicatorShown(sorted);
+    m_view->horizontalHeader()->setSortIndicator(sortColumn, order);
+}
+
+void CheckPage::applyFilter()
+{
+    const bool sorted = m_view->horizontalHeader()->isSortIndicatorShown();
+    m_proxy->setFilterFixedString(m_filter->text());
+    useProxy(sorted || !m_filter->text().isEmpty());
+}
+
 void CheckPage::activated(const QModelIndex &index)
 {
-    const QModelIndex source = m_proxy->mapToSource(index);
+    const QModelIndex source = m_view->model() == m_proxy ? m_proxy->mapToSource(index) : index;
     if (!source.isValid())
         return;
     const Finding &f = m_model->at(source.row());

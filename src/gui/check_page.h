@@ -37,6 +37,9 @@ signals:
 private:
     void show(const CheckResult &result);
     void activated(const QModelIndex &index);
+    // The findings through the proxy (filtered or sorted) or straight.
+    void useProxy(bool on);
+    void applyFilter();
 
     Workspace *m_workspace;
     UserPort *m_port;

@@ -89,26 +89,21 @@ DocumentModel::DocumentModel(DocumentTable *table, const QStringList &hidden, QO
 
 void DocumentModel::setView(std::vector<int> positions, std::vector<int> rowOf)
 {
-    if (!m_pending && int(positions.size()) == shownCount()) {
-        // the same number of rows in another order (a sort): every row shows another record, the
-        // rows stay; a reset (or a layout change) would make ten million header sections again
-        m_view = std::move(positions);
-        m_viewOn = true;
-        if (rowOf.size() == size_t(m_rows))
-            m_rowOf = std::move(rowOf);
-        else
-            rebuildRowOf();
-        everyRowChanged();
-        return;
-    }
-    beginResetModel();
+    // the same number of rows in another order (a sort): every row shows another record, the
+    // rows stay; a reset (or a layout change) would make ten million header sections again
+    const bool sameRows = !m_pending && int(positions.size()) == shownCount();
+    if (!sameRows)
+        beginResetModel();
     m_view = std::move(positions);
     m_viewOn = true;
     if (rowOf.size() == size_t(m_rows))
         m_rowOf = std::move(rowOf);
     else
         rebuildRowOf();
-    endResetModel();
+    if (sameRows)
+        everyRowChanged();
+    else
+        endResetModel();
 }
 
 void DocumentModel::clearView()
