@@ -142,6 +142,7 @@ void DocumentGrid::viewEnded()
         return;
     }
     m_filters.clear();
+    m_keepOn = false;
     m_sortColumn = -1;
     horizontalHeader()->setSortIndicatorShown(false);
     emit viewChanged();

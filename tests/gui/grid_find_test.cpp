@@ -364,6 +364,22 @@ TEST_F(GridFind, ALongSortShowsItsGaugeAndPrzerwijStopsIt)
     EXPECT_TRUE(finder()->findNext(false));
     EXPECT_EQ(number(), QStringLiteral("FV/149999/2023"));
     EXPECT_EQ(g->currentIndex().row(), g->documentModel()->rowOfPosition(149998));
+    // the large table changed wholesale (as an import does): its sort and filter go, and the bar says so
+    ASSERT_TRUE(g->setColumnFilter(column("P_3A"), QStringLiteral("adam")).ok());
+    EXPECT_EQ(g->documentModel()->shownCount(), 37500);
+    t().suspendViews();
+    t().mt_FAK_.beginAppend();
+    t().mt_FAK_.setNew(QStringLiteral("P_2A"), QStringLiteral("FV/150001/2023"));
+    t().mt_FAK_.commitAppend();
+    t().resumeViews();
+    EXPECT_FALSE(g->documentModel()->hasView());
+    EXPECT_FALSE(g->isFiltered());
+    EXPECT_EQ(g->sortedColumn(), -1);
+    EXPECT_EQ(g->documentModel()->shownCount(), 150001);
+    const QList<QLabel *> labels = finder()->findChildren<QLabel *>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel *l) {
+        return l->text() == QStringLiteral("Dane tabeli zmieniły się: filtr i sortowanie zdjęte.");
+    }));
 }
 
 TEST_F(GridFind, KontrolaFindingsAreSearchedAndMarkedOldWhenTheDataChange)
