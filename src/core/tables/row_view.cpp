@@ -106,16 +106,17 @@ quint64 foldedHash(QStringView text)
 
 namespace {
 
-// Lets the pump run every so many milliseconds, not at every record.
+// Lets the pump run every so many milliseconds, not at every record; always at the first step,
+// so that a walk can be stopped before it starts whatever the machine's speed.
 class Pacer
 {
 public:
-    explicit Pacer(const Pump &pump) : m_pump(pump) { m_clock.start(); }
+    explicit Pacer(const Pump &pump) : m_pump(pump) {}
     void step(qint64 done, qint64 total)
     {
-        if (m_pump && m_clock.elapsed() >= 20) {
+        if (m_pump && (!m_clock.isValid() || m_clock.elapsed() >= 20)) {
             m_pump(done, total);
-            m_clock.restart();
+            m_clock.start();
         }
     }
 
@@ -388,13 +389,15 @@ void sortAside(std::vector<T> &values, Less less, const Pump &pump, qint64 from,
     const double n = double(std::max<size_t>(values.size(), 2));
     const double expected = n * std::log2(n) * 1.2;
     try {
-        while (!done.load()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        // the pump runs at least once, however soon the helper is done
+        do {
             if (pump) {
                 const double part = std::min(0.99, double(compared.load(std::memory_order_relaxed)) / expected);
                 pump(from + qint64(part * double(total - from)), total);
             }
-        }
+            if (!done.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        } while (!done.load());
     } catch (...) {
         stop.store(true);
         helper.join();
@@ -450,6 +453,7 @@ void sortPositions(const DocumentTable &table, int field, bool descending, std::
         entries.push_back(e);
     }
 
+    std::vector<int> sorted;
     auto valueLess = [&](const Entry &a, const Entry &b) {
         if (a.key != b.key)
             return a.key < b.key;
@@ -473,13 +477,14 @@ void sortPositions(const DocumentTable &table, int field, bool descending, std::
         [&] {
             // the order out, and the keys freed (a few hundred megabytes at ten million) while
             // the window runs
-            std::vector<int> sorted(entries.size());
+            sorted.resize(entries.size());
             for (size_t i = 0; i < entries.size(); ++i)
                 sorted[i] = entries[i].position;
             std::vector<Entry>().swap(entries);
             std::string().swap(keys);
-            positions.swap(sorted);
         });
+    // stopped, the positions stay as they were; done, they take the new order at once
+    positions.swap(sorted);
 }
 
 void TextIndex::invalidate()
