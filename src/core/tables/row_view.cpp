@@ -366,6 +366,9 @@ void sortAside(std::vector<T> &values, Less less, const Pump &pump, qint64 from,
     std::atomic<bool> done{false};
     std::atomic<qint64> compared{0};
     std::exception_ptr failed;
+    // measured before the helper starts: once it runs, `values` is its own (it may free them)
+    const double n = double(std::max<size_t>(values.size(), 2));
+    const double expected = n * std::log2(n) * 1.2;
     std::thread helper([&] {
         qint64 local = 0;
         auto counting = [&](const T &a, const T &b) {
@@ -386,8 +389,6 @@ void sortAside(std::vector<T> &values, Less less, const Pump &pump, qint64 from,
         }
         done.store(true);
     });
-    const double n = double(std::max<size_t>(values.size(), 2));
-    const double expected = n * std::log2(n) * 1.2;
     try {
         // the pump runs at least once, however soon the helper is done
         do {
