@@ -262,10 +262,7 @@ bool DocumentModel::valueFromText(const FieldDef &field, const QString &typed, Q
     }
     case FieldType::Date: {
         // the window's own short form, then the forms people type: 5.8.2023, 05-08-2023, 2023-08-05
-        QDate d = QLocale().toDate(text, QLocale::ShortFormat);
-        for (const char *form : {"d.M.yyyy", "dd-MM-yyyy", "yyyy-MM-dd"})
-            if (!d.isValid())
-                d = QDate::fromString(text, QString::fromLatin1(form));
+        const QDate d = DisplayText::readDate(text);
         if (!d.isValid() || d.year() < 1)
             return false;
         *value = d;

@@ -92,4 +92,13 @@ bool readNumber(QStringView text, double *value)
     return true;
 }
 
+QDate readDate(const QString &text)
+{
+    QDate d = QLocale().toDate(text, QLocale::ShortFormat);
+    for (const char *form : {"d.M.yyyy", "dd-MM-yyyy", "yyyy-MM-dd"})
+        if (!d.isValid())
+            d = QDate::fromString(text, QString::fromLatin1(form));
+    return d;
+}
+
 } // namespace DisplayText

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QLocale>
 #include <QString>
 
@@ -21,5 +22,9 @@ QString editText(double value, int decimals, const QLocale &locale = QLocale());
 // A number as a user types it: either decimal separator (comma or point), spaces and the
 // other separator as grouping, a leading "+", "-" or "−". False for anything else.
 bool readNumber(QStringView text, double *value);
+
+// A date as a user types it: the window's short form, or 5.8.2023, 05-08-2023, 2023-08-05.
+// Invalid when it is none of them.
+QDate readDate(const QString &text);
 
 } // namespace DisplayText

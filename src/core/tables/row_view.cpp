@@ -132,24 +132,14 @@ bool isEmptyAt(const DocumentTable &table, int row, const FieldDef &def, int fie
     return def.type == FieldType::String && table.stringViewAt(row, field).trimmed().isEmpty();
 }
 
-bool readDate(const QString &text, QDate *date)
-{
-    QDate d = QLocale().toDate(text, QLocale::ShortFormat);
-    for (const char *form : {"d.M.yyyy", "dd-MM-yyyy", "yyyy-MM-dd"})
-        if (!d.isValid())
-            d = QDate::fromString(text, QString::fromLatin1(form));
-    *date = d;
-    return d.isValid();
-}
-
 // A number, a day or a truth value the way the filter compares them.
 bool readValue(FieldType type, const QString &text, double *value)
 {
     const QString t = text.trimmed();
     switch (type) {
     case FieldType::Date: {
-        QDate d;
-        if (!readDate(t, &d))
+        const QDate d = DisplayText::readDate(t);
+        if (!d.isValid())
             return false;
         *value = double(d.toJulianDay());
         return true;
